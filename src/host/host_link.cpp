@@ -1,0 +1,121 @@
+#include "host/host_link.h"
+
+namespace tessavue {
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Titles of AutoCAD's own secondary windows that also name AutoCAD.
+bool IsSecondaryAutoCadTitle(const std::string& title) {
+    return Contains(title, "ﾃｷｽﾄ") || Contains(title, "テキスト") || Contains(title, "Today") ||
+           Contains(title, "ヘルプ");
+}
+
+// How many times the clipboard is tried before a paste is given up. Another program
+// (a clipboard viewer, the user's own copy) may hold it for a moment.
+constexpr int kClipboardTries = 10;
+
+}  // namespace
+
+std::string CaptureFailureMessage() {
+    return std::string("ＡｕｔｏＣＡＤが起動していないか、コマンドを入力しているか、対応できないバージョンの可能性") +
+           "\r\n" +
+           "があります（ＡｕｔｏＣＡＤのバージョンは、ヘルプメニューの対象バージョンで選択できます）。" +
+           "\r\n\r\n" + "以上を確認してからヘルプメニューの捕捉を実行して下さい。";
+}
+
+HostLink::HostLink(Desktop& desktop, MessageSink& messages) : desktop_(desktop), messages_(messages) {}
+
+bool HostLink::UsesCopyData() const { return TargetVersion == "LT 2000" || TargetVersion == "2002"; }
+
+bool HostLink::UsesPaste() const { return TargetVersion == "LT 2006" || TargetVersion == "2006"; }
+
+void HostLink::ApplyTargetVersion(const std::string& version) {
+    TargetVersion = version;
+    if (UsesPaste()) {
+        CommandPrompt = "コマンド: ";
+        CommandLineClassPrefix = "Afx:00400000:8:";
+    } else {
+        // LT 2000, 2002 and every unknown text: the unknown ones never capture.
+        CommandPrompt = "ｺﾏﾝﾄﾞ: ";
+        CommandLineClassPrefix = "Afx:400000:8:";
+    }
+}
+
+void HostLink::MainWindowProbe(WindowHandle window) {
+    const auto title = desktop_.WindowTitle(window, kTitleBuffer);
+    if (!title || title->empty()) return;
+    if (Contains(*title, "AutoCAD") && !IsSecondaryAutoCadTitle(*title)) {
+        HostMainWindow = window;
+        HostMainFound = true;
+    }
+}
+
+void HostLink::CommandLineProbe(WindowHandle window) {
+    const std::string className = desktop_.ClassName(window, kTitleBuffer);
+    const std::string text = desktop_.WindowText(window, kTitleBuffer);
+    if (Contains(className, CommandLineClassPrefix) && text == CommandPrompt) {
+        CommandLineWindow = window;
+        CommandLineFound = true;
+    }
+    if (UsesPaste() && Contains(className, "Afx:00400000:") && text == "Marin") {
+        PasteTargetWindow = window;
+        PasteTargetFound = true;
+    }
+}
+
+void HostLink::CaptureHost() {
+    HostMainFound = false;
+    CommandLineFound = false;
+    PasteTargetFound = UsesCopyData();
+    for (WindowHandle w : desktop_.TopLevelWindows()) MainWindowProbe(w);
+    if (HostMainFound) {
+        for (WindowHandle w : desktop_.DescendantWindows(HostMainWindow)) CommandLineProbe(w);
+    }
+    if (CommandLineFound && PasteTargetFound) return;
+    // LT 2006 without its paste window counts as not captured: every command tests
+    // CommandLineFound, and typing into nowhere would leave the user waiting.
+    CommandLineFound = false;
+    messages_.ShowConfirmation(CaptureFailureMessage());
+}
+
+void HostLink::SendHostCommand(const std::string& text) {
+    if (UsesCopyData()) {
+        std::string payload = text;
+        payload.push_back('\0');
+        desktop_.SendCopyData(HostMainWindow, 1, payload);
+        desktop_.PostNull(HostMainWindow);
+    } else if (UsesPaste()) {
+        bool placed = false;
+        for (int i = 0; i < kClipboardTries && !placed; ++i) {
+            placed = desktop_.SetClipboardText(text);
+            if (!placed) desktop_.WaitBriefly();
+        }
+        // Pasting whatever the clipboard held instead would type the user's own
+        // text into AutoCAD.
+        if (placed) desktop_.SendPaste(PasteTargetWindow);
+    }
+}
+
+std::string HostLink::ReadCommandLine() { return desktop_.WindowText(CommandLineWindow, kCommandLineBuffer); }
+
+bool HostLink::WaitForCommandLine(const std::string& text, WaitMode mode) {
+    for (;;) {
+        if (abandoned_) return false;
+        const std::string current = ReadCommandLine();
+        if (mode == WaitMode::Exact ? current == text : Contains(current, text)) return true;
+        if (!desktop_.WindowExists(HostMainWindow) || !desktop_.WindowExists(CommandLineWindow)) return false;
+        desktop_.PumpMessages();
+        if (abandoned_) return false;
+        desktop_.WaitBriefly();
+    }
+}
+
+bool HostLink::RunHostCommand(const std::string& text) {
+    SendHostCommand(text);
+    return WaitForCommandLine(CommandPrompt, WaitMode::Exact);
+}
+
+}  // namespace tessavue

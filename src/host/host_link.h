@@ -1,0 +1,71 @@
+// The link to the running AutoCAD LT: which edition is served, the three windows a
+// capture finds, and the command channel that types into AutoCAD and waits for its
+// idle prompt. One HostLink lives for the whole run of the palette.
+#pragma once
+
+#include <string>
+
+#include "host/desktop.h"
+#include "host/palette.h"
+
+namespace tessavue {
+
+// The three parts of the capture-failure message, joined as AutoCAD users know it.
+std::string CaptureFailureMessage();
+
+enum class WaitMode { Exact, Contains };
+
+class HostLink {
+public:
+    HostLink(Desktop& desktop, MessageSink& messages);
+
+    // Host-link state. Public on purpose: the palette's commands read it as it is.
+    std::string TargetVersion = "LT 2000";
+    std::string CommandLineClassPrefix = "Afx:400000:8:";
+    std::string CommandPrompt = "ｺﾏﾝﾄﾞ: ";
+    WindowHandle HostMainWindow = 0;
+    bool HostMainFound = false;
+    WindowHandle CommandLineWindow = 0;
+    bool CommandLineFound = false;
+    WindowHandle PasteTargetWindow = 0;
+    bool PasteTargetFound = false;
+
+    // Stores the edition and derives its prompt and class-name texts. Does not capture.
+    void ApplyTargetVersion(const std::string& version);
+    // Finds AutoCAD's windows; shows the capture-failure message when it cannot.
+    void CaptureHost();
+    // Enumeration callbacks; they only write the state above.
+    void MainWindowProbe(WindowHandle window);
+    void CommandLineProbe(WindowHandle window);
+
+    // Types `text` into AutoCAD by the edition's transport; does not wait.
+    void SendHostCommand(const std::string& text);
+    // The whole current text of the command-line window (empty when it is gone).
+    std::string ReadCommandLine();
+    // Waits until the command line equals (or contains) `text`. False only when the
+    // wait was abandoned: AutoCAD's main or command-line window is gone, or the
+    // palette is closing.
+    bool WaitForCommandLine(const std::string& text, WaitMode mode);
+    // Types one command and waits for the idle prompt.
+    bool RunHostCommand(const std::string& text);
+
+    // The palette is closing: every running wait ends with false, and so does any
+    // wait started from now on.
+    void AbandonWaits() { abandoned_ = true; }
+    bool WaitsAbandoned() const { return abandoned_; }
+
+    Desktop& desktop() { return desktop_; }
+
+    static constexpr std::size_t kTitleBuffer = 256;
+    static constexpr std::size_t kCommandLineBuffer = 1012;
+
+private:
+    bool UsesCopyData() const;
+    bool UsesPaste() const;
+
+    Desktop& desktop_;
+    MessageSink& messages_;
+    bool abandoned_ = false;
+};
+
+}  // namespace tessavue

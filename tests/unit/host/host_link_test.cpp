@@ -1,0 +1,293 @@
+#include "host/host_link.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_desktop.h"
+
+namespace tessavue {
+namespace {
+
+using testing::FakeDesktop;
+using testing::FakeWindow;
+
+struct RecordingSink : MessageSink {
+    void ShowConfirmation(const std::string& text) override { confirmations.push_back(text); }
+    void ShowInformation(const std::string& text) override { informations.push_back(text); }
+    std::vector<std::string> confirmations;
+    std::vector<std::string> informations;
+};
+
+const std::string kHalfPrompt = "\xBA\xCF\xDD\xC4\xDE\x3A\x20";  // ｺﾏﾝﾄﾞ: in code page 932
+const std::string kFullPrompt = "\x83\x52\x83\x7D\x83\x93\x83\x68\x3A\x20";  // コマンド:
+const std::string kLt2000Class = "Afx:400000:8:10011:0:0";
+const std::string kLt2006Class = "Afx:00400000:8:00010011:00000000:00000000";
+const std::string kPasteClass = "Afx:00400000:0:00010011:00000000:00000000";
+
+struct Host {
+    WindowHandle main = 0, commandLine = 0, paste = 0;
+};
+
+// An AutoCAD LT of the given kind as the capture sees it: main window, its text
+// window (a second top-level window naming AutoCAD), a few children.
+Host AddHost(FakeDesktop& d, bool lt2006, const std::string& commandLineText) {
+    Host h;
+    h.main = d.Add({lt2006 ? "AutoCAD LT 2006 - [Drawing1.dwg]" : "AutoCAD LT 2000 - [Drawing1.dwg]", "AfxFrame", ""});
+    d.Add({lt2006 ? "AutoCAD LT テキスト ウィンドウ" : "AutoCAD LT ﾃｷｽﾄ ｳｨﾝﾄﾞｳ", "AfxText", ""});
+    d.Add({"", "Afx:400000:0:10011:0:0", "canvas", h.main});
+    const WindowHandle bar = d.Add({"", "AfxControlBar", "", h.main});
+    h.commandLine = d.Add({"", lt2006 ? kLt2006Class : kLt2000Class, commandLineText, bar});
+    if (lt2006) h.paste = d.Add({"", kPasteClass, "Marin", bar});
+    return h;
+}
+
+class HostLinkTest : public ::testing::Test {
+protected:
+    FakeDesktop desktop;
+    RecordingSink sink;
+    HostLink link{desktop, sink};
+};
+
+TEST_F(HostLinkTest, VersionTableGivesPromptAndClassPrefix) {
+    EXPECT_EQ(link.TargetVersion, "LT 2000");
+    EXPECT_EQ(link.CommandPrompt, kHalfPrompt);
+    struct Row { const char* version; std::string prompt; const char* prefix; };
+    const Row rows[] = {{"LT 2000", kHalfPrompt, "Afx:400000:8:"},   {"2002", kHalfPrompt, "Afx:400000:8:"},
+                        {"LT 2006", kFullPrompt, "Afx:00400000:8:"}, {"2006", kFullPrompt, "Afx:00400000:8:"},
+                        {"2004", kHalfPrompt, "Afx:400000:8:"},      {"", kHalfPrompt, "Afx:400000:8:"},
+                        {"lt 2006", kHalfPrompt, "Afx:400000:8:"}};
+    for (const Row& r : rows) {
+        link.ApplyTargetVersion(r.version);
+        EXPECT_EQ(link.TargetVersion, r.version);
+        EXPECT_EQ(link.CommandPrompt, r.prompt) << r.version;
+        EXPECT_EQ(link.CommandLineClassPrefix, r.prefix) << r.version;
+    }
+    EXPECT_TRUE(desktop.log.empty()) << "applying a version must not capture or send";
+}
+
+TEST_F(HostLinkTest, CaptureFailureMessageIsTheThreePartsJoined) {
+    const std::string m = CaptureFailureMessage();
+    const auto first = m.find("\r\n");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(m.substr(0, first), "ＡｕｔｏＣＡＤが起動していないか、コマンドを入力しているか、対応できないバージョンの可能性");
+    const auto second = m.find("\r\n\r\n", first + 2);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_EQ(m.substr(first + 2, second - first - 2),
+              "があります（ＡｕｔｏＣＡＤのバージョンは、ヘルプメニューの対象バージョンで選択できます）。");
+    EXPECT_EQ(m.substr(second + 4), "以上を確認してからヘルプメニューの捕捉を実行して下さい。");
+}
+
+TEST_F(HostLinkTest, CaptureFailsWithMessageWhenNoHostRuns) {
+    desktop.Add({"Notepad", "Notepad", ""});
+    link.CaptureHost();
+    EXPECT_FALSE(link.CommandLineFound);
+    EXPECT_FALSE(link.HostMainFound);
+    ASSERT_EQ(sink.confirmations.size(), 1u);
+    EXPECT_EQ(sink.confirmations[0], CaptureFailureMessage());
+}
+
+TEST_F(HostLinkTest, CaptureFindsIdleLt2000AndSkipsItsTextWindow) {
+    const Host h = AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    EXPECT_TRUE(link.CommandLineFound);
+    EXPECT_EQ(link.HostMainWindow, h.main);
+    EXPECT_EQ(link.CommandLineWindow, h.commandLine);
+    EXPECT_TRUE(sink.confirmations.empty());
+}
+
+TEST_F(HostLinkTest, CaptureFailsWhileHostSitsInsideACommand) {
+    AddHost(desktop, false, "始点を指定: ");
+    link.CaptureHost();
+    EXPECT_TRUE(link.HostMainFound);
+    EXPECT_FALSE(link.CommandLineFound);
+    EXPECT_EQ(sink.confirmations.size(), 1u);
+}
+
+TEST_F(HostLinkTest, PromptMustMatchWholeTextWithTrailingSpace) {
+    AddHost(desktop, false, "ｺﾏﾝﾄﾞ:");
+    link.CaptureHost();
+    EXPECT_FALSE(link.CommandLineFound);
+}
+
+TEST_F(HostLinkTest, EditionMismatchFailsBothWays) {
+    AddHost(desktop, true, kFullPrompt);
+    link.CaptureHost();  // LT 2000 looking at an LT 2006
+    EXPECT_FALSE(link.CommandLineFound);
+
+    FakeDesktop other;
+    RecordingSink otherSink;
+    HostLink link2006{other, otherSink};
+    link2006.ApplyTargetVersion("LT 2006");
+    AddHost(other, false, kHalfPrompt);
+    link2006.CaptureHost();
+    EXPECT_FALSE(link2006.CommandLineFound);
+    EXPECT_EQ(otherSink.confirmations.size(), 1u);
+}
+
+TEST_F(HostLinkTest, Lt2006NeedsItsPasteWindow) {
+    link.ApplyTargetVersion("LT 2006");
+    const Host h = AddHost(desktop, true, kFullPrompt);
+    link.CaptureHost();
+    EXPECT_TRUE(link.CommandLineFound);
+    EXPECT_TRUE(link.PasteTargetFound);
+    EXPECT_EQ(link.PasteTargetWindow, h.paste);
+    EXPECT_TRUE(sink.confirmations.empty());
+
+    // Without the paste window the host is not captured at all: a pasted command
+    // would reach no window.
+    desktop.At(h.paste).exists = false;
+    link.CaptureHost();
+    EXPECT_FALSE(link.CommandLineFound);
+    EXPECT_EQ(sink.confirmations.size(), 1u);
+}
+
+TEST_F(HostLinkTest, UnknownVersionNeverCaptures) {
+    link.ApplyTargetVersion("2004");
+    AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    EXPECT_FALSE(link.CommandLineFound);
+    EXPECT_EQ(sink.confirmations.size(), 1u);
+}
+
+TEST_F(HostLinkTest, SecondaryWindowsNamingAutoCadAreNeverTaken) {
+    for (const char* title : {"AutoCAD Today", "AutoCAD LT ヘルプ", "AutoCAD ﾃｷｽﾄ", "テキスト - AutoCAD"}) {
+        FakeDesktop d;
+        RecordingSink s;
+        HostLink l{d, s};
+        const WindowHandle w = d.Add({title, "X", ""});
+        d.Add({"", kLt2000Class, kHalfPrompt, w});
+        l.CaptureHost();
+        EXPECT_FALSE(l.HostMainFound) << title;
+        EXPECT_FALSE(l.CommandLineFound) << title;
+    }
+}
+
+TEST_F(HostLinkTest, LastPassingMainWindowWins) {
+    AddHost(desktop, false, kHalfPrompt);
+    const Host second = AddHost(desktop, false, "busy");
+    link.CaptureHost();
+    EXPECT_EQ(link.HostMainWindow, second.main);
+    EXPECT_FALSE(link.CommandLineFound) << "only the last main window's children are searched";
+}
+
+TEST_F(HostLinkTest, CopyDataTransportCarriesTheZeroByteThenPostsNull) {
+    const Host h = AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    const std::string command = "-layer s 画層 A\r";
+    link.SendHostCommand(command);
+    link.SendHostCommand("");
+    ASSERT_EQ(desktop.copyData.size(), 2u);
+    EXPECT_EQ(desktop.copyData[0].window, h.main);
+    EXPECT_EQ(desktop.copyData[0].dwData, 1u);
+    EXPECT_EQ(desktop.copyData[0].payload, command + std::string(1, '\0'));
+    EXPECT_EQ(desktop.copyData[1].payload, std::string(1, '\0'));
+    const std::vector<std::string> expected = {"copydata", "null:" + std::to_string(h.main), "copydata",
+                                               "null:" + std::to_string(h.main)};
+    EXPECT_EQ(desktop.log, expected);
+}
+
+TEST_F(HostLinkTest, PasteTransportPutsTextOnClipboardThenPastes) {
+    link.ApplyTargetVersion("LT 2006");
+    const Host h = AddHost(desktop, true, kFullPrompt);
+    link.CaptureHost();
+    link.SendHostCommand("copyhist ");
+    ASSERT_EQ(desktop.log.size(), 1u);
+    EXPECT_EQ(desktop.log[0], "paste:" + std::to_string(h.paste) + ":copyhist ");
+    EXPECT_EQ(desktop.clipboard, "copyhist ") << "the command stays on the clipboard";
+    EXPECT_TRUE(desktop.copyData.empty());
+}
+
+TEST_F(HostLinkTest, PasteWaitsOutABusyClipboardButNeverPastesStaleText) {
+    link.ApplyTargetVersion("LT 2006");
+    AddHost(desktop, true, kFullPrompt);
+    link.CaptureHost();
+    desktop.clipboard = "the user's own text";
+    desktop.clipboardBusy = 3;
+    link.SendHostCommand("line ");
+    ASSERT_EQ(desktop.log.size(), 1u);
+    EXPECT_NE(desktop.log[0].find(":line "), std::string::npos);
+
+    desktop.log.clear();
+    desktop.clipboardBusy = 1000;
+    link.SendHostCommand("erase ");
+    EXPECT_TRUE(desktop.log.empty()) << "a clipboard that never opens must not paste the old text";
+}
+
+TEST_F(HostLinkTest, OtherVersionsSendNothing) {
+    link.ApplyTargetVersion("2004");
+    AddHost(desktop, false, kHalfPrompt);
+    link.SendHostCommand("line ");
+    EXPECT_TRUE(desktop.log.empty());
+}
+
+TEST_F(HostLinkTest, CommandLineIsCutAt1011Bytes) {
+    const Host h = AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    desktop.At(h.commandLine).text = std::string(1500, 'x');
+    EXPECT_EQ(link.ReadCommandLine().size(), 1011u);
+    desktop.At(h.commandLine).exists = false;
+    EXPECT_EQ(link.ReadCommandLine(), "");
+}
+
+TEST_F(HostLinkTest, RunHostCommandReturnsAsSoonAsPromptIsBack) {
+    AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    EXPECT_TRUE(link.RunHostCommand("redraw "));
+    EXPECT_EQ(desktop.textReads, 1 + 3) << "capture reads 3 children; one poll suffices";
+    EXPECT_EQ(desktop.waits, 0);
+}
+
+TEST_F(HostLinkTest, WaitPollsWithPumpAndPauseUntilText) {
+    const Host h = AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    desktop.At(h.commandLine).text = "obj: ";
+    int reads = 0;
+    desktop.onRead = [&](WindowHandle w) {
+        if (w == h.commandLine && ++reads == 5) desktop.At(h.commandLine).text = "LASTPOINT を指定 <1,2,0>: ";
+    };
+    EXPECT_TRUE(link.WaitForCommandLine("LASTPOINT", WaitMode::Contains));
+    EXPECT_EQ(reads, 5);
+    EXPECT_EQ(desktop.pumps, 4);
+    EXPECT_EQ(desktop.waits, 4) << "every unsuccessful poll sleeps on the queue";
+}
+
+TEST_F(HostLinkTest, ExactModeNeedsTheWholeText) {
+    const Host h = AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    desktop.At(h.commandLine).text = "ｺﾏﾝﾄﾞ: line";
+    int reads = 0;
+    desktop.onRead = [&](WindowHandle) {
+        if (++reads == 3) desktop.At(h.commandLine).text = kHalfPrompt;
+    };
+    EXPECT_TRUE(link.WaitForCommandLine(kHalfPrompt, WaitMode::Exact));
+    EXPECT_EQ(reads, 3);
+}
+
+TEST_F(HostLinkTest, WaitIsAbandonedWhenHostWindowsVanish) {
+    const Host h = AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    desktop.At(h.commandLine).text = "obj: ";
+    int pumps = 0;
+    desktop.onPump = [&] {
+        if (++pumps == 3) desktop.At(h.main).exists = false;
+    };
+    EXPECT_FALSE(link.RunHostCommand("select "));
+
+    desktop.At(h.main).exists = true;
+    desktop.At(h.commandLine).exists = false;
+    EXPECT_FALSE(link.WaitForCommandLine(kHalfPrompt, WaitMode::Exact));
+}
+
+TEST_F(HostLinkTest, ClosingThePaletteAbandonsRunningAndLaterWaits) {
+    const Host h = AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    desktop.At(h.commandLine).text = "obj: ";
+    desktop.onPump = [&] { link.AbandonWaits(); };  // the close arrives among the palette's messages
+    EXPECT_FALSE(link.RunHostCommand("select "));
+    EXPECT_EQ(desktop.pumps, 1);
+    EXPECT_EQ(desktop.waits, 0) << "no pause after the close was seen";
+    desktop.At(h.commandLine).text = kHalfPrompt;
+    EXPECT_FALSE(link.RunHostCommand("line ")) << "a wait started after the close ends at once";
+}
+
+}  // namespace
+}  // namespace tessavue
