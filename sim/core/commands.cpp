@@ -1,0 +1,441 @@
+#include "commands.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "text.h"
+
+namespace tessavue::sim {
+namespace {
+
+std::string FormatPoint(Point p) {
+    return FormatDecimal(p.x) + "," + FormatDecimal(p.y) + "," + FormatDecimal(0.0);
+}
+
+// LINE: segments are added as they are given and stay when the command is cancelled,
+// as in AutoCAD; the whole command is still one undo step.
+class LineCommand : public Command {
+public:
+    void Start(SimHost& host) override { host.AskOnSameLine(PromptKind::Point, host.texts().lineFirstPoint); }
+
+    void Answer(SimHost& host, const std::string& text) override {
+        const std::string word = AsciiLower(text);
+        if (vertices_.empty()) {
+            if (text.empty()) {
+                // Enter continues from the end of the last line drawn.
+                if (const auto end = host.LastLineEnd()) {
+                    AcceptFirst(host, *end);
+                } else {
+                    host.Message(host.texts().lineNoContinue);
+                    host.Ask(PromptKind::Point, host.texts().lineFirstPoint);
+                }
+                return;
+            }
+            if (const auto p = ParsePointInput(text, host.LastPoint())) {
+                AcceptFirst(host, *p);
+            } else {
+                host.Message(host.texts().pointRequired);
+                host.Ask(PromptKind::Point, host.texts().lineFirstPoint);
+            }
+            return;
+        }
+        if (text.empty()) {
+            host.FinishCommand();
+        } else if (word == "u" || word == "undo") {
+            UndoSegment(host);
+        } else if ((word == "c" || word == "close") && segments_.size() >= 2) {
+            AddSegment(host, vertices_.front());
+            host.FinishCommand();
+        } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+            AddSegment(host, *p);
+            AskNext(host);
+        } else {
+            host.Message(host.texts().pointRequired);
+            AskNext(host);
+        }
+    }
+
+    void Click(SimHost& host, Point p) override {
+        if (vertices_.empty()) {
+            AcceptFirst(host, p);
+        } else {
+            AddSegment(host, p);
+            AskNext(host);
+        }
+    }
+
+private:
+    void AcceptFirst(SimHost& host, Point p) {
+        vertices_.push_back(p);
+        host.SetLastPoint(p);
+        AskNext(host);
+    }
+
+    void AddSegment(SimHost& host, Point p) {
+        segments_.push_back(host.drawing().AddLine(vertices_.back(), p));
+        vertices_.push_back(p);
+        host.SetLastPoint(p);
+        host.SetLastLineEnd(p);
+    }
+
+    void UndoSegment(SimHost& host) {
+        if (segments_.empty()) {
+            host.Message(host.texts().lineAllUndone);
+        } else {
+            host.drawing().Erase(segments_.back());
+            segments_.pop_back();
+            vertices_.pop_back();
+            host.SetLastPoint(vertices_.back());
+            if (!segments_.empty()) host.SetLastLineEnd(vertices_.back());
+        }
+        AskNext(host);
+    }
+
+    void AskNext(SimHost& host) {
+        host.Ask(PromptKind::Point,
+                 segments_.size() >= 2 ? host.texts().lineNextPointClose : host.texts().lineNextPoint);
+    }
+
+    std::vector<Point> vertices_;
+    std::vector<int> segments_;
+};
+
+// ERASE and SELECT: an object selection, then (for ERASE) the erasure.
+class SelectionCommand : public Command {
+public:
+    explicit SelectionCommand(bool erase) : erase_(erase) {}
+
+    void Start(SimHost& host) override { selector_.Begin(host); }
+    void Answer(SimHost& host, const std::string& text) override {
+        if (selector_.Answer(host, text)) Done(host);
+    }
+    void Click(SimHost& host, Point p) override {
+        if (selector_.Click(host, p)) Done(host);
+    }
+    void Window(SimHost& host, Point a, Point b) override {
+        if (selector_.Window(host, a, b)) Done(host);
+    }
+
+private:
+    void Done(SimHost& host) {
+        if (erase_) {
+            for (int id : selector_.selected()) host.drawing().Erase(id);
+        }
+        host.FinishCommand();
+    }
+
+    bool erase_;
+    ObjectSelector selector_;
+};
+
+// U: undoes the last command and names it on the echo line.
+class UndoCommand : public Command {
+public:
+    void Start(SimHost& host) override {
+        const auto name = host.UndoLast();
+        host.Append(" ");
+        host.Append(name ? *name : std::string(host.texts().undoNothing));
+        host.FinishCommand();
+    }
+    void Answer(SimHost&, const std::string&) override {}
+};
+
+// ID: shows the coordinates of a point and makes it the last point.
+class IdCommand : public Command {
+public:
+    void Start(SimHost& host) override { host.AskOnSameLine(PromptKind::Point, host.texts().idPoint); }
+
+    void Answer(SimHost& host, const std::string& text) override {
+        if (text.empty()) {
+            host.FinishCommand();
+        } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+            Show(host, *p);
+        } else {
+            host.Message(host.texts().pointRequired);
+            host.Ask(PromptKind::Point, host.texts().idPoint);
+        }
+    }
+
+    void Click(SimHost& host, Point p) override { Show(host, p); }
+
+private:
+    static void Show(SimHost& host, Point p) {
+        host.SetLastPoint(p);
+        host.Message(FormatText(host.texts().idResult, {FormatDecimal(p.x), FormatDecimal(p.y), FormatDecimal(0.0)}));
+        host.FinishCommand();
+    }
+};
+
+// The LASTPOINT system variable typed as a command: shows its value, Enter keeps it.
+class LastPointCommand : public Command {
+public:
+    void Start(SimHost& host) override { Prompt(host); }
+
+    void Answer(SimHost& host, const std::string& text) override {
+        if (text.empty()) {
+            host.FinishCommand();
+        } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+            host.SetLastPoint(*p);
+            host.FinishCommand();
+        } else {
+            host.Message(host.texts().pointRequired);
+            Prompt(host);
+        }
+    }
+
+    void Click(SimHost& host, Point p) override {
+        host.SetLastPoint(p);
+        host.FinishCommand();
+    }
+
+private:
+    static void Prompt(SimHost& host) {
+        host.Ask(PromptKind::Point, FormatText(host.texts().lastPointPrompt, {FormatPoint(host.LastPoint())}));
+    }
+};
+
+// COPYHIST: the whole history, this command's echo line included, onto the clipboard.
+class CopyHistCommand : public Command {
+public:
+    void Start(SimHost& host) override {
+        if (host.setClipboard) host.setClipboard(host.HistoryText());
+        host.FinishCommand();
+    }
+    void Answer(SimHost&, const std::string&) override {}
+};
+
+// -LAYER, its set (S) and make (M) options: layer names may hold blanks, so their
+// prompts end only at a carriage return.
+class LayerCommand : public Command {
+public:
+    void Start(SimHost& host) override {
+        host.Message(FormatText(host.texts().layerCurrent, {host.drawing().currentLayer()}));
+        AskOption(host);
+    }
+
+    void Answer(SimHost& host, const std::string& text) override {
+        const auto& t = host.texts();
+        const std::string current = host.drawing().currentLayer();
+        switch (step_) {
+            case Step::Option: {
+                const std::string word = AsciiLower(text);
+                if (text.empty()) {
+                    host.FinishCommand();
+                } else if (word == "s" || word == "set") {
+                    step_ = Step::SetName;
+                    host.Ask(PromptKind::Text, FormatText(t.layerSetName, {current}), true);
+                } else if (word == "m" || word == "make") {
+                    step_ = Step::MakeName;
+                    host.Ask(PromptKind::Text, FormatText(t.layerMakeName, {current}), true);
+                } else {
+                    host.Message(t.pointRequired);
+                    AskOption(host);
+                }
+                break;
+            }
+            case Step::SetName:
+                if (text.empty()) {
+                    AskOption(host);
+                } else if (host.drawing().SetCurrentLayer(text)) {
+                    AskOption(host);
+                } else {
+                    host.Message(FormatText(t.layerNotFound, {text}));
+                    host.Ask(PromptKind::Text, FormatText(t.layerSetName, {current}), true);
+                }
+                break;
+            case Step::MakeName:
+                if (!text.empty()) {
+                    host.drawing().AddLayer(text);
+                    host.drawing().SetCurrentLayer(text);
+                }
+                AskOption(host);
+                break;
+        }
+    }
+
+private:
+    enum class Step { Option, SetName, MakeName };
+
+    void AskOption(SimHost& host) {
+        step_ = Step::Option;
+        host.Ask(PromptKind::Text, host.texts().layerOptions);
+    }
+
+    Step step_ = Step::Option;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeCommand(const std::string& name) {
+    static const std::map<std::string, std::function<std::unique_ptr<Command>()>> commands = {
+        {"line", [] { return std::make_unique<LineCommand>(); }},
+        {"l", [] { return std::make_unique<LineCommand>(); }},
+        {"erase", [] { return std::make_unique<SelectionCommand>(true); }},
+        {"e", [] { return std::make_unique<SelectionCommand>(true); }},
+        {"select", [] { return std::make_unique<SelectionCommand>(false); }},
+        {"u", [] { return std::make_unique<UndoCommand>(); }},
+        {"id", [] { return std::make_unique<IdCommand>(); }},
+        {"lastpoint", [] { return std::make_unique<LastPointCommand>(); }},
+        {"copyhist", [] { return std::make_unique<CopyHistCommand>(); }},
+        {"layer", [] { return std::make_unique<LayerCommand>(); }},
+    };
+    const auto it = commands.find(name);
+    if (it == commands.end()) return nullptr;
+    return it->second();
+}
+
+void ObjectSelector::Begin(SimHost& host) {
+    set_.clear();
+    corner_ = Corner::None;
+    Prompt(host);
+}
+
+void ObjectSelector::Prompt(SimHost& host) {
+    corner_ = Corner::None;
+    host.Ask(PromptKind::Objects, host.texts().selectObjects);
+}
+
+bool ObjectSelector::End(SimHost& host) {
+    // Erased objects drop out of the set.
+    std::erase_if(set_, [&](int id) { return host.drawing().Find(id) == nullptr; });
+    if (!set_.empty()) host.SetPreviousSelection(set_);
+    return true;
+}
+
+void ObjectSelector::Add(SimHost& host, const std::vector<int>& ids, bool onSameLine) {
+    int found = 0;
+    int duplicates = 0;
+    for (int id : ids) {
+        ++found;
+        if (std::find(set_.begin(), set_.end(), id) != set_.end()) {
+            ++duplicates;
+        } else {
+            set_.push_back(id);
+        }
+    }
+    const auto& t = host.texts();
+    const std::string total = std::to_string(set_.size());
+    std::string message;
+    if (found == 0) {
+        message = FormatText(t.found, {"0"});
+    } else if (duplicates > 0) {
+        message = FormatText(t.foundDuplicate, {std::to_string(found), std::to_string(duplicates), total});
+    } else if (set_.size() == static_cast<std::size_t>(found)) {
+        message = FormatText(t.found, {std::to_string(found)});
+    } else {
+        message = FormatText(t.foundTotal, {std::to_string(found), total});
+    }
+    if (onSameLine) {
+        host.Append(message);
+    } else {
+        host.Message(message);
+    }
+}
+
+void ObjectSelector::AddRectangle(SimHost& host, Point a, Point b, bool onSameLine, std::optional<bool> crossing) {
+    // Dragged to the left it is a crossing window, to the right a window.
+    const bool isCrossing = crossing ? *crossing : b.x < a.x;
+    Add(host, host.drawing().InRectangle(a, b, isCrossing), onSameLine);
+}
+
+bool ObjectSelector::Answer(SimHost& host, const std::string& text) {
+    const auto& t = host.texts();
+    const std::string word = AsciiLower(text);
+    if (corner_ == Corner::FirstWindow || corner_ == Corner::FirstCrossing) {
+        if (const auto p = ParsePointInput(text, host.LastPoint())) {
+            firstCorner_ = *p;
+            forcedCrossing_ = corner_ == Corner::FirstCrossing;
+            corner_ = Corner::Opposite;
+            host.Ask(PromptKind::Objects, t.oppositeCorner);
+        } else {
+            host.Message(t.pointRequired);
+            host.Ask(PromptKind::Objects, t.firstCorner);
+        }
+        return false;
+    }
+    if (corner_ == Corner::Opposite) {
+        if (const auto p = ParsePointInput(text, host.LastPoint())) {
+            AddRectangle(host, firstCorner_, *p, false, forcedCrossing_);
+            Prompt(host);
+        } else {
+            host.Message(t.pointRequired);
+            host.Ask(PromptKind::Objects, t.oppositeCorner);
+        }
+        return false;
+    }
+    if (text.empty()) return End(host);
+    if (word == "l" || word == "last") {
+        const auto last = host.drawing().LastEntity();
+        Add(host, last ? std::vector<int>{*last} : std::vector<int>{}, false);
+    } else if (word == "all") {
+        std::vector<int> ids;
+        for (const Entity& e : host.drawing().entities()) ids.push_back(e.id);
+        Add(host, ids, false);
+    } else if (word == "p" || word == "pre" || word == "previous") {
+        std::vector<int> ids;
+        for (int id : host.PreviousSelection()) {
+            if (host.drawing().Find(id)) ids.push_back(id);
+        }
+        if (host.PreviousSelection().empty()) {
+            host.Message(t.noPreviousSelection);
+        } else {
+            Add(host, ids, false);
+        }
+    } else if (word == "w" || word == "window" || word == "c" || word == "crossing") {
+        corner_ = word.front() == 'w' ? Corner::FirstWindow : Corner::FirstCrossing;
+        host.Ask(PromptKind::Objects, t.firstCorner);
+        return false;
+    } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+        // A typed point picks like a click there, and is echoed.
+        if (const auto hit = host.drawing().HitTest(*p, host.pickbox)) {
+            Add(host, {*hit}, false);
+        } else {
+            firstCorner_ = *p;
+            forcedCrossing_.reset();
+            corner_ = Corner::Opposite;
+            host.Ask(PromptKind::Objects, t.oppositeCorner);
+            return false;
+        }
+    } else {
+        host.Message(t.invalidSelection);
+        host.Message(t.expectsPointOrKeyword);
+    }
+    Prompt(host);
+    return false;
+}
+
+bool ObjectSelector::Click(SimHost& host, Point p) {
+    if (corner_ == Corner::FirstWindow || corner_ == Corner::FirstCrossing) {
+        firstCorner_ = p;
+        forcedCrossing_ = corner_ == Corner::FirstCrossing;
+        corner_ = Corner::Opposite;
+        host.Append(host.texts().oppositeCorner);
+        return false;
+    }
+    if (corner_ == Corner::Opposite) {
+        AddRectangle(host, firstCorner_, p, true, forcedCrossing_);
+        Prompt(host);
+        return false;
+    }
+    if (const auto hit = host.drawing().HitTest(p, host.pickbox)) {
+        Add(host, {*hit}, true);
+        Prompt(host);
+    } else {
+        // A click on empty space starts an implied window.
+        firstCorner_ = p;
+        forcedCrossing_.reset();
+        corner_ = Corner::Opposite;
+        host.Append(host.texts().oppositeCorner);
+    }
+    return false;
+}
+
+bool ObjectSelector::Window(SimHost& host, Point a, Point b) {
+    host.Append(host.texts().oppositeCorner);
+    AddRectangle(host, a, b, true, std::nullopt);
+    Prompt(host);
+    return false;
+}
+
+}  // namespace tessavue::sim

@@ -1,0 +1,267 @@
+#include "drawing.h"
+
+#include "text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace tessavue::sim {
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+double Distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+double DistanceToSegment(Point p, Point a, Point b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    if (len2 == 0) return Distance(p, a);
+    double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2;
+    t = std::clamp(t, 0.0, 1.0);
+    return Distance(p, Point{a.x + t * dx, a.y + t * dy});
+}
+
+// Sweep from start to end counter-clockwise, in degrees, in (0, 360].
+double Sweep(double startAngle, double endAngle) {
+    double sweep = std::fmod(endAngle - startAngle, 360.0);
+    if (sweep <= 0) sweep += 360.0;
+    return sweep;
+}
+
+std::vector<Point> SampleEllipse(Point c, Point major, double ratio, double start, double sweep) {
+    const Point minor{-major.y * ratio, major.x * ratio};
+    const int steps = std::max(8, static_cast<int>(std::ceil(sweep / 3.0)));
+    std::vector<Point> out;
+    out.reserve(static_cast<std::size_t>(steps) + 1);
+    for (int i = 0; i <= steps; ++i) {
+        const double t = (start + sweep * i / steps) * kDegree;
+        out.push_back(Point{c.x + major.x * std::cos(t) + minor.x * std::sin(t),
+                            c.y + major.y * std::cos(t) + minor.y * std::sin(t)});
+    }
+    return out;
+}
+
+}  // namespace
+
+Drawing::Drawing() { layers_.push_back(Layer{"0", 7}); }
+
+const Layer* Drawing::FindLayer(const std::string& name) const {
+    const std::string key = AsciiUpper(name);
+    for (const Layer& layer : layers_) {
+        if (AsciiUpper(layer.name) == key) return &layer;
+    }
+    return nullptr;
+}
+
+Layer& Drawing::AddLayer(const std::string& name) {
+    if (const Layer* existing = FindLayer(name)) return const_cast<Layer&>(*existing);
+    layers_.push_back(Layer{name, 7});
+    return layers_.back();
+}
+
+bool Drawing::SetCurrentLayer(const std::string& name) {
+    const Layer* layer = FindLayer(name);
+    if (layer == nullptr) return false;
+    currentLayer_ = layer->name;
+    return true;
+}
+
+int Drawing::NextId() { return ++lastId_; }
+
+int Drawing::Add(Entity entity) {
+    entity.id = NextId();
+    if (FindLayer(entity.layer) == nullptr) AddLayer(entity.layer);
+    entities_.push_back(std::move(entity));
+    return entities_.back().id;
+}
+
+int Drawing::AddLine(Point a, Point b) {
+    Entity e;
+    e.kind = EntityKind::Line;
+    e.layer = currentLayer_;
+    e.points = {a, b};
+    return Add(std::move(e));
+}
+
+int Drawing::AddCircle(Point centre, double radius) {
+    Entity e;
+    e.kind = EntityKind::Circle;
+    e.layer = currentLayer_;
+    e.points = {centre};
+    e.radius = radius;
+    return Add(std::move(e));
+}
+
+int Drawing::AddArc(Point centre, double radius, double startAngle, double endAngle) {
+    Entity e;
+    e.kind = EntityKind::Arc;
+    e.layer = currentLayer_;
+    e.points = {centre};
+    e.radius = radius;
+    e.startAngle = startAngle;
+    e.endAngle = endAngle;
+    return Add(std::move(e));
+}
+
+int Drawing::AddEllipse(Point centre, Point majorAxis, double ratio, double startAngle, double endAngle) {
+    Entity e;
+    e.kind = EntityKind::Ellipse;
+    e.layer = currentLayer_;
+    e.points = {centre, majorAxis};
+    e.ratio = ratio;
+    e.startAngle = startAngle;
+    e.endAngle = endAngle;
+    return Add(std::move(e));
+}
+
+int Drawing::AddPolyline(std::vector<Point> vertices, bool closed) {
+    Entity e;
+    e.kind = EntityKind::Polyline;
+    e.layer = currentLayer_;
+    e.points = std::move(vertices);
+    e.closed = closed;
+    return Add(std::move(e));
+}
+
+int Drawing::AddText(Point at, double height, double rotation, std::string text) {
+    Entity e;
+    e.kind = EntityKind::Text;
+    e.layer = currentLayer_;
+    e.points = {at};
+    e.height = height;
+    e.rotation = rotation;
+    e.text = std::move(text);
+    return Add(std::move(e));
+}
+
+const Entity* Drawing::Find(int id) const {
+    for (const Entity& e : entities_) {
+        if (e.id == id) return &e;
+    }
+    return nullptr;
+}
+
+bool Drawing::Erase(int id) {
+    const auto it = std::find_if(entities_.begin(), entities_.end(), [id](const Entity& e) { return e.id == id; });
+    if (it == entities_.end()) return false;
+    entities_.erase(it);
+    return true;
+}
+
+std::optional<int> Drawing::LastEntity() const {
+    if (entities_.empty()) return std::nullopt;
+    return std::max_element(entities_.begin(), entities_.end(),
+                            [](const Entity& a, const Entity& b) { return a.id < b.id; })
+        ->id;
+}
+
+std::optional<int> Drawing::HitTest(Point p, double tolerance) const {
+    std::optional<int> best;
+    double bestDistance = std::numeric_limits<double>::infinity();
+    // Later entities lie on top, as on AutoCAD's screen: they win a tie.
+    for (const Entity& e : entities_) {
+        const std::vector<Point> outline = Outline(e);
+        double d = std::numeric_limits<double>::infinity();
+        if (outline.size() == 1) d = Distance(p, outline[0]);
+        for (std::size_t i = 1; i < outline.size(); ++i) d = std::min(d, DistanceToSegment(p, outline[i - 1], outline[i]));
+        if (d <= tolerance && d <= bestDistance) {
+            bestDistance = d;
+            best = e.id;
+        }
+    }
+    return best;
+}
+
+std::vector<int> Drawing::InRectangle(Point a, Point b, bool crossing) const {
+    const Point lo{std::min(a.x, b.x), std::min(a.y, b.y)};
+    const Point hi{std::max(a.x, b.x), std::max(a.y, b.y)};
+    const auto inside = [&](Point p) { return p.x >= lo.x && p.x <= hi.x && p.y >= lo.y && p.y <= hi.y; };
+    const auto segmentTouches = [&](Point s, Point t) {
+        if (inside(s) || inside(t)) return true;
+        // The segment crosses the rectangle when it crosses one of its edges.
+        const Point corners[4] = {lo, {hi.x, lo.y}, hi, {lo.x, hi.y}};
+        const auto cross = [](Point o, Point u, Point v) { return (u.x - o.x) * (v.y - o.y) - (u.y - o.y) * (v.x - o.x); };
+        for (int i = 0; i < 4; ++i) {
+            const Point c = corners[i];
+            const Point d = corners[(i + 1) % 4];
+            const double d1 = cross(s, t, c);
+            const double d2 = cross(s, t, d);
+            const double d3 = cross(c, d, s);
+            const double d4 = cross(c, d, t);
+            if (((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0))) return true;
+        }
+        return false;
+    };
+    std::vector<int> out;
+    for (const Entity& e : entities_) {
+        const std::vector<Point> outline = Outline(e);
+        bool take;
+        if (crossing) {
+            take = outline.size() == 1 ? inside(outline[0]) : false;
+            for (std::size_t i = 1; i < outline.size() && !take; ++i) take = segmentTouches(outline[i - 1], outline[i]);
+        } else {
+            take = std::all_of(outline.begin(), outline.end(), inside);
+        }
+        if (take) out.push_back(e.id);
+    }
+    return out;
+}
+
+std::optional<Extents> Drawing::ComputeExtents() const {
+    std::optional<Extents> box;
+    for (const Entity& e : entities_) {
+        for (const Point& p : Outline(e)) {
+            if (!box) {
+                box = Extents{p, p};
+            } else {
+                box->min = {std::min(box->min.x, p.x), std::min(box->min.y, p.y)};
+                box->max = {std::max(box->max.x, p.x), std::max(box->max.y, p.y)};
+            }
+        }
+    }
+    return box;
+}
+
+void Drawing::Restore(std::vector<Layer> layers, std::string currentLayer, std::vector<Entity> entities) {
+    layers_ = std::move(layers);
+    if (FindLayer("0") == nullptr) layers_.insert(layers_.begin(), Layer{"0", 7});
+    currentLayer_ = FindLayer(currentLayer) ? std::move(currentLayer) : std::string("0");
+    entities_ = std::move(entities);
+    for (const Entity& e : entities_) {
+        lastId_ = std::max(lastId_, e.id);
+        if (FindLayer(e.layer) == nullptr) layers_.push_back(Layer{e.layer, 7});
+    }
+}
+
+std::vector<Point> Outline(const Entity& e) {
+    switch (e.kind) {
+        case EntityKind::Line:
+        case EntityKind::Polyline: {
+            std::vector<Point> out = e.points;
+            if (e.kind == EntityKind::Polyline && e.closed && !out.empty()) out.push_back(out.front());
+            return out;
+        }
+        case EntityKind::Circle:
+            if (e.points.empty()) return {};
+            return SampleEllipse(e.points[0], Point{e.radius, 0}, 1.0, 0, 360);
+        case EntityKind::Arc:
+            if (e.points.empty()) return {};
+            return SampleEllipse(e.points[0], Point{e.radius, 0}, 1.0, e.startAngle, Sweep(e.startAngle, e.endAngle));
+        case EntityKind::Ellipse:
+            if (e.points.size() < 2) return {};
+            return SampleEllipse(e.points[0], e.points[1], e.ratio, e.startAngle, Sweep(e.startAngle, e.endAngle));
+        case EntityKind::Text: {
+            if (e.points.empty()) return {};
+            // A rough baseline: AutoCAD's fonts are about as wide as high per character.
+            const double width = e.height * 0.8 * static_cast<double>(std::max<std::size_t>(1, e.text.size()));
+            const Point a = e.points[0];
+            return {a, Point{a.x + width * std::cos(e.rotation * kDegree), a.y + width * std::sin(e.rotation * kDegree)}};
+        }
+    }
+    return {};
+}
+
+}  // namespace tessavue::sim

@@ -1,0 +1,107 @@
+// The stand-in's drawing: layers and entities. Every entity sits on a layer; angles
+// are degrees, counter-clockwise from +X, as AutoCAD keeps them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessavue::sim {
+
+struct Point {
+    double x = 0;
+    double y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text };
+
+// One entity; which fields matter depends on the kind:
+//   Line:     points[0] start, points[1] end
+//   Circle:   points[0] centre, radius
+//   Arc:      points[0] centre, radius, startAngle, endAngle (counter-clockwise)
+//   Ellipse:  points[0] centre, points[1] end of the major axis relative to the centre,
+//             ratio (minor / major), startAngle, endAngle (parameter angles; 0 and 360
+//             for a whole ellipse)
+//   Polyline: points = vertices, closed
+//   Text:     points[0] insertion point, height, rotation, text (Shift-JIS)
+struct Entity {
+    int id = 0;
+    EntityKind kind = EntityKind::Line;
+    std::string layer = "0";
+    std::vector<Point> points;
+    double radius = 0;
+    double startAngle = 0;
+    double endAngle = 0;
+    double ratio = 1;
+    double height = 0;
+    double rotation = 0;
+    bool closed = false;
+    std::string text;
+    friend bool operator==(const Entity&, const Entity&) = default;
+};
+
+struct Layer {
+    std::string name;
+    int color = 7;
+    friend bool operator==(const Layer&, const Layer&) = default;
+};
+
+struct Extents {
+    Point min;
+    Point max;
+};
+
+class Drawing {
+public:
+    Drawing();
+
+    const std::vector<Layer>& layers() const { return layers_; }
+    const std::vector<Entity>& entities() const { return entities_; }
+    const std::string& currentLayer() const { return currentLayer_; }
+
+    // Layer names compare as AutoCAD compares them: ASCII letters case-insensitively.
+    const Layer* FindLayer(const std::string& name) const;
+    Layer& AddLayer(const std::string& name);
+    // False when no such layer exists.
+    bool SetCurrentLayer(const std::string& name);
+
+    // Adds on the current layer; returns the new entity's id.
+    int AddLine(Point a, Point b);
+    int AddCircle(Point centre, double radius);
+    int AddArc(Point centre, double radius, double startAngle, double endAngle);
+    int AddEllipse(Point centre, Point majorAxis, double ratio, double startAngle = 0, double endAngle = 360);
+    int AddPolyline(std::vector<Point> vertices, bool closed);
+    int AddText(Point at, double height, double rotation, std::string text);
+    // Adds the entity as given (layer included), with a fresh id.
+    int Add(Entity entity);
+
+    const Entity* Find(int id) const;
+    bool Erase(int id);
+    // Id of the most recently added entity still in the drawing, or nullopt.
+    std::optional<int> LastEntity() const;
+
+    // The entity whose outline passes nearest to `p`, within `tolerance`.
+    std::optional<int> HitTest(Point p, double tolerance) const;
+    // Entities wholly inside the rectangle (window) or touching it (crossing).
+    std::vector<int> InRectangle(Point a, Point b, bool crossing) const;
+    // Bounding box of every entity; nullopt for an empty drawing.
+    std::optional<Extents> ComputeExtents() const;
+
+    // Replaces everything, e.g. when a dump is read back.
+    void Restore(std::vector<Layer> layers, std::string currentLayer, std::vector<Entity> entities);
+
+private:
+    int NextId();
+
+    std::vector<Layer> layers_;
+    std::string currentLayer_ = "0";
+    std::vector<Entity> entities_;
+    int lastId_ = 0;
+};
+
+// The outline of an entity as a chain of points (curves sampled finely enough for
+// picking and drawing). Texts give their insertion point and the end of their baseline.
+std::vector<Point> Outline(const Entity& entity);
+
+}  // namespace tessavue::sim

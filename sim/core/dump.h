@@ -1,0 +1,56 @@
+// A plain-text dump of the stand-in's state, for tests: the drawing (layers and every
+// entity with full-precision coordinates), the command history and every input chunk
+// received. One record a line, fields separated by single blanks; every text field is
+// written in double quotes with each byte outside 0x21..0x7E, the double quote and the
+// backslash as \xHH, so any byte (Shift-JIS, CR, ESC, zero) survives the round trip.
+//
+//   tessavue-sim-dump 1
+//   edition "LT2000"
+//   last-point <x> <y>
+//   current-layer "<name>"
+//   layer "<name>" <color>
+//   line <id> "<layer>" <x1> <y1> <x2> <y2>
+//   circle <id> "<layer>" <cx> <cy> <r>
+//   arc <id> "<layer>" <cx> <cy> <r> <start> <end>
+//   ellipse <id> "<layer>" <cx> <cy> <majorX> <majorY> <ratio> <start> <end>
+//   polyline <id> "<layer>" <closed 0|1> <count> <x> <y> ...
+//   text <id> "<layer>" <x> <y> <height> <rotation> "<text>"
+//   history "<line>"
+//   command-line "<text>"
+//   input "<transport>" "<bytes>"
+//   end
+//
+// Numbers are the shortest text that reads back to the same double.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "drawing.h"
+#include "host.h"
+
+namespace tessavue::sim {
+
+struct SimDump {
+    std::string edition;
+    Point lastPoint{};
+    std::string currentLayer = "0";
+    std::vector<Layer> layers;
+    std::vector<Entity> entities;
+    std::vector<std::string> history;
+    std::string commandLine;
+    std::vector<InputChunk> inputs;
+};
+
+SimDump MakeDump(const SimHost& host);
+void WriteDump(const SimDump& dump, std::ostream& out);
+// nullopt (and a reason in `error`) when the text is not a complete dump.
+std::optional<SimDump> ReadDump(std::istream& in, std::string* error = nullptr);
+
+// The field encoding, exposed for tests and for other writers of quoted bytes.
+std::string QuoteBytes(const std::string& bytes);
+std::optional<std::string> UnquoteBytes(const std::string& field);
+
+}  // namespace tessavue::sim

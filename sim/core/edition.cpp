@@ -1,0 +1,130 @@
+#include "edition.h"
+
+#include <array>
+
+namespace tessavue::sim {
+namespace {
+
+// LT 2000 and LT 2002 write their prompts with half-width katakana, LT 2006 with
+// full-width; the rest of the wording is the same.
+constexpr EditionTexts kLt2000{
+    .name = "LT2000",
+    .mainTitle = "AutoCAD LT 2000 - [Drawing1.dwg]",
+    .textWindowTitle = "AutoCAD LT ﾃｷｽﾄ ｳｨﾝﾄﾞｳ - Drawing1.dwg",
+    .mainClass = "Afx:400000:b:10011:6:0",
+    .commandLineClass = "Afx:400000:8:10011:0:0",
+    .pasteClass = "",
+    .pasteText = "",
+    .idlePrompt = "ｺﾏﾝﾄﾞ: ",
+    .cancel = "*ｷｬﾝｾﾙ*",
+    .unknownCommand = "未知のｺﾏﾝﾄﾞ \"%s\"。  F1 ｷｰを押してﾍﾙﾌﾟを参照してください。",
+    .pointRequired = "点、またはｵﾌﾟｼｮﾝ ｷｰﾜｰﾄﾞが必要です。",
+    .lineFirstPoint = "1 点目を指定: ",
+    .lineNextPoint = "次の点を指定 または [元に戻す(U)]: ",
+    .lineNextPointClose = "次の点を指定 または [閉じる(C)/元に戻す(U)]: ",
+    .lineNoContinue = "継続する線分または円弧がありません。",
+    .lineAllUndone = "すべてのｾｸﾞﾒﾝﾄが元に戻されました。",
+    .selectObjects = "ｵﾌﾞｼﾞｪｸﾄを選択: ",
+    .firstCorner = "最初のｺｰﾅｰを指定: ",
+    .oppositeCorner = "もう一方のｺｰﾅｰを指定: ",
+    .found = "検出数: %d",
+    .foundTotal = "検出数: %d、合計: %d",
+    .foundDuplicate = "検出数: %d (%d 個重複)、合計: %d",
+    .noPreviousSelection = "直前の選択ｾｯﾄがありません。",
+    .invalidSelection = "*無効な選択*",
+    .expectsPointOrKeyword =
+        "点を指定するか、またはｵﾌﾟｼｮﾝ Window/Last/Crossing/BOX/ALL/Fence/WPolygon/CPolygon/"
+        "Group/Add/Remove/Multiple/Previous/Undo/AUto/SIngle を入力してください",
+    .idPoint = "点を指定: ",
+    .idResult = "X = %s     Y = %s     Z = %s",
+    .lastPointPrompt = "LASTPOINT の新しい値を入力 <%s>: ",
+    .undoNothing = "すべての操作が元に戻されました",
+    .layerCurrent = "現在の画層: \"%s\"",
+    .layerOptions = "ｵﾌﾟｼｮﾝを入力 [?/作成(M)/設定(S)/新規作成(N)/ｵﾝ(ON)/ｵﾌ(OFF)/色(C)/線種(L)/線の太さ(LW)/"
+                    "印刷(P)/ﾌﾘｰｽﾞ(F)/ﾌﾘｰｽﾞ解除(T)/ﾛｯｸ(LO)/ﾛｯｸ解除(U)]: ",
+    .layerSetName = "現在にする画層名を入力 または [?] <%s>: ",
+    .layerMakeName = "新しい現在の画層名を入力 <%s>: ",
+    .layerNotFound = "画層 \"%s\" が見つかりません。",
+};
+
+constexpr EditionTexts kLt2002 = [] {
+    EditionTexts t = kLt2000;
+    t.name = "LT2002";
+    t.mainTitle = "AutoCAD LT 2002 - [Drawing1.dwg]";
+    return t;
+}();
+
+constexpr EditionTexts kLt2006{
+    .name = "LT2006",
+    .mainTitle = "AutoCAD LT 2006 - [Drawing1.dwg]",
+    .textWindowTitle = "AutoCAD LT テキスト ウィンドウ - Drawing1.dwg",
+    .mainClass = "Afx:00400000:b:00010011:00000006:00000000",
+    .commandLineClass = "Afx:00400000:8:00010011:00000000:00000000",
+    .pasteClass = "Afx:00400000:0:00010011:00000000:00000000",
+    .pasteText = "Marin",
+    .idlePrompt = "コマンド: ",
+    .cancel = "*キャンセル*",
+    .unknownCommand = "未知のコマンド \"%s\"。  F1 キーを押してヘルプを参照してください。",
+    .pointRequired = "点、またはオプション キーワードが必要です。",
+    .lineFirstPoint = "1 点目を指定: ",
+    .lineNextPoint = "次の点を指定 または [元に戻す(U)]: ",
+    .lineNextPointClose = "次の点を指定 または [閉じる(C)/元に戻す(U)]: ",
+    .lineNoContinue = "継続する線分または円弧がありません。",
+    .lineAllUndone = "すべてのセグメントが元に戻されました。",
+    .selectObjects = "オブジェクトを選択: ",
+    .firstCorner = "最初のコーナーを指定: ",
+    .oppositeCorner = "もう一方のコーナーを指定: ",
+    .found = "検出数: %d",
+    .foundTotal = "検出数: %d、合計: %d",
+    .foundDuplicate = "検出数: %d (%d 個重複)、合計: %d",
+    .noPreviousSelection = "直前の選択セットがありません。",
+    .invalidSelection = "*無効な選択*",
+    .expectsPointOrKeyword =
+        "点を指定するか、またはオプション Window/Last/Crossing/BOX/ALL/Fence/WPolygon/CPolygon/"
+        "Group/Add/Remove/Multiple/Previous/Undo/AUto/SIngle を入力してください",
+    .idPoint = "点を指定: ",
+    .idResult = "X = %s     Y = %s     Z = %s",
+    .lastPointPrompt = "LASTPOINT の新しい値を入力 <%s>: ",
+    .undoNothing = "すべての操作が元に戻されました",
+    .layerCurrent = "現在の画層: \"%s\"",
+    .layerOptions = "オプションを入力 [?/作成(M)/設定(S)/新規作成(N)/オン(ON)/オフ(OFF)/色(C)/線種(L)/線の太さ(LW)/"
+                    "印刷(P)/フリーズ(F)/フリーズ解除(T)/ロック(LO)/ロック解除(U)/状態(A)]: ",
+    .layerSetName = "現在にする画層名を入力 または [?] <%s>: ",
+    .layerMakeName = "新しい現在の画層名を入力 <%s>: ",
+    .layerNotFound = "画層 \"%s\" が見つかりません。",
+};
+
+}  // namespace
+
+const EditionTexts& TextsFor(Edition edition) {
+    switch (edition) {
+        case Edition::LT2002: return kLt2002;
+        case Edition::LT2006: return kLt2006;
+        case Edition::LT2000: break;
+    }
+    return kLt2000;
+}
+
+std::optional<Edition> ParseEdition(std::string_view text) {
+    if (text == "LT2000" || text == "LT 2000") return Edition::LT2000;
+    if (text == "LT2002" || text == "LT 2002") return Edition::LT2002;
+    if (text == "LT2006" || text == "LT 2006") return Edition::LT2006;
+    return std::nullopt;
+}
+
+std::string FormatText(std::string_view pattern, std::initializer_list<std::string> args) {
+    std::string out;
+    auto next = args.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == 's' || pattern[i + 1] == 'd') &&
+            next != args.end()) {
+            out += *next++;
+            ++i;
+        } else {
+            out.push_back(pattern[i]);
+        }
+    }
+    return out;
+}
+
+}  // namespace tessavue::sim

@@ -1,0 +1,65 @@
+// The AutoCAD LT editions the stand-in imitates, and every text it shows per edition.
+// All prompts and messages live in the one table of edition.cpp, so a wording is
+// corrected in one place.
+#pragma once
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessavue::sim {
+
+enum class Edition { LT2000, LT2002, LT2006 };
+
+struct EditionTexts {
+    std::string_view name;              // option value: "LT2000", "LT2002", "LT2006"
+    std::string_view mainTitle;         // main window title
+    std::string_view textWindowTitle;   // AutoCAD's text window (history) title
+    std::string_view mainClass;         // class of the main window
+    std::string_view commandLineClass;  // class of the command-line text window
+    std::string_view pasteClass;        // class of the paste window; empty when the edition has none
+    std::string_view pasteText;         // text of the paste window
+
+    std::string_view idlePrompt;
+    std::string_view cancel;
+    std::string_view unknownCommand;    // %s: the command name as typed, upper-cased
+    std::string_view pointRequired;     // a point prompt got something that is no point
+
+    std::string_view lineFirstPoint;
+    std::string_view lineNextPoint;
+    std::string_view lineNextPointClose;
+    std::string_view lineNoContinue;    // Enter at the first point with no line drawn before
+    std::string_view lineAllUndone;     // "u" with no segment left
+
+    std::string_view selectObjects;
+    std::string_view firstCorner;
+    std::string_view oppositeCorner;
+    std::string_view found;             // %d
+    std::string_view foundTotal;        // %d found, %d total
+    std::string_view foundDuplicate;    // %d found, %d duplicate, %d total
+    std::string_view noPreviousSelection;
+    std::string_view invalidSelection;  // an answer that selects nothing known
+    std::string_view expectsPointOrKeyword;  // the keywords listed after an invalid selection answer
+
+    std::string_view idPoint;
+    std::string_view idResult;          // %s x, %s y, %s z
+
+    std::string_view lastPointPrompt;   // %s: x,y,z of the current value
+    std::string_view undoNothing;       // "u" with nothing left to undo
+
+    std::string_view layerCurrent;      // %s: the current layer's name
+    std::string_view layerOptions;
+    std::string_view layerSetName;      // %s: the current layer's name
+    std::string_view layerMakeName;     // %s: the current layer's name
+    std::string_view layerNotFound;     // %s: the name given
+};
+
+const EditionTexts& TextsFor(Edition edition);
+// "LT2000", "LT2002", "LT2006" (also with a blank after "LT"); nullopt otherwise.
+std::optional<Edition> ParseEdition(std::string_view text);
+
+// `pattern` with each "%s" / "%d" replaced by the next argument, in order.
+std::string FormatText(std::string_view pattern, std::initializer_list<std::string> args);
+
+}  // namespace tessavue::sim

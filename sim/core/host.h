@@ -1,0 +1,173 @@
+// The stand-in AutoCAD LT: a drawing and a command interpreter that consumes typed
+// Shift-JIS bytes the way AutoCAD's command line does, synchronously. Typeahead is
+// consumed in order; a blank or a carriage return is Enter (except at prompts that take
+// text with blanks, which end only at a carriage return); ESC (1B) cancels the running
+// command. What the user does with the mouse (picks, windows) comes in through the
+// user-side calls, which only act while a command waits at a prompt that takes them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "drawing.h"
+#include "edition.h"
+
+namespace tessavue::sim {
+
+// One piece of input as it arrived: by which transport ("copydata", "paste", "edit",
+// "script", ...) and its bytes.
+struct InputChunk {
+    std::string transport;
+    std::string bytes;
+    friend bool operator==(const InputChunk&, const InputChunk&) = default;
+};
+
+// What the command line waits for.
+enum class PromptKind {
+    Idle,     // the idle prompt: a command name
+    Point,    // a point: typed coordinates or a pick
+    Objects,  // object selection: keywords, typed points, picks, windows
+    Text,     // a keyword or a number, typed only
+};
+
+class SimHost;
+
+// A command that is running. It asks its prompts through the host and ends with
+// host.FinishCommand(); the host calls it back with each answer.
+class Command {
+public:
+    virtual ~Command() = default;
+    virtual void Start(SimHost& host) = 0;
+    // A typed answer (without its terminating blank or carriage return).
+    virtual void Answer(SimHost& host, const std::string& text) = 0;
+    // The user clicked at `p` while a Point or Objects prompt waits.
+    virtual void Click(SimHost& host, Point p) { (void)host, (void)p; }
+    // The user dragged a selection window while an Objects prompt waits.
+    virtual void Window(SimHost& host, Point a, Point b) { (void)host, (void)a, (void)b; }
+};
+
+// AutoCAD's coordinate input: "x,y", "x,y,z", "@dx,dy", "@" (the last point itself),
+// "dist<angle" and "@dist<angle". nullopt when `text` is none of these.
+std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint);
+// A number as AutoCAD shows it with four decimals ("12.5000"); never "-0.0000".
+std::string FormatDecimal(double value, int decimals = 4);
+
+class SimHost {
+public:
+    explicit SimHost(Edition edition = Edition::LT2000);
+    ~SimHost();
+    SimHost(const SimHost&) = delete;
+    SimHost& operator=(const SimHost&) = delete;
+
+    Edition edition() const { return edition_; }
+    const EditionTexts& texts() const { return *texts_; }
+
+    // --- typing ---------------------------------------------------------------
+    // Records the chunk as received by `transport`, then types it.
+    void Receive(const std::string& transport, std::string_view bytes);
+    // Types bytes without recording them.
+    void Type(std::string_view bytes);
+    const std::vector<InputChunk>& ReceivedInput() const { return received_; }
+
+    // --- the command line -------------------------------------------------------
+    // The current line: the prompt and what is typed of its answer so far. While idle
+    // with nothing typed it is exactly the idle prompt.
+    const std::string& CommandLineText() const { return current_; }
+    // Finished history lines, oldest first (the current line is not among them).
+    const std::vector<std::string>& HistoryLines() const { return history_; }
+    // The whole history as AutoCAD's copyhist copies it: every line, the current one
+    // included, each ending in CR LF.
+    std::string HistoryText() const;
+    PromptKind Waiting() const { return waiting_; }
+    bool InCommand() const { return command_ != nullptr; }
+    // Name of the running command (upper case), or empty.
+    const std::string& RunningCommand() const { return commandName_; }
+
+    // --- the user's side ----------------------------------------------------------
+    // A click at `p`: a point at a point prompt, an object (or the first corner of an
+    // implied window) at an object prompt. False when nothing waits for a click.
+    bool Click(Point p);
+    // A selection window dragged from `a` to `b` (right to left: crossing). False when
+    // no object prompt waits.
+    bool SelectWindow(Point a, Point b);
+    // How near (drawing units) a click must come to an object to pick it.
+    double pickbox = 1.0;
+
+    // --- state later commands and tests read ---------------------------------------
+    Drawing& drawing() { return drawing_; }
+    const Drawing& drawing() const { return drawing_; }
+    Point LastPoint() const { return lastPoint_; }
+    void SetLastPoint(Point p) { lastPoint_ = p; }
+    const std::vector<int>& PreviousSelection() const { return previousSelection_; }
+    void SetPreviousSelection(std::vector<int> ids) { previousSelection_ = std::move(ids); }
+    std::optional<Point> LastLineEnd() const { return lastLineEnd_; }
+    void SetLastLineEnd(Point p) { lastLineEnd_ = p; }
+    std::size_t UndoDepth() const { return undo_.size(); }
+    // Counts every change of what the command line, the history or the drawing shows.
+    std::uint64_t Revision() const { return revision_; }
+
+    // Where copyhist puts the history (the clipboard). Unset: copyhist copies nowhere.
+    std::function<void(const std::string&)> setClipboard;
+
+    // --- for commands ---------------------------------------------------------------
+    // A prompt on a new line.
+    void Ask(PromptKind kind, std::string_view prompt, bool crOnly = false);
+    // A prompt that goes on on the command's echo line ("ｺﾏﾝﾄﾞ: id 点を指定: ").
+    void AskOnSameLine(PromptKind kind, std::string_view prompt);
+    // A message on a line of its own.
+    void Message(std::string_view text);
+    // Text that goes on on the current line (after a pick, which AutoCAD does not echo).
+    void Append(std::string_view text);
+    // The running command is done; the idle prompt comes back once it returns.
+    void FinishCommand();
+    // Undoes the last recorded command: its name, or nullopt when nothing is left.
+    std::optional<std::string> UndoLast();
+
+private:
+    struct UndoStep {
+        std::string command;
+        Drawing before;
+    };
+
+    void TypeByte(char c);
+    void Submit();
+    void Cancel();
+    void StartCommand(const std::string& typed);
+    void AfterCommandCall();
+    void EndCommand();
+    void ShowIdle();
+    void NewLine();
+    void Changed() { ++revision_; }
+
+    Edition edition_;
+    const EditionTexts* texts_;
+    Drawing drawing_;
+
+    std::vector<std::string> history_;
+    std::string current_;
+    std::size_t answerStart_ = 0;
+    bool pendingNewLine_ = false;
+    bool crOnly_ = false;
+    bool leadBytePending_ = false;
+    PromptKind waiting_ = PromptKind::Idle;
+
+    std::unique_ptr<Command> command_;
+    std::string commandName_;
+    std::string lastCommand_;
+    bool finished_ = false;
+    Drawing commandStartDrawing_;
+
+    Point lastPoint_{};
+    std::optional<Point> lastLineEnd_;
+    std::vector<int> previousSelection_;
+    std::vector<UndoStep> undo_;
+    std::vector<InputChunk> received_;
+    std::uint64_t revision_ = 0;
+};
+
+}  // namespace tessavue::sim

@@ -1,0 +1,555 @@
+// tessavue-sim.exe: the stand-in AutoCAD LT as a real Win32 program. Its main window,
+// command-line text window and (LT 2006) paste window behave as AutoCAD's do for a
+// program that drives AutoCAD through them; everything AutoCAD-facing uses the ANSI
+// calls with Shift-JIS bytes. A canvas draws the drawing; a history pane shows the
+// last lines; a person can type into the input box: Enter there types the box's text
+// followed by a carriage return (so answers with blanks work too), Esc types ESC.
+// Left clicks on the canvas pick at the waiting prompt, a left drag selects a
+// window, a right click is Enter.
+//
+// Options: --edition LT2000|LT2002|LT2006   (default LT2000)
+//          --user-script FILE               the scripted user, one step every 20 ms
+//          --dump FILE                      the state dump, written at exit and on
+//                                           WM_COPYDATA with dwData 2
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/dump.h"
+#include "core/host.h"
+#include "core/scripted_user.h"
+
+namespace {
+
+using namespace tessavue::sim;
+
+constexpr UINT_PTR kUserTimer = 1;
+constexpr UINT kUserStepMs = 20;
+constexpr int kClipboardTries = 10;
+constexpr std::size_t kHistoryPaneLines = 200;
+constexpr int kPickPixels = 5;
+
+struct App {
+    SimHost* host = nullptr;
+    std::optional<ScriptedUser> user;
+    std::filesystem::path dumpPath;
+    HWND main = nullptr;
+    HWND canvas = nullptr;
+    HWND history = nullptr;
+    HWND commandLine = nullptr;
+    HWND paste = nullptr;
+    HWND input = nullptr;
+    HWND textWindow = nullptr;
+    HFONT font = nullptr;
+    WNDPROC inputDefaultProc = nullptr;
+    std::uint64_t shownRevision = ~0ull;
+    // Canvas transform from drawing to client coordinates.
+    double scale = 1;
+    double originX = 0;
+    double originY = 0;
+    int canvasHeight = 0;
+    bool dragging = false;
+    POINT dragStart{};
+};
+
+App g;
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+void Report(const std::string& text) { OutputDebugStringA(("tessavue-sim: " + text + "\n").c_str()); }
+
+// The dump goes to a temporary name first, so a reader never sees half a file.
+bool WriteDumpFile(const std::filesystem::path& path) {
+    if (path.empty() || g.host == nullptr) return false;
+    std::filesystem::path temp = path;
+    temp += L".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        WriteDump(MakeDump(*g.host), out);
+        out.flush();
+        if (!out) return false;
+    }
+    return MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool OpenClipboardRetrying(HWND owner) {
+    for (int i = 0; i < kClipboardTries; ++i) {
+        if (OpenClipboard(owner)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+void PutOnClipboard(const std::string& text) {
+    if (!OpenClipboardRetrying(g.main)) return;
+    EmptyClipboard();
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        if (void* p = GlobalLock(memory)) {
+            std::memcpy(p, text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+        } else {
+            GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+}
+
+std::optional<std::string> ClipboardText() {
+    if (!OpenClipboardRetrying(g.main)) return std::nullopt;
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Brings the panes up to date after anything the host did.
+void Refresh() {
+    if (g.host == nullptr || g.host->Revision() == g.shownRevision) return;
+    g.shownRevision = g.host->Revision();
+    const auto& lines = g.host->HistoryLines();
+    std::string text;
+    const std::size_t first = lines.size() > kHistoryPaneLines ? lines.size() - kHistoryPaneLines : 0;
+    for (std::size_t i = first; i < lines.size(); ++i) text += lines[i] + "\r\n";
+    if (g.history) {
+        SetWindowTextW(g.history, Widen(text).c_str());
+        const int end = GetWindowTextLengthW(g.history);
+        SendMessageW(g.history, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
+        SendMessageW(g.history, EM_SCROLLCARET, 0, 0);
+    }
+    if (g.commandLine) InvalidateRect(g.commandLine, nullptr, TRUE);
+    if (g.canvas) InvalidateRect(g.canvas, nullptr, TRUE);
+}
+
+void TypeInput(const std::string& transport, const std::string& bytes) {
+    g.host->Receive(transport, bytes);
+    Refresh();
+}
+
+// ---- canvas -------------------------------------------------------------------------
+
+void FitView(const RECT& client) {
+    const int width = std::max<LONG>(1, client.right - client.left);
+    const int height = std::max<LONG>(1, client.bottom - client.top);
+    Extents box{{0, 0}, {100, 100}};
+    if (const auto e = g.host->drawing().ComputeExtents()) box = *e;
+    double w = box.max.x - box.min.x;
+    double h = box.max.y - box.min.y;
+    if (w <= 0 && h <= 0) w = h = 10;
+    const double margin = 0.08;
+    const double sx = width * (1 - 2 * margin) / std::max(w, 1e-9);
+    const double sy = height * (1 - 2 * margin) / std::max(h, 1e-9);
+    g.scale = std::min(sx, sy);
+    // Centred; Y grows upwards in the drawing, downwards on screen.
+    g.originX = width / 2.0 - (box.min.x + w / 2) * g.scale;
+    g.originY = height / 2.0 + (box.min.y + h / 2) * g.scale;
+    g.canvasHeight = height;
+}
+
+POINT ToScreen(Point p) {
+    return POINT{static_cast<LONG>(std::lround(g.originX + p.x * g.scale)),
+                 static_cast<LONG>(std::lround(g.originY - p.y * g.scale))};
+}
+
+Point ToDrawing(int x, int y) { return Point{(x - g.originX) / g.scale, (g.originY - y) / g.scale}; }
+
+void PaintCanvas(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    HBRUSH background = CreateSolidBrush(RGB(0, 0, 0));
+    FillRect(dc, &client, background);
+    DeleteObject(background);
+    FitView(client);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    for (const Entity& e : g.host->drawing().entities()) {
+        std::vector<POINT> points;
+        for (const Point& p : Outline(e)) points.push_back(ToScreen(p));
+        if (e.kind == EntityKind::Text && !e.points.empty()) {
+            const POINT at = ToScreen(e.points[0]);
+            const std::wstring text = Widen(e.text);
+            TextOutW(dc, at.x, at.y - 14, text.c_str(), static_cast<int>(text.size()));
+        } else if (points.size() >= 2) {
+            Polyline(dc, points.data(), static_cast<int>(points.size()));
+        }
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+    EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK CanvasProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (msg) {
+            case WM_PAINT:
+                PaintCanvas(hwnd);
+                return 0;
+            case WM_ERASEBKGND:
+                return 1;
+            case WM_LBUTTONDOWN:
+                g.dragging = true;
+                g.dragStart = POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+                SetCapture(hwnd);
+                return 0;
+            case WM_LBUTTONUP: {
+                if (!g.dragging) return 0;
+                g.dragging = false;
+                ReleaseCapture();
+                const POINT end{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+                RECT client;
+                GetClientRect(hwnd, &client);
+                FitView(client);
+                g.host->pickbox = kPickPixels / g.scale;
+                const Point a = ToDrawing(g.dragStart.x, g.dragStart.y);
+                const Point b = ToDrawing(end.x, end.y);
+                if (std::abs(end.x - g.dragStart.x) + std::abs(end.y - g.dragStart.y) > 4 &&
+                    g.host->Waiting() == PromptKind::Objects) {
+                    g.host->SelectWindow(a, b);
+                } else {
+                    g.host->Click(b);
+                }
+                Refresh();
+                return 0;
+            }
+            case WM_RBUTTONUP:
+                TypeInput("mouse", "\r");
+                return 0;
+        }
+    } catch (const std::exception& e) {
+        Report(e.what());
+    } catch (...) {
+        Report("unexpected error in the canvas");
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// ---- the command-line text window and the paste window (ANSI) --------------------------
+
+LRESULT AnswerGetText(const std::string& text, WPARAM wParam, LPARAM lParam) {
+    // WM_GETTEXT: at most wParam - 1 bytes and a terminating zero.
+    if (wParam == 0 || lParam == 0) return 0;
+    const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(wParam) - 1);
+    char* buffer = reinterpret_cast<char*>(lParam);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return static_cast<LRESULT>(n);
+}
+
+LRESULT CALLBACK CommandLineProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (msg) {
+            case WM_GETTEXT:
+                return AnswerGetText(g.host ? g.host->CommandLineText() : std::string(), wParam, lParam);
+            case WM_GETTEXTLENGTH:
+                return g.host ? static_cast<LRESULT>(g.host->CommandLineText().size()) : 0;
+            case WM_PAINT: {
+                PAINTSTRUCT ps;
+                HDC dc = BeginPaint(hwnd, &ps);
+                RECT client;
+                GetClientRect(hwnd, &client);
+                FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+                HGDIOBJ oldFont = SelectObject(dc, g.font);
+                const std::wstring text = Widen(g.host ? g.host->CommandLineText() : std::string());
+                TextOutW(dc, 4, 2, text.c_str(), static_cast<int>(text.size()));
+                SelectObject(dc, oldFont);
+                EndPaint(hwnd, &ps);
+                return 0;
+            }
+        }
+    } catch (...) {
+        Report("unexpected error in the command line");
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK PasteProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (msg) {
+            case WM_GETTEXT:
+                return AnswerGetText(std::string(g.host->texts().pasteText), wParam, lParam);
+            case WM_GETTEXTLENGTH:
+                return static_cast<LRESULT>(g.host->texts().pasteText.size());
+            case WM_PASTE:
+                if (const auto text = ClipboardText()) TypeInput("paste", *text);
+                return 0;
+        }
+    } catch (...) {
+        Report("unexpected error in the paste window");
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// ---- the input box ----------------------------------------------------------------------
+
+LRESULT CALLBACK InputProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (msg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
+            if (wParam == VK_RETURN) {
+                const int length = GetWindowTextLengthW(hwnd);
+                std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+                GetWindowTextW(hwnd, text.data(), length + 1);
+                text.resize(static_cast<std::size_t>(length));
+                SetWindowTextW(hwnd, L"");
+                TypeInput("edit", Narrow(text) + "\r");
+            } else {
+                TypeInput("edit", "\x1b");
+            }
+            return 0;
+        }
+        // Swallow the characters of those keys, or the edit box beeps.
+        if (msg == WM_CHAR && (wParam == '\r' || wParam == 0x1b)) return 0;
+    } catch (...) {
+        Report("unexpected error in the input box");
+    }
+    return CallWindowProcW(g.inputDefaultProc, hwnd, msg, wParam, lParam);
+}
+
+// ---- the main window -----------------------------------------------------------------------
+
+void Layout(HWND hwnd) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    const int inputHeight = 24;
+    const int lineHeight = 22;
+    const int historyHeight = 110;
+    const int canvasHeight = std::max(50, height - inputHeight - lineHeight - historyHeight);
+    MoveWindow(g.canvas, 0, 0, width, canvasHeight, TRUE);
+    MoveWindow(g.history, 0, canvasHeight, width, historyHeight, TRUE);
+    MoveWindow(g.commandLine, 0, canvasHeight + historyHeight, width, lineHeight, TRUE);
+    MoveWindow(g.input, 0, canvasHeight + historyHeight + lineHeight, width, inputHeight, TRUE);
+}
+
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        switch (msg) {
+            case WM_COPYDATA: {
+                const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+                if (data == nullptr) return FALSE;
+                std::string payload;
+                if (data->lpData != nullptr && data->cbData > 0)
+                    payload.assign(static_cast<const char*>(data->lpData), data->cbData);
+                // AutoCAD reads the data as a zero-terminated string.
+                payload = payload.substr(0, payload.find('\0'));
+                if (data->dwData == 1) {
+                    TypeInput("copydata", payload);
+                    return TRUE;
+                }
+                if (data->dwData == 2) {
+                    const std::filesystem::path path =
+                        payload.empty() ? g.dumpPath : std::filesystem::path(Widen(payload));
+                    return WriteDumpFile(path) ? TRUE : FALSE;
+                }
+                return FALSE;
+            }
+            case WM_TIMER:
+                if (wParam == kUserTimer && g.user && g.host->InCommand()) {
+                    g.user->Step(*g.host);
+                    Refresh();
+                }
+                return 0;
+            case WM_SIZE:
+                Layout(hwnd);
+                return 0;
+            case WM_SETFOCUS:
+                if (g.input) SetFocus(g.input);
+                return 0;
+            case WM_CLOSE:
+                DestroyWindow(hwnd);
+                return 0;
+            case WM_DESTROY:
+                KillTimer(hwnd, kUserTimer);
+                if (!g.dumpPath.empty() && !WriteDumpFile(g.dumpPath)) Report("could not write the dump");
+                if (g.textWindow) DestroyWindow(g.textWindow);
+                PostQuitMessage(0);
+                return 0;
+        }
+    } catch (const std::exception& e) {
+        Report(e.what());
+        return 0;
+    } catch (...) {
+        Report("unexpected error in the main window");
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK TextWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+struct Options {
+    Edition edition = Edition::LT2000;
+    std::filesystem::path userScript;
+    std::filesystem::path dump;
+};
+
+std::optional<Options> ParseOptions(std::string* error) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv == nullptr) return Options{};
+    Options options;
+    std::optional<Options> result = options;
+    for (int i = 1; i < argc && result; ++i) {
+        const std::wstring name = argv[i];
+        if (i + 1 >= argc) {
+            *error = "option needs a value: " + Narrow(name);
+            result.reset();
+            break;
+        }
+        const std::wstring value = argv[++i];
+        if (name == L"--edition") {
+            const auto edition = ParseEdition(Narrow(value));
+            if (!edition) {
+                *error = "unknown edition (LT2000, LT2002 or LT2006): " + Narrow(value);
+                result.reset();
+            } else {
+                result->edition = *edition;
+            }
+        } else if (name == L"--user-script") {
+            result->userScript = value;
+        } else if (name == L"--dump") {
+            result->dump = value;
+        } else {
+            *error = "unknown option: " + Narrow(name);
+            result.reset();
+        }
+    }
+    LocalFree(argv);
+    return result;
+}
+
+bool RegisterAnsiClass(const std::string& name, WNDPROC proc, HINSTANCE instance, HBRUSH background) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name.c_str();
+    return RegisterClassA(&wc) != 0;
+}
+
+int Fail(const std::string& text) {
+    std::fprintf(stderr, "tessavue-sim: %s\n", text.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    std::string error;
+    const auto options = ParseOptions(&error);
+    if (!options) return Fail(error);
+
+    SimHost host(options->edition);
+    g.host = &host;
+    g.dumpPath = options->dump;
+    if (!options->userScript.empty()) {
+        std::ifstream in(options->userScript, std::ios::binary);
+        if (!in) return Fail("cannot read the user script");
+        std::ostringstream text;
+        text << in.rdbuf();
+        auto user = ScriptedUser::Parse(text.str(), &error);
+        if (!user) return Fail("user script: " + error);
+        g.user = std::move(*user);
+    }
+    host.setClipboard = PutOnClipboard;
+
+    const EditionTexts& t = host.texts();
+    const std::string mainClass(t.mainClass);
+    const std::string lineClass(t.commandLineClass);
+    const std::string pasteClass(t.pasteClass);
+    const std::string textClass = mainClass + ":text";
+    HBRUSH face = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    if (!RegisterAnsiClass(mainClass, MainProc, instance, face) ||
+        !RegisterAnsiClass(lineClass, CommandLineProc, instance, nullptr) ||
+        !RegisterAnsiClass(textClass, TextWindowProc, instance, face) ||
+        (!pasteClass.empty() && !RegisterAnsiClass(pasteClass, PasteProc, instance, nullptr)))
+        return Fail("cannot register the window classes");
+    WNDCLASSW canvasClass{};
+    canvasClass.lpfnWndProc = CanvasProc;
+    canvasClass.hInstance = instance;
+    canvasClass.hCursor = LoadCursor(nullptr, IDC_CROSS);
+    canvasClass.lpszClassName = L"TessavueSimCanvas";
+    if (!RegisterClassW(&canvasClass)) return Fail("cannot register the canvas class");
+
+    g.font = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
+
+    // The left part of the screen, so a palette at the right edge leaves it visible.
+    g.main = CreateWindowExA(0, mainClass.c_str(), std::string(t.mainTitle).c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 800,
+                             600, nullptr, nullptr, instance, nullptr);
+    if (g.main == nullptr) return Fail("cannot create the main window");
+    g.canvas = CreateWindowExW(0, L"TessavueSimCanvas", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, g.main, nullptr,
+                               instance, nullptr);
+    g.history = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
+                                0, 10, 10, g.main, nullptr, instance, nullptr);
+    g.commandLine = CreateWindowExA(0, lineClass.c_str(), "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, g.main, nullptr,
+                                    instance, nullptr);
+    if (!pasteClass.empty()) {
+        // AutoCAD's edit window that takes pasted text; not shown here.
+        g.paste = CreateWindowExA(0, pasteClass.c_str(), "", WS_CHILD, 0, 0, 0, 0, g.main, nullptr, instance, nullptr);
+    }
+    g.input = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 10, 10,
+                              g.main, nullptr, instance, nullptr);
+    if (!g.canvas || !g.history || !g.commandLine || !g.input || (!pasteClass.empty() && !g.paste))
+        return Fail("cannot create the child windows");
+    for (HWND w : {g.history, g.input}) SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(g.font), TRUE);
+    g.inputDefaultProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(g.input, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(InputProc)));
+    // AutoCAD's text window: hidden, its title names AutoCAD.
+    g.textWindow = CreateWindowExA(0, textClass.c_str(), std::string(t.textWindowTitle).c_str(), WS_OVERLAPPEDWINDOW,
+                                   40, 40, 600, 400, nullptr, nullptr, instance, nullptr);
+
+    Layout(g.main);
+    Refresh();
+    ShowWindow(g.main, show == SW_HIDE ? SW_SHOWNORMAL : show);
+    UpdateWindow(g.main);
+    SetFocus(g.input);
+    if (g.user) SetTimer(g.main, kUserTimer, kUserStepMs, nullptr);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (g.font) DeleteObject(g.font);
+    g.host = nullptr;
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,212 @@
+#include "ui/tform1.h"
+
+#include <exception>
+#include <optional>
+
+#include "ui/str_to_float.h"
+
+namespace tessavue {
+namespace {
+
+struct NumericField {
+    Control edit;
+    const char* caption;  // the caption beside the edit, which names it in messages
+    const char* defaultText;
+    bool mustBePositive;
+};
+
+constexpr NumericField kNumericFields[] = {
+    {Control::Edit1, "高さ", "10", false},       {Control::Edit2, "直径", "10", true},
+    {Control::Edit3, "Ｙ", "10", true},          {Control::Edit4, "Ｘ", "10", true},
+    {Control::Edit5, "対辺", "10", true},        {Control::Edit6, "オフセット", "10", true},
+    {Control::Edit7, "曲げ半径", "20", true},    {Control::Edit8, "丸棒直径", "10", true},
+};
+
+const NumericField* FindField(Control sender) {
+    for (const auto& field : kNumericFields)
+        if (field.edit == sender) return &field;
+    return nullptr;
+}
+
+// Panels in the order their kinds are compared; "文字" and "オフセット" have none.
+struct KindPanel {
+    const char* kind;
+    std::optional<Control> panel;
+};
+
+const KindPanel kKindPanels[] = {
+    {"既存図形", Control::GroupBox2}, {"円", Control::GroupBox3},       {"四角", Control::GroupBox4},
+    {"六角", Control::GroupBox5},     {"文字", std::nullopt},           {"寸法", Control::GroupBox6},
+    {"丸棒曲げ", Control::GroupBox7}, {"オフセット", std::nullopt},     {"２面選択", Control::GroupBox8},
+    {"既存軸", Control::GroupBox9},
+};
+
+constexpr Control kPanels[] = {Control::GroupBox2, Control::GroupBox3, Control::GroupBox4,
+                               Control::GroupBox5, Control::GroupBox6, Control::GroupBox7,
+                               Control::GroupBox8, Control::GroupBox9};
+
+// Sets a flag for the lifetime of a scope, also when the scope is left by an exception.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+PaletteSettings DefaultSettings(int screenWidth, int screenHeight, int formWidth, int formHeight) {
+    PaletteSettings s;
+    s.Left = screenWidth - formWidth;
+    s.Top = screenHeight / 2 - formHeight / 2;
+    return s;
+}
+
+TForm1::TForm1(FormView& view, Desktop& desktop) : view_(view), host_(desktop, *this) {}
+
+void TForm1::ApplySettings(const PaletteSettings& settings) {
+    host_.ApplyTargetVersion(settings.AutoCAD);
+    view_.SetChecked(Control::menu_help_othr_sign, settings.InvertHeightSign);
+    view_.SetChecked(Control::menu_help_othr_circ, settings.CircleHeightLines);
+    view_.SetChecked(Control::menu_help_othr_a_ll, settings.ProjectAll);
+    // The projection of every turned copy is chosen in the settings file only.
+    view_.SetEnabled(Control::menu_help_othr_a_ll, false);
+}
+
+void TForm1::FormCreate() {
+    host_.CommandLineFound = false;
+
+    const WindowRect form = view_.FormBounds();
+    const PaletteSettings settings =
+        DefaultSettings(view_.ScreenWidth(), view_.ScreenHeight(), form.width, form.height);
+    ApplySettings(settings);
+
+    view_.PlaceTopmost({settings.Left, settings.Top, form.width, form.height});
+    view_.SetCaption(std::string(kProductName) + " " + kVersionText);
+
+    view_.SelectItem(Control::ComboBox1, 0);
+    ComboBox1Change();
+
+    // The panels are laid out side by side for editing; at run time they share the
+    // place under the list.
+    const int left = view_.Bounds(Control::GroupBox2).left;
+    for (Control panel : kPanels)
+        if (panel != Control::GroupBox2) view_.SetLeft(panel, left);
+}
+
+void TForm1::ComboBox1Change() {
+    for (Control panel : kPanels) view_.SetVisible(panel, false);
+    const std::string kind = view_.Text(Control::ComboBox1);
+    for (const auto& entry : kKindPanels) {
+        if (kind == entry.kind) {
+            if (entry.panel) view_.SetVisible(*entry.panel, true);
+            return;
+        }
+    }
+}
+
+void TForm1::Edit1Exit(Control sender) {
+    // While a field's message box is up, Windows moves the focus and activation
+    // around it; those echoes must not check fields again or stack boxes.
+    if (validationBoxUp_) return;
+    const NumericField* field = FindField(sender);
+    if (field == nullptr) return;
+
+    const std::optional<double> value = TryStrToFloat(view_.Text(field->edit));
+    const char* complaint = nullptr;
+    if (!value) {
+        complaint = "には数値を入力して下さい。";
+    } else if (field->mustBePositive && *value <= 0.0) {
+        complaint = "には０より大きい数値を入力して下さい。";
+    }
+    if (complaint == nullptr) return;
+
+    // The default goes in before the box shows, so any check that runs while the
+    // box is up or right after it finds a valid field.
+    view_.SetText(field->edit, field->defaultText);
+    FlagScope boxUp(validationBoxUp_);
+    view_.ShowConfirmation(std::string(field->caption) + complaint);
+}
+
+void TForm1::FormActivate() {
+    if (validationBoxUp_) return;
+    for (const auto& field : kNumericFields) Edit1Exit(field.edit);
+}
+
+void TForm1::EditFocusLost(Control sender, bool focusStaysInPalette) {
+    if (focusStaysInPalette) Edit1Exit(sender);
+}
+
+void TForm1::menu_help_catcClick() { host_.CaptureHost(); }
+
+void TForm1::menu_help_othr_signClick() {
+    view_.SetChecked(Control::menu_help_othr_sign, !view_.Checked(Control::menu_help_othr_sign));
+}
+
+void TForm1::menu_help_othr_circClick() {
+    view_.SetChecked(Control::menu_help_othr_circ, !view_.Checked(Control::menu_help_othr_circ));
+}
+
+void TForm1::menu_help_othr_a_llClick() {
+    view_.SetChecked(Control::menu_help_othr_a_ll, !view_.Checked(Control::menu_help_othr_a_ll));
+}
+
+void TForm1::SetPaletteBusy(bool busy) {
+    const bool enabled = !busy;
+    view_.SetEnabled(Control::menu_help, enabled);
+    view_.SetEnabled(Control::ComboBox1, enabled);
+    view_.SetVisible(Control::GroupBox1, enabled);
+    view_.SetEnabled(Control::GroupBox2, enabled);
+    view_.SetEnabled(Control::Button1, enabled);
+    for (Control panel : {Control::GroupBox3, Control::GroupBox4, Control::GroupBox5, Control::GroupBox6,
+                          Control::GroupBox7})
+        view_.SetEnabled(panel, enabled);
+}
+
+void TForm1::RunHandler(const std::function<void()>& handler) {
+    if (destroyed_) return;
+    ++depth_;
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ShowErrorSafely(e.what());
+    } catch (...) {
+        ShowErrorSafely("予期しないエラーが発生しました。");
+    }
+    --depth_;
+    if (depth_ == 0 && closePending_ && !destroyed_) {
+        destroyed_ = true;
+        try {
+            view_.DestroyForm();
+        } catch (...) {
+            // Nothing left to report to: the window is going away.
+        }
+    }
+}
+
+void TForm1::ShowErrorSafely(const char* text) {
+    try {
+        view_.ShowError(text);
+    } catch (...) {
+        // The error box itself failed; the message loop must go on regardless.
+    }
+    // A handler nested in another one's wait leaves the busy state to the outer
+    // command, which is still running and ends it on its own path.
+    if (depth_ != 1) return;
+    try {
+        SetPaletteBusy(false);
+    } catch (...) {
+        // As above: nothing may leave the boundary.
+    }
+}
+
+void TForm1::FormCloseQuery() {
+    closePending_ = true;
+    host_.AbandonWaits();
+}
+
+}  // namespace tessavue

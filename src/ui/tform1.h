@@ -1,0 +1,98 @@
+// The palette window's logic: start-up, panel switching by figure kind, the checks of
+// the numeric fields, the busy state, the menu actions, and the boundary every
+// window message passes through. No Win32 here: the controls are reached through
+// FormView, AutoCAD through the HostLink this form owns.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "host/desktop.h"
+#include "host/host_link.h"
+#include "host/palette.h"
+#include "ui/controls.h"
+#include "ui/form_view.h"
+
+namespace tessavue {
+
+inline constexpr const char* kProductName = "Tessavue";
+inline constexpr const char* kVersionText = "Ver.1.20";
+
+// The figure kinds in ComboBox1's order.
+inline constexpr const char* kFigureKinds[] = {
+    "既存図形", "既存軸", "円", "四角", "六角", "丸棒曲げ", "文字", "寸法", "オフセット", "２面選択",
+};
+
+// What the palette keeps between runs. Until the settings file is read these are the
+// first-run values; Left and Top then come from the screen (DefaultSettings).
+struct PaletteSettings {
+    int Left = 0;
+    int Top = 0;
+    std::string AutoCAD = "LT 2000";
+    bool InvertHeightSign = false;  // 高さ符号反転
+    bool CircleHeightLines = false; // 円、円弧の高さの線
+    bool ProjectAll = true;         // 全て投影
+};
+
+// First-run settings: the palette against the right edge of the screen, vertically
+// centred (each half rounded down on its own).
+PaletteSettings DefaultSettings(int screenWidth, int screenHeight, int formWidth, int formHeight);
+
+class TForm1 : public MessageSink {
+public:
+    TForm1(FormView& view, Desktop& desktop);
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    HostLink& Host() { return host_; }
+    FormView& View() { return view_; }
+
+    // --- Event handlers -------------------------------------------------------
+    void FormCreate();
+    void ComboBox1Change();
+    // Shared by the focus-leave events of Edit1 .. Edit8; other senders are ignored.
+    void Edit1Exit(Control sender);
+    // Activation of the palette, and the top-level Help menu before it opens.
+    void FormActivate();
+    void menu_help_catcClick();
+    void menu_help_othr_signClick();
+    void menu_help_othr_circClick();
+    void menu_help_othr_a_llClick();
+
+    // An edit lost the focus. Only a real leave (the focus went to another control of
+    // the palette) is checked: the focus also leaves for the palette's own message
+    // boxes and for AutoCAD, and activation checks every field when it comes back.
+    void EditFocusLost(Control sender, bool focusStaysInPalette);
+
+    // Disables or hides the controls that would start another command while one
+    // drives AutoCAD. Keeps no count: the first call with false ends the busy state.
+    void SetPaletteBusy(bool busy);
+
+    // --- The boundary of every window message ---------------------------------
+    // Runs `handler`; an exception it lets out is shown in the application's error
+    // box and the palette is made un-busy; then returns so the message loop goes on.
+    // A close asked for while handlers run completes when the outermost returns.
+    void RunHandler(const std::function<void()>& handler);
+    // The user (or the system) asks the palette to close. Any wait on AutoCAD ends
+    // at once; the window is destroyed when no handler is running any more.
+    void FormCloseQuery();
+    bool ClosePending() const { return closePending_; }
+    int RunningHandlers() const { return depth_; }
+
+    // --- MessageSink: the host link's message boxes -----------------------------
+    void ShowConfirmation(const std::string& text) override { view_.ShowConfirmation(text); }
+    void ShowInformation(const std::string& text) override { view_.ShowInformation(text); }
+
+private:
+    void ApplySettings(const PaletteSettings& settings);
+    void ShowErrorSafely(const char* text);
+
+    FormView& view_;
+    HostLink host_;
+    bool validationBoxUp_ = false;
+    int depth_ = 0;
+    bool closePending_ = false;
+    bool destroyed_ = false;
+};
+
+}  // namespace tessavue

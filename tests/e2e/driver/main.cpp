@@ -1,0 +1,341 @@
+// tessavue-driver.exe: the end-to-end driver as a command for scripts. Each call does
+// one step on the running palette (and the stand-in host) and ends; see Usage below.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cwctype>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "palette.h"
+#include "program.h"
+#include "sim.h"
+#include "texts.h"
+#include "ui/controls.h"
+#include "windows_util.h"
+
+namespace {
+
+using namespace tessavue::e2e;
+using tessavue::Control;
+
+const char* const kUsage =
+    "usage: tessavue-driver [--pid N] [--timeout MS] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Drives the running Tessavue palette (window class TForm1) the way a user does.\n"
+    "Without --pid the first palette window found is used. Every wait ends after\n"
+    "--timeout milliseconds (default 20000) with a message on stderr and exit code 1.\n"
+    "Controls are named as in the palette (Edit7, Button2, ComboBox1, menu_help_catc)\n"
+    "or given by their numeric id. Texts are read and printed as UTF-8.\n"
+    "\n"
+    "Commands:\n"
+    "  start PROGRAM [ARGS...]  start a program; prints its process id\n"
+    "  wait-palette            wait until a palette window is shown; prints its process id\n"
+    "  activate                bring the palette to the front (it checks its fields)\n"
+    "  set-edit ID TEXT        set an edit's text without moving the focus\n"
+    "  leave-edit ID           put the focus into the edit, then move it on to the kind\n"
+    "                          list (the palette checks the edit)\n"
+    "  get-text ID             print a control's text\n"
+    "  select-kind TEXT        pick a figure kind in the kind list\n"
+    "  click ID                press a button (fails when it is hidden or disabled)\n"
+    "  menu ID                 run a menu item as a mouse click does\n"
+    "  menu-state ID           print 'enabled|greyed checked|unchecked'\n"
+    "  state ID                print 'visible|hidden enabled|disabled'\n"
+    "  settle                  wait until the palette has handled what it was sent\n"
+    "  boxes                   wait until the palette settles, pressing OK on every\n"
+    "                          message box on the way; prints each as 'TITLE<TAB>TEXT'\n"
+    "                          with CR and LF written as \\r and \\n\n"
+    "  sim-type TEXT           type a command string into the stand-in AutoCAD\n"
+    "                          (WM_COPYDATA 1; a blank is Enter)\n"
+    "  sim-dump                ask the stand-in to write its dump file (WM_COPYDATA 2)\n"
+    "  sim-line                print the stand-in's command-line text\n";
+
+const std::map<std::wstring, Control> kControlNames = {
+    {L"Label1", Control::Label1},
+    {L"ComboBox1", Control::ComboBox1},
+    {L"GroupBox1", Control::GroupBox1},
+    {L"GroupBox2", Control::GroupBox2},
+    {L"GroupBox3", Control::GroupBox3},
+    {L"GroupBox4", Control::GroupBox4},
+    {L"GroupBox5", Control::GroupBox5},
+    {L"GroupBox6", Control::GroupBox6},
+    {L"GroupBox7", Control::GroupBox7},
+    {L"GroupBox8", Control::GroupBox8},
+    {L"GroupBox9", Control::GroupBox9},
+    {L"CheckBox1", Control::CheckBox1},
+    {L"Edit1", Control::Edit1},
+    {L"Edit2", Control::Edit2},
+    {L"Edit3", Control::Edit3},
+    {L"Edit4", Control::Edit4},
+    {L"Edit5", Control::Edit5},
+    {L"Edit6", Control::Edit6},
+    {L"Edit7", Control::Edit7},
+    {L"Edit8", Control::Edit8},
+    {L"Button1", Control::Button1},
+    {L"Button2", Control::Button2},
+    {L"Button3", Control::Button3},
+    {L"Button4", Control::Button4},
+    {L"Button5", Control::Button5},
+    {L"Button6", Control::Button6},
+    {L"Button7", Control::Button7},
+    {L"Button8", Control::Button8},
+    {L"Button9", Control::Button9},
+    {L"Button10", Control::Button10},
+    {L"Button11", Control::Button11},
+    {L"Button12", Control::Button12},
+    {L"Label2", Control::Label2},
+    {L"Label3", Control::Label3},
+    {L"Label4", Control::Label4},
+    {L"Label5", Control::Label5},
+    {L"Label6", Control::Label6},
+    {L"Label7", Control::Label7},
+    {L"Label8", Control::Label8},
+    {L"Label9", Control::Label9},
+    {L"Label10", Control::Label10},
+    {L"RadioButton1", Control::RadioButton1},
+    {L"RadioButton2", Control::RadioButton2},
+    {L"menu_help", Control::menu_help},
+    {L"menu_help_help", Control::menu_help_help},
+    {L"menu_help_catc", Control::menu_help_catc},
+    {L"menu_help_othr", Control::menu_help_othr},
+    {L"menu_help_othr_sign", Control::menu_help_othr_sign},
+    {L"menu_help_othr_circ", Control::menu_help_othr_circ},
+    {L"menu_help_othr_a_ll", Control::menu_help_othr_a_ll},
+    {L"menu_help_othr_trgt", Control::menu_help_othr_trgt},
+    {L"menu_help_vers", Control::menu_help_vers},
+};
+
+void Print(const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
+
+int Fail(const std::string& utf8) {
+    std::fflush(stdout);
+    const std::string line = "tessavue-driver: " + utf8 + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return 1;
+}
+
+int Usage(const std::string& problem) {
+    const std::string line = "tessavue-driver: " + problem + "\n\n" + kUsage;
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return 2;
+}
+
+std::optional<long long> ParseNumber(const std::wstring& text) {
+    if (text.empty()) return std::nullopt;
+    long long value = 0;
+    for (wchar_t c : text) {
+        if (!std::iswdigit(c) || value > 100000000) return std::nullopt;
+        value = value * 10 + (c - L'0');
+    }
+    return value;
+}
+
+std::optional<int> ParseControl(const std::wstring& text) {
+    if (auto named = kControlNames.find(text); named != kControlNames.end()) return tessavue::ControlId(named->second);
+    if (auto number = ParseNumber(text)) return static_cast<int>(*number);
+    return std::nullopt;
+}
+
+// Escapes CR and LF so that one box is one output line.
+std::string OneLine(const std::wstring& text) {
+    std::wstring shown;
+    for (wchar_t c : text) {
+        if (c == L'\r') shown += L"\\r";
+        else if (c == L'\n') shown += L"\\n";
+        else shown += c;
+    }
+    return ToUtf8(shown);
+}
+
+// The first top-level palette window: its process, for --pid-less calls.
+std::optional<DWORD> AnyPaletteProcess() {
+    HWND window = FindWindowW(kPaletteClass, nullptr);
+    if (!window) return std::nullopt;
+    return ProcessOf(window);
+}
+
+HWND FindHostMain() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            char title[256] = {};
+            if (GetWindowTextA(window, title, 256) > 0 && IsWindowVisible(window) && IsHostMainTitle(title)) {
+                *reinterpret_cast<HWND*>(context) = window;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int SimCopyData(ULONG_PTR kind, const std::string& payload) {
+    HWND main = FindHostMain();
+    if (!main) return Fail("no stand-in AutoCAD window is open");
+    std::string bytes = payload;
+    bytes.push_back('\0');
+    COPYDATASTRUCT data{kind, static_cast<DWORD>(bytes.size()), bytes.data()};
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000, &result)) {
+        return Fail("the stand-in did not take the request");
+    }
+    return 0;
+}
+
+int SimLine() {
+    HWND main = FindHostMain();
+    if (!main) return Fail("no stand-in AutoCAD window is open");
+    // The command-line text window is the descendant whose class starts "Afx:" and whose
+    // text is not the LT 2006 paste window's "Marin".
+    for (HWND child : DescendantsOf(main)) {
+        char className[256] = {};
+        GetClassNameA(child, className, 256);
+        if (std::string(className).rfind("Afx:", 0) != 0) continue;
+        char text[256] = {};
+        SendMessageTimeoutA(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+        if (std::string(text) == "Marin") continue;
+        Print(ToUtf8(FromCp932(text)) + "\n");
+        return 0;
+    }
+    return Fail("the stand-in has no command-line window");
+}
+
+int Run(std::vector<std::wstring> args) {
+    std::optional<DWORD> pid;
+    milliseconds bound = kDefaultBound;
+    while (!args.empty() && args.front().rfind(L"--", 0) == 0) {
+        const std::wstring option = args.front();
+        args.erase(args.begin());
+        if (option == L"--help") {
+            Print(kUsage);
+            return 0;
+        }
+        if (args.empty()) return Usage("option " + ToUtf8(option) + " needs a value");
+        const auto value = ParseNumber(args.front());
+        args.erase(args.begin());
+        if (!value) return Usage("option " + ToUtf8(option) + " needs a number");
+        if (option == L"--pid") pid = static_cast<DWORD>(*value);
+        else if (option == L"--timeout") bound = milliseconds(*value);
+        else return Usage("unknown option " + ToUtf8(option));
+    }
+    if (args.empty()) return Usage("no command");
+    const std::wstring command = args.front();
+    args.erase(args.begin());
+    auto need = [&](std::size_t count) { return args.size() == count; };
+
+    if (command == L"start") {
+        if (args.empty()) return Usage("start needs a program");
+        const std::filesystem::path program = args.front();
+        auto process = Process::Start(program, std::vector<std::wstring>(args.begin() + 1, args.end()));
+        if (!process) return Fail(process.message());
+        Print(std::to_string(process->id()) + "\n");
+        // The program outlives this command.
+        process->Detach();
+        return 0;
+    }
+    if (command == L"sim-type") {
+        if (!need(1)) return Usage("sim-type needs one text");
+        return SimCopyData(1, ToCp932(args[0]));
+    }
+    if (command == L"sim-dump") return need(0) ? SimCopyData(2, std::string()) : Usage("sim-dump takes no arguments");
+    if (command == L"sim-line") return need(0) ? SimLine() : Usage("sim-line takes no arguments");
+
+    if (!pid) {
+        if (command == L"wait-palette") {
+            Status found = WaitFor([&] { return (pid = AnyPaletteProcess()).has_value(); }, bound,
+                                   "a palette window (class TForm1)");
+            if (!found) return Fail(found.message());
+        } else {
+            pid = AnyPaletteProcess();
+            if (!pid) return Fail("no palette window (class TForm1) is open");
+        }
+    }
+    auto palette = Palette::Find(*pid, bound);
+    if (!palette) return Fail(palette.message());
+
+    auto control = [&](std::size_t index) { return ParseControl(args[index]); };
+
+    if (command == L"wait-palette") {
+        if (!need(0)) return Usage("wait-palette takes no arguments");
+        Print(std::to_string(*pid) + "\n");
+        return 0;
+    }
+    if (command == L"activate") {
+        Status done = palette->Activate(bound);
+        return done ? 0 : Fail(done.message());
+    }
+    if (command == L"settle") {
+        Status done = palette->Settle(bound);
+        return done ? 0 : Fail(done.message());
+    }
+    if (command == L"boxes") {
+        auto boxes = palette->DismissBoxes(bound);
+        if (!boxes) return Fail(boxes.message());
+        for (const auto& box : *boxes) Print(OneLine(box.title) + "\t" + OneLine(box.text) + "\n");
+        return 0;
+    }
+    if (command == L"select-kind") {
+        if (!need(1)) return Usage("select-kind needs one text");
+        Status done = palette->SelectKind(args[0]);
+        return done ? 0 : Fail(done.message());
+    }
+    if (args.empty()) return Usage(ToUtf8(command) + " needs a control");
+    const auto id = control(0);
+    if (!id) return Usage("unknown control " + ToUtf8(args[0]));
+
+    if (command == L"set-edit") {
+        if (!need(2)) return Usage("set-edit needs a control and a text");
+        Status done = palette->SetText(*id, args[1]);
+        return done ? 0 : Fail(done.message());
+    }
+    if (!need(1)) return Usage(ToUtf8(command) + " takes one control");
+    if (command == L"leave-edit") {
+        Status done = palette->LeaveEdit(*id, bound);
+        return done ? 0 : Fail(done.message());
+    }
+    if (command == L"get-text") {
+        auto text = palette->Text(*id);
+        if (!text) return Fail(text.message());
+        Print(ToUtf8(*text) + "\n");
+        return 0;
+    }
+    if (command == L"click") {
+        Status done = palette->Click(*id);
+        return done ? 0 : Fail(done.message());
+    }
+    if (command == L"menu") {
+        Status done = palette->RunMenu(*id, bound);
+        return done ? 0 : Fail(done.message());
+    }
+    if (command == L"menu-state") {
+        auto state = palette->MenuState(*id, bound);
+        if (!state) return Fail(state.message());
+        Print(std::string(state->enabled ? "enabled" : "greyed") + " " + (state->checked ? "checked" : "unchecked") +
+              "\n");
+        return 0;
+    }
+    if (command == L"state") {
+        auto visible = palette->IsVisible(*id);
+        if (!visible) return Fail(visible.message());
+        auto enabled = palette->IsEnabled(*id);
+        if (!enabled) return Fail(enabled.message());
+        Print(std::string(*visible ? "visible" : "hidden") + " " + (*enabled ? "enabled" : "disabled") + "\n");
+        return 0;
+    }
+    return Usage("unknown command " + ToUtf8(command));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    try {
+        return Run(std::vector<std::wstring>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        return Fail(std::string("internal error: ") + error.what());
+    }
+}
