@@ -138,11 +138,26 @@ void Refresh() {
     if (g.host == nullptr || g.host->Revision() == g.shownRevision) return;
     g.shownRevision = g.host->Revision();
     const auto& lines = g.host->HistoryLines();
-    std::string text;
-    const std::size_t first = lines.size() > kHistoryPaneLines ? lines.size() - kHistoryPaneLines : 0;
-    for (std::size_t i = first; i < lines.size(); ++i) text += lines[i] + "\r\n";
     if (g.history) {
-        SetWindowTextW(g.history, Widen(text).c_str());
+        // New lines are appended to the pane; the whole pane is written again only when
+        // it has grown long or the history is not what it shows (a fresh host).
+        static std::size_t shownLines = 0;
+        static std::size_t linesInPane = 0;
+        const bool rewrite = lines.size() < shownLines || linesInPane + (lines.size() - shownLines) > 4 * kHistoryPaneLines;
+        std::string text;
+        std::size_t first = shownLines;
+        if (rewrite) first = lines.size() > kHistoryPaneLines ? lines.size() - kHistoryPaneLines : 0;
+        for (std::size_t i = first; i < lines.size(); ++i) text += lines[i] + "\r\n";
+        if (rewrite) {
+            SetWindowTextW(g.history, Widen(text).c_str());
+            linesInPane = lines.size() - first;
+        } else if (!text.empty()) {
+            const int end = GetWindowTextLengthW(g.history);
+            SendMessageW(g.history, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
+            SendMessageW(g.history, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+            linesInPane += lines.size() - first;
+        }
+        shownLines = lines.size();
         const int end = GetWindowTextLengthW(g.history);
         SendMessageW(g.history, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
         SendMessageW(g.history, EM_SCROLLCARET, 0, 0);
@@ -151,9 +166,21 @@ void Refresh() {
     if (g.canvas) InvalidateRect(g.canvas, nullptr, TRUE);
 }
 
+// The panes are brought up to date after the sender has been answered, as AutoCAD
+// repaints after it has taken the input: a command typed by another program returns at
+// once, and the command line's text is right from the moment the typing is taken.
+constexpr UINT kRefreshMessage = WM_APP + 1;
+bool refreshPosted = false;
+
+void RefreshSoon() {
+    if (refreshPosted || g.main == nullptr) return;
+    refreshPosted = PostMessageW(g.main, kRefreshMessage, 0, 0) != FALSE;
+    if (!refreshPosted) Refresh();
+}
+
 void TypeInput(const std::string& transport, const std::string& bytes) {
     g.host->Receive(transport, bytes);
-    Refresh();
+    RefreshSoon();
 }
 
 // ---- canvas -------------------------------------------------------------------------
@@ -185,9 +212,15 @@ Point ToDrawing(int x, int y) { return Point{(x - g.originX) / g.scale, (g.origi
 
 void PaintCanvas(HWND hwnd) {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC screen = BeginPaint(hwnd, &ps);
     RECT client;
     GetClientRect(hwnd, &client);
+    // Drawn off screen and shown in one copy: painting straight onto the window costs a
+    // round trip to the display for every stroke, and the command line cannot answer
+    // the palette while the canvas paints.
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom));
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     HBRUSH background = CreateSolidBrush(RGB(0, 0, 0));
     FillRect(dc, &client, background);
     DeleteObject(background);
@@ -209,6 +242,10 @@ void PaintCanvas(HWND hwnd) {
     }
     SelectObject(dc, oldPen);
     DeleteObject(pen);
+    BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
     EndPaint(hwnd, &ps);
 }
 
@@ -377,6 +414,10 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 }
                 return FALSE;
             }
+            case kRefreshMessage:
+                refreshPosted = false;
+                Refresh();
+                return 0;
             case WM_TIMER:
                 if (wParam == kUserTimer && g.user && g.host->InCommand()) {
                     g.user->Step(*g.host);

@@ -58,6 +58,13 @@ public:
     // Sleeps a few milliseconds on the palette's queue: returns early when a message
     // arrives, so a wait neither spins a core nor delays the palette's painting.
     virtual void WaitBriefly() = 0;
+    // The same with the pause chosen by the caller: the command channel pauses briefly
+    // at first, so commands that end at once cost little, and longer once a wait is
+    // clearly on the user, so a long wait costs little CPU.
+    virtual void PauseBetweenPolls(unsigned milliseconds) {
+        (void)milliseconds;
+        WaitBriefly();
+    }
 };
 
 }  // namespace tessavue

@@ -102,16 +102,22 @@ void HostLink::SendHostCommand(const std::string& text) {
 std::string HostLink::ReadCommandLine() { return desktop_.WindowText(CommandLineWindow, kCommandLineBuffer); }
 
 bool HostLink::WaitForCommandLine(const std::string& text, WaitMode mode) {
-    for (;;) {
+    for (unsigned poll = 0;; ++poll) {
         if (abandoned_) return false;
         const std::string current = ReadCommandLine();
         if (mode == WaitMode::Exact ? current == text : Contains(current, text)) return true;
-        if (!desktop_.WindowExists(HostMainWindow) || !desktop_.WindowExists(CommandLineWindow)) return false;
+        // A command line that answers with text is alive; only silence needs the
+        // (costlier) look at whether AutoCAD is still there.
+        if (current.empty() &&
+            (!desktop_.WindowExists(HostMainWindow) || !desktop_.WindowExists(CommandLineWindow)))
+            return false;
         desktop_.PumpMessages();
         if (abandoned_) return false;
-        desktop_.WaitBriefly();
+        desktop_.PauseBetweenPolls(PollPause(poll));
     }
 }
+
+unsigned HostLink::PollPause(unsigned poll) { return poll < 4 ? 1u << poll : kLongestPollPauseMs; }
 
 bool HostLink::RunHostCommand(const std::string& text) {
     SendHostCommand(text);

@@ -56,6 +56,12 @@ public:
 
     Desktop& desktop() { return desktop_; }
 
+    // Milliseconds between two polls of a wait: 1, 2, 4, 8, then this. A poll is a
+    // round trip to AutoCAD's thread, so this bounds both the CPU a long wait costs
+    // and how late it notices the idle prompt.
+    static constexpr unsigned kLongestPollPauseMs = 16;
+    static unsigned PollPause(unsigned poll);
+
     static constexpr std::size_t kTitleBuffer = 256;
     static constexpr std::size_t kCommandLineBuffer = 1012;
 

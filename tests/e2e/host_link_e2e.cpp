@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <sstream>
 #include <thread>
 
 #include "host/host_link.h"
@@ -39,13 +38,9 @@ protected:
     }
 
     sim::SimDump Dump() {
-        auto bytes = sim_->Dump();
-        EXPECT_TRUE(bytes.ok()) << bytes.message();
-        std::istringstream in(bytes.ok() ? *bytes : std::string());
-        std::string error;
-        auto dump = sim::ReadDump(in, &error);
-        EXPECT_TRUE(dump.has_value()) << error;
-        return dump.value_or(sim::SimDump{});
+        auto dump = sim_->Dump();
+        EXPECT_TRUE(dump.ok()) << dump.message();
+        return dump.ok() ? *dump : sim::SimDump{};
     }
 
     Win32Desktop desktop;

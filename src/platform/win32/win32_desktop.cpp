@@ -146,4 +146,9 @@ void Win32Desktop::PumpMessages() {
 
 void Win32Desktop::WaitBriefly() { MsgWaitForMultipleObjects(0, nullptr, FALSE, pollMs_, QS_ALLINPUT); }
 
+void Win32Desktop::PauseBetweenPolls(unsigned milliseconds) {
+    const DWORD pause = fixedPauseMs_ != 0 ? fixedPauseMs_ : static_cast<DWORD>(milliseconds);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, pause, QS_ALLINPUT);
+}
+
 }  // namespace tessavue

@@ -20,6 +20,8 @@ public:
     void SetDialogFilter(std::function<bool(MSG&)> filter) { filter_ = std::move(filter); }
     // Milliseconds one WaitBriefly sleeps at most.
     void SetPollInterval(DWORD ms) { pollMs_ = ms; }
+    // Overrides the pause the command channel asks for between polls (benchmarks).
+    void SetFixedPollPause(DWORD ms) { fixedPauseMs_ = ms; }
 
     std::vector<WindowHandle> TopLevelWindows() override;
     std::vector<WindowHandle> DescendantWindows(WindowHandle parent) override;
@@ -36,11 +38,13 @@ public:
     void SetForeground(WindowHandle window) override;
     void PumpMessages() override;
     void WaitBriefly() override;
+    void PauseBetweenPolls(unsigned milliseconds) override;
 
 private:
     HWND owner_ = nullptr;
     std::function<bool(MSG&)> filter_;
     DWORD pollMs_ = 5;
+    DWORD fixedPauseMs_ = 0;
 };
 
 inline HWND ToHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }

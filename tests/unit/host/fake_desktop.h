@@ -66,13 +66,16 @@ public:
     std::string WindowText(WindowHandle w, std::size_t size) override {
         ++textReads;
         if (onRead) onRead(w);
-        auto it = windows_.find(w);
-        if (it == windows_.end() || !it->second.exists) return {};
-        return it->second.text.substr(0, size - 1);
+        if (!WindowExists(w)) return {};
+        return windows_[w].text.substr(0, size - 1);
     }
+    // As on Windows, a window whose parent is gone is gone too.
     bool WindowExists(WindowHandle w) override {
-        auto it = windows_.find(w);
-        return it != windows_.end() && it->second.exists;
+        for (; w != 0; w = windows_[w].parent) {
+            auto it = windows_.find(w);
+            if (it == windows_.end() || !it->second.exists) return false;
+        }
+        return true;
     }
     void SendCopyData(WindowHandle w, std::uintptr_t dwData, const std::string& payload) override {
         log.push_back("copydata");
@@ -99,6 +102,11 @@ public:
         if (onPump) onPump();
     }
     void WaitBriefly() override { ++waits; }
+    void PauseBetweenPolls(unsigned ms) override {
+        ++waits;
+        pauses.push_back(ms);
+    }
+    std::vector<unsigned> pauses;
 
     std::vector<std::string> log;
     std::vector<SentCopyData> copyData;

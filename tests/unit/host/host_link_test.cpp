@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_desktop.h"
 
 namespace tessavue {
@@ -248,6 +250,22 @@ TEST_F(HostLinkTest, WaitPollsWithPumpAndPauseUntilText) {
     EXPECT_EQ(reads, 5);
     EXPECT_EQ(desktop.pumps, 4);
     EXPECT_EQ(desktop.waits, 4) << "every unsuccessful poll sleeps on the queue";
+    EXPECT_EQ(desktop.pauses, (std::vector<unsigned>{1, 2, 4, 8}));
+}
+
+TEST_F(HostLinkTest, LongWaitsPauseLongerButNeverBeyondTheCap) {
+    const Host h = AddHost(desktop, false, kHalfPrompt);
+    link.CaptureHost();
+    desktop.At(h.commandLine).text = "obj: ";
+    int reads = 0;
+    desktop.onRead = [&](WindowHandle) {
+        if (++reads == 200) desktop.At(h.commandLine).text = kHalfPrompt;
+    };
+    EXPECT_TRUE(link.WaitForCommandLine(kHalfPrompt, WaitMode::Exact));
+    ASSERT_EQ(desktop.pauses.size(), 199u);
+    EXPECT_EQ(desktop.pauses[4], HostLink::kLongestPollPauseMs);
+    EXPECT_EQ(*std::max_element(desktop.pauses.begin(), desktop.pauses.end()), HostLink::kLongestPollPauseMs);
+    EXPECT_EQ(desktop.pauses.back(), HostLink::kLongestPollPauseMs);
 }
 
 TEST_F(HostLinkTest, ExactModeNeedsTheWholeText) {
@@ -268,13 +286,23 @@ TEST_F(HostLinkTest, WaitIsAbandonedWhenHostWindowsVanish) {
     desktop.At(h.commandLine).text = "obj: ";
     int pumps = 0;
     desktop.onPump = [&] {
-        if (++pumps == 3) desktop.At(h.main).exists = false;
+        if (++pumps == 3) desktop.At(h.main).exists = false;  // AutoCAD closed
     };
     EXPECT_FALSE(link.RunHostCommand("select "));
+    EXPECT_EQ(pumps, 3);
 
     desktop.At(h.main).exists = true;
     desktop.At(h.commandLine).exists = false;
     EXPECT_FALSE(link.WaitForCommandLine(kHalfPrompt, WaitMode::Exact));
+
+    // A live command line that shows nothing for a moment is not taken for a closed host.
+    desktop.At(h.commandLine).exists = true;
+    desktop.At(h.commandLine).text = "";
+    int reads = 0;
+    desktop.onRead = [&](WindowHandle) {
+        if (++reads == 3) desktop.At(h.commandLine).text = kHalfPrompt;
+    };
+    EXPECT_TRUE(link.WaitForCommandLine(kHalfPrompt, WaitMode::Exact));
 }
 
 TEST_F(HostLinkTest, ClosingThePaletteAbandonsRunningAndLaterWaits) {
