@@ -27,6 +27,8 @@ TEST_F(Capture, FailsWhileTheHostIsInsideACommand) {
     ASSERT_OK(sim().WaitUntilBusy());
     ASSERT_TRUE(StartPalette());
     EXPECT_EQ(CaptureFromMenu(), kFailure);
+    // A capture only looks: the host got nothing but what the test typed.
+    EXPECT_EQ(SimState().inputs, (std::vector<sim::InputChunk>{{"copydata", "line "}}));
 }
 
 TEST_F(Capture, FailsAgainstAHostOfAnotherEdition) {
@@ -42,6 +44,7 @@ TEST_F(Capture, SucceedsSilentlyAgainstTheIdleHost) {
     EXPECT_EQ(CaptureFromMenu(), std::vector<MessageBoxText>{});
     // The host is left as it was: idle, nothing typed.
     EXPECT_OK(sim().WaitUntilIdle());
+    EXPECT_EQ(SimState().inputs, std::vector<sim::InputChunk>{});
 }
 
 TEST_F(Capture, SucceedsOnceTheHostHasLeftItsCommand) {

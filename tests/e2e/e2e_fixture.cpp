@@ -43,6 +43,15 @@ void EndToEndTest::TearDown() {
     return ::testing::AssertionSuccess();
 }
 
+sim::SimDump EndToEndTest::SimState() {
+    const std::filesystem::path file = OwnFolder() / L"sim-state.dump";
+    auto dump = sim_->Dump(file);
+    EXPECT_TRUE(dump.ok()) << dump.message();
+    std::error_code error;
+    std::filesystem::remove(file, error);
+    return dump ? *dump : sim::SimDump{};
+}
+
 std::vector<MessageBoxText> EndToEndTest::Boxes() {
     auto boxes = palette_->DismissBoxes();
     EXPECT_TRUE(boxes.ok()) << boxes.message();

@@ -43,6 +43,9 @@ protected:
     Palette& palette() { return *palette_; }
     Sim& sim() { return *sim_; }
 
+    // The stand-in's state, through a dump file beside this program.
+    sim::SimDump SimState();
+
     // Presses OK on every box the palette shows until it settles; a failure to do so
     // fails the test.
     std::vector<MessageBoxText> Boxes();
@@ -58,6 +61,12 @@ private:
 };
 
 }  // namespace tessavue::e2e
+
+namespace tessavue::sim {
+inline void PrintTo(const InputChunk& chunk, std::ostream* out) {
+    *out << chunk.transport << " " << QuoteBytes(chunk.bytes);
+}
+}  // namespace tessavue::sim
 
 // Checks a driver step (Status or Expected) and shows its reason when it failed.
 #define ASSERT_OK(step)                                              \

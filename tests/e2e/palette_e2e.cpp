@@ -200,6 +200,10 @@ TEST_F(BusyState, SelectionWaitingInTheHostLocksAllButTwoFaceAndAxisPanels) {
     auto helpAfter = palette().MenuState(Id(Control::menu_help));
     ASSERT_OK(helpAfter);
     EXPECT_TRUE(helpAfter->enabled);
+    // What the palette typed began with the selection (capture types nothing).
+    const auto inputs = SimState().inputs;
+    ASSERT_FALSE(inputs.empty());
+    EXPECT_EQ(inputs.front(), (sim::InputChunk{"copydata", "select "}));
 }
 
 }  // namespace

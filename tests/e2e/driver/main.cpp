@@ -51,7 +51,8 @@ const char* const kUsage =
     "                          with CR and LF written as \\r and \\n\n"
     "  sim-type TEXT           type a command string into the stand-in AutoCAD\n"
     "                          (WM_COPYDATA 1; a blank is Enter)\n"
-    "  sim-dump                ask the stand-in to write its dump file (WM_COPYDATA 2)\n"
+    "  sim-dump [FILE]         have the stand-in write its state dump to FILE, or to its\n"
+    "                          --dump file (WM_COPYDATA 2)\n"
     "  sim-line                print the stand-in's command-line text\n";
 
 const std::map<std::wstring, Control> kControlNames = {
@@ -182,6 +183,7 @@ int SimCopyData(ULONG_PTR kind, const std::string& payload) {
     if (!SendMessageTimeoutA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000, &result)) {
         return Fail("the stand-in did not take the request");
     }
+    if (result != TRUE) return Fail("the stand-in refused the request");
     return 0;
 }
 
@@ -203,6 +205,25 @@ int SimLine() {
     return Fail("the stand-in has no command-line window");
 }
 
+// What each command takes, checked before anything is looked for, so that a mistyped
+// call fails at once with a usage message instead of waiting for a palette.
+struct CommandShape {
+    const wchar_t* name;
+    std::size_t leastArguments;
+    std::size_t mostArguments;
+    bool firstIsControl;
+};
+
+constexpr std::size_t kAny = 1000;
+const CommandShape kCommands[] = {
+    {L"start", 1, kAny, false},       {L"wait-palette", 0, 0, false}, {L"activate", 0, 0, false},
+    {L"set-edit", 2, 2, true},        {L"leave-edit", 1, 1, true},    {L"get-text", 1, 1, true},
+    {L"select-kind", 1, 1, false},    {L"click", 1, 1, true},         {L"menu", 1, 1, true},
+    {L"menu-state", 1, 1, true},      {L"state", 1, 1, true},         {L"settle", 0, 0, false},
+    {L"boxes", 0, 0, false},          {L"sim-type", 1, 1, false},     {L"sim-dump", 0, 1, false},
+    {L"sim-line", 0, 0, false},
+};
+
 int Run(std::vector<std::wstring> args) {
     std::optional<DWORD> pid;
     milliseconds bound = kDefaultBound;
@@ -213,21 +234,34 @@ int Run(std::vector<std::wstring> args) {
             Print(kUsage);
             return 0;
         }
+        if (option != L"--pid" && option != L"--timeout") return Usage("unknown option " + ToUtf8(option));
         if (args.empty()) return Usage("option " + ToUtf8(option) + " needs a value");
         const auto value = ParseNumber(args.front());
         args.erase(args.begin());
         if (!value) return Usage("option " + ToUtf8(option) + " needs a number");
         if (option == L"--pid") pid = static_cast<DWORD>(*value);
-        else if (option == L"--timeout") bound = milliseconds(*value);
-        else return Usage("unknown option " + ToUtf8(option));
+        else bound = milliseconds(*value);
     }
     if (args.empty()) return Usage("no command");
     const std::wstring command = args.front();
     args.erase(args.begin());
-    auto need = [&](std::size_t count) { return args.size() == count; };
+
+    const CommandShape* shape = nullptr;
+    for (const auto& candidate : kCommands) {
+        if (command == candidate.name) shape = &candidate;
+    }
+    if (!shape) return Usage("unknown command " + ToUtf8(command));
+    if (args.size() < shape->leastArguments || args.size() > shape->mostArguments) {
+        return Usage("wrong number of arguments for " + ToUtf8(command));
+    }
+    int id = 0;
+    if (shape->firstIsControl) {
+        const auto parsed = ParseControl(args[0]);
+        if (!parsed) return Usage("unknown control " + ToUtf8(args[0]));
+        id = *parsed;
+    }
 
     if (command == L"start") {
-        if (args.empty()) return Usage("start needs a program");
         const std::filesystem::path program = args.front();
         auto process = Process::Start(program, std::vector<std::wstring>(args.begin() + 1, args.end()));
         if (!process) return Fail(process.message());
@@ -236,12 +270,9 @@ int Run(std::vector<std::wstring> args) {
         process->Detach();
         return 0;
     }
-    if (command == L"sim-type") {
-        if (!need(1)) return Usage("sim-type needs one text");
-        return SimCopyData(1, ToCp932(args[0]));
-    }
-    if (command == L"sim-dump") return need(0) ? SimCopyData(2, std::string()) : Usage("sim-dump takes no arguments");
-    if (command == L"sim-line") return need(0) ? SimLine() : Usage("sim-line takes no arguments");
+    if (command == L"sim-type") return SimCopyData(1, ToCp932(args[0]));
+    if (command == L"sim-dump") return SimCopyData(2, args.empty() ? std::string() : ToCp932(args[0]));
+    if (command == L"sim-line") return SimLine();
 
     if (!pid) {
         if (command == L"wait-palette") {
@@ -255,77 +286,45 @@ int Run(std::vector<std::wstring> args) {
     }
     auto palette = Palette::Find(*pid, bound);
     if (!palette) return Fail(palette.message());
-
-    auto control = [&](std::size_t index) { return ParseControl(args[index]); };
+    auto done = [](const Status& status) { return status ? 0 : Fail(status.message()); };
 
     if (command == L"wait-palette") {
-        if (!need(0)) return Usage("wait-palette takes no arguments");
         Print(std::to_string(*pid) + "\n");
         return 0;
     }
-    if (command == L"activate") {
-        Status done = palette->Activate(bound);
-        return done ? 0 : Fail(done.message());
-    }
-    if (command == L"settle") {
-        Status done = palette->Settle(bound);
-        return done ? 0 : Fail(done.message());
-    }
+    if (command == L"activate") return done(palette->Activate(bound));
+    if (command == L"settle") return done(palette->Settle(bound));
     if (command == L"boxes") {
         auto boxes = palette->DismissBoxes(bound);
         if (!boxes) return Fail(boxes.message());
         for (const auto& box : *boxes) Print(OneLine(box.title) + "\t" + OneLine(box.text) + "\n");
         return 0;
     }
-    if (command == L"select-kind") {
-        if (!need(1)) return Usage("select-kind needs one text");
-        Status done = palette->SelectKind(args[0]);
-        return done ? 0 : Fail(done.message());
-    }
-    if (args.empty()) return Usage(ToUtf8(command) + " needs a control");
-    const auto id = control(0);
-    if (!id) return Usage("unknown control " + ToUtf8(args[0]));
-
-    if (command == L"set-edit") {
-        if (!need(2)) return Usage("set-edit needs a control and a text");
-        Status done = palette->SetText(*id, args[1]);
-        return done ? 0 : Fail(done.message());
-    }
-    if (!need(1)) return Usage(ToUtf8(command) + " takes one control");
-    if (command == L"leave-edit") {
-        Status done = palette->LeaveEdit(*id, bound);
-        return done ? 0 : Fail(done.message());
-    }
+    if (command == L"select-kind") return done(palette->SelectKind(args[0]));
+    if (command == L"set-edit") return done(palette->SetText(id, args[1]));
+    if (command == L"leave-edit") return done(palette->LeaveEdit(id, bound));
+    if (command == L"click") return done(palette->Click(id));
+    if (command == L"menu") return done(palette->RunMenu(id, bound));
     if (command == L"get-text") {
-        auto text = palette->Text(*id);
+        auto text = palette->Text(id);
         if (!text) return Fail(text.message());
         Print(ToUtf8(*text) + "\n");
         return 0;
     }
-    if (command == L"click") {
-        Status done = palette->Click(*id);
-        return done ? 0 : Fail(done.message());
-    }
-    if (command == L"menu") {
-        Status done = palette->RunMenu(*id, bound);
-        return done ? 0 : Fail(done.message());
-    }
     if (command == L"menu-state") {
-        auto state = palette->MenuState(*id, bound);
+        auto state = palette->MenuState(id, bound);
         if (!state) return Fail(state.message());
         Print(std::string(state->enabled ? "enabled" : "greyed") + " " + (state->checked ? "checked" : "unchecked") +
               "\n");
         return 0;
     }
-    if (command == L"state") {
-        auto visible = palette->IsVisible(*id);
-        if (!visible) return Fail(visible.message());
-        auto enabled = palette->IsEnabled(*id);
-        if (!enabled) return Fail(enabled.message());
-        Print(std::string(*visible ? "visible" : "hidden") + " " + (*enabled ? "enabled" : "disabled") + "\n");
-        return 0;
-    }
-    return Usage("unknown command " + ToUtf8(command));
+    // state
+    auto visible = palette->IsVisible(id);
+    if (!visible) return Fail(visible.message());
+    auto enabled = palette->IsEnabled(id);
+    if (!enabled) return Fail(enabled.message());
+    Print(std::string(*visible ? "visible" : "hidden") + " " + (*enabled ? "enabled" : "disabled") + "\n");
+    return 0;
 }
 
 }  // namespace

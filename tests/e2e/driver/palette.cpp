@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "menu_hook.h"
+#include "ui/controls.h"
 #include "program.h"
 #include "texts.h"
 #include "windows_util.h"
@@ -14,16 +15,10 @@ namespace tessavue::e2e {
 
 namespace {
 
-constexpr int kComboBox1 = 1002;
-constexpr int kEdit1 = 1031;
+constexpr int kComboBox1 = ControlId(Control::ComboBox1);
+constexpr int kEdit1 = ControlId(Control::Edit1);
 
 std::string IdText(int id) { return "control " + std::to_string(id); }
-
-// The focus moves are made by a thread of the driver whose input is joined to the
-// palette's thread, because SetFocus only moves the focus within one input queue.
-// SetFocus waits for the palette to handle the focus loss, which may show a modal
-// box; the thread then waits while the driver's main thread closes the box.
-void MoveFocus(DWORD paletteThread, HWND edit, HWND next, std::shared_ptr<Palette::FocusJob> job);
 
 // A small window of the driver's own, to take the foreground from the palette so that
 // giving it back activates the palette again.
@@ -55,6 +50,10 @@ struct Palette::FocusJob {
 };
 
 namespace {
+// The focus moves are made by a thread of the driver whose input is joined to the
+// palette's thread, because SetFocus only moves the focus within one input queue.
+// SetFocus waits for the palette to handle the focus loss, which may show a modal
+// box; the thread then waits while the driver's main thread closes the box.
 void MoveFocus(DWORD paletteThread, HWND edit, HWND next, std::shared_ptr<Palette::FocusJob> job) {
     const DWORD self = GetCurrentThreadId();
     const bool attached = AttachThreadInput(self, paletteThread, TRUE) != FALSE;
@@ -304,8 +303,11 @@ Status Palette::LeaveEdit(int id, milliseconds bound) {
     const DWORD paletteThread = GetWindowThreadProcessId(window_, nullptr);
     focusJob_ = std::make_shared<FocusJob>();
     std::thread(MoveFocus, paletteThread, *edit, *next, focusJob_).detach();
-    return WaitFor([&] { return focusJob_->done || !OpenBoxes().empty(); }, bound,
-                   "the focus to leave " + IdText(id));
+    Status moved = WaitFor([&] { return focusJob_->done || !OpenBoxes().empty(); }, bound,
+                           "the focus to leave " + IdText(id));
+    if (!moved) return moved;
+    if (focusJob_->done && !focusJob_->focused) return Status::Fail("the focus could not be put into " + IdText(id));
+    return Status::Ok();
 }
 
 Status Palette::Settle(milliseconds bound) {

@@ -1,8 +1,6 @@
 #include "sim.h"
 
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "core/edition.h"
 #include "texts.h"
@@ -131,24 +129,26 @@ Status Sim::SendCopyData(ULONG_PTR kind, const std::string& payload) {
                              &result)) {
         return Status::Fail("the stand-in did not take WM_COPYDATA " + std::to_string(kind));
     }
+    if (result != TRUE) return Status::Fail("the stand-in refused WM_COPYDATA " + std::to_string(kind));
     return Status::Ok();
 }
 
 Status Sim::Type(const std::string& commandString) { return SendCopyData(kTypeCommand, commandString); }
 
-Expected<std::string> Sim::Dump(milliseconds bound) {
-    if (options_.dump.empty()) return Status::Fail("the stand-in was started without --dump");
+Expected<sim::SimDump> Sim::Dump(const std::filesystem::path& file) {
+    const std::filesystem::path target = file.empty() ? options_.dump : file;
+    if (target.empty()) return Status::Fail("no dump file: the stand-in was started without --dump");
     std::error_code error;
-    std::filesystem::remove(options_.dump, error);
-    // WM_COPYDATA is sent, not posted: the stand-in has written the file when it returns.
-    Status asked = SendCopyData(kWriteDump, std::string());
-    if (!asked) return asked;
-    Status written = WaitFor([&] { return std::filesystem::exists(options_.dump, error); }, bound,
-                             "the stand-in's dump file " + ToUtf8(options_.dump.wstring()));
+    std::filesystem::remove(target, error);
+    // WM_COPYDATA is sent, not posted: the file is complete when the call returns.
+    Status written = SendCopyData(kWriteDump, ToCp932(target.wstring()));
     if (!written) return written;
-    std::ifstream in(options_.dump, std::ios::binary);
-    if (!in) return Status::Fail("cannot read the dump file " + ToUtf8(options_.dump.wstring()));
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(target, std::ios::binary);
+    if (!in) return Status::Fail("cannot open the dump file " + ToUtf8(target.wstring()));
+    std::string reason;
+    auto dump = sim::ReadDump(in, &reason);
+    if (!dump) return Status::Fail("the dump file " + ToUtf8(target.wstring()) + " is damaged: " + reason);
+    return std::move(*dump);
 }
 
 }  // namespace tessavue::e2e

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/dump.h"
 #include "program.h"
 #include "status.h"
 #include "waiting.h"
@@ -45,9 +46,10 @@ public:
     // Types a Shift-JIS command string as the palette does on LT 2000 and 2002
     // (WM_COPYDATA with dwData 1, the text with its terminating zero byte).
     Status Type(const std::string& commandString);
-    // Asks the stand-in to write its drawing to the dump file (WM_COPYDATA with dwData
-    // 2) and returns the file's bytes once it has been written.
-    Expected<std::string> Dump(milliseconds bound = kDefaultBound);
+    // Asks the stand-in to write its state (drawing, history, input received) to
+    // `file`, or to its --dump file when `file` is empty (WM_COPYDATA with dwData 2 and
+    // the path), and reads it back.
+    Expected<sim::SimDump> Dump(const std::filesystem::path& file = {});
 
     // The command-line text window: the descendant of the main window whose class
     // holds this edition's class text.
