@@ -2,6 +2,7 @@
 // it (ui/win32); the unit tests use a fake. Every text is Shift-JIS.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "ui/controls.h"
@@ -45,9 +46,14 @@ public:
     virtual int ScreenWidth() = 0;
     virtual int ScreenHeight() = 0;
     virtual void PlaceTopmost(const WindowRect& bounds) = 0;
+    // Whether a window at `bounds` would show at least in part on some monitor.
+    virtual bool OnAnyScreen(const WindowRect& bounds) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     // Destroys the palette window; the program ends once it is gone.
     virtual void DestroyForm() = 0;
+
+    // Starts Notepad with `parameter` in `directory` and returns without waiting.
+    virtual void StartNotepad(const std::filesystem::path& directory, const std::string& parameter) = 0;
 
     // Modal boxes owned by the palette, each with one OK button: the confirmation
     // type (title "確認"), the information type (title "情報"), and the application's

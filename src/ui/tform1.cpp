@@ -1,7 +1,10 @@
 #include "ui/tform1.h"
 
 #include <exception>
+#include <filesystem>
 #include <optional>
+#include <system_error>
+#include <utility>
 
 #include "ui/str_to_float.h"
 
@@ -59,14 +62,14 @@ private:
 
 }  // namespace
 
-PaletteSettings DefaultSettings(int screenWidth, int screenHeight, int formWidth, int formHeight) {
-    PaletteSettings s;
-    s.Left = screenWidth - formWidth;
-    s.Top = screenHeight / 2 - formHeight / 2;
-    return s;
+std::string MissingReadmeMessage() { return "マニュアルはありません。あしからず。\r\n\r\nm(_ _)m"; }
+
+std::string VersionBoxText(const std::string& programFileName) {
+    return std::string("バージョン情報\r\n\r\n") + kProductName + " " + programFileName + "\r\n\r\n" + kVersionText;
 }
 
-TForm1::TForm1(FormView& view, Desktop& desktop) : view_(view), host_(desktop, *this) {}
+TForm1::TForm1(FormView& view, Desktop& desktop, ProfileFile& settingsFile, ProgramFiles files)
+    : view_(view), host_(desktop, *this), settingsFile_(settingsFile), files_(std::move(files)) {}
 
 void TForm1::ApplySettings(const PaletteSettings& settings) {
     host_.ApplyTargetVersion(settings.AutoCAD);
@@ -81,12 +84,23 @@ void TForm1::FormCreate() {
     host_.CommandLineFound = false;
 
     const WindowRect form = view_.FormBounds();
-    const PaletteSettings settings =
+    const PaletteSettings defaults =
         DefaultSettings(view_.ScreenWidth(), view_.ScreenHeight(), form.width, form.height);
+    const PaletteSettings settings = ReadPaletteSettings(settingsFile_, defaults);
     ApplySettings(settings);
 
-    view_.PlaceTopmost({settings.Left, settings.Top, form.width, form.height});
+    // A position saved on a monitor that has been removed since would leave the
+    // palette where nobody can reach it.
+    WindowRect placed{settings.Left, settings.Top, form.width, form.height};
+    if (!view_.OnAnyScreen(placed)) {
+        placed.left = defaults.Left;
+        placed.top = defaults.Top;
+    }
+    view_.PlaceTopmost(placed);
     view_.SetCaption(std::string(kProductName) + " " + kVersionText);
+
+    // Each run starts without another run's exports.
+    DeleteWorkingDxfFiles(files_);
 
     view_.SelectItem(Control::ComboBox1, 0);
     ComboBox1Change();
@@ -141,7 +155,34 @@ void TForm1::EditFocusLost(Control sender, bool focusStaysInPalette) {
     if (focusStaysInPalette) Edit1Exit(sender);
 }
 
+void TForm1::FormClose() {
+    DeleteWorkingDxfFiles(files_);
+
+    PaletteSettings settings;
+    const WindowRect bounds = view_.FormBounds();
+    settings.Left = bounds.left;
+    settings.Top = bounds.top;
+    settings.AutoCAD = host_.TargetVersion;
+    settings.InvertHeightSign = view_.Checked(Control::menu_help_othr_sign);
+    settings.CircleHeightLines = view_.Checked(Control::menu_help_othr_circ);
+    settings.ProjectAll = view_.Checked(Control::menu_help_othr_a_ll);
+    if (!WritePaletteSettings(settingsFile_, settings))
+        view_.ShowError("設定ファイルに書き込めませんでした。位置とオプションは保存されていません。");
+}
+
+void TForm1::menu_help_helpClick() {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(files_.readme, error)) {
+        view_.ShowInformation(MissingReadmeMessage());
+        return;
+    }
+    // Notepad opens it from the program's folder; the palette does not wait for it.
+    view_.StartNotepad(files_.directory, "readme.txt");
+}
+
 void TForm1::menu_help_catcClick() { host_.CaptureHost(); }
+
+void TForm1::menu_help_versClick() { view_.ShowInformation(VersionBoxText(files_.programFileName)); }
 
 void TForm1::menu_help_othr_signClick() {
     view_.SetChecked(Control::menu_help_othr_sign, !view_.Checked(Control::menu_help_othr_sign));
@@ -179,7 +220,16 @@ void TForm1::RunHandler(const std::function<void()>& handler) {
     }
     --depth_;
     if (depth_ == 0 && closePending_ && !destroyed_) {
+        // Marked first: messages dispatched while FormClose shows a box find the form
+        // gone and run nothing.
         destroyed_ = true;
+        try {
+            FormClose();
+        } catch (const std::exception& e) {
+            ShowErrorSafely(e.what());
+        } catch (...) {
+            ShowErrorSafely("予期しないエラーが発生しました。");
+        }
         try {
             view_.DestroyForm();
         } catch (...) {

@@ -1,7 +1,8 @@
-// The palette window's logic: start-up, panel switching by figure kind, the checks of
-// the numeric fields, the busy state, the menu actions, and the boundary every
-// window message passes through. No Win32 here: the controls are reached through
-// FormView, AutoCAD through the HostLink this form owns.
+// The palette window's logic: start-up and close with the settings file, panel
+// switching by figure kind, the checks of the numeric fields, the busy state, the menu
+// actions, and the boundary every window message passes through. No Win32 here: the
+// controls are reached through FormView, AutoCAD through the HostLink this form owns,
+// the settings file through ProfileFile.
 #pragma once
 
 #include <functional>
@@ -12,6 +13,7 @@
 #include "host/palette.h"
 #include "ui/controls.h"
 #include "ui/form_view.h"
+#include "ui/settings.h"
 
 namespace tessavue {
 
@@ -23,38 +25,35 @@ inline constexpr const char* kFigureKinds[] = {
     "既存図形", "既存軸", "円", "四角", "六角", "丸棒曲げ", "文字", "寸法", "オフセット", "２面選択",
 };
 
-// What the palette keeps between runs. Until the settings file is read these are the
-// first-run values; Left and Top then come from the screen (DefaultSettings).
-struct PaletteSettings {
-    int Left = 0;
-    int Top = 0;
-    std::string AutoCAD = "LT 2000";
-    bool InvertHeightSign = false;  // 高さ符号反転
-    bool CircleHeightLines = false; // 円、円弧の高さの線
-    bool ProjectAll = true;         // 全て投影
-};
-
-// First-run settings: the palette against the right edge of the screen, vertically
-// centred (each half rounded down on its own).
-PaletteSettings DefaultSettings(int screenWidth, int screenHeight, int formWidth, int formHeight);
+// The two texts of the Help menu's own boxes.
+std::string MissingReadmeMessage();
+// `programFileName`: the program's file name (name and extension) as Shift-JIS.
+std::string VersionBoxText(const std::string& programFileName);
 
 class TForm1 : public MessageSink {
 public:
-    TForm1(FormView& view, Desktop& desktop);
+    // `settingsFile` is the INI file at `files.settings`.
+    TForm1(FormView& view, Desktop& desktop, ProfileFile& settingsFile, ProgramFiles files);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
     HostLink& Host() { return host_; }
     FormView& View() { return view_; }
+    const ProgramFiles& Files() const { return files_; }
 
     // --- Event handlers -------------------------------------------------------
     void FormCreate();
+    // The palette is closing: deletes the DXF working files and writes the settings.
+    // Runs once, right before the window is destroyed.
+    void FormClose();
     void ComboBox1Change();
     // Shared by the focus-leave events of Edit1 .. Edit8; other senders are ignored.
     void Edit1Exit(Control sender);
     // Activation of the palette, and the top-level Help menu before it opens.
     void FormActivate();
+    void menu_help_helpClick();
     void menu_help_catcClick();
+    void menu_help_versClick();
     void menu_help_othr_signClick();
     void menu_help_othr_circClick();
     void menu_help_othr_a_llClick();
@@ -89,6 +88,8 @@ private:
 
     FormView& view_;
     HostLink host_;
+    ProfileFile& settingsFile_;
+    ProgramFiles files_;
     bool validationBoxUp_ = false;
     int depth_ = 0;
     bool closePending_ = false;

@@ -3,6 +3,10 @@
 // between runs is in its settings file.
 #include <windows.h>
 
+#include <filesystem>
+#include <utility>
+
+#include "platform/win32/profile_file.h"
 #include "platform/win32/text_codec.h"
 #include "platform/win32/win32_desktop.h"
 #include "ui/tform1.h"
@@ -11,6 +15,12 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace tessavue;
 
+    // Every file the palette keeps beside itself is named after its own path, taken
+    // wide so that a folder with any name works.
+    const std::filesystem::path program = ProgramPath();
+    ProgramFiles files = DeriveProgramFiles(program, NarrowCp932(program.filename().wstring()));
+    Win32ProfileFile settings(files.settings);
+
     Win32Desktop desktop;
     PaletteWindow window(instance);
     if (!window.Create()) {
@@ -18,7 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                     WidenCp932(kProductName).c_str(), MB_OK | MB_ICONERROR);
         return 1;
     }
-    TForm1 form(window, desktop);
+    TForm1 form(window, desktop, settings, std::move(files));
     window.Attach(form);
     // While a command waits on AutoCAD, the waits dispatch the palette's messages;
     // they go through the same keyboard handling as the loop below.

@@ -1,6 +1,7 @@
 #include "ui/win32/palette_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "platform/win32/text_codec.h"
 
@@ -335,6 +336,13 @@ void PaletteWindow::SetLeft(Control control, int left) {
 WindowRect PaletteWindow::FormBounds() {
     RECT r{};
     GetWindowRect(hwnd_, &r);
+    // Minimised, the window sits far off screen; the place it comes back to is the
+    // one worth keeping.
+    if (IsIconic(hwnd_)) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof(placement);
+        if (GetWindowPlacement(hwnd_, &placement)) r = placement.rcNormalPosition;
+    }
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
@@ -343,6 +351,16 @@ int PaletteWindow::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 void PaletteWindow::PlaceTopmost(const WindowRect& b) {
     SetWindowPos(hwnd_, HWND_TOPMOST, b.left, b.top, b.width, b.height, SWP_SHOWWINDOW);
+}
+
+bool PaletteWindow::OnAnyScreen(const WindowRect& b) {
+    const RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
+    return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+void PaletteWindow::StartNotepad(const std::filesystem::path& directory, const std::string& parameter) {
+    // Notepad reports its own problems; the palette neither waits nor checks.
+    ShellExecuteW(hwnd_, nullptr, L"notepad.exe", WidenCp932(parameter).c_str(), directory.c_str(), SW_SHOW);
 }
 
 void PaletteWindow::SetCaption(const std::string& caption) { SetWindowTextW(hwnd_, WidenCp932(caption).c_str()); }
@@ -436,7 +454,9 @@ void PaletteWindow::OnCommand(int id, int code, HWND control) {
         return;
     }
     switch (static_cast<Control>(id)) {
+    case Control::menu_help_help: Run(&TForm1::menu_help_helpClick); break;
     case Control::menu_help_catc: Run(&TForm1::menu_help_catcClick); break;
+    case Control::menu_help_vers: Run(&TForm1::menu_help_versClick); break;
     case Control::menu_help_othr_sign: Run(&TForm1::menu_help_othr_signClick); break;
     case Control::menu_help_othr_circ: Run(&TForm1::menu_help_othr_circClick); break;
     case Control::menu_help_othr_a_ll: Run(&TForm1::menu_help_othr_a_llClick); break;

@@ -45,6 +45,8 @@ public:
     int ScreenWidth() override;
     int ScreenHeight() override;
     void PlaceTopmost(const WindowRect& bounds) override;
+    bool OnAnyScreen(const WindowRect& bounds) override;
+    void StartNotepad(const std::filesystem::path& directory, const std::string& parameter) override;
     void SetCaption(const std::string& caption) override;
     void DestroyForm() override;
     void ShowConfirmation(const std::string& text) override;

@@ -2,9 +2,11 @@
 // its message boxes into a log, so tests can read both back.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/form_view.h"
@@ -63,6 +65,13 @@ public:
         ++topmostPlacements;
         log.push_back("topmost");
     }
+    bool OnAnyScreen(const WindowRect& r) override {
+        // One monitor at the origin; touching it at all counts, as MonitorFromRect has it.
+        return r.left < screenWidth && r.top < screenHeight && r.left + r.width > 0 && r.top + r.height > 0;
+    }
+    void StartNotepad(const std::filesystem::path& directory, const std::string& parameter) override {
+        notepadStarts.push_back({directory, parameter});
+    }
     void SetCaption(const std::string& text) override { caption = text; }
     void DestroyForm() override {
         ++destroyed;
@@ -83,6 +92,7 @@ public:
     int screenWidth = 1024;
     int screenHeight = 768;
     int topmostPlacements = 0;
+    std::vector<std::pair<std::filesystem::path, std::string>> notepadStarts;
     std::string caption;
     int destroyed = 0;
 

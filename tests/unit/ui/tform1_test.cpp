@@ -8,6 +8,7 @@
 
 #include "fake_desktop.h"
 #include "fake_form_view.h"
+#include "fake_profile_file.h"
 #include "ui/str_to_float.h"
 
 namespace tessavue {
@@ -41,7 +42,9 @@ protected:
 
     FakeFormView view;
     FakeDesktop desktop;
-    TForm1 form{view, desktop};
+    testing::FakeProfileFile profile;
+    // No settings file and a folder that does not exist: the defaults, nothing to delete.
+    TForm1 form{view, desktop, profile, DeriveProgramFiles("no-such-folder/tessavue.exe", "tessavue.exe")};
     WindowHandle main = 0;
     WindowHandle commandLine = 0;
 };

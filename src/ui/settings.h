@@ -1,0 +1,101 @@
+// The palette's settings file and the files it derives from its own path.
+//
+// The settings file is INI text beside the program, in code page 932 like every
+// other text the palette exchanges; section and key names are Japanese. The
+// palette reads it once while its window is created and writes it once while the
+// window closes. The file itself is reached through ProfileFile, so that the
+// rules here (defaults, what counts as a number) are the same on every platform.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessavue {
+
+// Files named after the program or kept in its folder. Paths come from the wide
+// program path, so a folder with a Japanese name works on any Windows.
+struct ProgramFiles {
+    std::filesystem::path program;
+    std::filesystem::path directory;
+    // The program's file name (name and extension) as Shift-JIS text, for the
+    // version box. The platform converts it: only it knows the path's encoding.
+    std::string programFileName;
+    std::filesystem::path settings;         // program path with ".ini"
+    std::filesystem::path selection;        // program path with ".dxf"
+    std::filesystem::path turnedLeft;       // l_45.dxf
+    std::filesystem::path turnedRight;      // r_45.dxf
+    std::filesystem::path exploded;         // explode.dxf
+    std::filesystem::path figureTemplate;   // elem.dxf
+    std::filesystem::path readme;           // readme.txt
+
+    // The five DXF working files, deleted at start-up and at close so that no run
+    // picks up another run's exports.
+    std::vector<std::filesystem::path> WorkingDxfFiles() const;
+};
+
+// Derives every name from the program's full path. `programFileName` is the
+// Shift-JIS form of the path's file name.
+ProgramFiles DeriveProgramFiles(const std::filesystem::path& program, std::string programFileName);
+
+// Deletes the DXF working files; a missing file, or one that cannot be deleted, is
+// left as it is: the next export overwrites it.
+void DeleteWorkingDxfFiles(const ProgramFiles& files);
+
+// An INI file reached through the platform's private-profile calls. Section, key and
+// value are Shift-JIS.
+class ProfileFile {
+public:
+    virtual ~ProfileFile() = default;
+    // The value of `key`, or `fallback` when the file, the section or the key is
+    // missing. A key that is present but empty reads as the empty text.
+    virtual std::string ReadString(const std::string& section, const std::string& key,
+                                   const std::string& fallback) = 0;
+    // Writes one key, creating the file and the section when needed. False when the
+    // file could not be written.
+    virtual bool WriteString(const std::string& section, const std::string& key, const std::string& value) = 0;
+};
+
+// A whole decimal integer with an optional sign, blanks around it allowed; anything
+// else (empty, letters, a fraction, out of range) is no number.
+std::optional<int> ParseSettingsInteger(const std::string& text);
+
+// Reads an integer key; a missing key, or one that does not hold a number, reads as
+// `fallback`.
+int ReadSettingsInteger(ProfileFile& file, const std::string& section, const std::string& key, int fallback);
+
+// What the palette keeps between runs. Until the settings file is read these are the
+// first-run values; Left and Top then come from the screen (DefaultSettings).
+struct PaletteSettings {
+    int Left = 0;
+    int Top = 0;
+    std::string AutoCAD = "LT 2000";
+    bool InvertHeightSign = false;  // 高さ符号反転
+    bool CircleHeightLines = false; // 円、円弧の高さの線
+    bool ProjectAll = true;         // 全て投影
+};
+
+// First-run settings: the palette against the right edge of the screen, vertically
+// centred (each half rounded down on its own).
+PaletteSettings DefaultSettings(int screenWidth, int screenHeight, int formWidth, int formHeight);
+
+// Reads every key in the order the palette applies them: Left, Top, AutoCAD, then
+// the three check marks. What is missing or unreadable keeps its value in
+// `defaults`. A check mark is set by any number other than 0.
+PaletteSettings ReadPaletteSettings(ProfileFile& file, const PaletteSettings& defaults);
+// Writes the position and the edition into "画面" and the check marks as 1 or 0
+// into "メニュー". False when any key could not be written.
+bool WritePaletteSettings(ProfileFile& file, const PaletteSettings& settings);
+
+// The section and key names of the settings file.
+inline constexpr const char* kScreenSection = "画面";
+inline constexpr const char* kMenuSection = "メニュー";
+inline constexpr const char* kLeftKey = "Left";
+inline constexpr const char* kTopKey = "Top";
+inline constexpr const char* kAutoCadKey = "AutoCAD";
+inline constexpr const char* kInvertHeightSignKey = "高さ符号反転";
+inline constexpr const char* kCircleHeightLinesKey = "円、円弧の高さの線";
+inline constexpr const char* kProjectAllKey = "全て投影";
+
+}  // namespace tessavue
