@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "control_names.h"
 #include "message_boxes.h"
 #include "palette.h"
 #include "program.h"

@@ -6,22 +6,19 @@
 
 #include <cstdio>
 #include <cwctype>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "control_names.h"
 #include "palette.h"
 #include "program.h"
-#include "sim.h"
 #include "texts.h"
-#include "ui/controls.h"
 #include "windows_util.h"
 
 namespace {
 
 using namespace tessavue::e2e;
-using tessavue::Control;
 
 const char* const kUsage =
     "usage: tessavue-driver [--pid N] [--timeout MS] COMMAND [ARGUMENTS]\n"
@@ -33,7 +30,8 @@ const char* const kUsage =
     "or given by their numeric id. Texts are read and printed as UTF-8.\n"
     "\n"
     "Commands:\n"
-    "  start PROGRAM [ARGS...]  start a program; prints its process id\n"
+    "  start PROGRAM [ARGS...] start a program and leave it running; prints its\n"
+    "                          process id\n"
     "  wait-palette            wait until a palette window is shown; prints its process id\n"
     "  activate                bring the palette to the front (it checks its fields)\n"
     "  set-edit ID TEXT        set an edit's text without moving the focus\n"
@@ -42,7 +40,9 @@ const char* const kUsage =
     "  get-text ID             print a control's text\n"
     "  select-kind TEXT        pick a figure kind in the kind list\n"
     "  click ID                press a button (fails when it is hidden or disabled)\n"
-    "  menu ID                 run a menu item as a mouse click does\n"
+    "  menu ID                 run a menu item as a mouse click does (the menu is\n"
+    "                          reached through tessavue-driver-hook.dll beside this\n"
+    "                          program)\n"
     "  menu-state ID           print 'enabled|greyed checked|unchecked'\n"
     "  state ID                print 'visible|hidden enabled|disabled'\n"
     "  settle                  wait until the palette has handled what it was sent\n"
@@ -55,60 +55,6 @@ const char* const kUsage =
     "                          --dump file (WM_COPYDATA 2)\n"
     "  sim-line                print the stand-in's command-line text\n";
 
-const std::map<std::wstring, Control> kControlNames = {
-    {L"Label1", Control::Label1},
-    {L"ComboBox1", Control::ComboBox1},
-    {L"GroupBox1", Control::GroupBox1},
-    {L"GroupBox2", Control::GroupBox2},
-    {L"GroupBox3", Control::GroupBox3},
-    {L"GroupBox4", Control::GroupBox4},
-    {L"GroupBox5", Control::GroupBox5},
-    {L"GroupBox6", Control::GroupBox6},
-    {L"GroupBox7", Control::GroupBox7},
-    {L"GroupBox8", Control::GroupBox8},
-    {L"GroupBox9", Control::GroupBox9},
-    {L"CheckBox1", Control::CheckBox1},
-    {L"Edit1", Control::Edit1},
-    {L"Edit2", Control::Edit2},
-    {L"Edit3", Control::Edit3},
-    {L"Edit4", Control::Edit4},
-    {L"Edit5", Control::Edit5},
-    {L"Edit6", Control::Edit6},
-    {L"Edit7", Control::Edit7},
-    {L"Edit8", Control::Edit8},
-    {L"Button1", Control::Button1},
-    {L"Button2", Control::Button2},
-    {L"Button3", Control::Button3},
-    {L"Button4", Control::Button4},
-    {L"Button5", Control::Button5},
-    {L"Button6", Control::Button6},
-    {L"Button7", Control::Button7},
-    {L"Button8", Control::Button8},
-    {L"Button9", Control::Button9},
-    {L"Button10", Control::Button10},
-    {L"Button11", Control::Button11},
-    {L"Button12", Control::Button12},
-    {L"Label2", Control::Label2},
-    {L"Label3", Control::Label3},
-    {L"Label4", Control::Label4},
-    {L"Label5", Control::Label5},
-    {L"Label6", Control::Label6},
-    {L"Label7", Control::Label7},
-    {L"Label8", Control::Label8},
-    {L"Label9", Control::Label9},
-    {L"Label10", Control::Label10},
-    {L"RadioButton1", Control::RadioButton1},
-    {L"RadioButton2", Control::RadioButton2},
-    {L"menu_help", Control::menu_help},
-    {L"menu_help_help", Control::menu_help_help},
-    {L"menu_help_catc", Control::menu_help_catc},
-    {L"menu_help_othr", Control::menu_help_othr},
-    {L"menu_help_othr_sign", Control::menu_help_othr_sign},
-    {L"menu_help_othr_circ", Control::menu_help_othr_circ},
-    {L"menu_help_othr_a_ll", Control::menu_help_othr_a_ll},
-    {L"menu_help_othr_trgt", Control::menu_help_othr_trgt},
-    {L"menu_help_vers", Control::menu_help_vers},
-};
 
 void Print(const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
 
@@ -136,7 +82,7 @@ std::optional<long long> ParseNumber(const std::wstring& text) {
 }
 
 std::optional<int> ParseControl(const std::wstring& text) {
-    if (auto named = kControlNames.find(text); named != kControlNames.end()) return tessavue::ControlId(named->second);
+    if (auto named = ControlByName(text)) return named;
     if (auto number = ParseNumber(text)) return static_cast<int>(*number);
     return std::nullopt;
 }

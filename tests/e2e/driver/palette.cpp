@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "control_names.h"
 #include "menu_hook.h"
 #include "ui/controls.h"
 #include "program.h"
@@ -18,7 +19,7 @@ namespace {
 constexpr int kComboBox1 = ControlId(Control::ComboBox1);
 constexpr int kEdit1 = ControlId(Control::Edit1);
 
-std::string IdText(int id) { return "control " + std::to_string(id); }
+std::string IdText(int id) { return ControlName(id); }
 
 // A small window of the driver's own, to take the foreground from the palette so that
 // giving it back activates the palette again.
@@ -34,6 +35,16 @@ HWND DriverWindow() {
     }();
     return window;
 }
+
+// The window that thread `thread` holds active, as that thread last handled it.
+HWND ActiveWindowOf(DWORD thread) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) ? info.hwndActive : nullptr;
+}
+
+// How long a foreground request may go unanswered before it is made again.
+constexpr ULONGLONG kRepeatForegroundMs = 500;
 
 // Each barrier of `Settle` leaves a value of its own in Edit1's length limit; values
 // this large never limit what can be typed.
@@ -138,11 +149,11 @@ Expected<std::vector<std::wstring>> Palette::Kinds() const {
     std::vector<std::wstring> items;
     for (LRESULT i = 0; i < *count; ++i) {
         const auto length = SendWithTimeout(*combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (!length || *length < 0) return Status::Fail("item " + std::to_string(i) + " of the kind list");
+        if (!length || *length < 0) return Status::Fail("cannot read item " + std::to_string(i) + " of the kind list");
         std::wstring item(static_cast<std::size_t>(*length) + 1, L'\0');
         const auto copied =
             SendWithTimeout(*combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
-        if (!copied || *copied < 0) return Status::Fail("item " + std::to_string(i) + " of the kind list");
+        if (!copied || *copied < 0) return Status::Fail("cannot read item " + std::to_string(i) + " of the kind list");
         item.resize(static_cast<std::size_t>(*copied));
         items.push_back(item);
     }
@@ -244,9 +255,9 @@ Expected<MenuAnswer> AskMenu(HWND palette, int id, MenuRequest request, millisec
         return Status::Fail("the palette window is gone");
     }
     Status answered = WaitFor([&] { return client.answered; }, bound,
-                              "the palette's answer about menu item " + std::to_string(id));
+                              "the palette's answer about menu item " + IdText(id));
     if (!answered) return answered;
-    if (!client.answer.found) return Status::Fail("the palette's menu has no item " + std::to_string(id));
+    if (!client.answer.found) return Status::Fail("the palette's menu has no item " + IdText(id));
     return client.answer;
 }
 
@@ -262,23 +273,39 @@ Status Palette::RunMenu(int id, milliseconds bound) {
     if (!IsReachable(window_)) return Status::Fail("the palette is disabled (a modal window is open)");
     auto answer = AskMenu(window_, id, kMenuRun, bound);
     if (!answer) return answer.status();
-    if (!answer->enabled) return Status::Fail("menu item " + std::to_string(id) + " is greyed");
-    if (!answer->ran) return Status::Fail("menu item " + std::to_string(id) + " could not be run");
+    if (!answer->enabled) return Status::Fail("menu item " + IdText(id) + " is greyed");
+    if (!answer->ran) return Status::Fail("menu item " + IdText(id) + " could not be run");
     return Status::Ok();
 }
 
 Status Palette::Activate(milliseconds bound) {
     if (!Exists()) return Status::Fail("the palette window is gone");
-    if (GetForegroundWindow() == window_) {
-        HWND own = DriverWindow();
-        SetForegroundWindow(own);
-        Status away = WaitFor([&] { return GetForegroundWindow() != window_; }, bound,
-                              "the palette to lose the foreground to the driver's window");
+    const DWORD thread = GetWindowThreadProcessId(window_, nullptr);
+    // The foreground changes at once, but the palette learns of it only when its
+    // thread handles the notice; a deactivation it handles after the palette is back
+    // in front is dropped, and no WM_ACTIVATE follows. So each step waits for the
+    // palette's own view of its active window.
+    if (ActiveWindowOf(thread) == window_ || GetForegroundWindow() == window_) {
+        // Away to no window at all, as when the user clicks a program outside Wine;
+        // the driver's own window serves where that is refused.
+        if (!SetForegroundWindow(GetDesktopWindow())) SetForegroundWindow(DriverWindow());
+        Status away = WaitFor([&] { return ActiveWindowOf(thread) != window_; }, bound,
+                              "the palette to lose the foreground");
         if (!away) return away;
     }
-    SetForegroundWindow(window_);
-    return WaitFor([&] { return GetForegroundWindow() == window_ || !OpenBoxes().empty(); }, bound,
-                   "the palette to come to the foreground");
+    // Under Wine the X server's focus events come after the change they report and
+    // can take the foreground back; the request is repeated until the palette holds it.
+    ULONGLONG asked = 0;
+    return WaitFor(
+        [&] {
+            if (ActiveWindowOf(thread) == window_ || !OpenBoxes().empty()) return true;
+            if (GetTickCount64() - asked >= kRepeatForegroundMs) {
+                SetForegroundWindow(window_);
+                asked = GetTickCount64();
+            }
+            return false;
+        },
+        bound, "the palette to come to the foreground");
 }
 
 std::vector<HWND> Palette::OpenBoxes() const {
