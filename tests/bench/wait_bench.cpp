@@ -113,9 +113,16 @@ int wmain(int argc, wchar_t** argv) {
         const double exists = perCall([&] { (void)win32.WindowExists(link.CommandLineWindow); });
         const double pump = perCall([&] { win32.PumpMessages(); });
         const double pause = perCall([&] { MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT); });
+        const double before = CpuSeconds(GetCurrentProcess());
+        for (int i = 0; i < 200; ++i) MsgWaitForMultipleObjects(0, nullptr, FALSE, HostLink::kLongestPollPauseMs, QS_ALLINPUT);
+        const double sleeping = (CpuSeconds(GetCurrentProcess()) - before) / 200 * 1e6;
+        const double sleepBefore = CpuSeconds(GetCurrentProcess());
+        for (int i = 0; i < 200; ++i) Sleep(HostLink::kLongestPollPauseMs);
+        const double plainSleep = (CpuSeconds(GetCurrentProcess()) - sleepBefore) / 200 * 1e6;
         std::printf("one poll's parts, CPU per call: read the command line %.1f us, window check %.1f us, "
-                    "pump %.1f us, pause %.1f us\n",
-                    read, exists, pump, pause);
+                    "pump %.1f us, pause without sleeping %.1f us, %u ms pause on the queue %.1f us, "
+                    "plain Sleep %.1f us\n",
+                    read, exists, pump, pause, HostLink::kLongestPollPauseMs, sleeping, plainSleep);
     }
 
     // Idle-prompt delay, many rounds.
@@ -148,6 +155,20 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("idle-prompt delay over %zu waits: median %.2f ms, 95th percentile %.2f ms, worst %.2f ms "
                 "(aim: under 15 ms)\n",
                 delays.size(), at(0.5), at(0.95), delays.back());
+
+    // What this process costs under the same conditions without waiting on anything:
+    // the runtime's own background work, against which the wait's share is read.
+    {
+        LARGE_INTEGER a, b;
+        const double before = CpuSeconds(GetCurrentProcess());
+        QueryPerformanceCounter(&a);
+        std::thread idle([] { Sleep(5000); });
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT);
+        idle.join();
+        QueryPerformanceCounter(&b);
+        std::printf("the same process idle for 5 s (no polling): %.2f %% of a core\n",
+                    100.0 * (CpuSeconds(GetCurrentProcess()) - before) / Seconds(a, b));
+    }
 
     // CPU share of a 5-second wait.
     link.SendHostCommand("line ");
