@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/text_codec.h"
 #include "core/dump.h"
 #include "core/host.h"
 #include "core/scripted_user.h"
@@ -64,21 +65,8 @@ struct App {
 
 App g;
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
+std::wstring Widen(const std::string& text) { return tessavue::WidenCp932(text); }
+std::string Narrow(const std::wstring& text) { return tessavue::NarrowCp932(text); }
 
 void Report(const std::string& text) { OutputDebugStringA(("tessavue-sim: " + text + "\n").c_str()); }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/win32/program_path.h"
 #include "ui/settings.h"
 
 namespace tessavue {
@@ -22,8 +23,5 @@ public:
 private:
     std::filesystem::path file_;
 };
-
-// The running program's full path.
-std::filesystem::path ProgramPath();
 
 }  // namespace tessavue

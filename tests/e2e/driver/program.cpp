@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include "platform/win32/program_path.h"
+
 #include "texts.h"
 #include "windows_util.h"
 
@@ -53,19 +55,7 @@ std::wstring BuildCommandLine(const std::filesystem::path& program, const std::v
     return line;
 }
 
-std::filesystem::path OwnFolder() {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return {};
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    return std::filesystem::path(buffer).parent_path();
-}
+std::filesystem::path OwnFolder() { return ProgramPath().parent_path(); }
 
 Expected<Process> Process::Start(const std::filesystem::path& program, const std::vector<std::wstring>& arguments,
                                  const std::filesystem::path& workingFolder) {

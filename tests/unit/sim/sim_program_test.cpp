@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/program_path.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -22,12 +24,7 @@ public:
     std::vector<std::string> shown;
 };
 
-std::filesystem::path ThisProgramFolder() {
-    std::wstring buffer(MAX_PATH, L'\0');
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    buffer.resize(n);
-    return std::filesystem::path(buffer).parent_path();
-}
+std::filesystem::path ThisProgramFolder() { return tessavue::ProgramPath().parent_path(); }
 
 // The build puts the program in <build>/sim and this test in <build>/tests/unit/sim.
 std::filesystem::path SimProgramPath() { return ThisProgramFolder() / ".." / ".." / ".." / "sim" / "tessavue-sim.exe"; }
