@@ -106,15 +106,22 @@ bool HostLink::WaitForCommandLine(const std::string& text, WaitMode mode) {
         if (abandoned_) return false;
         const std::string current = ReadCommandLine();
         if (mode == WaitMode::Exact ? current == text : Contains(current, text)) return true;
-        // A command line that answers with text is alive; only silence needs the
-        // (costlier) look at whether AutoCAD is still there.
-        if (current.empty() &&
-            (!desktop_.WindowExists(HostMainWindow) || !desktop_.WindowExists(CommandLineWindow)))
-            return false;
-        desktop_.PumpMessages();
-        if (abandoned_) return false;
-        desktop_.PauseBetweenPolls(PollPause(poll));
+        if (!BetweenPolls(poll, current)) return false;
     }
+}
+
+bool HostLink::HostGone() {
+    return !desktop_.WindowExists(HostMainWindow) || !desktop_.WindowExists(CommandLineWindow);
+}
+
+bool HostLink::BetweenPolls(unsigned poll, const std::string& lastRead) {
+    // A command line that answers with text is alive; only silence needs the
+    // (costlier) look at whether AutoCAD is still there.
+    if (abandoned_ || (lastRead.empty() && HostGone())) return false;
+    desktop_.PumpMessages();
+    if (abandoned_) return false;
+    desktop_.PauseBetweenPolls(PollPause(poll));
+    return true;
 }
 
 unsigned HostLink::PollPause(unsigned poll) { return poll < 4 ? 1u << poll : kLongestPollPauseMs; }

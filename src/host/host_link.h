@@ -49,6 +49,14 @@ public:
     // Types one command and waits for the idle prompt.
     bool RunHostCommand(const std::string& text);
 
+    // What a wait does between two polls of the command line: gives up when AutoCAD
+    // is gone (looked at only when the last read `lastRead` came back empty) or the
+    // palette is closing, else dispatches the palette's messages and pauses. `poll`
+    // counts the polls of this wait from 0. False: abandon the wait.
+    bool BetweenPolls(unsigned poll, const std::string& lastRead);
+    // Whether AutoCAD's main window or its command-line window is gone.
+    bool HostGone();
+
     // The palette is closing: every running wait ends with false, and so does any
     // wait started from now on.
     void AbandonWaits() { abandoned_ = true; }

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "ui/str_to_float.h"
+#include "host/str_to_float.h"
 
 namespace tessavue {
 namespace {

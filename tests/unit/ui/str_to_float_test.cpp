@@ -1,4 +1,4 @@
-#include "ui/str_to_float.h"
+#include "host/str_to_float.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "fake_desktop.h"
 #include "fake_form_view.h"
 #include "fake_profile_file.h"
-#include "ui/str_to_float.h"
+#include "host/str_to_float.h"
 
 namespace tessavue {
 namespace {

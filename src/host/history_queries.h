@@ -1,0 +1,68 @@
+// What the palette reads back from AutoCAD: whether a command was cancelled, whether
+// objects were selected, the point the user picked, the current layer; and the layer
+// switch. Most answers come from AutoCAD's command history ("copyhist " puts it on the
+// clipboard), searched from its end; the searches are plain functions of the history
+// lines so they can be checked on history texts alone.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/host_link.h"
+
+namespace tessavue {
+
+// ---- searches over history lines ----------------------------------------------------
+
+// The clipboard text split at CR LF, CR or LF; an empty final piece is not a line.
+std::vector<std::string> SplitHistoryLines(const std::string& text);
+
+// From the last line back to the echo line `echoLine` (the idle prompt followed by
+// what was typed): whether a line on the way marks a cancelled command.
+bool HistoryShowsCancel(const std::vector<std::string>& lines, const std::string& echoLine);
+
+// Whether the last object count in the history is not zero; a "select" line below
+// every count means nothing was counted yet.
+bool HistoryShowsNonZeroCount(const std::vector<std::string>& lines);
+
+// Whether the line after the last "pre" line exists and is not AutoCAD's answer that
+// there is no previous selection set.
+bool HistoryShowsPreviousSelection(const std::vector<std::string>& lines);
+
+// The name in double quotes on the last line that begins with "現在の画層"; "0" when
+// there is none.
+std::string CurrentLayerInHistory(const std::vector<std::string>& lines);
+
+struct PlanPoint {
+    double X = 0;
+    double Y = 0;
+};
+// X and Y of the value AutoCAD shows between angle brackets in its LASTPOINT prompt
+// ("<12.5,-3.25,0>"); nullopt when they are not decimal numbers (another unit format).
+std::optional<PlanPoint> LastPointInPrompt(const std::string& commandLine);
+
+// ---- queries that drive AutoCAD ---------------------------------------------------------
+
+struct HostHistory {
+    std::vector<std::string> lines;
+    // False when "copyhist " did not finish (the wait was abandoned) or the clipboard
+    // could not be read: the lines are then no history to trust.
+    bool finished = false;
+};
+
+HostHistory CopyHostHistory(HostLink& link);
+// True when the command whose echo is `echo` was cancelled, or the history is unreadable.
+bool WasCommandCancelled(HostLink& link, const std::string& echo);
+bool HistoryShowsSelection(HostLink& link);
+bool HasPreviousSelection(HostLink& link);
+// The point AutoCAD used last; false when the wait ended or the value is no number.
+bool ReadLastPoint(HostLink& link, double& x, double& y);
+// Lets the user pick a point in AutoCAD ("id"); false when cancelled.
+bool PickPointInHost(HostLink& link, double& x, double& y);
+std::string GetCurrentLayer(HostLink& link);
+// Makes `name` the current layer; false when AutoCAD refuses the name (its layer
+// command is then cancelled back to the idle prompt) or the wait ended.
+bool SetCurrentLayer(HostLink& link, const std::string& name);
+
+}  // namespace tessavue
