@@ -1,0 +1,25 @@
+// A DXF file as the program handles it: an ordered list of text lines. Lines end at
+// CR LF, a lone LF or a lone CR; the line ends are not part of the lines and nothing
+// else is changed (blanks and bytes stay as they are). Every DXF routine reads and
+// writes files through these two calls.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessavue {
+
+using DxfLines = std::vector<std::string>;
+
+// The lines of `text`; an empty final piece (after the last line end) is not a line.
+DxfLines SplitDxfLines(const std::string& text);
+// The file's lines; nullopt when it cannot be read.
+std::optional<DxfLines> LoadDxfLines(const std::filesystem::path& path);
+// Writes the lines each ended by CR LF, through a temporary file in the same folder
+// that then replaces `path`, so a reader never sees half a file. False on failure
+// (the old file, if any, is then untouched).
+bool SaveDxfLines(const std::filesystem::path& path, const DxfLines& lines);
+
+}  // namespace tessavue
