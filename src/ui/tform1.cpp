@@ -1,5 +1,7 @@
 #include "ui/tform1.h"
 
+#include "import/entity_table.h"
+
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -98,6 +100,7 @@ void TForm1::FormCreate() {
     }
     view_.PlaceTopmost(placed);
     view_.SetCaption(std::string(kProductName) + " " + kVersionText);
+    ClearEntityTable();
 
     // Each run starts without another run's exports.
     DeleteWorkingDxfFiles(files_);

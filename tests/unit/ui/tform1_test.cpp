@@ -1,5 +1,7 @@
 #include "ui/tform1.h"
 
+#include "import/entity_table.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -98,6 +100,14 @@ TEST(DefaultSettings, FirstRunValues) {
 }
 
 // ---------------------------------------------------------------- panels
+
+TEST_F(TForm1Test, StartUpEmptiesTheEntityTable) {
+    EntityTable()[0].Kind = 1;
+    EntityTable()[0].Layer = "外形";
+    Create();
+    EXPECT_EQ(EntityTable()[0].Kind, -1);
+    EXPECT_EQ(EntityTable()[0].Layer, "0");
+}
 
 TEST_F(TForm1Test, EachKindShowsItsOwnPanelOnly) {
     Create();
