@@ -38,6 +38,12 @@ TEST_F(Capture, FailsAgainstAHostOfAnotherEdition) {
     EXPECT_EQ(CaptureFromMenu(), kFailure);
 }
 
+TEST_F(Capture, EditionChosenInTheSettingsFileCapturesThatEdition) {
+    ASSERT_TRUE(StartSim(L"LT2006"));
+    ASSERT_TRUE(StartPalette("[画面]\r\nAutoCAD=LT 2006\r\n"));
+    EXPECT_EQ(CaptureFromMenu(), std::vector<MessageBoxText>{});
+}
+
 TEST_F(Capture, SucceedsSilentlyAgainstTheIdleHost) {
     ASSERT_TRUE(StartSim());
     ASSERT_TRUE(StartPalette());

@@ -1,6 +1,7 @@
 #include "e2e_fixture.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace tessavue::e2e {
 
@@ -14,11 +15,18 @@ void EndToEndTest::TearDown() {
     sim_.reset();
 }
 
-::testing::AssertionResult EndToEndTest::StartPalette() {
+::testing::AssertionResult EndToEndTest::StartPalette(const std::string& settings) {
     const std::filesystem::path program = OwnFolder() / L"tessavue.exe";
+    const std::filesystem::path ini = std::filesystem::path(program).replace_extension(L".ini");
     std::error_code error;
-    // Each test starts from the defaults, not from what an earlier run left.
-    std::filesystem::remove(std::filesystem::path(program).replace_extension(L".ini"), error);
+    // Each test starts from the defaults, or from the settings it names, never from
+    // what an earlier run left.
+    std::filesystem::remove(ini, error);
+    if (!settings.empty()) {
+        std::ofstream out(ini, std::ios::binary);
+        out << settings;
+        if (!out) return ::testing::AssertionFailure() << "could not write the settings file";
+    }
     auto process = Process::Start(program, {});
     if (!process) return ::testing::AssertionFailure() << process.message();
     paletteProcess_.emplace(std::move(*process));

@@ -37,7 +37,9 @@ protected:
 
     // Starts tessavue.exe with no settings file (the defaults) and waits until its
     // window is up and its start-up is handled.
-    ::testing::AssertionResult StartPalette();
+    // `settings` (Shift-JIS INI text), when given, is written as the palette's settings
+    // file first: the settings file is how a test chooses the edition and the options.
+    ::testing::AssertionResult StartPalette(const std::string& settings = {});
     // Starts tessavue-sim.exe of `edition` and waits until it is idle.
     ::testing::AssertionResult StartSim(const std::wstring& edition = L"LT2000");
 
