@@ -1,9 +1,12 @@
 #include "commands.h"
 
 #include <algorithm>
+#include <charconv>
+#include <fstream>
 #include <functional>
 #include <map>
 
+#include "dxf_file.h"
 #include "text.h"
 
 namespace tessavue::sim {
@@ -265,6 +268,136 @@ private:
     Step step_ = Step::Option;
 };
 
+// FILEDIA typed as a command: shows its value, takes 0 or 1, Enter keeps it.
+class FiledialogCommand : public Command {
+public:
+    void Start(SimHost& host) override { Prompt(host); }
+    void Answer(SimHost& host, const std::string& text) override {
+        if (text == "0" || text == "1") {
+            host.filedia = text == "1" ? 1 : 0;
+        } else if (!text.empty()) {
+            host.Message(host.texts().sysvarRange);
+            Prompt(host);
+            return;
+        }
+        host.FinishCommand();
+    }
+
+private:
+    static void Prompt(SimHost& host) {
+        host.Ask(PromptKind::Text, FormatText(host.texts().sysvarNewValue, {"FILEDIA", std::to_string(host.filedia)}));
+    }
+};
+
+// DXFOUT as AutoCAD asks it with FILEDIA 0: the file name (to the carriage return),
+// then the accuracy prompt, which also offers the objects and version options; the
+// accuracy answer writes the file. Without the objects option the whole drawing goes.
+class DxfOutCommand : public Command {
+public:
+    void Start(SimHost& host) override {
+        if (host.filedia != 0) {
+            // The file dialog would open; typed text cannot reach it. The command is
+            // left at once so the palette's typing shows up as unknown commands.
+            host.Message(host.texts().dxfoutDialog);
+            host.FinishCommand();
+            return;
+        }
+        step_ = Step::FileName;
+        // The file name may hold blanks: only a carriage return ends it.
+        host.AskOnSameLine(PromptKind::Text, host.texts().dxfoutFileName, true);
+    }
+
+    void Answer(SimHost& host, const std::string& text) override {
+        switch (step_) {
+            case Step::FileName:
+                fileName_ = text.empty() ? std::string("Drawing1.dxf") : text;
+                if (fileName_.find('.') == std::string::npos) fileName_ += ".dxf";
+                AskAccuracy(host);
+                return;
+            case Step::Objects:
+                if (selector_.Answer(host, text)) AfterSelection(host);
+                return;
+            case Step::Version: {
+                const std::string word = AsciiLower(text);
+                if (word == "r12") {
+                    version_ = DxfVersion::R12;
+                } else if (word == "2000" || word.empty()) {
+                    version_ = DxfVersion::R2000;
+                } else {
+                    host.Message(host.texts().dxfoutBadAnswer);
+                    host.Ask(PromptKind::Text, host.texts().dxfoutVersion);
+                    return;
+                }
+                AskAccuracy(host);
+                return;
+            }
+            case Step::Accuracy:
+                break;
+        }
+        const std::string word = AsciiLower(text);
+        if (word == "o" && !ids_) {
+            step_ = Step::Objects;
+            selector_.Begin(host);
+            return;
+        }
+        if (word == "v") {
+            step_ = Step::Version;
+            host.Ask(PromptKind::Text, host.texts().dxfoutVersion);
+            return;
+        }
+        int decimals = 16;
+        if (!text.empty()) {
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), decimals);
+            if (error != std::errc() || end != text.data() + text.size() || decimals < 0 || decimals > 16) {
+                host.Message(host.texts().dxfoutBadAnswer);
+                AskAccuracy(host);
+                return;
+            }
+        }
+        Write(host, decimals);
+        host.FinishCommand();
+    }
+
+    void Click(SimHost& host, Point p) override {
+        if (step_ == Step::Objects && selector_.Click(host, p)) AfterSelection(host);
+    }
+    void Window(SimHost& host, Point a, Point b) override {
+        if (step_ == Step::Objects && selector_.Window(host, a, b)) AfterSelection(host);
+    }
+
+private:
+    enum class Step { FileName, Accuracy, Objects, Version };
+
+    void AskAccuracy(SimHost& host) {
+        step_ = Step::Accuracy;
+        host.Ask(PromptKind::Text, ids_ ? host.texts().dxfoutAccuracyObjects : host.texts().dxfoutAccuracy);
+    }
+
+    void AfterSelection(SimHost& host) {
+        ids_ = selector_.selected();
+        AskAccuracy(host);
+    }
+
+    void Write(SimHost& host, int decimals) {
+        const std::filesystem::path path = host.PathFromText(fileName_);
+        const std::string text = WriteDxf(host.drawing(), ids_, version_, decimals);
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (!out) {
+            host.Message(FormatText(host.texts().dxfoutCannotWrite, {fileName_}));
+            return;
+        }
+        host.writtenFiles.push_back(path);
+    }
+
+    Step step_ = Step::FileName;
+    std::string fileName_;
+    std::optional<std::vector<int>> ids_;
+    DxfVersion version_ = DxfVersion::R2000;
+    ObjectSelector selector_;
+};
+
 }  // namespace
 
 std::unique_ptr<Command> MakeCommand(const std::string& name) {
@@ -279,6 +412,8 @@ std::unique_ptr<Command> MakeCommand(const std::string& name) {
         {"lastpoint", [] { return std::make_unique<LastPointCommand>(); }},
         {"copyhist", [] { return std::make_unique<CopyHistCommand>(); }},
         {"layer", [] { return std::make_unique<LayerCommand>(); }},
+        {"filedia", [] { return std::make_unique<FiledialogCommand>(); }},
+        {"dxfout", [] { return std::make_unique<DxfOutCommand>(); }},
     };
     const auto it = commands.find(name);
     if (it == commands.end()) return nullptr;

@@ -137,6 +137,36 @@ int Drawing::AddText(Point at, double height, double rotation, std::string text)
     return Add(std::move(e));
 }
 
+int Drawing::AddInsert(std::string block, Point at, double scaleX, double scaleY, double rotation) {
+    Entity e;
+    e.kind = EntityKind::Insert;
+    e.layer = currentLayer_;
+    e.points = {at};
+    e.block = std::move(block);
+    e.scaleX = scaleX;
+    e.scaleY = scaleY;
+    e.rotation = rotation;
+    return Add(std::move(e));
+}
+
+const Block* Drawing::FindBlock(const std::string& name) const {
+    const std::string key = AsciiUpper(name);
+    for (const Block& block : blocks_) {
+        if (AsciiUpper(block.name) == key) return &block;
+    }
+    return nullptr;
+}
+
+void Drawing::DefineBlock(Block block) {
+    for (Block& existing : blocks_) {
+        if (AsciiUpper(existing.name) == AsciiUpper(block.name)) {
+            existing = std::move(block);
+            return;
+        }
+    }
+    blocks_.push_back(std::move(block));
+}
+
 const Entity* Drawing::Find(int id) const {
     for (const Entity& e : entities_) {
         if (e.id == id) return &e;
@@ -253,6 +283,9 @@ std::vector<Point> Outline(const Entity& e) {
         case EntityKind::Ellipse:
             if (e.points.size() < 2) return {};
             return SampleEllipse(e.points[0], e.points[1], e.ratio, e.startAngle, Sweep(e.startAngle, e.endAngle));
+        case EntityKind::Insert:
+            if (e.points.empty()) return {};
+            return {e.points[0]};
         case EntityKind::Text: {
             if (e.points.empty()) return {};
             // A rough baseline: AutoCAD's fonts are about as wide as high per character.

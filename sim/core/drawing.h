@@ -14,7 +14,7 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text };
+enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text, Insert };
 
 // One entity; which fields matter depends on the kind:
 //   Line:     points[0] start, points[1] end
@@ -25,6 +25,8 @@ enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text };
 //             for a whole ellipse)
 //   Polyline: points = vertices, closed
 //   Text:     points[0] insertion point, height, rotation, text (Shift-JIS)
+//   Insert:   points[0] insertion point, block (the block's name), scaleX, scaleY,
+//             rotation: a reference to a block definition of the drawing
 struct Entity {
     int id = 0;
     EntityKind kind = EntityKind::Line;
@@ -38,7 +40,18 @@ struct Entity {
     double rotation = 0;
     bool closed = false;
     std::string text;
+    std::string block;
+    double scaleX = 1;
+    double scaleY = 1;
     friend bool operator==(const Entity&, const Entity&) = default;
+};
+
+// A block definition: entities in the block's own coordinates about its base point.
+struct Block {
+    std::string name;
+    Point base;
+    std::vector<Entity> entities;
+    friend bool operator==(const Block&, const Block&) = default;
 };
 
 struct Layer {
@@ -73,6 +86,12 @@ public:
     int AddEllipse(Point centre, Point majorAxis, double ratio, double startAngle = 0, double endAngle = 360);
     int AddPolyline(std::vector<Point> vertices, bool closed);
     int AddText(Point at, double height, double rotation, std::string text);
+    int AddInsert(std::string block, Point at, double scaleX = 1, double scaleY = 1, double rotation = 0);
+
+    const std::vector<Block>& blocks() const { return blocks_; }
+    const Block* FindBlock(const std::string& name) const;
+    // Adds the definition, or replaces the one of that name.
+    void DefineBlock(Block block);
     // Adds the entity as given (layer included), with a fresh id.
     int Add(Entity entity);
 
@@ -97,11 +116,13 @@ private:
     std::vector<Layer> layers_;
     std::string currentLayer_ = "0";
     std::vector<Entity> entities_;
+    std::vector<Block> blocks_;
     int lastId_ = 0;
 };
 
 // The outline of an entity as a chain of points (curves sampled finely enough for
-// picking and drawing). Texts give their insertion point and the end of their baseline.
+// picking and drawing). Texts give their insertion point and the end of their baseline;
+// a block reference gives its insertion point.
 std::vector<Point> Outline(const Entity& entity);
 
 }  // namespace tessavue::sim

@@ -100,6 +100,10 @@ void WriteEntity(const Entity& e, std::ostream& out) {
             out << "text" << head << point(e.points, 0) << " " << Number(e.height) << " " << Number(e.rotation) << " "
                 << QuoteBytes(e.text) << "\n";
             break;
+        case EntityKind::Insert:
+            out << "insert" << head << point(e.points, 0) << " " << Number(e.scaleX) << " " << Number(e.scaleY) << " "
+                << Number(e.rotation) << " " << QuoteBytes(e.block) << "\n";
+            break;
     }
 }
 
@@ -139,6 +143,13 @@ std::optional<Entity> ReadEntity(const std::string& kind, RecordReader& r) {
         e.height = r.Real();
         e.rotation = r.Real();
         e.text = r.Text();
+    } else if (kind == "insert") {
+        e.kind = EntityKind::Insert;
+        e.points = {r.At()};
+        e.scaleX = r.Real();
+        e.scaleY = r.Real();
+        e.rotation = r.Real();
+        e.block = r.Text();
     } else {
         return std::nullopt;
     }

@@ -15,6 +15,8 @@
 //   ellipse <id> "<layer>" <cx> <cy> <majorX> <majorY> <ratio> <start> <end>
 //   polyline <id> "<layer>" <closed 0|1> <count> <x> <y> ...
 //   text <id> "<layer>" <x> <y> <height> <rotation> "<text>"
+//   insert <id> "<layer>" <x> <y> <scaleX> <scaleY> <rotation> "<block>"
+//                                  (block definitions are not dumped)
 //   history "<line>"
 //   command-line "<text>"
 //   input "<transport>" "<bytes>"

@@ -45,6 +45,15 @@ constexpr EditionTexts kLt2000{
     .layerSetName = "現在にする画層名を入力 または [?] <%s>: ",
     .layerMakeName = "新しい現在の画層名を入力 <%s>: ",
     .layerNotFound = "画層 \"%s\" が見つかりません。",
+    .sysvarNewValue = "%s の新しい値を入力 <%s>: ",
+    .sysvarRange = "0 から 1 の整数が必要です。",
+    .dxfoutFileName = "ﾌｧｲﾙ名を入力 <Drawing1.dxf>: ",
+    .dxfoutDialog = "ﾌｧｲﾙ ﾀﾞｲｱﾛｸﾞを表示しています。",
+    .dxfoutAccuracy = "精度として 10 進数の桁数を入力 (0 から 16) または [ｵﾌﾞｼﾞｪｸﾄ(O)/ﾊﾞｰｼﾞｮﾝ(V)/ﾊﾞｲﾅﾘ(B)] <16>: ",
+    .dxfoutAccuracyObjects = "精度として 10 進数の桁数を入力 (0 から 16) または [ﾊﾞｰｼﾞｮﾝ(V)/ﾊﾞｲﾅﾘ(B)] <16>: ",
+    .dxfoutVersion = "ﾊﾞｰｼﾞｮﾝを入力 [R12/2000] <2000>: ",
+    .dxfoutBadAnswer = "0 から 16 の整数、またはｵﾌﾟｼｮﾝ ｷｰﾜｰﾄﾞが必要です。",
+    .dxfoutCannotWrite = "ﾌｧｲﾙ \"%s\" に書き込めません。",
 };
 
 constexpr EditionTexts kLt2002 = [] {
@@ -92,6 +101,15 @@ constexpr EditionTexts kLt2006{
     .layerSetName = "現在にする画層名を入力 または [?] <%s>: ",
     .layerMakeName = "新しい現在の画層名を入力 <%s>: ",
     .layerNotFound = "画層 \"%s\" が見つかりません。",
+    .sysvarNewValue = "%s の新しい値を入力 <%s>: ",
+    .sysvarRange = "0 から 1 の整数が必要です。",
+    .dxfoutFileName = "ファイル名を入力 <Drawing1.dxf>: ",
+    .dxfoutDialog = "ファイル ダイアログを表示しています。",
+    .dxfoutAccuracy = "精度として 10 進数の桁数を入力 (0 から 16) または [オブジェクト(O)/バージョン(V)/バイナリ(B)] <16>: ",
+    .dxfoutAccuracyObjects = "精度として 10 進数の桁数を入力 (0 から 16) または [バージョン(V)/バイナリ(B)] <16>: ",
+    .dxfoutVersion = "バージョンを入力 [R12/2000] <2000>: ",
+    .dxfoutBadAnswer = "0 から 16 の整数、またはオプション キーワードが必要です。",
+    .dxfoutCannotWrite = "ファイル \"%s\" に書き込めません。",
 };
 
 }  // namespace

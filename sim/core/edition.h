@@ -53,6 +53,16 @@ struct EditionTexts {
     std::string_view layerSetName;      // %s: the current layer's name
     std::string_view layerMakeName;     // %s: the current layer's name
     std::string_view layerNotFound;     // %s: the name given
+
+    std::string_view sysvarNewValue;    // %s name, %s current value
+    std::string_view sysvarRange;       // an out-of-range integer value (0 or 1)
+    std::string_view dxfoutFileName;    // FILEDIA 0: the file name, ended by a carriage return
+    std::string_view dxfoutDialog;      // FILEDIA 1: the file dialog opens (shown on the command line)
+    std::string_view dxfoutAccuracy;    // before objects were chosen
+    std::string_view dxfoutAccuracyObjects;  // after the objects option
+    std::string_view dxfoutVersion;
+    std::string_view dxfoutBadAnswer;   // an answer that is neither 0..16 nor a keyword
+    std::string_view dxfoutCannotWrite; // %s: the file name
 };
 
 const EditionTexts& TextsFor(Edition edition);

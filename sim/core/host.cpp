@@ -220,16 +220,16 @@ void SimHost::Ask(PromptKind kind, std::string_view prompt, bool crOnly) {
     Changed();
 }
 
-void SimHost::AskOnSameLine(PromptKind kind, std::string_view prompt) {
+void SimHost::AskOnSameLine(PromptKind kind, std::string_view prompt, bool crOnly) {
     if (pendingNewLine_) {
-        Ask(kind, prompt);
+        Ask(kind, prompt, crOnly);
         return;
     }
     current_ += " ";
     current_ += prompt;
     answerStart_ = current_.size();
     waiting_ = kind;
-    crOnly_ = false;
+    crOnly_ = crOnly;
     leadBytePending_ = false;
     Changed();
 }

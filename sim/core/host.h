@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -111,6 +112,18 @@ public:
     // Counts every change of what the command line, the history or the drawing shows.
     std::uint64_t Revision() const { return revision_; }
 
+    // FILEDIA: 1 opens file dialogs (dxfout then takes no typed file name), 0 asks on
+    // the command line.
+    int filedia = 1;
+    // The file a typed (Shift-JIS) file name means. Unset: the bytes are taken as the
+    // native path, which is right where paths are UTF-8 or plain ASCII.
+    std::function<std::filesystem::path(const std::string&)> pathFromText;
+    std::filesystem::path PathFromText(const std::string& text) const {
+        return pathFromText ? pathFromText(text) : std::filesystem::path(text);
+    }
+    // Every file dxfout wrote, in order.
+    std::vector<std::filesystem::path> writtenFiles;
+
     // Where copyhist puts the history (the clipboard). Unset: copyhist copies nowhere.
     std::function<void(const std::string&)> setClipboard;
 
@@ -118,7 +131,7 @@ public:
     // A prompt on a new line.
     void Ask(PromptKind kind, std::string_view prompt, bool crOnly = false);
     // A prompt that goes on on the command's echo line ("ｺﾏﾝﾄﾞ: id 点を指定: ").
-    void AskOnSameLine(PromptKind kind, std::string_view prompt);
+    void AskOnSameLine(PromptKind kind, std::string_view prompt, bool crOnly = false);
     // A message on a line of its own.
     void Message(std::string_view text);
     // Text that goes on on the current line (after a pick, which AutoCAD does not echo).

@@ -11,6 +11,7 @@
 //          --user-script FILE               the scripted user, one step every 20 ms
 //          --dump FILE                      the state dump, written at exit and on
 //                                           WM_COPYDATA with dwData 2
+//          --drawing FILE                   a DXF file (R12 or 2000) to start on
 #include <windows.h>
 #include <shellapi.h>
 
@@ -27,6 +28,7 @@
 
 #include "platform/win32/text_codec.h"
 #include "core/dump.h"
+#include "core/dxf_file.h"
 #include "core/host.h"
 #include "core/scripted_user.h"
 
@@ -446,6 +448,7 @@ struct Options {
     Edition edition = Edition::LT2000;
     std::filesystem::path userScript;
     std::filesystem::path dump;
+    std::filesystem::path drawing;
 };
 
 std::optional<Options> ParseOptions(std::string* error) {
@@ -474,6 +477,8 @@ std::optional<Options> ParseOptions(std::string* error) {
             result->userScript = value;
         } else if (name == L"--dump") {
             result->dump = value;
+        } else if (name == L"--drawing") {
+            result->drawing = value;
         } else {
             *error = "unknown option: " + Narrow(name);
             result.reset();
@@ -518,6 +523,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         g.user = std::move(*user);
     }
     host.setClipboard = PutOnClipboard;
+    // File names typed into the command line are Shift-JIS; the C runtime would not
+    // convert them through code page 932.
+    host.pathFromText = [](const std::string& text) { return std::filesystem::path(Widen(text)); };
+    if (!options->drawing.empty() && !LoadDxfFile(host.drawing(), options->drawing, &error))
+        return Fail("drawing: " + error);
 
     const EditionTexts& t = host.texts();
     const std::string mainClass(t.mainClass);

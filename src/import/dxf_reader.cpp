@@ -1,0 +1,249 @@
+#include "import/dxf_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <map>
+
+#include "host/history_queries.h"
+#include "host/str_to_float.h"
+#include "iso/number_text.h"
+
+namespace tessavue {
+namespace {
+
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// Code 90 as an integer: leading blanks skipped, then an optional sign and digits.
+int IntegerValue(const std::string& text) {
+    std::size_t i = text.find_first_not_of(' ');
+    if (i == std::string::npos) throw ConvertError(text);
+    std::size_t end = text.find_last_not_of(' ') + 1;
+    if (text[i] == '+') ++i;
+    int value = 0;
+    const auto [stop, error] = std::from_chars(text.data() + i, text.data() + end, value);
+    if (error != std::errc() || stop != text.data() + end) throw ConvertError(text);
+    return value;
+}
+
+// The value line after the code line at `j`; a code on the last line has no value,
+// as if an empty (unconvertible) one followed.
+const std::string& ValueAfter(const DxfLines& lines, std::size_t j) {
+    static const std::string kNone;
+    return j + 1 < lines.size() ? lines[j + 1] : kNone;
+}
+
+// The file's name for a message. The messages are Shift-JIS and only the platform
+// layer converts a wide name, so a name outside ASCII is left out rather than garbled.
+std::string NameForMessage(const std::filesystem::path& path) {
+    const std::wstring name = path.filename().wstring();
+    std::string out;
+    for (wchar_t c : name) {
+        if (c < 0x20 || c > 0x7E) return "(作業ファイル)";
+        out.push_back(static_cast<char>(c));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string TableFullMessage() {
+    return "選択されたオブジェクトの数が多すぎます（高さ方向の線が描けないことがあります）。";
+}
+
+DxfLines LoadDxfLinesOrRaise(const std::filesystem::path& path) {
+    auto lines = LoadDxfLines(path);
+    if (!lines) throw DxfReadError("DXF ファイルを読めません: " + NameForMessage(path));
+    return std::move(*lines);
+}
+
+std::size_t EntitiesStart(const DxfLines& lines, const std::filesystem::path& path) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (Contains(lines[i], "ENTITIES")) return i;
+    }
+    throw DxfReadError("DXF ファイルに ENTITIES セクションがありません: " + NameForMessage(path));
+}
+
+namespace {
+
+// The group codes an entity kind reads, its closing code last.
+struct KindCodes {
+    const char* keyword;
+    std::int32_t kind;
+    std::vector<std::string> codes;
+};
+const KindCodes kKinds[] = {
+    {"LINE", 0, {"  8", " 10", " 20", " 11", " 21"}},
+    {"CIRCLE", 1, {"  8", " 10", " 20", " 40"}},
+    {"ARC", 2, {"  8", " 10", " 20", " 40", " 50", " 51"}},
+};
+
+// Stores the value of `code` (the line after index j) into the row.
+void StoreValue(EntityRecord& row, std::int32_t kind, const std::string& code, const std::string& value, double baseX,
+                double baseY) {
+    if (code == "  8") {
+        row.Layer = value;
+    } else if (code == " 10") {
+        row.X1 = StrToFloat(value) - baseX;
+    } else if (code == " 20") {
+        row.Y1 = StrToFloat(value) - baseY;
+    } else if (code == " 11") {
+        row.X2 = StrToFloat(value) - baseX;
+    } else if (code == " 21") {
+        row.Y2 = StrToFloat(value) - baseY;
+    } else if (code == " 40") {
+        row.X2 = StrToFloat(value);
+    } else if (code == " 50") {
+        row.Y2 = StrToFloat(value);
+    } else if (code == " 51" && kind == 2) {
+        row.EndAngle = StrToFloat(value);
+    }
+}
+
+}  // namespace
+
+void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, double baseX, double baseY,
+                     MessageSink& messages, EntityTableRows& table) {
+    std::size_t write = 0;
+    while (write < table.size() && table[write].Kind != -1) ++write;
+
+    // An entity whose closing code never comes is scanned to the end of the file. For
+    // each kind that happens once; a later entity of the same kind cannot close either,
+    // and its scan would only store the last value of each code after it, which the
+    // table of last occurrences gives at once. So a damaged file is still read in
+    // linear time.
+    std::map<std::string, std::size_t> lastOccurrence;
+    bool unclosed[3] = {false, false, false};
+
+    bool tableFull = false;
+    // Only an index moves: nothing before the ENTITIES line is copied or removed.
+    for (std::size_t r = EntitiesStart(lines, path); r < lines.size() && !tableFull; ++r) {
+        const KindCodes* k = nullptr;
+        for (const KindCodes& candidate : kKinds) {
+            if (lines[r] == candidate.keyword) k = &candidate;
+        }
+        if (k == nullptr) continue;
+        if (write >= table.size()) {
+            tableFull = true;
+            break;
+        }
+        EntityRecord& row = table[write];
+        row.Kind = k->kind;
+        const auto index = static_cast<std::size_t>(k->kind);
+        if (unclosed[index]) {
+            for (const std::string& code : k->codes) {
+                const auto at = lastOccurrence.find(code);
+                if (at != lastOccurrence.end() && at->second > r)
+                    StoreValue(row, k->kind, code, ValueAfter(lines, at->second), baseX, baseY);
+            }
+            continue;
+        }
+        const std::string& closing = k->codes.back();
+        bool closed = false;
+        for (std::size_t j = r + 1; j < lines.size() && !closed; ++j) {
+            const std::string& code = lines[j];
+            if (std::find(k->codes.begin(), k->codes.end(), code) == k->codes.end()) continue;
+            StoreValue(row, k->kind, code, ValueAfter(lines, j), baseX, baseY);
+            if (code == closing) {
+                ++write;
+                r = j;  // the walk goes on after the closing code line
+                closed = true;
+            }
+        }
+        if (!closed) {
+            unclosed[index] = true;
+            if (lastOccurrence.empty()) {
+                for (std::size_t j = 0; j < lines.size(); ++j) {
+                    const std::string& line = lines[j];
+                    if (line.size() == 3 && line[0] == ' ') lastOccurrence[line] = j;
+                }
+            }
+        }
+    }
+    if (tableFull) messages.ShowConfirmation(TableFullMessage());
+}
+
+void ReadDxfEntities(const std::filesystem::path& path, double baseX, double baseY, MessageSink& messages,
+                     EntityTableRows& table) {
+    const DxfLines lines = LoadDxfLinesOrRaise(path);
+    ReadDxfEntities(lines, path, baseX, baseY, messages, table);
+}
+
+bool AddVertexOnce(int capacity, VertexSet& set, double x, double y, const std::string& layer) {
+    for (std::size_t i = 0; i < set.Count(); ++i) {
+        if (set.X[i] == x && set.Y[i] == y && set.Layer[i] == layer) return true;
+    }
+    // One slot always stays free: the set holds at most capacity - 1 points.
+    if (static_cast<long long>(set.Count()) < static_cast<long long>(capacity) - 1) {
+        set.X.push_back(x);
+        set.Y.push_back(y);
+        set.Layer.push_back(layer);
+        return true;
+    }
+    return false;
+}
+
+VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::path& path) {
+    VertexSet set;
+    std::string layer;
+    double x = 0;
+    double y = 0;
+    const std::size_t n = lines.size();
+    for (std::size_t r = EntitiesStart(lines, path); r < n; ++r) {
+        if (lines[r] == "LINE") {
+            while (++r < n) {
+                const std::string& code = lines[r];
+                if (code == "  8") {
+                    layer = ValueAfter(lines, r);
+                } else if (code == " 10" || code == " 11") {
+                    x = StrToFloat(ValueAfter(lines, r));
+                } else if (code == " 20") {
+                    y = StrToFloat(ValueAfter(lines, r));
+                    if (!AddVertexOnce(kVertexCapacity, set, x, y, layer)) break;
+                } else if (code == " 21") {
+                    y = StrToFloat(ValueAfter(lines, r));
+                    AddVertexOnce(kVertexCapacity, set, x, y, layer);
+                    break;
+                }
+            }
+        } else if (lines[r] == "LWPOLYLINE") {
+            int remaining = 0;
+            while (++r < n) {
+                const std::string& code = lines[r];
+                if (code == "  8") {
+                    layer = ValueAfter(lines, r);
+                } else if (code == " 90") {
+                    remaining = IntegerValue(ValueAfter(lines, r));
+                } else if (code == " 10") {
+                    x = StrToFloat(ValueAfter(lines, r));
+                } else if (code == " 20") {
+                    y = StrToFloat(ValueAfter(lines, r));
+                    if (!AddVertexOnce(kVertexCapacity, set, x, y, layer)) break;
+                    if (--remaining < 1) break;
+                }
+            }
+        } else if (lines[r] == "ENDSEC") {
+            break;
+        }
+        if (r >= n) break;
+    }
+    return set;
+}
+
+std::string ConnectorCommand(double x, double y, double length, const std::string& angleText) {
+    return "line " + NumberText(x) + "," + NumberText(y) + " @" + NumberText(length) + "<" + angleText + "  ";
+}
+
+bool DrawOffsetConnectors(HostLink& link, const std::filesystem::path& path, int sign, double height,
+                          const std::string& angleText) {
+    const VertexSet set = CollectOffsetVertices(LoadDxfLinesOrRaise(path), path);
+    for (std::size_t i = 0; i < set.Count(); ++i) {
+        // A layer AutoCAD refuses leaves the line on the current layer; it is drawn anyway.
+        SetCurrentLayer(link, set.Layer[i]);
+        if (link.WaitsAbandoned()) return false;
+        if (!link.RunHostCommand(ConnectorCommand(set.X[i], set.Y[i], sign * height, angleText))) return false;
+    }
+    return true;
+}
+
+}  // namespace tessavue

@@ -1,0 +1,72 @@
+// Reading lines, circles and arcs out of DXF files that AutoCAD's dxfout wrote: the
+// entity reader that fills the EntityTable, and the offset reader that has AutoCAD
+// draw one connecting line from each distinct end point of the offset file.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/host_link.h"
+#include "host/palette.h"
+#include "import/dxf_lines.h"
+#include "import/entity_table.h"
+
+namespace tessavue {
+
+// A DXF file the readers cannot use: it cannot be read, or it has no ENTITIES line.
+// It ends the running command and the handler boundary shows its text.
+class DxfReadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The text shown when the table cannot take another entity.
+std::string TableFullMessage();
+
+// Index of the first line containing "ENTITIES"; raises DxfReadError naming `path`
+// when there is none. Everything before that line (the header, the tables, the
+// block definitions) is never looked at.
+std::size_t EntitiesStart(const DxfLines& lines, const std::filesystem::path& path);
+// The file's lines; raises DxfReadError when it cannot be read.
+DxfLines LoadDxfLinesOrRaise(const std::filesystem::path& path);
+
+// Appends the LINE, CIRCLE and ARC entities after the ENTITIES line to `table`, after
+// its filled rows, each point taken relative to (baseX, baseY). A full table stops the
+// read and shows the table-full message once. Raises DxfReadError (no such file, no
+// ENTITIES line) and ConvertError (a coordinate that is no number); rows stored
+// before stay.
+void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, double baseX, double baseY,
+                     MessageSink& messages, EntityTableRows& table);
+void ReadDxfEntities(const std::filesystem::path& path, double baseX, double baseY, MessageSink& messages,
+                     EntityTableRows& table = EntityTable());
+
+// The distinct points of the offset reader, in the order first met; holds at most
+// capacity - 1 triples.
+struct VertexSet {
+    std::vector<double> X;
+    std::vector<double> Y;
+    std::vector<std::string> Layer;
+    std::size_t Count() const { return X.size(); }
+};
+inline constexpr int kVertexCapacity = 100;
+
+// True when (x, y, layer) is in the set afterwards: already there (exact equality of
+// both numbers and of the layer text) or added; false when the set is full.
+bool AddVertexOnce(int capacity, VertexSet& set, double x, double y, const std::string& layer);
+
+// The end points of the LINE entities and the vertices of the LWPOLYLINE entities
+// between the ENTITIES line and the next ENDSEC, once per point and layer.
+VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::path& path);
+
+// The command that draws one connecting line from (x, y): "line x,y @len<angle  ".
+std::string ConnectorCommand(double x, double y, double length, const std::string& angleText);
+
+// For each collected vertex: makes its layer current and draws the line of length
+// sign * height in the direction angleText. False when a wait on AutoCAD was
+// abandoned (the rest is then not drawn).
+bool DrawOffsetConnectors(HostLink& link, const std::filesystem::path& path, int sign, double height,
+                          const std::string& angleText);
+
+}  // namespace tessavue

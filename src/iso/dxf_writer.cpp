@@ -1,0 +1,187 @@
+#include "iso/dxf_writer.h"
+
+#include <cstdio>
+#include <ctime>
+#include <iterator>
+#include <optional>
+#include <utility>
+
+#include "host/str_to_float.h"
+#include "iso/number_text.h"
+
+namespace tessavue {
+namespace {
+
+void AddLine(std::string& record, const std::string& line) {
+    record += line;
+    record += "\r\n";
+}
+
+bool IsYCode(const std::string& line) {
+    return line == " 20" || line == " 21" || line == " 22" || line == " 23";
+}
+
+// Figure text enters the list as the lines it holds, not as one item with line ends
+// inside: the file saved is the same, and every later step can keep walking the
+// section by group code and value pairs.
+void InsertFigureText(DxfLines& lines, DxfLines::iterator at, const std::string& figureText) {
+    DxfLines records = SplitDxfLines(figureText);
+    lines.insert(at, std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+}
+
+}  // namespace
+
+std::string LineRecord(const std::string& layer, double startX, double startY, double endX, double endY) {
+    std::string record;
+    record.reserve(96 + layer.size());
+    AddLine(record, "  0");
+    AddLine(record, "LINE");
+    AddLine(record, "  8");
+    AddLine(record, layer);
+    AddLine(record, " 10");
+    AddLine(record, NumberText(startX));
+    AddLine(record, " 20");
+    AddLine(record, NumberText(startY));
+    AddLine(record, " 11");
+    AddLine(record, NumberText(endX));
+    AddLine(record, " 21");
+    AddLine(record, NumberText(endY));
+    return record;
+}
+
+std::string CircleRecord(const std::string& layer, double centreX, double centreY, double radius) {
+    std::string record;
+    record.reserve(80 + layer.size());
+    AddLine(record, "  0");
+    AddLine(record, "CIRCLE");
+    AddLine(record, "  8");
+    AddLine(record, layer);
+    AddLine(record, " 10");
+    AddLine(record, NumberText(centreX));
+    AddLine(record, " 20");
+    AddLine(record, NumberText(centreY));
+    AddLine(record, " 40");
+    AddLine(record, NumberText(radius));
+    return record;
+}
+
+std::string SectionFaultMessage(const SectionResult& result) {
+    switch (result.Fault) {
+    case SectionFault::None:
+        return "";
+    case SectionFault::NoEntities:
+        return "DXF ファイルに ENTITIES セクションがありません。ファイルは書き換えません。";
+    case SectionFault::NotClosed:
+        return "DXF ファイルの ENTITIES セクションが ENDSEC で閉じていません。ファイルは書き換えません。";
+    case SectionFault::BadCoordinate:
+        return "DXF ファイルの座標 '" + result.Detail + "' は数値ではありません。ファイルは書き換えません。";
+    case SectionFault::Unreadable:
+        return "DXF ファイルを読めません。";
+    case SectionFault::Unwritable:
+        return "DXF ファイルに書き込めません。ファイルは書き換えていません。";
+    }
+    return "";
+}
+
+SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& section) {
+    std::size_t s = 3;
+    for (; s < lines.size(); ++s) {
+        if (lines[s] == "ENTITIES" && lines[s - 1] == "  2" && lines[s - 2] == "SECTION" && lines[s - 3] == "  0")
+            break;
+    }
+    if (s >= lines.size()) return {SectionFault::NoEntities, {}};
+    for (std::size_t code = s + 1; code + 1 < lines.size(); code += 2) {
+        if (lines[code] == "  0" && lines[code + 1] == "ENDSEC") {
+            section = {s, code + 1};
+            return {};
+        }
+    }
+    return {SectionFault::NotClosed, {}};
+}
+
+SectionResult ReplaceSectionEntities(DxfLines& lines, const std::string& figureText) {
+    EntitiesSection section;
+    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+    // One erase of the whole run: the "  0" before ENDSEC stays.
+    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(section.Entities + 1);
+    const auto last = lines.begin() + static_cast<std::ptrdiff_t>(section.Endsec - 1);
+    const auto at = lines.erase(first, last);
+    InsertFigureText(lines, at, figureText);
+    return {};
+}
+
+SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
+    EntitiesSection section;
+    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+    const std::size_t s = section.Entities;
+    const std::size_t m = section.Endsec;
+    if (m == s + 2) return {};  // no entities to copy
+
+    // The copy runs from the first entity's kind line to the "  0" before ENDSEC;
+    // between them lie whole group code and value pairs.
+    DxfLines copy;
+    copy.reserve(m - 1 - (s + 2));
+    copy.push_back(lines[s + 2]);
+    for (std::size_t code = s + 3; code < m - 1; code += 2) {
+        const std::string& value = lines[code + 1];
+        if (lines[code] == "  5") continue;
+        copy.push_back(lines[code]);
+        if (IsYCode(lines[code])) {
+            const std::optional<double> y = TryStrToFloat(value);
+            if (!y) return {SectionFault::BadCoordinate, value};
+            copy.push_back(NumberText(raise + *y));
+        } else {
+            copy.push_back(value);
+        }
+    }
+    copy.push_back(lines[m - 1]);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(m), std::make_move_iterator(copy.begin()),
+                 std::make_move_iterator(copy.end()));
+    return {};
+}
+
+SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText) {
+    EntitiesSection section;
+    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+    InsertFigureText(lines, lines.begin() + static_cast<std::ptrdiff_t>(section.Endsec - 1), figureText);
+    return {};
+}
+
+bool FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText,
+                        MessageSink& messages) {
+    std::optional<DxfLines> lines = LoadDxfLines(templateFile);
+    SectionResult result;
+    if (!lines) {
+        result.Fault = SectionFault::Unreadable;
+    } else {
+        result = ReplaceSectionEntities(*lines, figureText);
+        if (result && !SaveDxfLines(templateFile, *lines)) result.Fault = SectionFault::Unwritable;
+    }
+    if (result) return true;
+    messages.ShowConfirmation(SectionFaultMessage(result));
+    return false;
+}
+
+LocalTime CurrentLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    // One user-interface thread: localtime's shared buffer is safe here.
+    const std::tm* parts = std::localtime(&now);
+    if (!parts) return {};
+    return {parts->tm_year + 1900, parts->tm_mon + 1, parts->tm_mday, parts->tm_hour, parts->tm_min, parts->tm_sec};
+}
+
+std::string DateTimeStamp(const LocalTime& time) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", time.Year, time.Month, time.Day, time.Hour,
+                  time.Minute, time.Second);
+    return text;
+}
+
+std::string FigureBlockName(const LocalTime& time) { return "ip" + DateTimeStamp(time); }
+
+std::filesystem::path FigureFilePath(const std::filesystem::path& programFolder, const LocalTime& time) {
+    // The name is plain ASCII, so the narrow conversion cannot go wrong.
+    return programFolder / (FigureBlockName(time) + ".dxf");
+}
+
+}  // namespace tessavue

@@ -1,0 +1,98 @@
+// Writing DXF: the two records new entities are written as, the ENTITIES section of
+// a file AutoCAD exported, the three ways figure text is spliced into it, and the
+// names of the figure file and its block.
+//
+// A written file always starts as AutoCAD's own export, so its header, tables and
+// blocks pass through untouched; only the ENTITIES section is rewritten. Figure text
+// is concatenated records, each line ending in CR LF; it may be empty.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "host/palette.h"
+#include "import/dxf_lines.h"
+
+namespace tessavue {
+
+// The twelve-line LINE record, ending in CR LF; numbers as number text, the layer as given.
+std::string LineRecord(const std::string& layer, double startX, double startY, double endX, double endY);
+// The ten-line CIRCLE record, ending in CR LF.
+std::string CircleRecord(const std::string& layer, double centreX, double centreY, double radius);
+
+// Why a line list was not rewritten. A list that is refused is left exactly as it was.
+enum class SectionFault {
+    None,
+    NoEntities,     // no ENTITIES section
+    NotClosed,      // no "  0" "ENDSEC" pair after it
+    BadCoordinate,  // a coordinate value that is no number
+    Unreadable,     // the file could not be read
+    Unwritable,     // the file could not be saved
+};
+
+struct SectionResult {
+    SectionFault Fault = SectionFault::None;
+    std::string Detail;  // the offending value line for BadCoordinate
+    explicit operator bool() const { return Fault == SectionFault::None; }
+};
+
+// The text shown to the user for a refused rewrite ("" for none).
+std::string SectionFaultMessage(const SectionResult& result);
+
+// Where the ENTITIES section lies: `Entities` is the index of the line "ENTITIES"
+// (the name of a "  0" "SECTION" "  2" group, so a layer or block named ENTITIES in
+// the tables does not count), `Endsec` the index of the line "ENDSEC" of the first
+// "  0" "ENDSEC" pair after it, found by walking group code and value pairs (so a
+// text that reads "ENDSEC" does not count). Line Entities + 1 is the "  0" that opens
+// the first entity (or the end), line Endsec - 1 the "  0" that opens the end.
+struct EntitiesSection {
+    std::size_t Entities = 0;
+    std::size_t Endsec = 0;
+};
+SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& section);
+
+// Splice 1: empties the section and puts `figureText` there (nothing when it is
+// empty). The section then reads "ENTITIES", the figure text, "  0", "ENDSEC".
+SectionResult ReplaceSectionEntities(DxfLines& lines, const std::string& figureText);
+
+// Splice 2: appends a copy of the section's entities with every Y value (groups 20
+// to 23) raised by `raise`. The copy carries no handles (group 5): AutoCAD gives
+// new ones to entities without, while a handle written twice damages the file.
+SectionResult AppendRaisedCopy(DxfLines& lines, double raise);
+
+// Splice 3: puts `figureText` (if not empty) at the end of the section, right before
+// the closing "  0" "ENDSEC".
+SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText);
+
+// Splice 1 on the figure template file: loads it, rewrites its section and saves it
+// back. On any failure the file is left as it was, `messages` is told why, and the
+// result is false.
+bool FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText,
+                        MessageSink& messages);
+
+// --- Figure file and block name ---------------------------------------------
+
+struct LocalTime {
+    int Year = 0;
+    int Month = 0;   // 1..12
+    int Day = 0;     // 1..31
+    int Hour = 0;    // 0..23
+    int Minute = 0;
+    int Second = 0;
+};
+
+// The clock the names are made from; tests pass a fixed one.
+using LocalClock = std::function<LocalTime()>;
+LocalTime CurrentLocalTime();
+
+// "yyyymmddhhnnss"
+std::string DateTimeStamp(const LocalTime& time);
+// "ip" + stamp: the name AutoCAD gives the inserted block, and the one the purge uses.
+std::string FigureBlockName(const LocalTime& time);
+// The figure file: the block name with ".dxf" in the program's folder. Two draw
+// commands in the same second share it; the later save replaces the earlier file.
+std::filesystem::path FigureFilePath(const std::filesystem::path& programFolder, const LocalTime& time);
+
+}  // namespace tessavue

@@ -1,0 +1,147 @@
+#include "iso/face_walk.h"
+
+#include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "host/str_to_float.h"
+#include "iso/faces.h"
+#include "iso/number_text.h"
+
+namespace tessavue {
+namespace {
+
+bool IsXCode(const std::string& line) {
+    return line == " 10" || line == " 11" || line == " 12" || line == " 13";
+}
+bool IsYCode(const std::string& line) {
+    return line == " 20" || line == " 21" || line == " 22" || line == " 23";
+}
+
+// New value lines, applied only once the whole section has been read without fault.
+using Changes = std::vector<std::pair<std::size_t, std::string>>;
+
+void Apply(DxfLines& lines, Changes& changes) {
+    for (auto& [index, text] : changes) lines[index] = std::move(text);
+}
+
+}  // namespace
+
+bool MakesRaisedCopy(const HeightInputs& inputs) {
+    return inputs.Height != 0 && inputs.FigureKind != "文字" && inputs.FigureKind != "寸法";
+}
+
+SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double baseX, double baseY) {
+    const FaceParameters* face = FaceRow(faceCode);
+    EntitiesSection section;
+    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+    if (!face) return {};
+
+    Changes changes;
+    bool inArc = false;
+    double x = 0;                // the X of the point whose Y comes next,
+    std::size_t xValueLine = 0;  // and where its turned X goes (0: none pending)
+    // Group code and value pairs; the entity's kind is the value of its "  0".
+    for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
+        const std::string& group = lines[code];
+        const std::string& value = lines[code + 1];
+        if (group == "  0") {
+            inArc = value == "ARC";
+            xValueLine = 0;
+        } else if (IsXCode(group)) {
+            const std::optional<double> read = TryStrToFloat(value);
+            if (!read) return {SectionFault::BadCoordinate, value};
+            x = *read - baseX;
+            xValueLine = code + 1;
+        } else if (IsYCode(group)) {
+            const std::optional<double> y = TryStrToFloat(value);
+            // AutoCAD writes a point's X pair right before its Y pair; a Y alone is damage.
+            if (!y || xValueLine == 0 || xValueLine + 1 != code) return {SectionFault::BadCoordinate, value};
+            const double dy = *y - baseY;
+            const double r = std::sqrt(x * x + dy * dy);
+            const double a = PlanAngle(x, dy);
+            const double turned = Radians(a + face->Angle);
+            changes.emplace_back(xValueLine, NumberText(std::cos(turned) * r));
+            changes.emplace_back(code + 1, NumberText(std::sin(turned) * r));
+            xValueLine = 0;
+        } else if (inArc && (group == " 50" || group == " 51")) {
+            const std::optional<double> angle = TryStrToFloat(value);
+            if (!angle) return {SectionFault::BadCoordinate, value};
+            changes.emplace_back(code + 1, NumberText(*angle + face->Angle));
+        }
+    }
+    Apply(lines, changes);
+    return {};
+}
+
+SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY) {
+    EntitiesSection section;
+    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+    Changes changes;
+    for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
+        const bool isX = IsXCode(lines[code]);
+        if (!isX && !IsYCode(lines[code])) continue;
+        const std::string& value = lines[code + 1];
+        const std::optional<double> v = TryStrToFloat(value);
+        if (!v) return {SectionFault::BadCoordinate, value};
+        changes.emplace_back(code + 1, NumberText(*v - (isX ? baseX : baseY)));
+    }
+    Apply(lines, changes);
+    return {};
+}
+
+SectionResult CopyEntitiesToHeight(DxfLines& lines, const HeightInputs& inputs) {
+    const FaceParameters* face = FaceRow(inputs.FaceCode);
+    if (!face || !MakesRaisedCopy(inputs)) {
+        EntitiesSection section;
+        return FindEntitiesSection(lines, section);
+    }
+    const double raise = std::sqrt(2.0) * (face->HeightFactor * inputs.HeightSign * inputs.Height);
+    return AppendRaisedCopy(lines, raise);
+}
+
+void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& inputs, HeightLinePoints& points) {
+    points.Count = 0;
+    const FaceParameters* face = FaceRow(inputs.FaceCode);
+    if (!face) return;
+    // Where the turned outline runs parallel to the frame's Y axis, the direction the
+    // height travels: the silhouette of the raised circle.
+    const double t = Radians(face->Angle * -1);
+    const double t2 = t + 3.141592653589793;
+    for (const EntityRecord& row : table) {
+        if (row.Kind == -1) break;
+        if (row.Kind == 0) {
+            AddPointOnce(points, row.X1, row.Y1, row.Layer);
+            AddPointOnce(points, row.X2, row.Y2, row.Layer);
+        } else if (row.Kind == 1 || row.Kind == 2) {
+            for (double angle : {t, t2}) {
+                if (ArcCoversAngle(row, angle, inputs.FigureKind, inputs.CircleHeightLines))
+                    AddPointOnce(points, row.X1 + row.X2 * std::cos(angle), row.Y1 + row.X2 * std::sin(angle),
+                                 row.Layer);
+            }
+        }
+    }
+}
+
+std::string HeightLineText(const EntityTableRows& table, const HeightInputs& inputs) {
+    const FaceParameters* face = FaceRow(inputs.FaceCode);
+    if (!face || !MakesRaisedCopy(inputs) || !inputs.HeightLines) return "";
+    HeightLinePoints points;
+    CollectHeightLinePoints(table, inputs, points);
+    const double lift = face->HeightFactor * inputs.Height;
+    std::string text;
+    for (int i = 0; i < points.Count; ++i) {
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        RotateForFace(inputs.FaceCode, inputs.HeightSign, points.X[i], points.Y[i], 0, x0, y0);
+        RotateForFace(inputs.FaceCode, inputs.HeightSign, points.X[i], points.Y[i], lift, x1, y1);
+        text += LineRecord(points.Layer[i], x0, y0, x1, y1);
+    }
+    return text;
+}
+
+SectionResult AddHeightLines(DxfLines& lines, const EntityTableRows& table, const HeightInputs& inputs) {
+    return InsertAtSectionEnd(lines, HeightLineText(table, inputs));
+}
+
+}  // namespace tessavue

@@ -1,0 +1,355 @@
+// The entity reader and the offset reader on DXF texts built for each case.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "host/str_to_float.h"
+#include "import/dxf_reader.h"
+#include "import_test_util.h"
+
+namespace tessavue {
+namespace {
+
+using testing_import::DxfText;
+using testing_import::RecordingSink;
+using testing_import::TempFolder;
+
+class EntityReader : public ::testing::Test {
+protected:
+    void SetUp() override { ClearEntityTable(table); }
+    void Read(const DxfText& text, double baseX = 0, double baseY = 0) {
+        ReadDxfEntities(SplitDxfLines(text.str()), "test.dxf", baseX, baseY, sink, table);
+    }
+    int Filled() const {
+        int n = 0;
+        while (n < kEntityRows && table[static_cast<std::size_t>(n)].Kind != -1) ++n;
+        return n;
+    }
+    EntityTableRows table;
+    RecordingSink sink;
+};
+
+TEST_F(EntityReader, LinesCirclesAndArcsRelativeToTheBasePoint) {
+    DxfText t;
+    t.Opening()
+        .LineEntity(110, 220, 130, 250, "壁")
+        .Circle(110, 220, 7.5)
+        .Arc(100, 200, 3, 350, 10, "A")
+        .End()
+        .Eof();
+    Read(t, 100, 200);
+    ASSERT_EQ(Filled(), 3);
+    EXPECT_EQ(table[0].Kind, 0);
+    EXPECT_EQ(table[0].Layer, "壁");
+    EXPECT_EQ(table[0].X1, 10);
+    EXPECT_EQ(table[0].Y1, 20);
+    EXPECT_EQ(table[0].X2, 30);
+    EXPECT_EQ(table[0].Y2, 50);
+    // The radius is a length: never shifted by the base point.
+    EXPECT_EQ(table[1].Kind, 1);
+    EXPECT_EQ(table[1].X1, 10);
+    EXPECT_EQ(table[1].Y1, 20);
+    EXPECT_EQ(table[1].X2, 7.5);
+    // Angles stay as written, not normalised.
+    EXPECT_EQ(table[2].Kind, 2);
+    EXPECT_EQ(table[2].Layer, "A");
+    EXPECT_EQ(table[2].X2, 3);
+    EXPECT_EQ(table[2].Y2, 350);
+    EXPECT_EQ(table[2].EndAngle, 10);
+    EXPECT_TRUE(sink.confirmations.empty());
+}
+
+TEST_F(EntityReader, OnlyEntitiesAfterTheFirstEntitiesLineAndAppendsAfterFilledRows) {
+    DxfText t;
+    t.Begin("BLOCKS").Pair(0, "BLOCK").Pair(2, "B").LineEntity(1, 1, 2, 2).Pair(0, "ENDBLK").End();
+    t.Begin("ENTITIES").LineEntity(5, 5, 6, 6).End().Eof();
+    table[0].Kind = 1;  // a row from an earlier read
+    Read(t);
+    ASSERT_EQ(Filled(), 2);
+    EXPECT_EQ(table[0].Kind, 1) << "earlier rows stay";
+    EXPECT_EQ(table[1].X1, 5);
+}
+
+TEST_F(EntityReader, OtherEntityKindsGiveNoRowsButABareLineTextStartsALine) {
+    DxfText t;
+    t.Opening();
+    t.Pair(0, "POLYLINE").Pair(8, "0").Pair(66, "1").Pair(0, "VERTEX").Pair(10, "1").Pair(20, "1").Pair(0, "SEQEND");
+    t.Pair(0, "INSERT").Pair(2, "B").Pair(10, "0").Pair(20, "0");
+    t.Pair(0, "ELLIPSE").Pair(10, "0").Pair(20, "0").Pair(11, "5").Pair(21, "0").Pair(40, "0.5");
+    t.Lwpolyline({{0, 0}, {1, 1}});
+    Read(t.End().Eof());
+    EXPECT_EQ(Filled(), 0);
+
+    // A TEXT whose value is "LINE" is read as the start of a line entity.
+    DxfText u;
+    u.Opening().Pair(0, "TEXT").Pair(8, "T").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "LINE");
+    u.Pair(0, "LINE").Pair(8, "L").Pair(10, "3").Pair(20, "4").Pair(11, "5").Pair(21, "6").End().Eof();
+    Read(u);
+    ASSERT_EQ(Filled(), 1);
+    EXPECT_EQ(table[0].Kind, 0);
+    EXPECT_EQ(table[0].Layer, "L");
+    EXPECT_EQ(table[0].X1, 3);
+    EXPECT_EQ(table[0].Y2, 6);
+    EXPECT_EQ(Filled(), 1) << "the line after it is the same entity, not a second one";
+}
+
+TEST_F(EntityReader, AnUnclosedEntityIsOverwrittenByTheNextOne) {
+    DxfText t;
+    // The circle has no " 40": its row is left without advancing.
+    t.Opening().Pair(0, "CIRCLE").Pair(8, "C").Pair(10, "1").Pair(20, "2");
+    t.Pair(0, "LINE").Pair(8, "L").Pair(10, "3").Pair(20, "4").Pair(11, "5").Pair(21, "6").End().Eof();
+    Read(t);
+    ASSERT_EQ(Filled(), 1);
+    EXPECT_EQ(table[0].Kind, 0);
+    EXPECT_EQ(table[0].Layer, "L");
+
+    ClearEntityTable(table);
+    DxfText u;
+    u.Opening().Pair(0, "ARC").Pair(8, "A").Pair(10, "1").Pair(20, "2").Pair(40, "3").Pair(50, "4").Eof();
+    Read(u);
+    EXPECT_EQ(table[0].Kind, 2) << "the row keeps what was read";
+    EXPECT_EQ(table[0].Y2, 4);
+    EXPECT_EQ(table[1].Kind, -1);
+}
+
+TEST_F(EntityReader, FullTableStopsWithOneMessagePerRead) {
+    DxfText t;
+    t.Opening();
+    for (int i = 0; i < kEntityRows; ++i) t.LineEntity(i, 0, i, 1);
+    Read(t.End().Eof());
+    EXPECT_EQ(Filled(), kEntityRows);
+    EXPECT_TRUE(sink.confirmations.empty()) << "500 entities fit without a message";
+
+    DxfText more;
+    more.Opening().Circle(0, 0, 1).Circle(0, 0, 2).End().Eof();
+    const EntityRecord last = table[kEntityRows - 1];
+    Read(more);
+    ASSERT_EQ(sink.confirmations.size(), 1u);
+    EXPECT_EQ(sink.confirmations[0], TableFullMessage());
+    EXPECT_EQ(table[kEntityRows - 1].Kind, last.Kind);
+    EXPECT_EQ(table[kEntityRows - 1].X1, last.X1);
+    Read(more);
+    EXPECT_EQ(sink.confirmations.size(), 2u) << "each read that meets a full table says so";
+}
+
+TEST_F(EntityReader, SecondFileFillsOnlyTheRowsLeft) {
+    for (int i = 0; i < 480; ++i) table[static_cast<std::size_t>(i)].Kind = 0;
+    DxfText t;
+    t.Opening();
+    for (int i = 0; i < 30; ++i) t.Arc(i, 0, 1, 0, 90);
+    Read(t.End().Eof());
+    EXPECT_EQ(Filled(), kEntityRows);
+    EXPECT_EQ(table[480].Kind, 2);
+    EXPECT_EQ(table[499].X1, 19);
+    EXPECT_EQ(sink.confirmations.size(), 1u);
+}
+
+TEST_F(EntityReader, ANonNumberEndsTheReadKeepingEarlierRows) {
+    DxfText t;
+    t.Opening().LineEntity(1, 2, 3, 4).Pair(0, "CIRCLE").Pair(10, "abc").Pair(20, "0").Pair(40, "1").End().Eof();
+    try {
+        Read(t);
+        FAIL() << "no error";
+    } catch (const ConvertError& e) {
+        EXPECT_EQ(e.Text(), "abc");
+    }
+    EXPECT_EQ(table[0].Kind, 0);
+    EXPECT_EQ(table[0].Y2, 4);
+}
+
+TEST_F(EntityReader, NumbersWithBlanksSignsAndExponentsRead) {
+    DxfText t;
+    t.Opening().Pair(0, "CIRCLE").Pair(10, "  -1.5E+2 ").Pair(20, "+0.25").Pair(40, "1e-3").End().Eof();
+    Read(t);
+    EXPECT_EQ(table[0].X1, -150);
+    EXPECT_EQ(table[0].Y1, 0.25);
+    EXPECT_EQ(table[0].X2, 0.001);
+}
+
+TEST_F(EntityReader, MissingEntitiesOrFileIsAClearError) {
+    DxfText t;
+    t.Begin("HEADER").End().Eof();
+    try {
+        Read(t);
+        FAIL() << "no error";
+    } catch (const DxfReadError& e) {
+        EXPECT_NE(std::string(e.what()).find("ENTITIES"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("test.dxf"), std::string::npos);
+    }
+    TempFolder folder;
+    EXPECT_THROW(ReadDxfEntities(folder / "missing.dxf", 0, 0, sink, table), DxfReadError);
+}
+
+TEST_F(EntityReader, ReadsFilesWithAnyLineEndsAndBytesKept) {
+    TempFolder folder;
+    // Lone CR and lone LF ends; a Shift-JIS layer name whose second byte is '\\'.
+    const std::string layer = "表";  // 95 5C in code page 932
+    const std::string text = "  0\rSECTION\n  2\r\nENTITIES\n  0\nLINE\r  8\n" + layer +
+                             "\r\n 10\n1\n 20\n2\n 11\n3\n 21\n4\n  0\nEOF";
+    testing_import::WriteFile(folder / "ends.dxf", text);
+    ReadDxfEntities(folder / "ends.dxf", 0, 0, sink, table);
+    ASSERT_EQ(table[0].Kind, 0);
+    EXPECT_EQ(table[0].Layer, layer);
+    EXPECT_EQ(table[0].Y2, 4);
+}
+
+// ---- the offset reader --------------------------------------------------------------
+
+TEST(AddVertexOnce, KeepsDistinctTriplesUpToOneBelowCapacity) {
+    VertexSet set;
+    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2, "A"));
+    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2, "A"));
+    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2, "a")) << "layer texts compare case-sensitively";
+    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2.0000001, "A"));
+    EXPECT_EQ(set.Count(), 3u);
+    EXPECT_FALSE(AddVertexOnce(4, set, 9, 9, "A")) << "capacity 4 holds three";
+    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2, "a")) << "a present triple is found in a full set";
+    EXPECT_EQ(set.Count(), 3u);
+}
+
+VertexSet Collect(const DxfText& t) { return CollectOffsetVertices(SplitDxfLines(t.str()), "ofst.dxf"); }
+
+TEST(OffsetReader, SharedEndPointsOncePerLayer) {
+    DxfText t;
+    t.Opening().LineEntity(0, 0, 10, 0, "A").LineEntity(10, 0, 10, 5, "A").LineEntity(10, 5, 0, 0, "B").End().Eof();
+    const VertexSet set = Collect(t);
+    ASSERT_EQ(set.Count(), 5u);
+    EXPECT_EQ((std::vector<double>{0, 10, 10, 10, 0}), set.X);
+    EXPECT_EQ((std::vector<double>{0, 0, 5, 5, 0}), set.Y);
+    EXPECT_EQ((std::vector<std::string>{"A", "A", "A", "B", "B"}), set.Layer);
+}
+
+TEST(OffsetReader, LwpolylineCountDecidesHowManyVertices) {
+    DxfText t;
+    t.Opening().Lwpolyline({{0, 0}, {1, 0}, {1, 1}, {0, 1}, {7, 7}});
+    // Four of five: the count says 4.
+    std::string text = t.str();
+    text.replace(text.find(" 90\r\n5"), 6, " 90\r\n4");
+    const VertexSet four = CollectOffsetVertices(SplitDxfLines(text), "ofst.dxf");
+    EXPECT_EQ(four.Count(), 4u);
+
+    DxfText u;
+    u.Opening().Lwpolyline({{0, 0}, {1, 0}, {1, 1}}, "0", false).End().Eof();
+    EXPECT_EQ(Collect(u).Count(), 1u) << "without a count only the first vertex";
+}
+
+TEST(OffsetReader, StopsAtEndsecUnlikeTheEntityReader) {
+    DxfText t;
+    t.Opening().LineEntity(0, 0, 1, 1).End().Begin("OBJECTS").LineEntity(5, 5, 6, 6).End().Eof();
+    EXPECT_EQ(Collect(t).Count(), 2u);
+    EntityTableRows table;
+    ClearEntityTable(table);
+    RecordingSink sink;
+    ReadDxfEntities(SplitDxfLines(t.str()), "x.dxf", 0, 0, sink, table);
+    EXPECT_EQ(table[1].Kind, 0) << "the entity reader reads to the end of the file";
+}
+
+TEST(OffsetReader, NinetyNineVerticesAtMost) {
+    DxfText t;
+    t.Opening();
+    for (int i = 0; i < 60; ++i) t.LineEntity(i, 0, i, 1);
+    const VertexSet set = Collect(t.End().Eof());
+    EXPECT_EQ(set.Count(), 99u);
+    // The 50th line's start is the 99th point; its end and the rest are left out.
+    EXPECT_EQ(set.X.back(), 49);
+    EXPECT_EQ(set.Y.back(), 0);
+}
+
+TEST(OffsetReader, ConnectorCommandText) {
+    EXPECT_EQ(ConnectorCommand(12.5, 3, -10, "90"), "line 12.5,3 @-10<90  ");
+    EXPECT_EQ(ConnectorCommand(0.00005, -2, 7.25, "210"), "line 5E-5,-2 @7.25<210  ");
+}
+
+
+// ---- damaged files: the linear walk against the plain one ---------------------------
+
+namespace naive {
+// The walk as written down first: every entity scans forward until its closing code,
+// to the end of the file when that never comes. Quadratic on some damaged files, but
+// plainly right; the reader must give the same rows.
+void Read(const DxfLines& all, EntityTableRows& table) {
+    std::size_t start = 0;
+    while (all[start].find("ENTITIES") == std::string::npos) ++start;
+    const DxfLines lines(all.begin() + static_cast<std::ptrdiff_t>(start), all.end());
+    std::size_t write = 0;
+    while (write < table.size() && table[write].Kind != -1) ++write;
+    const auto value = [&](std::size_t j) { return j + 1 < lines.size() ? lines[j + 1] : std::string(); };
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+        int kind = lines[r] == "LINE" ? 0 : lines[r] == "CIRCLE" ? 1 : lines[r] == "ARC" ? 2 : -1;
+        if (kind < 0) continue;
+        if (write >= table.size()) return;
+        EntityRecord& row = table[write];
+        row.Kind = kind;
+        for (std::size_t j = r + 1; j < lines.size(); ++j) {
+            const std::string& c = lines[j];
+            if (c == "  8") row.Layer = value(j);
+            if (c == " 10") row.X1 = StrToFloat(value(j));
+            if (c == " 20") row.Y1 = StrToFloat(value(j));
+            if (kind == 0 && c == " 11") row.X2 = StrToFloat(value(j));
+            if (kind == 0 && c == " 21") {
+                row.Y2 = StrToFloat(value(j));
+                ++write, r = j;
+                break;
+            }
+            if (kind != 0 && c == " 40") {
+                row.X2 = StrToFloat(value(j));
+                if (kind == 1) {
+                    ++write, r = j;
+                    break;
+                }
+            }
+            if (kind == 2 && c == " 50") row.Y2 = StrToFloat(value(j));
+            if (kind == 2 && c == " 51") {
+                row.EndAngle = StrToFloat(value(j));
+                ++write, r = j;
+                break;
+            }
+        }
+    }
+}
+}  // namespace naive
+
+bool SameRows(const EntityTableRows& a, const EntityTableRows& b) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].Kind != b[i].Kind || a[i].Layer != b[i].Layer) return false;
+        if (a[i].Kind == -1) continue;
+        if (a[i].X1 != b[i].X1 || a[i].Y1 != b[i].Y1 || a[i].X2 != b[i].X2 || a[i].Y2 != b[i].Y2 ||
+            a[i].EndAngle != b[i].EndAngle)
+            return false;
+    }
+    return true;
+}
+
+TEST(DamagedFiles, UnclosedEntitiesGiveTheRowsOfThePlainWalk) {
+    // Entity keywords, codes and values in a random order: many entities never close.
+    const std::vector<std::string> tokens = {"LINE", "CIRCLE", "ARC", "  8", " 10", " 20", " 11",
+                                             " 21",  " 40",    " 50", " 51", "1.5", "-2",  "L1"};
+    std::mt19937 random(12345);
+    int differing = 0;
+    for (int round = 0; round < 300; ++round) {
+        DxfLines lines = {"  0", "ENTITIES"};
+        const int length = 5 + static_cast<int>(random() % 60);
+        for (int i = 0; i < length; ++i) lines.push_back(tokens[random() % tokens.size()]);
+        EntityTableRows fast, plain;
+        ClearEntityTable(fast);
+        ClearEntityTable(plain);
+        RecordingSink sink;
+        bool fastThrew = false, plainThrew = false;
+        try {
+            ReadDxfEntities(lines, "x.dxf", 0, 0, sink, fast);
+        } catch (const ConvertError&) {
+            fastThrew = true;
+        }
+        try {
+            naive::Read(lines, plain);
+        } catch (const ConvertError&) {
+            plainThrew = true;
+        }
+        EXPECT_EQ(fastThrew, plainThrew) << round;
+        if (!SameRows(fast, plain)) ++differing;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+}  // namespace
+}  // namespace tessavue

@@ -1,0 +1,158 @@
+// The selection export and the readers against the in-process stand-in: the exact
+// answers typed, the file AutoCAD's side writes, and the rows read back from it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/sim_desktop.h"
+#include "host/history_queries.h"
+#include "import/dxf_reader.h"
+#include "import/selection_export.h"
+#include "import_test_util.h"
+
+namespace tessavue {
+namespace {
+
+using sim::Edition;
+using sim::EntityKind;
+using sim::SimDesktop;
+using testing_import::RecordingSink;
+using testing_import::TempFolder;
+
+class Export : public ::testing::TestWithParam<Edition> {
+protected:
+    void SetUp() override {
+        link.ApplyTargetVersion(GetParam() == Edition::LT2006 ? "LT 2006" : "LT 2000");
+        link.CaptureHost();
+        ASSERT_TRUE(link.CommandLineFound);
+        auto& d = desktop.host().drawing();
+        d.AddLayer("壁");
+        d.SetCurrentLayer("壁");
+        lineId = d.AddLine({110, 220}, {130, 250});
+        circleId = d.AddCircle({110, 220}, 7.5);
+        arcId = d.AddArc({100, 200}, 3, 350, 10);
+        polyId = d.AddPolyline({{100, 200}, {110, 200}, {110, 210}}, false);
+        d.AddLine({-50, -50}, {-60, -60});  // not selected
+        ASSERT_TRUE(link.RunHostCommand("filedia 0 "));
+        desktop.host().SetPreviousSelection({lineId, circleId, arcId});
+    }
+    std::vector<std::string> Typed() const {
+        std::vector<std::string> out;
+        for (const auto& chunk : desktop.host().ReceivedInput()) out.push_back(chunk.bytes);
+        return out;
+    }
+    int Rows() const {
+        int n = 0;
+        while (n < kEntityRows && table[static_cast<std::size_t>(n)].Kind != -1) ++n;
+        return n;
+    }
+
+    SimDesktop desktop{GetParam()};
+    RecordingSink sink;
+    HostLink link{desktop, sink};
+    TempFolder folder;
+    EntityTableRows table = [] {
+        EntityTableRows t;
+        ClearEntityTable(t);
+        return t;
+    }();
+    int lineId = 0, circleId = 0, arcId = 0, polyId = 0;
+};
+
+TEST_P(Export, R12SelectionIsWrittenBeforeTheRoutineReturnsAndReadsBackRelative) {
+    const auto path = folder / "sel file.dxf";  // a blank in the name
+    const std::size_t undoBefore = desktop.host().UndoDepth();
+    ASSERT_TRUE(ExportSelectionDxf(link, path.string(), ""));
+    EXPECT_EQ(link.ReadCommandLine(), link.CommandPrompt);
+    const std::vector<std::string> expected = {"filedia 0 ", "dxfout " + path.string() + "\r", "o p  ", "v r12 ",
+                                               "16 "};
+    EXPECT_EQ(Typed(), expected);
+    EXPECT_EQ(desktop.host().UndoDepth(), undoBefore + 1) << "the export is one command, nothing else typed";
+    ASSERT_TRUE(std::filesystem::exists(path));
+    EXPECT_FALSE(SelectionNeedsExplode(path));
+
+    ReadDxfEntities(path, 100, 200, sink, table);
+    ASSERT_EQ(Rows(), 3);
+    EXPECT_EQ(table[0].Kind, 0);
+    EXPECT_EQ(table[0].Layer, "壁");
+    EXPECT_EQ(table[0].X1, 10);
+    EXPECT_EQ(table[0].Y1, 20);
+    EXPECT_EQ(table[0].X2, 30);
+    EXPECT_EQ(table[0].Y2, 50);
+    EXPECT_EQ(table[1].Kind, 1);
+    EXPECT_EQ(table[1].X2, 7.5);
+    EXPECT_EQ(table[2].Kind, 2);
+    EXPECT_EQ(table[2].X1, 0);
+    EXPECT_EQ(table[2].Y2, 350);
+    EXPECT_EQ(table[2].EndAngle, 10);
+}
+
+TEST_P(Export, PolylineSelectionNeedsExplodingIn12AndFeedsTheOffsetReaderIn2000) {
+    desktop.host().SetPreviousSelection({lineId, polyId});
+    const auto r12 = folder / "poly12.dxf";
+    ASSERT_TRUE(ExportSelectionDxf(link, r12.string(), ""));
+    EXPECT_TRUE(SelectionNeedsExplode(r12));
+
+    const auto v2000 = folder / "ofst.dxf";
+    ASSERT_TRUE(ExportSelectionDxf(link, v2000.string(), "2000"));
+    EXPECT_EQ(Typed().back(), "16 ");
+    EXPECT_EQ(Typed()[Typed().size() - 2], "v 2000 ");
+    const auto lines = *LoadDxfLines(v2000);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "LWPOLYLINE"), lines.end());
+
+    // One connector from each distinct point: the line's two ends and the polyline's
+    // three vertices, on their own layer, of the signed height in the given direction.
+    const std::size_t before = desktop.host().drawing().entities().size();
+    ASSERT_TRUE(DrawOffsetConnectors(link, v2000, -1, 10, "90"));
+    const auto& entities = desktop.host().drawing().entities();
+    ASSERT_EQ(entities.size(), before + 5);
+    const sim::Entity& first = entities[before];
+    EXPECT_EQ(first.kind, EntityKind::Line);
+    EXPECT_EQ(first.layer, "壁");
+    EXPECT_EQ(first.points[0], (sim::Point{110, 220}));
+    EXPECT_NEAR(first.points[1].x, 110, 1e-9);
+    EXPECT_NEAR(first.points[1].y, 210, 1e-9);
+    EXPECT_EQ(entities[before + 4].points[0], (sim::Point{110, 210}));
+}
+
+TEST_P(Export, ABlockReferenceNeedsExplodingAndItsDefinitionIsNotRead) {
+    auto& d = desktop.host().drawing();
+    sim::Entity edge;
+    edge.kind = EntityKind::Line;
+    edge.points = {{0, 0}, {4, 0}};
+    d.DefineBlock(sim::Block{"PART", {0, 0}, {edge}});
+    const int insert = d.AddInsert("PART", {100, 200});
+    desktop.host().SetPreviousSelection({circleId, insert});
+    const auto path = folder / "ins.dxf";
+    ASSERT_TRUE(ExportSelectionDxf(link, path.string(), ""));
+    EXPECT_TRUE(SelectionNeedsExplode(path));
+    ReadDxfEntities(path, 0, 0, sink, table);
+    EXPECT_EQ(Rows(), 1) << "only the circle: the block's line lies before ENTITIES";
+    EXPECT_EQ(table[0].Kind, 1);
+}
+
+TEST_P(Export, AWaitThatNeverSeesThePromptHasAWayOut) {
+    // With FILEDIA 1 the dialog takes the file name: the accuracy prompt never shows.
+    ASSERT_TRUE(link.RunHostCommand("filedia 1 "));
+    int pumps = 0;
+    desktop.pumpHook = [&] {
+        if (++pumps == 200) link.AbandonWaits();
+    };
+    EXPECT_FALSE(ExportSelectionDxf(link, (folder / "never.dxf").string(), ""));
+    EXPECT_EQ(pumps, 200);
+    EXPECT_FALSE(std::filesystem::exists(folder / "never.dxf"));
+}
+
+TEST_P(Export, AHostThatVanishesEndsTheWait) {
+    ASSERT_TRUE(link.RunHostCommand("filedia 1 "));
+    desktop.pumpHook = [&] { desktop.RemoveHostWindows(); };
+    EXPECT_FALSE(ExportSelectionDxf(link, (folder / "gone.dxf").string(), ""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, Export, ::testing::Values(Edition::LT2000, Edition::LT2006),
+                         [](const ::testing::TestParamInfo<Edition>& p) {
+                             return p.param == Edition::LT2006 ? std::string("LT2006") : std::string("LT2000");
+                         });
+
+}  // namespace
+}  // namespace tessavue

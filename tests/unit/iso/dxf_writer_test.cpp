@@ -1,0 +1,192 @@
+#include "iso/dxf_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "iso/number_text.h"
+#include "iso_test_support.h"
+
+namespace tessavue {
+namespace {
+
+using testing::Export;
+using testing::IndexOf;
+using testing::ReadBytes;
+using testing::RecordingSink;
+using testing::Resplit;
+using testing::ThreeEntities;
+using testing::WriteBytes;
+
+TEST(DxfRecords, LineAndCircleAsWritten) {
+    EXPECT_EQ(LineRecord("0", 1, 2, 3.5, -4),
+              "  0\r\nLINE\r\n  8\r\n0\r\n 10\r\n1\r\n 20\r\n2\r\n 11\r\n3.5\r\n 21\r\n-4\r\n");
+    EXPECT_EQ(CircleRecord("壁", 0.1 + 0.2, -1e-5, 1.0 / 3.0),
+              "  0\r\nCIRCLE\r\n  8\r\n壁\r\n 10\r\n0.3\r\n 20\r\n-1E-5\r\n 40\r\n0.333333333333333\r\n");
+}
+
+TEST(EntitiesSectionShape, FoundByItsSectionHeaderAndClosingPair) {
+    // A layer named ENTITIES in the tables and a text reading ENDSEC inside the
+    // section are values of other groups, not the section's bounds.
+    DxfLines entities = ThreeEntities();
+    entities.insert(entities.end(), {"TEXT", "  8", "0", " 10", "0", " 20", "0", " 40", "1", "  1", "ENDSEC", "  0"});
+    const DxfLines lines = Export(entities);
+    EntitiesSection section;
+    ASSERT_TRUE(FindEntitiesSection(lines, section));
+    EXPECT_EQ(lines[section.Entities - 2], "SECTION");
+    EXPECT_GT(section.Entities, IndexOf(lines, "ENTITIES"));  // the layer came first
+    EXPECT_EQ(lines[section.Endsec - 1], "  0");
+    EXPECT_EQ(lines[section.Endsec + 2], "EOF");
+}
+
+TEST(EntitiesSectionShape, MissingSectionOrEndIsRefusedUntouched) {
+    const DxfLines noSection = {"  0", "SECTION", "  2", "HEADER", "  0", "ENDSEC", "  0", "EOF"};
+    DxfLines unclosed = Export(ThreeEntities());
+    unclosed.resize(unclosed.size() - 3);  // cut off "ENDSEC", "  0", "EOF"
+    for (const DxfLines* original : {&noSection, static_cast<const DxfLines*>(&unclosed)}) {
+        DxfLines lines = *original;
+        const SectionResult one = ReplaceSectionEntities(lines, CircleRecord("0", 0, 0, 1));
+        const SectionResult two = AppendRaisedCopy(lines, 10);
+        const SectionResult three = InsertAtSectionEnd(lines, LineRecord("0", 0, 0, 1, 1));
+        EXPECT_EQ(lines, *original);
+        for (const SectionResult& result : {one, two, three}) {
+            EXPECT_FALSE(result);
+            EXPECT_FALSE(SectionFaultMessage(result).empty());
+        }
+        EXPECT_EQ(one.Fault, original == &noSection ? SectionFault::NoEntities : SectionFault::NotClosed);
+    }
+}
+
+TEST(FillSection, ReplacesEverythingWithTheFigure) {
+    DxfLines lines = Export(ThreeEntities());
+    const DxfLines before = lines;
+    ASSERT_TRUE(ReplaceSectionEntities(lines, CircleRecord("0", 0, 0, 2.5)));
+    const DxfLines saved = Resplit(lines);
+    const std::size_t s = IndexOf(saved, "ENTITIES", IndexOf(saved, "ENTITIES") + 1);
+    const DxfLines want = {"ENTITIES", "  0", "CIRCLE", "  8", "0", " 10", "0", " 20", "0",
+                           " 40",      "2.5", "  0",   "ENDSEC", "  0", "EOF"};
+    EXPECT_EQ(DxfLines(saved.begin() + static_cast<std::ptrdiff_t>(s), saved.end()), want);
+    // Everything before the section passes through.
+    EXPECT_TRUE(std::equal(saved.begin(), saved.begin() + static_cast<std::ptrdiff_t>(s), before.begin()));
+}
+
+TEST(FillSection, EmptyFigureLeavesAnEmptySection) {
+    DxfLines lines = Export(ThreeEntities());
+    ASSERT_TRUE(ReplaceSectionEntities(lines, ""));
+    EXPECT_EQ(lines, Export({}));
+    // And filling an empty section works the same way.
+    ASSERT_TRUE(ReplaceSectionEntities(lines, LineRecord("0", 0, 0, 1, 1)));
+    EXPECT_EQ(Resplit(lines), Resplit(Export({"LINE", "  8", "0", " 10", "0", " 20", "0", " 11", "1", " 21", "1", "  0"})));
+}
+
+TEST(RaisedCopy, CopiesEntitiesRaisedWithoutHandles) {
+    DxfLines lines = Export(ThreeEntities());
+    ASSERT_TRUE(AppendRaisedCopy(lines, 10));
+    const DxfLines original = ThreeEntities();
+    const DxfLines copy = {"LINE",  "  8", "0",  " 10", "1.0",  " 20", "12", " 30", "0.0", " 11", "3.5",
+                           " 21",   "6",   " 31", "0.0", "  0",  "CIRCLE", "  8", "壁", " 10", "10.0",
+                           " 20",   "30",  " 30", "0.0", " 40", "5.0", "  0", "ARC", "  8", "0",
+                           " 10",   "0.0", " 20", "10",  " 40", "2.0", " 50", "350.0", " 51", "90.0", "  0"};
+    DxfLines entities = original;
+    entities.insert(entities.end(), copy.begin(), copy.end());
+    EXPECT_EQ(lines, Export(entities));
+}
+
+TEST(RaisedCopy, EveryYGroupIsRaisedAndNothingElse) {
+    DxfLines lines = Export({"DIMENSION", " 10", "1", " 20", "1", " 11", "2", " 21", "2", " 12", "3", " 22", "3",
+                             " 13", "4", " 23", "4", " 24", "5", " 30", "6", "  0"});
+    ASSERT_TRUE(AppendRaisedCopy(lines, -0.5));
+    const std::size_t copy = IndexOf(lines, "DIMENSION", IndexOf(lines, "DIMENSION") + 1);
+    ASSERT_LT(copy, lines.size());
+    const DxfLines want = {"DIMENSION", " 10", "1", " 20", "0.5", " 11", "2", " 21", "1.5", " 12", "3", " 22",
+                           "2.5",       " 13", "4", " 23", "3.5", " 24", "5", " 30", "6", "  0", "ENDSEC"};
+    EXPECT_EQ(DxfLines(lines.begin() + static_cast<std::ptrdiff_t>(copy), lines.end() - 2), want);
+}
+
+TEST(RaisedCopy, EmptySectionStaysEmptyAndBadNumbersRefuse) {
+    DxfLines empty = Export({});
+    ASSERT_TRUE(AppendRaisedCopy(empty, 10));
+    EXPECT_EQ(empty, Export({}));
+
+    const DxfLines damaged = Export({"LINE", " 10", "1", " 20", "zwei", "  0"});
+    DxfLines lines = damaged;
+    const SectionResult result = AppendRaisedCopy(lines, 10);
+    EXPECT_EQ(result.Fault, SectionFault::BadCoordinate);
+    EXPECT_NE(SectionFaultMessage(result).find("zwei"), std::string::npos);
+    EXPECT_EQ(lines, damaged);
+}
+
+TEST(HeightLineSplice, GoesRightBeforeTheClosingPair) {
+    DxfLines lines = Export(ThreeEntities());
+    ASSERT_TRUE(AppendRaisedCopy(lines, 10));
+    const DxfLines raised = lines;
+    const std::string heightLines = LineRecord("0", 0, 0, 0, 14) + LineRecord("壁", 1, 1, 1, 15);
+    ASSERT_TRUE(InsertAtSectionEnd(lines, heightLines));
+    // The section: the entities, their raised copy, the height lines, "  0", "ENDSEC".
+    DxfLines want = raised;
+    const DxfLines records = SplitDxfLines(heightLines);
+    want.insert(want.end() - 4, records.begin(), records.end());
+    const DxfLines saved = Resplit(lines);
+    EXPECT_EQ(saved, want);
+    // Group codes and values still alternate through the whole section.
+    EntitiesSection section;
+    ASSERT_TRUE(FindEntitiesSection(saved, section));
+    for (std::size_t code = section.Entities + 1; code < section.Endsec; code += 2)
+        EXPECT_TRUE(saved[code].size() == 3 && saved[code][0] == ' ') << code << ": " << saved[code];
+
+    DxfLines unchanged = lines;
+    ASSERT_TRUE(InsertAtSectionEnd(unchanged, ""));
+    EXPECT_EQ(unchanged, lines);
+}
+
+class FigureTemplate : public testing::ScratchFolder {};
+
+TEST_F(FigureTemplate, FilledInPlace) {
+    const std::filesystem::path file = Folder() / "elem.dxf";
+    ASSERT_TRUE(SaveDxfLines(file, Export(ThreeEntities())));
+    RecordingSink sink;
+    ASSERT_TRUE(FillFigureTemplate(file, CircleRecord("0", 1, 2, 3), sink));
+    EXPECT_TRUE(sink.confirmations.empty());
+    const auto lines = LoadDxfLines(file);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(*lines, Export({"CIRCLE", "  8", "0", " 10", "1", " 20", "2", " 40", "3", "  0"}));
+    // Saved with CR LF throughout.
+    EXPECT_EQ(ReadBytes(file).find('\n'), ReadBytes(file).find("\r\n") + 1);
+}
+
+TEST_F(FigureTemplate, DamagedOrMissingFileIsLeftAndExplained) {
+    const std::filesystem::path file = Folder() / "elem.dxf";
+    const std::string bytes = "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n";  // no ENDSEC
+    WriteBytes(file, bytes);
+    RecordingSink sink;
+    EXPECT_FALSE(FillFigureTemplate(file, CircleRecord("0", 1, 2, 3), sink));
+    EXPECT_EQ(ReadBytes(file), bytes);
+    ASSERT_EQ(sink.confirmations.size(), 1u);
+    EXPECT_NE(sink.confirmations[0].find("ENDSEC"), std::string::npos);
+
+    EXPECT_FALSE(FillFigureTemplate(Folder() / "missing.dxf", "", sink));
+    EXPECT_EQ(sink.confirmations.size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(Folder() / "missing.dxf"));
+}
+
+TEST(FigureFileName, FromTheLocalTime) {
+    const LocalTime morning{2026, 1, 7, 9, 5, 3};
+    EXPECT_EQ(DateTimeStamp(morning), "20260107090503");
+    EXPECT_EQ(FigureBlockName(morning), "ip20260107090503");
+    const std::filesystem::path folder = std::filesystem::path("tools") / "bin";
+    EXPECT_EQ(FigureFilePath(folder, morning), folder / "ip20260107090503.dxf");
+    EXPECT_EQ(DateTimeStamp({2026, 12, 31, 23, 59, 59}), "20261231235959");
+    // Commands in the same second share the name, the next second gets its own.
+    EXPECT_EQ(FigureFilePath(folder, morning), FigureFilePath(folder, {2026, 1, 7, 9, 5, 3}));
+    EXPECT_NE(FigureFilePath(folder, morning), FigureFilePath(folder, {2026, 1, 7, 9, 5, 4}));
+}
+
+TEST(FigureFileName, ClockGivesAPlausibleTime) {
+    const LocalClock clock = CurrentLocalTime;
+    const LocalTime now = clock();
+    EXPECT_GE(now.Year, 2000);
+    EXPECT_TRUE(now.Month >= 1 && now.Month <= 12);
+    EXPECT_TRUE(now.Second >= 0 && now.Second <= 60);
+    EXPECT_EQ(DateTimeStamp(now).size(), 14u);
+}
+
+}  // namespace
+}  // namespace tessavue

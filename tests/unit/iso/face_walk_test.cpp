@@ -1,0 +1,281 @@
+#include "iso/face_walk.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "host/str_to_float.h"
+#include "iso/faces.h"
+#include "iso/number_text.h"
+#include "iso_test_support.h"
+
+namespace tessavue {
+namespace {
+
+using testing::Export;
+using testing::IndexOf;
+using testing::ThreeEntities;
+
+double Value(const DxfLines& lines, std::size_t index) { return StrToFloat(lines[index]); }
+
+TEST(TurnEntitiesToFace, PointsTurnAboutTheBasePoint) {
+    // Base (100, 50); a line from the base point to one unit east of it.
+    DxfLines lines = Export({"LINE", "  8", "0", " 10", "100", " 20", "50", " 30", "7", " 11", "101", " 21", "50",
+                             " 31", "7", "  0"});
+    ASSERT_TRUE(TurnEntitiesToFace(lines, FaceTopLeft, 100, 50));
+    const std::size_t s = IndexOf(lines, "LINE");
+    // The base point itself: a zero vector, written as plain zeros.
+    EXPECT_EQ(lines[s + 4], "0");
+    EXPECT_EQ(lines[s + 6], "0");
+    EXPECT_EQ(lines[s + 8], "7");  // Z stays
+    EXPECT_EQ(lines[s + 10], NumberText(std::cos(Radians(45.0))));
+    EXPECT_EQ(lines[s + 12], NumberText(std::sin(Radians(45.0))));
+    EXPECT_NEAR(Value(lines, s + 10), 0.707106781186548, 1e-15);
+
+    DxfLines right = Export({"POINT", " 10", "100", " 20", "52", "  0"});
+    ASSERT_TRUE(TurnEntitiesToFace(right, FaceRight, 100, 50));
+    const std::size_t p = IndexOf(right, "POINT");
+    EXPECT_NEAR(Value(right, p + 2), std::sqrt(2.0), 1e-14);  // (0, 2) turned by -45
+    EXPECT_NEAR(Value(right, p + 4), std::sqrt(2.0), 1e-14);
+}
+
+TEST(TurnEntitiesToFace, OnlyArcAnglesGetTheFaceAngle) {
+    // An arc's angles turn (and may leave 0..360); a text's rotation does not, even
+    // on a layer called ARC.
+    DxfLines lines = Export({"ARC", "  8", "0", " 10", "0", " 20", "0", " 40", "2", " 50", "350", " 51", "90", "  0",
+                             "TEXT", "  8", "ARC", " 10", "0", " 20", "0", " 40", "2", " 50", "30", "  1", "ABC", "  0"});
+    ASSERT_TRUE(TurnEntitiesToFace(lines, FaceTopLeft, 0, 0));
+    const std::size_t arc = IndexOf(lines, "ARC");
+    EXPECT_EQ(lines[arc + 10], "395");
+    EXPECT_EQ(lines[arc + 12], "135");
+    const std::size_t text = IndexOf(lines, "TEXT");
+    EXPECT_EQ(lines[text + 10], "30");
+
+    DxfLines right = Export({"ARC", " 10", "0", " 20", "0", " 50", "10", " 51", "20", "  0"});
+    ASSERT_TRUE(TurnEntitiesToFace(right, FaceRight, 0, 0));
+    EXPECT_EQ(right[IndexOf(right, " 50") + 1], "-35");
+    EXPECT_EQ(right[IndexOf(right, " 51") + 1], "-25");
+}
+
+TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWas) {
+    for (const DxfLines& entities : {DxfLines{"LINE", " 20", "1", " 10", "2", "  0"},        // Y before its X
+                                     DxfLines{"LINE", " 10", "1", " 20", "x", "  0"},        // no number
+                                     DxfLines{"ARC", " 10", "1", " 20", "1", " 50", "", "  0"}}) {
+        const DxfLines original = Export(entities);
+        DxfLines lines = original;
+        EXPECT_EQ(TurnEntitiesToFace(lines, FaceLeft, 0, 0).Fault, SectionFault::BadCoordinate);
+        EXPECT_EQ(lines, original);
+    }
+}
+
+TEST(MoveEntitiesToBase, SubtractsTheBasePointOnly) {
+    DxfLines lines = Export(ThreeEntities());
+    ASSERT_TRUE(MoveEntitiesToBase(lines, 1, -2));
+    const std::size_t line = IndexOf(lines, "LINE");
+    EXPECT_EQ(lines[line + 6], "0");    // X 1.0 - 1
+    EXPECT_EQ(lines[line + 8], "4");    // Y 2.0 + 2
+    EXPECT_EQ(lines[line + 10], "0.0"); // Z untouched
+    EXPECT_EQ(lines[line + 12], "2.5");
+    EXPECT_EQ(lines[line + 14], "-2");
+    const std::size_t arc = IndexOf(lines, "ARC");
+    EXPECT_EQ(lines[arc + 10], "2.0");    // radius untouched
+    EXPECT_EQ(lines[arc + 12], "350.0");  // angles untouched
+
+    const DxfLines damaged = Export({"LINE", " 10", "", "  0"});
+    lines = damaged;
+    EXPECT_FALSE(MoveEntitiesToBase(lines, 1, 1));
+    EXPECT_EQ(lines, damaged);
+}
+
+HeightInputs Inputs(int face, double height, int sign = 1) {
+    HeightInputs inputs;
+    inputs.FaceCode = face;
+    inputs.HeightSign = sign;
+    inputs.Height = height;
+    inputs.FigureKind = "既存図形";
+    return inputs;
+}
+
+TEST(CopyEntitiesToHeight, RaisesAlongTheFrameYByFaceAndSign) {
+    struct Case {
+        int face;
+        int sign;
+        const char* raisedY;  // of a point at Y 0, height 10
+    };
+    for (const Case& c : {Case{FaceTopLeft, 1, "14.142135623731"}, Case{FaceTopRight, -1, "-14.142135623731"},
+                          Case{FaceLeft, 1, "-14.142135623731"}, Case{FaceRight, -1, "14.142135623731"}}) {
+        DxfLines lines = Export({"POINT", " 10", "0", " 20", "0", "  0"});
+        ASSERT_TRUE(CopyEntitiesToHeight(lines, Inputs(c.face, 10, c.sign)));
+        const std::size_t copy = IndexOf(lines, "POINT", IndexOf(lines, "POINT") + 1);
+        ASSERT_LT(copy, lines.size());
+        EXPECT_EQ(lines[copy + 4], c.raisedY) << c.face;
+    }
+}
+
+TEST(CopyEntitiesToHeight, NoCopyWithoutHeightOrForFlatKinds) {
+    const DxfLines original = Export(ThreeEntities());
+    HeightInputs flat = Inputs(FaceTopLeft, 0);
+    DxfLines lines = original;
+    ASSERT_TRUE(CopyEntitiesToHeight(lines, flat));
+    EXPECT_EQ(lines, original);
+    for (const char* kind : {"文字", "寸法"}) {
+        flat = Inputs(FaceTopLeft, 10);
+        flat.FigureKind = kind;
+        ASSERT_TRUE(CopyEntitiesToHeight(lines, flat));
+        EXPECT_EQ(lines, original);
+    }
+    // Still refuses a file it could not have written into.
+    DxfLines broken = {"  0", "EOF"};
+    EXPECT_EQ(CopyEntitiesToHeight(broken, Inputs(FaceTopLeft, 0)).Fault, SectionFault::NoEntities);
+}
+
+EntityRecord LineRow(double x1, double y1, double x2, double y2, const char* layer = "0") {
+    EntityRecord row;
+    row.Kind = 0;
+    row.Layer = layer;
+    row.X1 = x1;
+    row.Y1 = y1;
+    row.X2 = x2;
+    row.Y2 = y2;
+    return row;
+}
+
+EntityRecord RoundRow(int kind, double cx, double cy, double r, double start = 0, double end = 0) {
+    EntityRecord row;
+    row.Kind = kind;
+    row.X1 = cx;
+    row.Y1 = cy;
+    row.X2 = r;
+    row.Y2 = start;
+    row.EndAngle = end;
+    return row;
+}
+
+class HeightLines : public ::testing::Test {
+protected:
+    void SetUp() override { ClearEntityTable(table); }
+    EntityTableRows table;
+};
+
+TEST_F(HeightLines, SharedCornersOncePerLayer) {
+    table[0] = LineRow(0, 0, 10, 0);
+    table[1] = LineRow(10, 0, 10, 5);
+    HeightLinePoints points;
+    CollectHeightLinePoints(table, Inputs(FaceTopLeft, 10), points);
+    EXPECT_EQ(points.Count, 3);
+    table[1].Layer = "壁";
+    CollectHeightLinePoints(table, Inputs(FaceTopLeft, 10), points);
+    EXPECT_EQ(points.Count, 4);
+    // The first empty row ends the table.
+    table[3] = LineRow(50, 50, 60, 60);
+    CollectHeightLinePoints(table, Inputs(FaceTopLeft, 10), points);
+    EXPECT_EQ(points.Count, 4);
+}
+
+TEST_F(HeightLines, RecordsRunFromBottomToTop) {
+    table[0] = LineRow(3, 4, 3, 4, "壁");
+    const std::string text = HeightLineText(table, Inputs(FaceLeft, 10, -1));
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    RotateForFace(FaceLeft, -1, 3, 4, 0, x0, y0);
+    RotateForFace(FaceLeft, -1, 3, 4, -10, x1, y1);
+    EXPECT_EQ(text, LineRecord("壁", x0, y0, x1, y1));
+    EXPECT_NEAR(y1 - y0, 10 * std::sqrt(2.0), 1e-12);  // e -1 and sign -1: up in the frame
+    EXPECT_EQ(x1, x0);
+}
+
+TEST_F(HeightLines, CirclesGetTheirSilhouette) {
+    table[0] = RoundRow(1, 5, -5, 2);
+    for (int face : {FaceTopLeft, FaceTopRight, FaceLeft, FaceRight}) {
+        HeightLinePoints points;
+        CollectHeightLinePoints(table, Inputs(face, 10), points);
+        ASSERT_EQ(points.Count, 2) << face;
+        // Turned into the frame, both points lie level with the centre, a radius
+        // either side: the outline is parallel to the height there.
+        double cx = 0, cy = 0;
+        RotateForFace(face, 1, 5, -5, 0, cx, cy);
+        double distance[2];
+        for (int i = 0; i < 2; ++i) {
+            double x = 0, y = 0;
+            RotateForFace(face, 1, points.X[i], points.Y[i], 0, x, y);
+            EXPECT_NEAR(y, cy, 1e-12);
+            distance[i] = x - cx;
+        }
+        EXPECT_NEAR(distance[0], 2, 1e-12);
+        EXPECT_NEAR(distance[1], -2, 1e-12);
+    }
+}
+
+TEST_F(HeightLines, ArcsOnlyWhereTheyPass) {
+    // Face 0 looks for 315 and 135 degrees.
+    table[0] = RoundRow(2, 0, 0, 1, 300, 60);  // crosses 0: has 315 only
+    table[1] = RoundRow(2, 9, 9, 1, 150, 200); // has neither
+    HeightLinePoints points;
+    CollectHeightLinePoints(table, Inputs(FaceTopLeft, 10), points);
+    ASSERT_EQ(points.Count, 1);
+    EXPECT_NEAR(points.X[0], std::sqrt(0.5), 1e-15);
+    EXPECT_NEAR(points.Y[0], -std::sqrt(0.5), 1e-15);
+    // Face 1 looks for 45 and 225.
+    CollectHeightLinePoints(table, Inputs(FaceTopRight, 10), points);
+    EXPECT_EQ(points.Count, 1);
+    EXPECT_NEAR(points.Y[0], std::sqrt(0.5), 1e-15);
+}
+
+TEST_F(HeightLines, WhenThereAreNone) {
+    table[0] = LineRow(0, 0, 1, 1);
+    table[1] = RoundRow(1, 5, 5, 1);
+    HeightInputs inputs = Inputs(FaceTopLeft, 10);
+    inputs.CircleHeightLines = false;  // an existing figure's circles get none, its lines do
+    HeightLinePoints points;
+    CollectHeightLinePoints(table, inputs, points);
+    EXPECT_EQ(points.Count, 2);
+    inputs.FigureKind = "円";  // other kinds ignore that mark
+    CollectHeightLinePoints(table, inputs, points);
+    EXPECT_EQ(points.Count, 4);
+
+    EXPECT_EQ(HeightLineText(table, Inputs(FaceTopLeft, 0)), "");
+    inputs = Inputs(FaceTopLeft, 10);
+    inputs.HeightLines = false;
+    EXPECT_EQ(HeightLineText(table, inputs), "");
+    inputs = Inputs(FaceTopLeft, 10);
+    inputs.FigureKind = "寸法";
+    EXPECT_EQ(HeightLineText(table, inputs), "");
+
+    const DxfLines original = Export(ThreeEntities());
+    DxfLines lines = original;
+    inputs.FigureKind = "文字";
+    ASSERT_TRUE(AddHeightLines(lines, table, inputs));
+    EXPECT_EQ(lines, original);
+}
+
+// The whole rewrite of an exported plan: turn, raised copy, height lines.
+TEST_F(HeightLines, WholeSectionAfterTheThreeSteps) {
+    DxfLines lines = Export({"LINE", "  5", "1F", "  8", "0", " 10", "10", " 20", "20", " 11", "12", " 21", "20", "  0"});
+    table[0] = LineRow(0, 0, 2, 0);  // the same line relative to the base point (10, 20)
+    const HeightInputs inputs = Inputs(FaceTopRight, 5);
+    ASSERT_TRUE(TurnEntitiesToFace(lines, inputs.FaceCode, 10, 20));
+    ASSERT_TRUE(CopyEntitiesToHeight(lines, inputs));
+    ASSERT_TRUE(AddHeightLines(lines, table, inputs));
+    const DxfLines saved = testing::Resplit(lines);
+    EntitiesSection section;
+    ASSERT_TRUE(FindEntitiesSection(saved, section));
+    const DxfLines body(saved.begin() + static_cast<std::ptrdiff_t>(section.Entities),
+                        saved.begin() + static_cast<std::ptrdiff_t>(section.Endsec) + 1);
+    const std::string ex = NumberText(2 * std::cos(Radians(-45.0)));
+    const std::string ey = NumberText(2 * std::sin(Radians(-45.0)));
+    const std::string up = NumberText(std::sqrt(2.0) * 5);
+    // The copy raises the value as written, already in number text.
+    const std::string eyUp = NumberText(std::sqrt(2.0) * 5 + StrToFloat(ey));
+    double bx = 0, by = 0, tx = 0, ty = 0;
+    RotateForFace(FaceTopRight, 1, 2, 0, 0, bx, by);
+    RotateForFace(FaceTopRight, 1, 2, 0, 5, tx, ty);
+    const DxfLines want = {
+        "ENTITIES", "  0", "LINE", "  5", "1F", "  8", "0", " 10", "0", " 20", "0", " 11", ex, " 21", ey,
+        "  0", "LINE", "  8", "0", " 10", "0", " 20", up, " 11", ex, " 21", eyUp,
+        "  0", "LINE", "  8", "0", " 10", "0", " 20", "0", " 11", "0", " 21", up,
+        "  0", "LINE", "  8", "0", " 10", NumberText(bx), " 20", NumberText(by), " 11", NumberText(tx), " 21",
+        NumberText(ty), "  0", "ENDSEC"};
+    EXPECT_EQ(body, want);
+}
+
+}  // namespace
+}  // namespace tessavue

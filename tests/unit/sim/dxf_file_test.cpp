@@ -1,0 +1,275 @@
+// The stand-in's DXF writer and reader, and its dxfout and filedia commands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/dxf_file.h"
+#include "core/host.h"
+
+namespace tessavue::sim {
+namespace {
+
+// Every kind the stand-in draws, on two layers, one of them Japanese.
+Drawing Sample() {
+    Drawing d;
+    d.AddLayer("壁");
+    d.AddLine({1, 2}, {3.25, -4});
+    d.SetCurrentLayer("壁");
+    d.AddCircle({110, 220}, 7.5);
+    d.AddArc({0, 0}, 3, 350, 10);
+    d.AddText({5, 6}, 2.5, 30, "寸法 A");
+    d.AddPolyline({{0, 0}, {10, 0}, {10, 5}}, true);
+    d.AddEllipse({1, 1}, {4, 0}, 0.5);
+    return d;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t i = text.find("\r\n"); i != std::string::npos; i = text.find("\r\n", start)) {
+        out.push_back(text.substr(start, i - start));
+        start = i + 2;
+    }
+    return out;
+}
+
+std::size_t CountLine(const std::vector<std::string>& lines, const std::string& what) {
+    return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), what));
+}
+
+TEST(SimDxfWriter, R12HasItsHeaderTablesAndOldStylePolylines) {
+    const auto lines = Lines(WriteDxf(Sample(), std::nullopt, DxfVersion::R12));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines.back(), "EOF");
+    const auto ver = std::find(lines.begin(), lines.end(), "$ACADVER");
+    ASSERT_NE(ver, lines.end());
+    EXPECT_EQ(*(ver + 2), "AC1009");
+    const auto seed = std::find(lines.begin(), lines.end(), "$HANDSEED");
+    ASSERT_NE(seed, lines.end());
+    EXPECT_EQ(*(seed + 1), "  5");
+    EXPECT_EQ(*(seed + 3), "  9") << "another variable follows the seed";
+    for (const char* section : {"HEADER", "TABLES", "BLOCKS", "ENTITIES"}) EXPECT_EQ(CountLine(lines, section), 1u);
+    // The table entry, $CLAYER, circle, arc, text, the polyline with its three vertices
+    // and SEQEND, the ellipse's polyline with 72 vertices and SEQEND.
+    EXPECT_EQ(CountLine(lines, "壁"), 2u + 3u + 5u + 74u);
+    EXPECT_EQ(CountLine(lines, "LWPOLYLINE"), 0u);
+    EXPECT_EQ(CountLine(lines, "ELLIPSE"), 0u);
+    EXPECT_EQ(CountLine(lines, "POLYLINE"), 2u) << "the polyline and the ellipse";
+    EXPECT_EQ(CountLine(lines, "SEQEND"), 2u);
+    EXPECT_EQ(CountLine(lines, "VERTEX"), 3u + 72u);
+    EXPECT_EQ(CountLine(lines, "AcDbEntity"), 0u) << "R12 has no subclass markers";
+}
+
+TEST(SimDxfWriter, R2000HasHandlesSubclassesAndLightweightPolylines) {
+    const std::string text = WriteDxf(Sample(), std::nullopt, DxfVersion::R2000);
+    const auto lines = Lines(text);
+    const auto ver = std::find(lines.begin(), lines.end(), "$ACADVER");
+    EXPECT_EQ(*(ver + 2), "AC1015");
+    const auto poly = std::find(lines.begin(), lines.end(), "LWPOLYLINE");
+    ASSERT_NE(poly, lines.end());
+    const auto count = std::find(poly, lines.end(), " 90");
+    ASSERT_NE(count, lines.end());
+    EXPECT_EQ(*(count + 1), "3");
+    EXPECT_EQ(CountLine(lines, "AcDbEntity"), 6u + 4u) << "six entities, two BLOCK and two ENDBLK";
+    EXPECT_EQ(CountLine(lines, "ELLIPSE"), 1u);
+    // Every handle is below the seed and none is used twice.
+    const auto seed = std::find(lines.begin(), lines.end(), "$HANDSEED");
+    const unsigned long seedValue = std::stoul(*(seed + 2), nullptr, 16);
+    std::vector<unsigned long> handles;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+        if (lines[i] == "  5" || lines[i] == "105") {
+            if (i > 0 && lines[i - 1] == "$HANDSEED") continue;
+            handles.push_back(std::stoul(lines[i + 1], nullptr, 16));
+        }
+    }
+    ASSERT_FALSE(handles.empty());
+    for (unsigned long h : handles) EXPECT_LT(h, seedValue);
+    std::sort(handles.begin(), handles.end());
+    EXPECT_EQ(std::adjacent_find(handles.begin(), handles.end()), handles.end());
+}
+
+TEST(SimDxfWriter, OnlyTheChosenEntitiesAndTheAccuracyAsked) {
+    const Drawing d = Sample();
+    const std::vector<int> ids = {d.entities()[1].id};
+    const auto lines = Lines(WriteDxf(d, ids, DxfVersion::R12, 2));
+    EXPECT_EQ(CountLine(lines, "CIRCLE"), 1u);
+    EXPECT_EQ(CountLine(lines, "LINE"), 0u);
+    EXPECT_EQ(CountLine(lines, "7.5"), 1u);
+    EXPECT_EQ(CountLine(lines, "110.0"), 1u);
+    EXPECT_EQ(DxfEntityCount(d, ids), 1u);
+}
+
+TEST(SimDxfReader, ReadsBackWhatItWroteInBothVersions) {
+    const Drawing d = Sample();
+    for (DxfVersion v : {DxfVersion::R12, DxfVersion::R2000}) {
+        std::string error;
+        const auto file = ReadDxf(WriteDxf(d, std::nullopt, v), &error);
+        ASSERT_TRUE(file) << error;
+        ASSERT_EQ(file->entities.size(), d.entities().size());
+        ASSERT_EQ(file->layers.size(), 2u);
+        EXPECT_EQ(file->layers[1].name, "壁");
+        for (std::size_t i = 0; i < 5; ++i) {
+            Entity expected = d.entities()[i];
+            expected.id = 0;
+            EXPECT_EQ(file->entities[i], expected) << i;
+        }
+        const Entity& ellipse = file->entities[5];
+        if (v == DxfVersion::R2000) {
+            EXPECT_EQ(ellipse.kind, EntityKind::Ellipse);
+            EXPECT_NEAR(ellipse.endAngle, 360, 1e-9);
+        } else {
+            EXPECT_EQ(ellipse.kind, EntityKind::Polyline);
+            EXPECT_TRUE(ellipse.closed);
+        }
+    }
+}
+
+TEST(SimDxfBlocks, DefinitionsAndReferencesRoundTripInBothVersions) {
+    Drawing d;
+    Block part{"部品", {1, 1}, {}};
+    Entity edge;
+    edge.kind = EntityKind::Line;
+    edge.points = {{0, 0}, {4, 0}};
+    Entity hole;
+    hole.kind = EntityKind::Circle;
+    hole.points = {{2, 1}};
+    hole.radius = 0.5;
+    part.entities = {edge, hole};
+    d.DefineBlock(part);
+    d.AddLine({-1, -1}, {1, 1});
+    d.AddInsert("部品", {10, 20}, 2, 0.5, 30);
+    for (DxfVersion v : {DxfVersion::R12, DxfVersion::R2000}) {
+        const std::string text = WriteDxf(d, std::nullopt, v);
+        const auto lines = Lines(text);
+        EXPECT_EQ(CountLine(lines, "INSERT"), 1u);
+        // The block's line sits in BLOCKS, before the ENTITIES line.
+        const auto entities = std::find(lines.begin(), lines.end(), "ENTITIES");
+        EXPECT_EQ(std::count(lines.begin(), entities, std::string("LINE")), 1);
+        std::string error;
+        const auto file = ReadDxf(text, &error);
+        ASSERT_TRUE(file) << error;
+        ASSERT_EQ(file->blocks.size(), 1u) << "the 2000 layouts are no blocks of the drawing";
+        EXPECT_EQ(file->blocks[0], part);
+        ASSERT_EQ(file->entities.size(), 2u);
+        Entity expected = d.entities()[1];
+        expected.id = 0;
+        EXPECT_EQ(file->entities[1], expected);
+    }
+}
+
+TEST(SimDxfReader, RefusesWhatIsNoDxf) {
+    std::string error;
+    EXPECT_FALSE(ReadDxf("  0\r\nSECTION\r\n", &error));
+    EXPECT_FALSE(ReadDxf("xx\r\nSECTION\r\n  0\r\nEOF\r\n", &error));
+    EXPECT_NE(error.find("group code"), std::string::npos);
+    EXPECT_FALSE(ReadDxf("  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n 10\r\nabc\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n", &error));
+    EXPECT_NE(error.find("no number"), std::string::npos);
+}
+
+// ---- the commands ----------------------------------------------------------------------
+
+class SimDxfOut : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() / ("tessavue-simdxf-" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(folder);
+        host.drawing() = Sample();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string Read(const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    bool Idle() const { return host.CommandLineText() == host.texts().idlePrompt; }
+    std::filesystem::path folder;
+    SimHost host;
+};
+
+TEST_F(SimDxfOut, FiledialogOneOpensTheDialogInstead) {
+    host.Type("dxfout ");
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(host.HistoryLines().back(), host.texts().dxfoutDialog);
+    host.Type("filedia ");
+    EXPECT_NE(host.CommandLineText().find("FILEDIA"), std::string::npos);
+    host.Type("2 ");
+    EXPECT_EQ(host.HistoryLines().back(), host.texts().sysvarRange);
+    host.Type("0 ");
+    EXPECT_EQ(host.filedia, 0);
+    EXPECT_TRUE(Idle());
+}
+
+TEST_F(SimDxfOut, ObjectsVersionAndAccuracyAsTheCommandLineGivesThem) {
+    host.filedia = 0;
+    host.SetPreviousSelection({host.drawing().entities()[1].id, host.drawing().entities()[4].id});
+    const auto path = folder / "a b.dxf";
+    host.Type("dxfout " + path.string() + "\r");
+    // A blank in the name did not end it; the accuracy prompt offers the options.
+    EXPECT_NE(host.CommandLineText().find("精度として"), std::string::npos);
+    EXPECT_NE(host.CommandLineText().find("(O)"), std::string::npos);
+    host.Type("o p  ");
+    EXPECT_NE(host.CommandLineText().find("精度として"), std::string::npos);
+    EXPECT_EQ(host.CommandLineText().find("(O)"), std::string::npos);
+    host.Type("v r12 ");
+    EXPECT_NE(host.CommandLineText().find("精度として"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path)) << "only the accuracy answer writes";
+    host.Type("16 ");
+    EXPECT_TRUE(Idle());
+    ASSERT_TRUE(std::filesystem::exists(path));
+    const auto file = ReadDxf(Read(path));
+    ASSERT_TRUE(file);
+    ASSERT_EQ(file->entities.size(), 2u);
+    EXPECT_EQ(file->entities[0].kind, EntityKind::Circle);
+    EXPECT_EQ(file->entities[1].kind, EntityKind::Polyline);
+    EXPECT_NE(Read(path).find("AC1009"), std::string::npos);
+    EXPECT_EQ(host.writtenFiles, std::vector<std::filesystem::path>{path});
+}
+
+TEST_F(SimDxfOut, WholeDrawingIn2000AndBadAnswersAskAgain) {
+    host.filedia = 0;
+    const auto path = folder / "all";
+    host.Type("dxfout " + path.string() + "\rv 2004 2000 17 ");
+    EXPECT_NE(host.CommandLineText().find("精度として"), std::string::npos);
+    const auto& history = host.HistoryLines();
+    EXPECT_EQ(std::count(history.begin(), history.end(), std::string(host.texts().dxfoutBadAnswer)), 2);
+    host.Type("8 ");
+    EXPECT_TRUE(Idle());
+    const auto written = folder / "all.dxf";  // the extension is added
+    const auto file = ReadDxf(Read(written));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->entities.size(), Sample().entities().size());
+    EXPECT_NE(Read(written).find("AC1015"), std::string::npos);
+}
+
+TEST_F(SimDxfOut, EscapeLeavesNoFile) {
+    host.filedia = 0;
+    const auto path = folder / "c.dxf";
+    host.Type("dxfout " + path.string() + "\ro p ");
+    host.Type("\x1b");
+    EXPECT_TRUE(Idle());
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(SimDxfLoad, StartsADrawingFromAFile) {
+    const auto path = std::filesystem::temp_directory_path() / ("tessavue-simload-" + std::to_string(std::random_device{}()) + ".dxf");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << WriteDxf(Sample(), std::nullopt, DxfVersion::R2000);
+    }
+    Drawing d;
+    std::string error;
+    ASSERT_TRUE(LoadDxfFile(d, path, &error)) << error;
+    EXPECT_EQ(d.entities().size(), 6u);
+    EXPECT_NE(d.FindLayer("壁"), nullptr);
+    EXPECT_EQ(d.entities()[0].id, 1);
+    std::filesystem::remove(path);
+    EXPECT_FALSE(LoadDxfFile(d, path, &error));
+}
+
+}  // namespace
+}  // namespace tessavue::sim
