@@ -1,6 +1,7 @@
 #include "drawing.h"
 
 #include "text.h"
+#include "transform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,6 +42,25 @@ std::vector<Point> SampleEllipse(Point c, Point major, double ratio, double star
         out.push_back(Point{c.x + major.x * std::cos(t) + minor.x * std::sin(t),
                             c.y + major.y * std::cos(t) + minor.y * std::sin(t)});
     }
+    return out;
+}
+
+// What an entity shows as point chains. A block reference shows its definition where
+// it is placed (a few levels of nesting deep, which also stops a block that refers to
+// itself); one whose definition is missing shows its insertion point.
+void AddStrokes(const Drawing& drawing, const Entity& e, int depth, std::vector<std::vector<Point>>& out) {
+    if (e.kind == EntityKind::Insert) {
+        if (const Block* block = drawing.FindBlock(e.block); block != nullptr && depth < 8) {
+            for (const Entity& part : ExplodeInsert(e, *block)) AddStrokes(drawing, part, depth + 1, out);
+            return;
+        }
+    }
+    out.push_back(Outline(e));
+}
+
+std::vector<std::vector<Point>> Strokes(const Drawing& drawing, const Entity& e) {
+    std::vector<std::vector<Point>> out;
+    AddStrokes(drawing, e, 0, out);
     return out;
 }
 
@@ -167,6 +187,28 @@ void Drawing::DefineBlock(Block block) {
     blocks_.push_back(std::move(block));
 }
 
+bool Drawing::RemoveBlock(const std::string& name) {
+    const std::string key = AsciiUpper(name);
+    return std::erase_if(blocks_, [&](const Block& b) { return AsciiUpper(b.name) == key; }) > 0;
+}
+
+bool Drawing::BlockInUse(const std::string& name) const {
+    const std::string key = AsciiUpper(name);
+    const auto names = [&](const Entity& e) { return e.kind == EntityKind::Insert && AsciiUpper(e.block) == key; };
+    if (std::any_of(entities_.begin(), entities_.end(), names)) return true;
+    for (const Block& b : blocks_) {
+        if (AsciiUpper(b.name) != key && std::any_of(b.entities.begin(), b.entities.end(), names)) return true;
+    }
+    return false;
+}
+
+Entity* Drawing::Find(int id) {
+    for (Entity& e : entities_) {
+        if (e.id == id) return &e;
+    }
+    return nullptr;
+}
+
 const Entity* Drawing::Find(int id) const {
     for (const Entity& e : entities_) {
         if (e.id == id) return &e;
@@ -193,10 +235,13 @@ std::optional<int> Drawing::HitTest(Point p, double tolerance) const {
     double bestDistance = std::numeric_limits<double>::infinity();
     // Later entities lie on top, as on AutoCAD's screen: they win a tie.
     for (const Entity& e : entities_) {
-        const std::vector<Point> outline = Outline(e);
         double d = std::numeric_limits<double>::infinity();
-        if (outline.size() == 1) d = Distance(p, outline[0]);
-        for (std::size_t i = 1; i < outline.size(); ++i) d = std::min(d, DistanceToSegment(p, outline[i - 1], outline[i]));
+        for (const std::vector<Point>& outline : Strokes(*this, e)) {
+            if (outline.size() == 1) d = std::min(d, Distance(p, outline[0]));
+            for (std::size_t i = 1; i < outline.size(); ++i) {
+                d = std::min(d, DistanceToSegment(p, outline[i - 1], outline[i]));
+            }
+        }
         if (d <= tolerance && d <= bestDistance) {
             bestDistance = d;
             best = e.id;
@@ -227,13 +272,17 @@ std::vector<int> Drawing::InRectangle(Point a, Point b, bool crossing) const {
     };
     std::vector<int> out;
     for (const Entity& e : entities_) {
-        const std::vector<Point> outline = Outline(e);
-        bool take;
-        if (crossing) {
-            take = outline.size() == 1 ? inside(outline[0]) : false;
-            for (std::size_t i = 1; i < outline.size() && !take; ++i) take = segmentTouches(outline[i - 1], outline[i]);
-        } else {
-            take = std::all_of(outline.begin(), outline.end(), inside);
+        const std::vector<std::vector<Point>> strokes = Strokes(*this, e);
+        bool take = !crossing;
+        for (const std::vector<Point>& outline : strokes) {
+            if (crossing) {
+                if (outline.size() == 1 && inside(outline[0])) take = true;
+                for (std::size_t i = 1; i < outline.size() && !take; ++i) {
+                    take = segmentTouches(outline[i - 1], outline[i]);
+                }
+            } else {
+                take = take && std::all_of(outline.begin(), outline.end(), inside);
+            }
         }
         if (take) out.push_back(e.id);
     }
@@ -243,12 +292,14 @@ std::vector<int> Drawing::InRectangle(Point a, Point b, bool crossing) const {
 std::optional<Extents> Drawing::ComputeExtents() const {
     std::optional<Extents> box;
     for (const Entity& e : entities_) {
-        for (const Point& p : Outline(e)) {
-            if (!box) {
-                box = Extents{p, p};
-            } else {
-                box->min = {std::min(box->min.x, p.x), std::min(box->min.y, p.y)};
-                box->max = {std::max(box->max.x, p.x), std::max(box->max.y, p.y)};
+        for (const std::vector<Point>& outline : Strokes(*this, e)) {
+            for (const Point& p : outline) {
+                if (!box) {
+                    box = Extents{p, p};
+                } else {
+                    box->min = {std::min(box->min.x, p.x), std::min(box->min.y, p.y)};
+                    box->max = {std::max(box->max.x, p.x), std::max(box->max.y, p.y)};
+                }
             }
         }
     }

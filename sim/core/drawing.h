@@ -92,10 +92,16 @@ public:
     const Block* FindBlock(const std::string& name) const;
     // Adds the definition, or replaces the one of that name.
     void DefineBlock(Block block);
+    // Removes the definition; false when there is none of that name.
+    bool RemoveBlock(const std::string& name);
+    // Whether a block reference in the drawing, or in another block's definition,
+    // names the block.
+    bool BlockInUse(const std::string& name) const;
     // Adds the entity as given (layer included), with a fresh id.
     int Add(Entity entity);
 
     const Entity* Find(int id) const;
+    Entity* Find(int id);
     bool Erase(int id);
     // Id of the most recently added entity still in the drawing, or nullopt.
     std::optional<int> LastEntity() const;

@@ -209,6 +209,7 @@ SimDump MakeDump(const SimHost& host) {
     dump.currentLayer = host.drawing().currentLayer();
     dump.layers = host.drawing().layers();
     dump.entities = host.drawing().entities();
+    dump.blocks = host.drawing().blocks();
     dump.history = host.HistoryLines();
     dump.commandLine = host.CommandLineText();
     dump.inputs = host.ReceivedInput();
@@ -222,6 +223,11 @@ void WriteDump(const SimDump& dump, std::ostream& out) {
     out << "current-layer " << QuoteBytes(dump.currentLayer) << "\n";
     for (const Layer& layer : dump.layers) out << "layer " << QuoteBytes(layer.name) << " " << layer.color << "\n";
     for (const Entity& e : dump.entities) WriteEntity(e, out);
+    for (const Block& block : dump.blocks) {
+        out << "block " << QuoteBytes(block.name) << " " << Number(block.base.x) << " " << Number(block.base.y) << " "
+            << block.entities.size() << "\n";
+        for (const Entity& e : block.entities) WriteEntity(e, out);
+    }
     for (const std::string& line : dump.history) out << "history " << QuoteBytes(line) << "\n";
     out << "command-line " << QuoteBytes(dump.commandLine) << "\n";
     for (const InputChunk& chunk : dump.inputs)
@@ -244,17 +250,21 @@ std::optional<SimDump> ReadDump(std::istream& in, std::string* error) {
     if (!next() || line != kMagic) return fail("not a stand-in dump (first line)");
     SimDump dump;
     int lineNumber = 1;
+    // Entity records still owed to the last block record.
+    long long blockEntitiesLeft = 0;
     while (next()) {
         ++lineNumber;
         const std::vector<std::string> fields = SplitFields(line);
         if (fields.empty()) return fail("empty record on line " + std::to_string(lineNumber));
         const std::string& kind = fields[0];
         if (kind == "end") {
-            if (fields.size() != 1) break;
+            if (fields.size() != 1 || blockEntitiesLeft > 0) break;
             return dump;
         }
         RecordReader r(fields);
         bool known = true;
+        // While a definition is owed entity records, nothing else may come.
+        const bool owed = blockEntitiesLeft > 0;
         if (kind == "edition") {
             dump.edition = r.Text();
         } else if (kind == "last-point") {
@@ -275,13 +285,27 @@ std::optional<SimDump> ReadDump(std::istream& in, std::string* error) {
             chunk.transport = r.Text();
             chunk.bytes = r.Text();
             dump.inputs.push_back(chunk);
+        } else if (kind == "block" && !owed) {
+            Block block;
+            block.name = r.Text();
+            block.base = r.At();
+            blockEntitiesLeft = r.Integer();
+            if (blockEntitiesLeft < 0) blockEntitiesLeft = -1;  // refused below
+            dump.blocks.push_back(std::move(block));
         } else if (auto entity = ReadEntity(kind, r)) {
-            dump.entities.push_back(std::move(*entity));
+            if (blockEntitiesLeft > 0) {
+                dump.blocks.back().entities.push_back(std::move(*entity));
+                --blockEntitiesLeft;
+            } else {
+                dump.entities.push_back(std::move(*entity));
+            }
             continue;
         } else {
             known = false;
         }
-        if (!known || !r.ok() || !r.AtEnd()) return fail("bad record on line " + std::to_string(lineNumber));
+        if (!known || owed || !r.ok() || !r.AtEnd() || blockEntitiesLeft < 0) {
+            return fail("bad record on line " + std::to_string(lineNumber));
+        }
     }
     return fail("dump ends before its end record");
 }

@@ -16,7 +16,9 @@
 //   polyline <id> "<layer>" <closed 0|1> <count> <x> <y> ...
 //   text <id> "<layer>" <x> <y> <height> <rotation> "<text>"
 //   insert <id> "<layer>" <x> <y> <scaleX> <scaleY> <rotation> "<block>"
-//                                  (block definitions are not dumped)
+//   block "<name>" <baseX> <baseY> <count>
+//                                  followed by the <count> entity records of the
+//                                  definition, in the forms above
 //   history "<line>"
 //   command-line "<text>"
 //   input "<transport>" "<bytes>"
@@ -41,6 +43,7 @@ struct SimDump {
     std::string currentLayer = "0";
     std::vector<Layer> layers;
     std::vector<Entity> entities;
+    std::vector<Block> blocks;
     std::vector<std::string> history;
     std::string commandLine;
     std::vector<InputChunk> inputs;

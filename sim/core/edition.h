@@ -63,6 +63,32 @@ struct EditionTexts {
     std::string_view dxfoutVersion;
     std::string_view dxfoutBadAnswer;   // an answer that is neither 0..16 nor a keyword
     std::string_view dxfoutCannotWrite; // %s: the file name
+
+    std::string_view angleDirection;    // ROTATE's first line: how angles are measured
+    std::string_view rotateBasePoint;
+    std::string_view rotateAngle;
+    std::string_view angleRequired;     // an angle prompt got something that is no number
+    std::string_view explodeRefused;    // %d: how many selected objects cannot be exploded
+
+    std::string_view insertBlockName;   // the name or file path, ended by a carriage return
+    std::string_view insertPoint;       // the insertion point, with the scale and rotation options
+    std::string_view insertXScale;
+    std::string_view insertYScale;
+    std::string_view insertRotation;
+    std::string_view insertFileNotFound;  // %s: the name or path as typed
+    std::string_view insertBadFile;     // %s: the path as typed
+    std::string_view insertRedefine;    // %s: the block name
+    std::string_view numberRequired;    // a scale prompt got something that is no number
+    std::string_view scaleNotZero;      // a scale of zero
+
+    std::string_view purgeType;
+    std::string_view purgeNames;
+    std::string_view purgeVerify;
+    std::string_view purgeConfirm;      // %s: the block name
+    std::string_view purgeDeleting;     // %s: the block name
+    std::string_view purgeCount;        // %d: how many were deleted
+    std::string_view purgeNothing;
+    std::string_view invalidKeyword;
 };
 
 const EditionTexts& TextsFor(Edition edition);

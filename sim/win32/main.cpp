@@ -21,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -31,6 +32,7 @@
 #include "core/dxf_file.h"
 #include "core/host.h"
 #include "core/scripted_user.h"
+#include "core/transform.h"
 
 namespace {
 
@@ -219,7 +221,18 @@ void PaintCanvas(HWND hwnd) {
     HGDIOBJ oldPen = SelectObject(dc, pen);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
-    for (const Entity& e : g.host->drawing().entities()) {
+    const Drawing& drawing = g.host->drawing();
+    // A block reference shows its definition where it is placed, as EXPLODE would
+    // leave it; nesting is followed a few levels, which also stops a block that
+    // (through a damaged file) refers to itself.
+    std::function<void(const Entity&, int)> draw = [&](const Entity& e, int depth) {
+        if (e.kind == EntityKind::Insert) {
+            const Block* block = drawing.FindBlock(e.block);
+            if (block != nullptr && depth < 8) {
+                for (const Entity& part : ExplodeInsert(e, *block)) draw(part, depth + 1);
+            }
+            return;
+        }
         std::vector<POINT> points;
         for (const Point& p : Outline(e)) points.push_back(ToScreen(p));
         if (e.kind == EntityKind::Text && !e.points.empty()) {
@@ -229,7 +242,8 @@ void PaintCanvas(HWND hwnd) {
         } else if (points.size() >= 2) {
             Polyline(dc, points.data(), static_cast<int>(points.size()));
         }
-    }
+    };
+    for (const Entity& e : drawing.entities()) draw(e, 0);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
     BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);

@@ -1,0 +1,94 @@
+#include "draw/figure_rewrite.h"
+
+#include <system_error>
+
+#include "host/str_to_float.h"
+#include "import/dxf_reader.h"
+#include "iso/faces.h"
+
+namespace tessavue {
+
+bool TurnsPlan(const FigureRewrite& rewrite) {
+    return rewrite.Inputs.FigureKind == kExistingFigureKind && !rewrite.ProjectAll;
+}
+
+std::string NothingSelectedMessage() { return "オブジェクトが選択されていません。"; }
+
+std::optional<double> ReadNumberField(const std::string& fieldName, const std::string& text,
+                                      MessageSink& messages) {
+    std::optional<double> value = TryStrToFloat(text);
+    if (!value) messages.ShowConfirmation(fieldName + "の値 '" + text + "' は数値ではありません。作図しません。");
+    return value;
+}
+
+std::filesystem::path ExistingFigureWorkFile(const ProgramFiles& files, std::int32_t faceCode, bool projectAll) {
+    const FaceParameters* face = FaceRow(faceCode);
+    if (!face) return {};
+    if (!projectAll) return files.selection;
+    // The face table names the turned plan; it lies in the program's folder. The name
+    // is plain ASCII, so the narrow conversion is safe.
+    return files.directory / face->TurnedPlanFile;
+}
+
+bool PrepareExistingFigure(const ProgramFiles& files, const FigureRewrite& rewrite, MessageSink& messages,
+                           EntityTableRows& table) {
+    const std::filesystem::path workFile =
+        ExistingFigureWorkFile(files, rewrite.Inputs.FaceCode, rewrite.ProjectAll);
+    std::error_code error;
+    if (workFile.empty() || !std::filesystem::exists(workFile, error)) {
+        messages.ShowConfirmation(NothingSelectedMessage());
+        return false;
+    }
+    // The height lines stand on the plan as the user drew it, so the table is read
+    // from the unturned selection even when the figure comes from a turned export.
+    return FillEntityTableFromSelection(files.selection, files.exploded, rewrite.BaseX, rewrite.BaseY, messages,
+                                        table);
+}
+
+bool FillEntityTableFromSelection(const std::filesystem::path& selection, const std::filesystem::path& exploded,
+                                  double baseX, double baseY, MessageSink& messages, EntityTableRows& table) {
+    ClearEntityTable(table);
+    std::error_code error;
+    try {
+        if (std::filesystem::exists(selection, error)) ReadDxfEntities(selection, baseX, baseY, messages, table);
+        if (!exploded.empty() && std::filesystem::exists(exploded, error))
+            ReadDxfEntities(exploded, baseX, baseY, messages, table);
+    } catch (const std::runtime_error& failure) {  // DxfReadError, ConvertError
+        messages.ShowConfirmation(failure.what());
+        return false;
+    }
+    return true;
+}
+
+SectionResult RewriteFigureLines(DxfLines& lines, const FigureRewrite& rewrite, const EntityTableRows& table) {
+    SectionResult result = TurnsPlan(rewrite)
+                               ? TurnEntitiesToFace(lines, rewrite.Inputs.FaceCode, rewrite.BaseX, rewrite.BaseY)
+                               : MoveEntitiesToBase(lines, rewrite.BaseX, rewrite.BaseY);
+    if (!result) return result;
+    // Both steps check the inputs themselves: no height, or a flat kind, adds nothing,
+    // and an unchecked "高さ" adds no height lines.
+    result = CopyEntitiesToHeight(lines, rewrite.Inputs);
+    if (!result) return result;
+    return AddHeightLines(lines, table, rewrite.Inputs);
+}
+
+bool WriteFigureFile(const std::filesystem::path& workFile, const std::filesystem::path& figureFile,
+                     const FigureRewrite& rewrite, const EntityTableRows& table, MessageSink& messages) {
+    SectionResult result;
+    std::optional<DxfLines> lines = LoadDxfLines(workFile);
+    if (!lines) {
+        result.Fault = SectionFault::Unreadable;
+    } else {
+        result = RewriteFigureLines(*lines, rewrite, table);
+        if (result && !SaveDxfLines(figureFile, *lines)) result.Fault = SectionFault::Unwritable;
+    }
+    if (result) return true;
+    // A figure file of the same name (a command in the same second) would otherwise
+    // be inserted in place of this one.
+    std::error_code ignored;
+    std::filesystem::remove(figureFile, ignored);
+    messages.ShowConfirmation(SectionFaultMessage(result));
+    return false;
+}
+
+}  // namespace tessavue

@@ -1,0 +1,419 @@
+// The commands the palette types for its main job, driven by the exact strings it
+// types: ROTATE, EXPLODE, U, -INSERT of a DXF file, _EXPLODE of that reference, and
+// -PURGE of its definition. Checked against the prompts AutoCAD shows, the undo steps
+// it keeps and the geometry it leaves.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/dump.h"
+#include "core/dxf_file.h"
+#include "core/host.h"
+
+namespace tessavue::sim {
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+constexpr double kTolerance = 1e-9;
+
+std::string Back(const SimHost& host, std::size_t fromEnd) {
+    const auto& lines = host.HistoryLines();
+    return fromEnd < lines.size() ? lines[lines.size() - 1 - fromEnd] : std::string("<none>");
+}
+
+bool HistoryHolds(const SimHost& host, const std::string& line) {
+    for (const std::string& l : host.HistoryLines()) {
+        if (l == line) return true;
+    }
+    return false;
+}
+
+void ExpectNear(Point actual, Point expected, const char* what) {
+    EXPECT_NEAR(actual.x, expected.x, kTolerance) << what;
+    EXPECT_NEAR(actual.y, expected.y, kTolerance) << what;
+}
+
+// Every coordinate-bearing value of the drawing's entities, compared with a tolerance:
+// turning there and back is exact only up to rounding.
+void ExpectSameGeometry(const Drawing& actual, const Drawing& expected) {
+    ASSERT_EQ(actual.entities().size(), expected.entities().size());
+    for (std::size_t i = 0; i < actual.entities().size(); ++i) {
+        const Entity& a = actual.entities()[i];
+        const Entity& e = expected.entities()[i];
+        ASSERT_EQ(a.kind, e.kind) << i;
+        ASSERT_EQ(a.points.size(), e.points.size()) << i;
+        for (std::size_t p = 0; p < a.points.size(); ++p) ExpectNear(a.points[p], e.points[p], "point");
+        EXPECT_NEAR(a.radius, e.radius, kTolerance);
+        const double startDiff = std::remainder(a.startAngle - e.startAngle, 360.0);
+        const double endDiff = std::remainder(a.endAngle - e.endAngle, 360.0);
+        EXPECT_NEAR(startDiff, 0.0, 1e-7) << i;
+        EXPECT_NEAR(endDiff, 0.0, 1e-7) << i;
+    }
+}
+
+// A plan of each kind the selection turns and explodes.
+void DrawPlan(SimHost& host) {
+    Drawing& d = host.drawing();
+    d.AddLine({0, 0}, {40, 0});
+    d.AddCircle({10, 10}, 5);
+    d.AddArc({30, 10}, 4, 30, 150);
+    d.AddPolyline({{0, 20}, {20, 20}, {20, 30}}, true);
+}
+
+// A point of an ellipse entity at parameter `t` (degrees).
+Point OnEllipse(const Entity& e, double t) {
+    const Point c = e.points[0];
+    const Point a = e.points[1];
+    const Point b{-a.y * e.ratio, a.x * e.ratio};
+    return Point{c.x + a.x * std::cos(t * kDegree) + b.x * std::sin(t * kDegree),
+                 c.y + a.y * std::cos(t * kDegree) + b.y * std::sin(t * kDegree)};
+}
+
+double Sweep(double start, double end) {
+    double s = std::fmod(end - start, 360.0);
+    if (s <= 0) s += 360.0;
+    return s;
+}
+
+TEST(SimRotate, TurnsThePreviousSetAboutTheLastPointAndBackAgain) {
+    SimHost host(Edition::LT2000);
+    DrawPlan(host);
+    const Drawing before = host.drawing();
+    host.Type("select all  ");
+    host.Type("id 10,0 ");
+    host.Type("rotate pre  @ 45 ");
+    EXPECT_EQ(host.CommandLineText(), "ｺﾏﾝﾄﾞ: ");
+    EXPECT_TRUE(HistoryHolds(host, "現在の UCS 内の正の角度の方向:  ANGDIR=反時計回り  ANGBASE=0"));
+    EXPECT_TRUE(HistoryHolds(host, "基点を指定: @"));
+    EXPECT_TRUE(HistoryHolds(host, "回転角度を指定 または [参照(R)]: 45"));
+
+    const auto& e = host.drawing().entities();
+    const double h = std::sqrt(0.5);
+    ExpectNear(e[0].points[0], {10 - 10 * h, -10 * h}, "line start about (10,0)");
+    ExpectNear(e[0].points[1], {10 + 30 * h, 30 * h}, "line end");
+    ExpectNear(e[1].points[0], {10 - 10 * h, 10 * h}, "circle centre");
+    EXPECT_DOUBLE_EQ(e[2].startAngle, 75.0);
+    EXPECT_DOUBLE_EQ(e[2].endAngle, 195.0);
+    EXPECT_EQ(host.LastPoint(), (Point{10, 0}));
+
+    host.Type("rotate pre  @ -90 ");
+    host.Type("rotate pre  @ 45 ");
+    ExpectSameGeometry(host.drawing(), before);
+}
+
+TEST(SimRotate, PickedAngleAndLaterEditionsDefault) {
+    SimHost host(Edition::LT2006);
+    host.drawing().AddLine({0, 0}, {10, 0});
+    host.Type("rotate l  0,0 ");
+    EXPECT_EQ(host.CommandLineText(), "回転角度を指定 または [コピー(C)/参照(R)] <0>: ");
+    ASSERT_TRUE(host.Click({0, 5}));
+    ExpectNear(host.drawing().entities()[0].points[1], {0, 10}, "turned by the picked 90 degrees");
+    host.Type("rotate l  0,0 abc ");
+    EXPECT_EQ(Back(host, 0), "角度、2 点、またはオプション キーワードが必要です。");
+    host.Type(" ");
+    EXPECT_FALSE(host.InCommand());
+    ExpectNear(host.drawing().entities()[0].points[1], {0, 10}, "Enter keeps angle 0");
+}
+
+TEST(SimExplode, PolylineFallsIntoLinesThatBecomeThePreviousSet) {
+    SimHost host(Edition::LT2000);
+    DrawPlan(host);
+    host.Type("select all  ");
+    host.Type("explode pre  ");
+    // The line, circle and arc cannot be exploded; the closed polyline gives 3 lines.
+    EXPECT_TRUE(HistoryHolds(host, "3 個のｵﾌﾞｼﾞｪｸﾄは分解できません。"));
+    const auto& e = host.drawing().entities();
+    ASSERT_EQ(e.size(), 6u);
+    for (std::size_t i = 3; i < 6; ++i) EXPECT_EQ(e[i].kind, EntityKind::Line);
+    EXPECT_EQ(e[5].points[0], (Point{20, 30}));
+    EXPECT_EQ(e[5].points[1], (Point{0, 20}));
+    EXPECT_EQ(host.PreviousSelection(), (std::vector<int>{e[3].id, e[4].id, e[5].id}));
+}
+
+TEST(SimUndo, ExplosionAndTheQueriesAfterItAreUndoneStepByStep) {
+    SimHost host(Edition::LT2000);
+    DrawPlan(host);
+    host.Type("select all  ");
+    const Drawing before = host.drawing();
+    const std::size_t depth = host.UndoDepth();
+    // What the selection types: the explosion, the previous-set query, then undo.
+    host.Type("explode pre  ");
+    host.Type("select pre\r ");
+    host.Type("copyhist ");
+    host.Type("filedia 0 ");
+    EXPECT_EQ(host.UndoDepth(), depth + 4);
+    host.Type("u ");
+    EXPECT_EQ(Back(host, 0), "ｺﾏﾝﾄﾞ: u FILEDIA");
+    host.Type("u u u ");
+    EXPECT_EQ(Back(host, 0), "ｺﾏﾝﾄﾞ: u EXPLODE");
+    EXPECT_EQ(host.UndoDepth(), depth);
+    EXPECT_EQ(host.drawing().entities(), before.entities());
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        path = std::filesystem::temp_directory_path() / ("tessavue-siminsert-" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(path);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path path;
+};
+
+// A figure file as the palette writes one: a line, a circle and an arc about the
+// origin, on a layer of its own.
+std::filesystem::path WriteFigure(const std::filesystem::path& folder) {
+    Drawing figure;
+    figure.AddLayer("ISO").color = 3;
+    figure.SetCurrentLayer("ISO");
+    figure.AddLine({1, 2}, {7, -3});
+    figure.AddCircle({2, 1}, 3);
+    figure.AddArc({-1, 4}, 2, 20, 110);
+    const std::string text = WriteDxf(figure, std::nullopt, DxfVersion::R2000);
+    const auto path = folder / "ip20261207212400.dxf";
+    std::ofstream out(path, std::ios::binary);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return path;
+}
+
+std::string Number(double v) {
+    std::ostringstream s;
+    s.precision(17);
+    s << v;
+    return s.str();
+}
+
+// The image of a block point under insertion at `at` with the scales and rotation.
+Point Place(Point p, Point at, double sx, double sy, double degrees) {
+    const double r = degrees * kDegree;
+    const double x = p.x * sx;
+    const double y = p.y * sy;
+    return Point{at.x + x * std::cos(r) - y * std::sin(r), at.y + x * std::sin(r) + y * std::cos(r)};
+}
+
+struct Insertion {
+    double sx;
+    double sy;
+    double rotation;
+};
+
+class SimInsertExplode : public ::testing::TestWithParam<Insertion> {};
+
+TEST_P(SimInsertExplode, NonUniformScaleGivesTheExactEllipses) {
+    const Insertion ins = GetParam();
+    TempFolder folder;
+    const auto file = WriteFigure(folder.path);
+    SimHost host(Edition::LT2000);
+    host.drawing().AddLine({-50, -50}, {-40, -50});
+    const Point at{5, 6};
+    host.Type("-insert " + file.string() + "\r x " + Number(ins.sx) + " y " + Number(ins.sy) + " r " +
+              Number(ins.rotation) + " ");
+    // The palette lets the user pick the insertion point.
+    EXPECT_EQ(host.CommandLineText(),
+              "挿入位置を指定 または [尺度(S)/X/Y/Z/回転(R)/一括尺度(PS)/一括X(PX)/一括Y(PY)/一括Z(PZ)/一括回転(PR)]: ");
+    ASSERT_TRUE(host.Click(at));
+    ASSERT_FALSE(host.InCommand());
+    EXPECT_TRUE(HistoryHolds(host, "X 尺度を指定 <1>: " + Number(ins.sx)));
+    EXPECT_TRUE(HistoryHolds(host, "回転角度を指定 <0>: " + Number(ins.rotation)));
+    const Block* block = host.drawing().FindBlock("ip20261207212400");
+    ASSERT_NE(block, nullptr);
+    ASSERT_EQ(block->entities.size(), 3u);
+    const Entity& ref = host.drawing().entities().back();
+    EXPECT_EQ(ref.kind, EntityKind::Insert);
+    EXPECT_EQ(ref.block, "ip20261207212400");
+    EXPECT_EQ(ref.points[0], at);
+
+    host.Type("_explode l\r\r");
+    EXPECT_EQ(host.CommandLineText(), "ｺﾏﾝﾄﾞ: ");
+    const auto& e = host.drawing().entities();
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[1].layer, "ISO");
+
+    ASSERT_EQ(e[1].kind, EntityKind::Line);
+    ExpectNear(e[1].points[0], Place({1, 2}, at, ins.sx, ins.sy, ins.rotation), "line start");
+    ExpectNear(e[1].points[1], Place({7, -3}, at, ins.sx, ins.sy, ins.rotation), "line end");
+
+    // Semi-axes sqrt(1.5) r along the insertion's angle and sqrt(0.5) r across it.
+    ASSERT_EQ(e[2].kind, EntityKind::Ellipse);
+    ExpectNear(e[2].points[0], Place({2, 1}, at, ins.sx, ins.sy, ins.rotation), "ellipse centre");
+    const Point major = e[2].points[1];
+    EXPECT_NEAR(std::hypot(major.x, major.y), std::sqrt(1.5) * 3, kTolerance);
+    EXPECT_NEAR(e[2].ratio * std::hypot(major.x, major.y), std::sqrt(0.5) * 3, kTolerance);
+    EXPECT_NEAR(std::remainder(std::atan2(major.y, major.x) / kDegree - ins.rotation, 180.0), 0.0, 1e-9);
+    EXPECT_EQ(e[2].startAngle, 0.0);
+    EXPECT_EQ(e[2].endAngle, 360.0);
+
+    // The elliptical arc runs through the images of the arc's ends and middle.
+    ASSERT_EQ(e[3].kind, EntityKind::Ellipse);
+    const Entity& arc = e[3];
+    const double sweep = Sweep(arc.startAngle, arc.endAngle);
+    const auto onArc = [](double deg) { return Point{-1 + 2 * std::cos(deg * kDegree), 4 + 2 * std::sin(deg * kDegree)}; };
+    ExpectNear(OnEllipse(arc, arc.startAngle), Place(onArc(20), at, ins.sx, ins.sy, ins.rotation), "arc start");
+    ExpectNear(OnEllipse(arc, arc.startAngle + sweep), Place(onArc(110), at, ins.sx, ins.sy, ins.rotation), "arc end");
+    ExpectNear(OnEllipse(arc, arc.startAngle + sweep / 2), Place(onArc(65), at, ins.sx, ins.sy, ins.rotation),
+               "arc middle");
+
+    // The definition is no longer used: the purge takes it, with no question asked.
+    host.Type("-purge b ip20261207212400\rn\r");
+    EXPECT_FALSE(host.InCommand());
+    EXPECT_EQ(host.drawing().FindBlock("ip20261207212400"), nullptr);
+    EXPECT_TRUE(HistoryHolds(host, "ﾌﾞﾛｯｸ \"ip20261207212400\" を削除しています。"));
+    EXPECT_TRUE(HistoryHolds(host, "1 個のﾌﾞﾛｯｸを削除しました。"));
+
+    // The explosion (and the insertion before it) are single undo steps.
+    host.Type("u u ");
+    EXPECT_EQ(host.drawing().entities().size(), 2u);
+    EXPECT_EQ(host.drawing().entities().back().kind, EntityKind::Insert);
+    host.Type("u ");
+    EXPECT_EQ(host.drawing().entities().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(IsometricFaces, SimInsertExplode,
+                         ::testing::Values(Insertion{std::sqrt(1.5), std::sqrt(0.5), 0},
+                                           Insertion{std::sqrt(1.5), std::sqrt(0.5), -60},
+                                           Insertion{std::sqrt(1.5), std::sqrt(0.5), 60}));
+
+TEST(SimInsertExplodeScales, MirroredAndUniform) {
+    TempFolder folder;
+    const auto file = WriteFigure(folder.path);
+    SimHost host(Edition::LT2006);
+    // Mirrored in x: the arc must still run through the mirrored ends the right way round.
+    host.Type("-insert " + file.string() + "\r x -2 y 1 r 30 0,0 _explode l\r\r");
+    const auto& e = host.drawing().entities();
+    ASSERT_EQ(e.size(), 3u);
+    ASSERT_EQ(e[2].kind, EntityKind::Ellipse);
+    const double sweep = Sweep(e[2].startAngle, e[2].endAngle);
+    const auto onArc = [](double deg) { return Point{-1 + 2 * std::cos(deg * kDegree), 4 + 2 * std::sin(deg * kDegree)}; };
+    ExpectNear(OnEllipse(e[2], e[2].startAngle + sweep / 2), Place(onArc(65), {0, 0}, -2, 1, 30), "mirrored middle");
+    const Point start = OnEllipse(e[2], e[2].startAngle);
+    const Point end = OnEllipse(e[2], e[2].startAngle + sweep);
+    const Point a = Place(onArc(20), {0, 0}, -2, 1, 30);
+    const Point b = Place(onArc(110), {0, 0}, -2, 1, 30);
+    // Counter-clockwise on the mirrored curve, the arc starts at the image of its end.
+    ExpectNear(start, b, "mirrored start");
+    ExpectNear(end, a, "mirrored end");
+
+    // Uniform scale (the definition is reused without asking when named alone).
+    host.Type("-insert ip20261207212400\r x 2 y 2 r 90 0,0 _explode l\r\r");
+    const auto& u = host.drawing().entities();
+    ASSERT_EQ(u.size(), 6u);
+    ASSERT_EQ(u[4].kind, EntityKind::Circle);
+    EXPECT_NEAR(u[4].radius, 6, kTolerance);
+    ExpectNear(u[4].points[0], {-2, 4}, "turned centre");
+    ASSERT_EQ(u[5].kind, EntityKind::Arc);
+    EXPECT_NEAR(u[5].startAngle, 110, 1e-9);
+    EXPECT_NEAR(u[5].endAngle, 200, 1e-9);
+}
+
+TEST(SimInsert, ReferenceIsPickedAndFramedByWhatItShows) {
+    TempFolder folder;
+    const auto file = WriteFigure(folder.path);
+    SimHost host(Edition::LT2000);
+    host.Type("-insert " + file.string() + "\r x 2 y 1 r 90 100,0 ");
+    // The line (1,2)-(7,-3) of the definition lies at (98,2)-(103,14) in the drawing.
+    const auto box = host.drawing().ComputeExtents();
+    ASSERT_TRUE(box);
+    EXPECT_NEAR(box->max.y, 14, 1e-9);
+    host.Type("erase ");
+    ASSERT_TRUE(host.Click({100.5, 8}));
+    host.Type(" ");
+    EXPECT_TRUE(host.drawing().entities().empty());
+    host.Type("u ");
+    host.Type("erase c 99,3 97,1  ");
+    EXPECT_TRUE(host.drawing().entities().empty());
+}
+
+TEST(SimInsert, FileNameGivenAgainAsksToRedefine) {
+    TempFolder folder;
+    const auto file = WriteFigure(folder.path);
+    SimHost host(Edition::LT2000);
+    host.Type("-insert " + file.string() + "\r0,0 ");
+    host.Type("-insert " + file.string() + "\r");
+    EXPECT_EQ(host.CommandLineText(), "ﾌﾞﾛｯｸ \"ip20261207212400\" は既に存在します。再定義しますか? [はい(Y)/いいえ(N)] <N>: ");
+    host.Type("y 1,1 ");
+    EXPECT_FALSE(host.InCommand());
+    EXPECT_EQ(host.drawing().entities().size(), 2u);
+}
+
+TEST(SimInsert, MissingFileAndBadAnswersAreRefused) {
+    TempFolder folder;
+    SimHost host(Edition::LT2000);
+    const std::string missing = (folder.path / "nothing.dxf").string();
+    host.Type("-insert " + missing + "\r");
+    EXPECT_EQ(Back(host, 0), "\"" + missing + "\": ﾌｧｲﾙが見つかりません。");
+    EXPECT_FALSE(host.InCommand());
+    EXPECT_TRUE(host.drawing().entities().empty());
+    EXPECT_TRUE(host.drawing().blocks().empty());
+
+    const auto file = WriteFigure(folder.path);
+    host.Type("-insert " + file.string() + "\r x 0 ");
+    EXPECT_EQ(Back(host, 0), "値は 0 以外でなければなりません。");
+    host.Type("abc ");
+    EXPECT_EQ(Back(host, 0), "数値、またはｵﾌﾟｼｮﾝ ｷｰﾜｰﾄﾞが必要です。");
+    host.Type("\x1b");
+    EXPECT_FALSE(host.InCommand());
+    EXPECT_TRUE(host.drawing().entities().empty());
+}
+
+TEST(SimPurge, KeepsDefinitionsInUseAndAsksWhenToldTo) {
+    TempFolder folder;
+    const auto file = WriteFigure(folder.path);
+    SimHost host(Edition::LT2000);
+    host.Type("-insert " + file.string() + "\r0,0 ");
+    host.Type("-purge b *\rn\r");
+    EXPECT_NE(host.drawing().FindBlock("ip20261207212400"), nullptr);
+    EXPECT_EQ(Back(host, 0), "削除する未使用のﾌﾞﾛｯｸはありません。");
+
+    host.Type("erase l  ");
+    host.Type("-purge b IP2026*\r\r");
+    EXPECT_EQ(host.CommandLineText(), "ﾌﾞﾛｯｸ \"ip20261207212400\" を削除しますか? <N>: ");
+    host.Type("n ");
+    EXPECT_NE(host.drawing().FindBlock("ip20261207212400"), nullptr);
+    host.Type("-purge b ip20261207212400\ry y ");
+    EXPECT_EQ(host.drawing().FindBlock("ip20261207212400"), nullptr);
+}
+
+TEST(SimDump, ExplodedEllipsesAndReferencesSurviveTheRoundTrip) {
+    TempFolder folder;
+    const auto file = WriteFigure(folder.path);
+    SimHost host(Edition::LT2000);
+    host.Type("-insert " + file.string() + "\r x " + Number(std::sqrt(1.5)) + " y " + Number(std::sqrt(0.5)) +
+              " r -60 3,4 ");
+    host.Type("-insert " + file.string() + "\ry x 1.5 y 0.5 r 60 7,8 _explode l\r\r");
+    std::stringstream text;
+    WriteDump(MakeDump(host), text);
+    std::string error;
+    const auto back = ReadDump(text, &error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->entities, host.drawing().entities());
+    ASSERT_EQ(back->blocks.size(), 1u);
+    EXPECT_EQ(back->blocks, host.drawing().blocks());
+    EXPECT_EQ(back->history, host.HistoryLines());
+
+    // A definition cut short is no complete dump.
+    std::string cut = text.str();
+    const auto firstArc = cut.find("\narc ", cut.find("\nblock "));
+    ASSERT_NE(firstArc, std::string::npos);
+    cut.erase(firstArc + 1, cut.find('\n', firstArc + 1) - firstArc);
+    std::istringstream cutStream(cut);
+    EXPECT_FALSE(ReadDump(cutStream, &error));
+    // So is one whose definition's records are interrupted by another record.
+    std::string interrupted = text.str();
+    const auto blockLine = interrupted.find("\nblock ");
+    interrupted.insert(interrupted.find('\n', blockLine + 1) + 1, "history \"x\"\n");
+    std::istringstream interruptedStream(interrupted);
+    EXPECT_FALSE(ReadDump(interruptedStream, &error));
+}
+
+}  // namespace
+}  // namespace tessavue::sim
