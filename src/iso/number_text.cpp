@@ -1,5 +1,6 @@
 #include "iso/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -13,48 +14,54 @@ std::string NumberText(double value) {
 
     // to_chars rounds correctly and never looks at the locale, which printf does.
     // Scientific with 14 decimals gives exactly 15 significant digits:
-    // "d.dddddddddddddde+XX".
-    char buffer[64];
+    // "d.dddddddddddddde+XX". Everything below works in fixed buffers: a figure file
+    // holds hundreds of thousands of numbers.
+    char printed[64];
     const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
-    const std::string printed(buffer, result.ptr);
-    const std::size_t e = printed.find('e');
+        std::to_chars(printed, printed + sizeof printed, std::fabs(value), std::chars_format::scientific, 14);
+    const char* e = std::find(printed, result.ptr, 'e');
 
-    std::string digits;
-    for (std::size_t i = 0; i < e; ++i) {
-        if (printed[i] != '.') digits += printed[i];
+    char digits[32];
+    int count = 0;
+    for (const char* p = printed; p != e; ++p) {
+        if (*p != '.') digits[count++] = *p;
     }
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (count > 1 && digits[count - 1] == '0') --count;
+    int exponent = 0;
+    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), result.ptr, exponent);
     // The value is 0.d1d2d3... times ten to the power `point`.
-    const int point = std::stoi(printed.substr(e + 1)) + 1;
-    const int count = static_cast<int>(digits.size());
+    const int point = exponent + 1;
 
-    std::string text = value < 0 ? "-" : "";
+    char out[64];
+    int n = 0;
+    if (value < 0) out[n++] = '-';
     if (point >= -3 && point <= 15) {
         if (point > 0) {
             if (count <= point) {
-                text += digits;
-                text.append(static_cast<std::size_t>(point - count), '0');
+                for (int i = 0; i < count; ++i) out[n++] = digits[i];
+                for (int i = count; i < point; ++i) out[n++] = '0';
             } else {
-                text += digits.substr(0, static_cast<std::size_t>(point));
-                text += '.';
-                text += digits.substr(static_cast<std::size_t>(point));
+                for (int i = 0; i < point; ++i) out[n++] = digits[i];
+                out[n++] = '.';
+                for (int i = point; i < count; ++i) out[n++] = digits[i];
             }
         } else {
-            text += "0.";
-            text.append(static_cast<std::size_t>(-point), '0');
-            text += digits;
+            out[n++] = '0';
+            out[n++] = '.';
+            for (int i = 0; i < -point; ++i) out[n++] = '0';
+            for (int i = 0; i < count; ++i) out[n++] = digits[i];
         }
     } else {
-        text += digits[0];
+        out[n++] = digits[0];
         if (count > 1) {
-            text += '.';
-            text += digits.substr(1);
+            out[n++] = '.';
+            for (int i = 1; i < count; ++i) out[n++] = digits[i];
         }
-        text += 'E';
-        text += std::to_string(point - 1);  // "-" only when negative, no "+", no padding
+        out[n++] = 'E';
+        // "-" only when negative, no "+", no padding
+        n = static_cast<int>(std::to_chars(out + n, out + sizeof out, point - 1).ptr - out);
     }
-    return text;
+    return std::string(out, static_cast<std::size_t>(n));
 }
 
 }  // namespace tessavue
