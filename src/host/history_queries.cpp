@@ -1,6 +1,7 @@
 #include "host/history_queries.h"
 
 #include "host/str_to_float.h"
+#include "host/text_lines.h"
 
 namespace tessavue {
 namespace {
@@ -51,18 +52,7 @@ void EscapeToIdle(HostLink& link) {
 
 }  // namespace
 
-std::vector<std::string> SplitHistoryLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
+std::vector<std::string> SplitHistoryLines(const std::string& text) { return SplitLines(text); }
 
 bool HistoryShowsCancel(const std::vector<std::string>& lines, const std::string& echoLine) {
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {

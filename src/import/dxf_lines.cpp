@@ -1,23 +1,14 @@
 #include "import/dxf_lines.h"
 
+#include "host/text_lines.h"
+
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
 namespace tessavue {
 
-DxfLines SplitDxfLines(const std::string& text) {
-    DxfLines lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.emplace_back(text, start, i - start);
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.emplace_back(text, start, std::string::npos);
-    return lines;
-}
+DxfLines SplitDxfLines(const std::string& text) { return SplitLines(text); }
 
 std::optional<DxfLines> LoadDxfLines(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
