@@ -1,5 +1,7 @@
 #include "ui/tform1.h"
 
+#include "import/selection_command.h"
+
 #include "import/entity_table.h"
 
 #include <exception>
@@ -197,6 +199,32 @@ void TForm1::menu_help_othr_circClick() {
 
 void TForm1::menu_help_othr_a_llClick() {
     view_.SetChecked(Control::menu_help_othr_a_ll, !view_.Checked(Control::menu_help_othr_a_ll));
+}
+
+void TForm1::Button1Click() {
+    SelectionCommand command{host_, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); },
+                             view_.Checked(Control::menu_help_othr_a_ll)};
+    RunSelectionCommand(command, selectionBase_);
+}
+
+void TForm1::Button2Click(Control sender) {
+    constexpr Control kDirectionButtons[] = {Control::Button2, Control::Button3, Control::Button4, Control::Button5};
+    std::int32_t faceCode = -1;
+    for (std::int32_t i = 0; i < 4; ++i)
+        if (kDirectionButtons[i] == sender) faceCode = i;
+    if (faceCode < 0) return;
+
+    DrawRequest request;
+    request.FaceCode = faceCode;
+    request.FigureKind = view_.Text(Control::ComboBox1);
+    request.HeightText = view_.Text(Control::Edit1);
+    request.InvertHeightSign = view_.Checked(Control::menu_help_othr_sign);
+    request.HeightLines = view_.Checked(Control::CheckBox1);
+    request.CircleHeightLines = view_.Checked(Control::menu_help_othr_circ);
+    request.ProjectAll = view_.Checked(Control::menu_help_othr_a_ll);
+    request.SelectionBase = selectionBase_;
+    DrawCommand command{host_, *this, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); }, clock_};
+    RunDrawCommand(command, request);
 }
 
 void TForm1::SetPaletteBusy(bool busy) {

@@ -5,10 +5,14 @@
 // the settings file through ProfileFile.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
+#include "draw/draw_command.h"
 #include "host/desktop.h"
+#include "host/history_queries.h"
 #include "host/host_link.h"
 #include "host/palette.h"
 #include "ui/controls.h"
@@ -57,6 +61,17 @@ public:
     void menu_help_othr_signClick();
     void menu_help_othr_circClick();
     void menu_help_othr_a_llClick();
+    // 選択: the user selects the existing figure in AutoCAD and picks its base point.
+    void Button1Click();
+    // The four direction buttons; any other sender does nothing.
+    void Button2Click(Control sender);
+
+    // How a path becomes the Shift-JIS text typed into AutoCAD; the platform sets its
+    // conversion, the default is the path's own narrow form.
+    void SetPathText(PathText pathText) { pathText_ = std::move(pathText); }
+    // The clock that names the figure files (tests fix it).
+    void SetClock(LocalClock clock) { clock_ = std::move(clock); }
+    const PlanPoint& SelectionBase() const { return selectionBase_; }
 
     // An edit lost the focus. Only a real leave (the focus went to another control of
     // the palette) is checked: the focus also leaves for the palette's own message
@@ -94,6 +109,9 @@ private:
     int depth_ = 0;
     bool closePending_ = false;
     bool destroyed_ = false;
+    PlanPoint selectionBase_;
+    PathText pathText_ = [](const std::filesystem::path& path) { return path.string(); };
+    LocalClock clock_ = CurrentLocalTime;
 };
 
 }  // namespace tessavue

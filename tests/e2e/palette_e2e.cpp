@@ -1,6 +1,9 @@
 // The palette on its own under Wine: field checks with their boxes, the kind panels,
 // and the busy state while a command waits for the stand-in.
 #include <array>
+#include <cmath>
+#include <filesystem>
+#include <string_view>
 #include <utility>
 
 #include "e2e_fixture.h"
@@ -163,10 +166,7 @@ TEST_F(KindPanels, PanelsShareOnePlaceUnderTheList) {
 
 class BusyState : public EndToEndTest {};
 
-// Disabled until 選択 drives AutoCAD (Button1Click arrives with the selection command);
-// the busy rules themselves are covered by the form's unit tests meanwhile. gtest lists
-// it as disabled in every run, so it cannot be forgotten.
-TEST_F(BusyState, DISABLED_SelectionWaitingInTheHostLocksAllButTwoFaceAndAxisPanels) {
+TEST_F(BusyState, SelectionWaitingInTheHostLocksAllButTwoFaceAndAxisPanels) {
     ASSERT_TRUE(StartSim());
     ASSERT_TRUE(StartPalette());
     // 選択 has the host select objects; the palette stays busy until the host's
@@ -207,6 +207,70 @@ TEST_F(BusyState, DISABLED_SelectionWaitingInTheHostLocksAllButTwoFaceAndAxisPan
     const auto inputs = SimState().inputs;
     ASSERT_FALSE(inputs.empty());
     EXPECT_EQ(inputs.front(), (sim::InputChunk{"copydata", "select "}));
+}
+
+// ---------------------------------------------------------------------------------
+// Selecting an existing figure and drawing it on a face
+// ---------------------------------------------------------------------------------
+
+class ExistingFigure : public EndToEndTest {
+protected:
+    // The stand-in asks with `prompt`, alone or after the echo of its command.
+    Status WaitForPrompt(std::string_view prompt) {
+        return WaitFor(
+            [&] {
+                auto line = sim().CommandLine();
+                return line && line->ends_with(prompt);
+            },
+            kDefaultBound, "the stand-in's prompt");
+    }
+};
+
+// The user types at the stand-in as the palette waits: the selection, the base point
+// and the insertion point. The plan's edge then lies along the face's +X direction
+// with its plan length, the block is purged and no figure file is left.
+TEST_F(ExistingFigure, SelectedPlanIsDrawnOnTheTopLeftFace) {
+    ASSERT_TRUE(StartSim());
+    ASSERT_OK(sim().Type("line 100,200 140,200  line 140,200 140,230  "));
+    ASSERT_OK(sim().WaitUntilIdle());
+    ASSERT_TRUE(StartPalette());
+    const auto& texts = sim::TextsFor(sim::Edition::LT2000);
+    const std::size_t planCount = SimState().entities.size();
+    ASSERT_EQ(planCount, 2u);
+
+    ASSERT_OK(palette().Click(Id(Control::Button1)));
+    ASSERT_OK(WaitForPrompt(texts.selectObjects));
+    ASSERT_OK(sim().Type("w 90,190 150,250\r\r"));
+    ASSERT_OK(WaitForPrompt(texts.idPoint));
+    ASSERT_OK(sim().Type("100,200\r"));
+    ASSERT_OK(WaitFor([&] { return Visible(Control::GroupBox1); }, kDefaultBound, "the selection to end"));
+    ASSERT_EQ(Boxes(), std::vector<MessageBoxText>{});
+
+    ASSERT_OK(palette().Click(Id(Control::Button2)));
+    ASSERT_OK(WaitForPrompt(texts.insertPoint));
+    ASSERT_OK(sim().Type("500,500\r"));
+    ASSERT_OK(WaitFor([&] { return Visible(Control::GroupBox1); }, kDefaultBound, "the draw command to end"));
+    ASSERT_OK(sim().WaitUntilIdle());
+    EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+
+    const sim::SimDump state = SimState();
+    EXPECT_GT(state.entities.size(), planCount + 2) << "the plan, its raised copy and the height lines";
+    bool edge = false;
+    for (std::size_t i = planCount; i < state.entities.size(); ++i) {
+        const auto& e = state.entities[i];
+        if (e.kind != sim::EntityKind::Line) continue;
+        const double dx = e.points[1].x - e.points[0].x;
+        const double dy = e.points[1].y - e.points[0].y;
+        if (std::abs(e.points[0].x - 500) < 1e-6 && std::abs(e.points[0].y - 500) < 1e-6 &&
+            std::abs(dx - 40 * std::sqrt(3.0) / 2) < 1e-6 && std::abs(dy - 20) < 1e-6)
+            edge = true;
+    }
+    EXPECT_TRUE(edge) << "the 40-long plan edge along 30 degrees from the insertion point";
+    for (const auto& block : state.blocks) EXPECT_NE(block.name.rfind("ip", 0), 0u) << block.name;
+    for (const auto& entry : std::filesystem::directory_iterator(OwnFolder())) {
+        const std::wstring name = entry.path().filename().wstring();
+        EXPECT_FALSE(name.rfind(L"ip", 0) == 0 && entry.path().extension() == L".dxf") << entry.path();
+    }
 }
 
 }  // namespace

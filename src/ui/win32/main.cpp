@@ -29,6 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 1;
     }
     TForm1 form(window, desktop, settings, std::move(files));
+    form.SetPathText([](const std::filesystem::path& path) { return NarrowCp932(path.wstring()); });
     window.Attach(form);
     // While a command waits on AutoCAD, the waits dispatch the palette's messages;
     // they go through the same keyboard handling as the loop below.

@@ -449,8 +449,17 @@ void PaletteWindow::OnCommand(int id, int code, HWND control) {
         } else if (id == ControlId(Control::ComboBox1) && code == CBN_SELCHANGE) {
             Run(&TForm1::ComboBox1Change);
         }
-        // The panel and direction buttons get their commands with the features they
-        // start; until then a click does nothing.
+        if (form_ != nullptr && code == BN_CLICKED) {
+            const auto sender = static_cast<Control>(id);
+            if (sender == Control::Button1) {
+                Run(&TForm1::Button1Click);
+            } else if (sender == Control::Button2 || sender == Control::Button3 || sender == Control::Button4 ||
+                       sender == Control::Button5) {
+                form_->RunHandler([this, sender] { form_->Button2Click(sender); });
+            }
+        }
+        // The other panel buttons get their commands with the features they start;
+        // until then a click does nothing.
         return;
     }
     switch (static_cast<Control>(id)) {

@@ -1,0 +1,112 @@
+#include "draw/draw_command.h"
+
+#include <system_error>
+
+#include "draw/figure_rewrite.h"
+#include "import/entity_table.h"
+#include "iso/faces.h"
+#include "iso/number_text.h"
+
+namespace tessavue {
+namespace {
+
+class BusyScope {
+public:
+    explicit BusyScope(const std::function<void(bool)>& setBusy) : setBusy_(setBusy) {
+        if (setBusy_) setBusy_(true);
+    }
+    ~BusyScope() {
+        if (setBusy_) setBusy_(false);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    const std::function<void(bool)>& setBusy_;
+};
+
+// Deletes the figure file when the scope ends, however it ends: the file lives for
+// one command only.
+class FigureFileScope {
+public:
+    explicit FigureFileScope(std::filesystem::path file) : file_(std::move(file)) {}
+    ~FigureFileScope() {
+        std::error_code ignored;
+        std::filesystem::remove(file_, ignored);
+    }
+    FigureFileScope(const FigureFileScope&) = delete;
+    FigureFileScope& operator=(const FigureFileScope&) = delete;
+
+private:
+    std::filesystem::path file_;
+};
+
+}  // namespace
+
+std::string KindNotAvailableMessage(const std::string& kind) {
+    return "「" + kind + "」の作図はまだ使えません。";
+}
+
+bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, const std::string& figurePathText,
+                       const std::string& blockName, double xScale, double yScale, std::int32_t rotation,
+                       const std::optional<PlanPoint>& at) {
+    FigureFileScope removeFile(figureFile);
+    // The path ends with a carriage return so that a path with blanks arrives whole.
+    std::string insert = "-insert " + figurePathText + "\r x " + NumberText(xScale) + " y " + NumberText(yScale) +
+                         " r " + std::to_string(rotation) + " ";
+    if (at) insert += NumberText(at->X) + "," + NumberText(at->Y) + " ";
+    if (!link.RunHostCommand(insert)) return false;
+    if (WasCommandCancelled(link, "-insert")) return false;
+    if (!link.RunHostCommand("_explode l\r\r")) return true;
+    link.RunHostCommand("-purge b " + blockName + "\rn\r");
+    return true;
+}
+
+DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
+    HostLink& link = command.Link;
+    if (!link.CommandLineFound) {
+        link.CaptureHost();
+        if (!link.CommandLineFound) return DrawOutcome::NotCaptured;
+    }
+    const FaceParameters* face = FaceRow(request.FaceCode);
+    if (face == nullptr) return DrawOutcome::Refused;
+
+    if (request.FigureKind != kExistingFigureKind) {
+        command.Messages.ShowConfirmation(KindNotAvailableMessage(request.FigureKind));
+        return DrawOutcome::Refused;
+    }
+
+    const std::optional<double> height = ReadNumberField("高さ", request.HeightText, command.Messages);
+    if (!height) return DrawOutcome::Refused;
+
+    FigureRewrite rewrite;
+    rewrite.Inputs.FaceCode = request.FaceCode;
+    rewrite.Inputs.HeightSign = request.InvertHeightSign ? -1 : 1;
+    rewrite.Inputs.Height = *height;
+    rewrite.Inputs.FigureKind = request.FigureKind;
+    rewrite.Inputs.HeightLines = request.HeightLines;
+    rewrite.Inputs.CircleHeightLines = request.CircleHeightLines;
+    rewrite.ProjectAll = request.ProjectAll;
+    rewrite.BaseX = request.SelectionBase.X;
+    rewrite.BaseY = request.SelectionBase.Y;
+
+    EntityTableRows& table = EntityTable();
+    if (!PrepareExistingFigure(command.Files, rewrite, command.Messages, table)) return DrawOutcome::Refused;
+    const std::filesystem::path workFile =
+        ExistingFigureWorkFile(command.Files, request.FaceCode, request.ProjectAll);
+
+    BusyScope busy(command.SetBusy);
+    link.desktop().SetForeground(link.HostMainWindow);
+
+    const LocalTime now = command.Clock();
+    const std::string blockName = FigureBlockName(now);
+    const std::filesystem::path figureFile = FigureFilePath(command.Files.directory, now);
+    if (!WriteFigureFile(workFile, figureFile, rewrite, table, command.Messages)) return DrawOutcome::Refused;
+
+    const BlockInsertion insertion = InsertionFor(*face, false);
+    const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
+                                            insertion.XScale, insertion.YScale, insertion.Rotation);
+    return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
+}
+
+}  // namespace tessavue

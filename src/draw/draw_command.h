@@ -1,0 +1,63 @@
+// The draw command behind the four direction buttons: the palette's inputs checked,
+// the figure written in the face's pre-insertion frame, inserted into AutoCAD as a
+// block at a point the user picks, exploded and the block purged. Of the figure
+// kinds only the existing figure is drawn so far; the others say so and do nothing.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "host/history_queries.h"
+#include "host/host_link.h"
+#include "host/palette.h"
+#include "import/selection_command.h"
+#include "import/work_files.h"
+#include "iso/dxf_writer.h"
+
+namespace tessavue {
+
+// What one press of a direction button reads from the palette.
+struct DrawRequest {
+    std::int32_t FaceCode = 0;
+    std::string FigureKind;     // the figure-kind selector's text
+    std::string HeightText;     // the 高さ field as typed
+    bool InvertHeightSign = false;  // "高さ符号反転"
+    bool HeightLines = true;        // the 高さ check box
+    bool CircleHeightLines = true;  // "円、円弧の高さの線"
+    bool ProjectAll = false;        // "全て投影"
+    PlanPoint SelectionBase;        // picked by the last selection
+};
+
+struct DrawCommand {
+    HostLink& Link;
+    MessageSink& Messages;
+    const ProgramFiles& Files;
+    PathText PathToText;
+    std::function<void(bool)> SetBusy;
+    LocalClock Clock = CurrentLocalTime;
+};
+
+// The message for a figure kind whose drawing is not built yet.
+std::string KindNotAvailableMessage(const std::string& kind);
+
+enum class DrawOutcome {
+    NotCaptured,  // the capture failed and told the user
+    Refused,      // an input check failed and told the user; AutoCAD was not touched
+    Cancelled,    // the insertion was cancelled or its wait abandoned
+    Drawn,
+};
+
+// `Button2Click` for the face `request.FaceCode`.
+DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request);
+
+// Inserts `figureFile` as the block `blockName` with the given scales and rotation
+// at `at`, or at a point the user picks when there is none; explodes the block and
+// purges its definition. The figure file is deleted on every path. True when the
+// figure was inserted.
+bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, const std::string& figurePathText,
+                       const std::string& blockName, double xScale, double yScale, std::int32_t rotation,
+                       const std::optional<PlanPoint>& at = std::nullopt);
+
+}  // namespace tessavue

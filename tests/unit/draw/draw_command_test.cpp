@@ -1,0 +1,210 @@
+// The draw command against the in-process stand-in: a plan is selected with the
+// scripted user, a direction button is pressed and an insertion point picked; the
+// stand-in's drawing then holds the projected figure, the block is purged and the
+// figure file is gone. The refusals touch nothing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "core/sim_desktop.h"
+#include "draw/draw_command.h"
+#include "draw/figure_rewrite.h"
+#include "import/selection_command.h"
+#include "iso/faces.h"
+#include "../import/import_test_util.h"
+
+namespace tessavue {
+namespace {
+
+using sim::Edition;
+using sim::Entity;
+using sim::EntityKind;
+using sim::Point;
+using sim::ScriptedUser;
+using sim::SimDesktop;
+using testing_import::RecordingSink;
+using testing_import::TempFolder;
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+class DrawCommandTest : public ::testing::TestWithParam<Edition> {
+protected:
+    void SetUp() override {
+        link.ApplyTargetVersion(GetParam() == Edition::LT2006 ? "LT 2006" : "LT 2000");
+        files = DeriveProgramFiles(folder / "tessavue.exe", "tessavue.exe");
+        auto& d = desktop.host().drawing();
+        d.AddLine({100, 200}, {140, 200});
+        d.AddCircle({120, 215}, 5);
+        planCount = d.entities().size();
+    }
+    void User(const std::string& script) {
+        std::string error;
+        auto user = ScriptedUser::Parse(script, &error);
+        ASSERT_TRUE(user) << error;
+        desktop.SetUser(std::move(*user));
+    }
+    void Select() {
+        User("window 90,190 150,250\nenter\npick 100,200\n");
+        SelectionCommand command{link, files, PathToText(), [](bool) {}, false};
+        ASSERT_EQ(RunSelectionCommand(command, base), SelectionOutcome::Exported);
+    }
+    static PathText PathToText() {
+        return [](const std::filesystem::path& p) { return p.string(); };
+    }
+    DrawOutcome Draw(std::int32_t face, const std::string& height, const std::string& kind = kExistingFigureKind) {
+        DrawRequest request;
+        request.FaceCode = face;
+        request.FigureKind = kind;
+        request.HeightText = height;
+        request.SelectionBase = base;
+        DrawCommand command{link, sink, files, PathToText(), [this](bool busy) { busyCalls.push_back(busy); },
+                            [] { return LocalTime{2026, 12, 7, 9, 5, 3}; }};
+        typedBefore = desktop.host().ReceivedInput().size();
+        return RunDrawCommand(command, request);
+    }
+    std::vector<std::string> TypedSinceDraw() const {
+        std::vector<std::string> out;
+        const auto& input = desktop.host().ReceivedInput();
+        for (std::size_t i = typedBefore; i < input.size(); ++i)
+            if (input[i].transport != "user" && input[i].bytes != "copyhist ") out.push_back(input[i].bytes);
+        return out;
+    }
+    std::vector<Entity> Added() const {
+        const auto& all = desktop.host().drawing().entities();
+        return {all.begin() + static_cast<std::ptrdiff_t>(planCount), all.end()};
+    }
+    bool NoFigureFileLeft() const {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            if (entry.path().filename().string().rfind("ip", 0) == 0) return false;
+        return true;
+    }
+    const Entity* FindKind(EntityKind kind) const {
+        static std::vector<Entity> added;
+        added = Added();
+        for (const auto& e : added)
+            if (e.kind == kind) return &e;
+        return nullptr;
+    }
+
+    SimDesktop desktop{GetParam()};
+    RecordingSink sink;
+    HostLink link{desktop, sink};
+    TempFolder folder;
+    ProgramFiles files;
+    PlanPoint base;
+    std::size_t planCount = 0;
+    std::size_t typedBefore = 0;
+    std::vector<bool> busyCalls;
+};
+
+TEST_P(DrawCommandTest, TopLeftFaceInsertsExplodesAndPurgesTheProjectedPlan) {
+    Select();
+    User("pick 500,500\n");
+    EXPECT_EQ(Draw(FaceTopLeft, "0"), DrawOutcome::Drawn);
+    const std::filesystem::path figure = folder / "ip20261207090503.dxf";
+    const std::vector<std::string> expected = {
+        "-insert " + figure.string() + "\r x 1.22474487139159 y 0.707106781186548 r 0 ",
+        "_explode l\r\r",
+        "-purge b ip20261207090503\rn\r",
+    };
+    EXPECT_EQ(TypedSinceDraw(), expected);
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(NoFigureFileLeft());
+    EXPECT_EQ(desktop.host().drawing().FindBlock("ip20261207090503"), nullptr) << "the block is purged";
+
+    // The plan edge keeps its length along the face's +X direction, 30 degrees.
+    const Entity* line = FindKind(EntityKind::Line);
+    ASSERT_NE(line, nullptr);
+    EXPECT_NEAR(line->points[0].x, 500, 1e-9);
+    EXPECT_NEAR(line->points[0].y, 500, 1e-9);
+    EXPECT_NEAR(line->points[1].x - line->points[0].x, 40 * std::cos(30 * kDegree), 1e-9);
+    EXPECT_NEAR(line->points[1].y - line->points[0].y, 40 * std::sin(30 * kDegree), 1e-9);
+
+    // The circle is an ellipse with semi-axes sqrt(1.5) r and sqrt(0.5) r; its
+    // centre, (20, 15) from the base point, goes 20 along 30 and 15 along 150 degrees.
+    const Entity* ellipse = FindKind(EntityKind::Ellipse);
+    ASSERT_NE(ellipse, nullptr);
+    const double cx = 500 + 20 * std::cos(30 * kDegree) + 15 * std::cos(150 * kDegree);
+    const double cy = 500 + 20 * std::sin(30 * kDegree) + 15 * std::sin(150 * kDegree);
+    EXPECT_NEAR(ellipse->points[0].x, cx, 1e-9);
+    EXPECT_NEAR(ellipse->points[0].y, cy, 1e-9);
+    const double major = std::hypot(ellipse->points[1].x, ellipse->points[1].y);
+    EXPECT_NEAR(major, std::sqrt(1.5) * 5, 1e-9);
+    EXPECT_NEAR(major * ellipse->ratio, std::sqrt(0.5) * 5, 1e-9);
+    EXPECT_EQ(Added().size(), 2u) << "no height, so no raised copy";
+}
+
+TEST_P(DrawCommandTest, ASideFaceTurnsTheBlockAndRaisesTheCopyTowardItsHeightDirection) {
+    Select();
+    User("pick 0,0\n");
+    EXPECT_EQ(Draw(FaceLeft, "10"), DrawOutcome::Drawn);
+    ASSERT_FALSE(TypedSinceDraw().empty());
+    EXPECT_NE(TypedSinceDraw().front().find(" r -60 "), std::string::npos);
+    // Plan +X of the left face goes to 330 degrees; the height goes toward 210.
+    bool planEdge = false;
+    bool heightLine = false;
+    for (const auto& e : Added()) {
+        if (e.kind != EntityKind::Line) continue;
+        const double dx = e.points[1].x - e.points[0].x;
+        const double dy = e.points[1].y - e.points[0].y;
+        if (std::abs(std::hypot(dx, dy) - 40) < 1e-9 && std::abs(std::atan2(dy, dx) - (-30 * kDegree)) < 1e-9)
+            planEdge = true;
+        const double angle = std::atan2(std::abs(dy), std::abs(dx)) / kDegree;
+        if (std::abs(std::hypot(dx, dy) - 10) < 1e-9 && std::abs(angle - 30) < 1e-9 && dx * dy > 0)
+            heightLine = true;
+    }
+    EXPECT_TRUE(planEdge);
+    EXPECT_TRUE(heightLine);
+    EXPECT_TRUE(NoFigureFileLeft());
+}
+
+TEST_P(DrawCommandTest, NoSelectionTellsTheUserAndTypesNothing) {
+    EXPECT_EQ(Draw(FaceTopRight, "10"), DrawOutcome::Refused);
+    EXPECT_EQ(sink.confirmations, (std::vector<std::string>{NothingSelectedMessage()}));
+    EXPECT_TRUE(TypedSinceDraw().empty());
+    EXPECT_TRUE(busyCalls.empty());
+}
+
+TEST_P(DrawCommandTest, AHeightThatIsNoNumberAndAKindNotBuiltYetAreRefusedBeforeAnythingIsTyped) {
+    Select();
+    EXPECT_EQ(Draw(FaceTopLeft, "1O"), DrawOutcome::Refused);
+    EXPECT_EQ(Draw(FaceTopLeft, "10", "円"), DrawOutcome::Refused);
+    ASSERT_EQ(sink.confirmations.size(), 2u);
+    EXPECT_NE(sink.confirmations[0].find("1O"), std::string::npos);
+    EXPECT_EQ(sink.confirmations[1], KindNotAvailableMessage("円"));
+    EXPECT_TRUE(TypedSinceDraw().empty());
+    EXPECT_TRUE(busyCalls.empty());
+    EXPECT_TRUE(NoFigureFileLeft());
+    EXPECT_EQ(desktop.host().drawing().entities().size(), planCount);
+}
+
+TEST_P(DrawCommandTest, ACancelledInsertionPointSkipsTheExplosionAndDeletesTheFigureFile) {
+    Select();
+    User("esc\n");
+    EXPECT_EQ(Draw(FaceRight, "10"), DrawOutcome::Cancelled);
+    const auto typed = TypedSinceDraw();
+    ASSERT_EQ(typed.size(), 1u);
+    EXPECT_EQ(typed[0].rfind("-insert ", 0), 0u);
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(NoFigureFileLeft());
+    EXPECT_EQ(desktop.host().drawing().entities().size(), planCount);
+    EXPECT_EQ(link.ReadCommandLine(), link.CommandPrompt);
+}
+
+TEST_P(DrawCommandTest, AnInsertionPointGivenIsTypedAfterTheRotation) {
+    Select();
+    const std::filesystem::path figure = folder / "given.dxf";
+    ASSERT_TRUE(std::filesystem::copy_file(files.selection, figure));
+    typedBefore = desktop.host().ReceivedInput().size();
+    EXPECT_TRUE(InsertFigureBlock(link, figure, figure.string(), "given", 1, 1, 0, PlanPoint{2.5, -3}));
+    ASSERT_FALSE(TypedSinceDraw().empty());
+    EXPECT_EQ(TypedSinceDraw().front(), "-insert " + figure.string() + "\r x 1 y 1 r 0 2.5,-3 ");
+    EXPECT_FALSE(std::filesystem::exists(figure));
+    EXPECT_EQ(desktop.host().drawing().FindBlock("given"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, DrawCommandTest, ::testing::Values(Edition::LT2000, Edition::LT2006));
+
+}  // namespace
+}  // namespace tessavue

@@ -1,0 +1,238 @@
+// The selection of an existing figure against the in-process stand-in, with a scripted
+// user at AutoCAD: the commands typed in order, the work files written, the stops that
+// leave nothing behind, and the user's drawing as it was before, also when a wait is
+// abandoned in the middle.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "core/sim_desktop.h"
+#include "import/selection_command.h"
+#include "import/selection_export.h"
+#include "import_test_util.h"
+
+namespace tessavue {
+namespace {
+
+using sim::Edition;
+using sim::Entity;
+using sim::ScriptedUser;
+using sim::SimDesktop;
+using testing_import::RecordingSink;
+using testing_import::TempFolder;
+
+double Turn360(double degrees) {
+    double d = std::fmod(degrees, 360.0);
+    return d < 0 ? d + 360.0 : d;
+}
+
+// Entities equal up to the rounding of a turn there and back.
+void ExpectSameEntities(const std::vector<Entity>& before, const std::vector<Entity>& after) {
+    ASSERT_EQ(before.size(), after.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const Entity& a = before[i];
+        const Entity& b = after[i];
+        EXPECT_EQ(a.kind, b.kind) << i;
+        EXPECT_EQ(a.layer, b.layer) << i;
+        ASSERT_EQ(a.points.size(), b.points.size()) << i;
+        for (std::size_t p = 0; p < a.points.size(); ++p) {
+            EXPECT_NEAR(a.points[p].x, b.points[p].x, 1e-9) << i;
+            EXPECT_NEAR(a.points[p].y, b.points[p].y, 1e-9) << i;
+        }
+        EXPECT_NEAR(a.radius, b.radius, 1e-9) << i;
+        EXPECT_NEAR(std::fmod(Turn360(a.startAngle - b.startAngle) + 1e-9, 360.0), 0.0, 1e-8) << i;
+        EXPECT_NEAR(std::fmod(Turn360(a.endAngle - b.endAngle) + 1e-9, 360.0), 0.0, 1e-8) << i;
+    }
+}
+
+class SelectionCommandTest : public ::testing::TestWithParam<Edition> {
+protected:
+    void SetUp() override {
+        link.ApplyTargetVersion(GetParam() == Edition::LT2006 ? "LT 2006" : "LT 2000");
+        files = DeriveProgramFiles(folder / "tessavue.exe", "tessavue.exe");
+        auto& d = desktop.host().drawing();
+        d.AddLine({100, 200}, {140, 200});
+        d.AddLine({140, 200}, {140, 230});
+        d.AddCircle({120, 215}, 5);
+        d.AddArc({100, 230}, 10, 0, 90);
+        d.AddLine({-50, -50}, {-60, -60});  // outside the window: not selected
+    }
+    void User(const std::string& script) {
+        std::string error;
+        auto user = ScriptedUser::Parse(script, &error);
+        ASSERT_TRUE(user) << error;
+        desktop.SetUser(std::move(*user));
+    }
+    // Commands the palette typed, without the history queries' own.
+    std::vector<std::string> Typed() const {
+        std::vector<std::string> out;
+        for (const auto& chunk : desktop.host().ReceivedInput())
+            if (chunk.transport != "user" && chunk.bytes != "copyhist " && chunk.bytes != "lastpoint " && chunk.bytes != " ")
+                out.push_back(chunk.bytes);
+        return out;
+    }
+    SelectionOutcome Run(bool projectAll) {
+        SelectionCommand command{link, files, [](const std::filesystem::path& p) { return p.string(); },
+                                 [this](bool busy) { busyCalls.push_back(busy); }, projectAll};
+        return RunSelectionCommand(command, base);
+    }
+    std::vector<std::string> ExportOf(const std::filesystem::path& file) const {
+        return {"dxfout " + file.string() + "\r", "o p  ", "v r12 ", "16 "};
+    }
+    bool Idle() { return link.ReadCommandLine() == link.CommandPrompt; }
+
+    SimDesktop desktop{GetParam()};
+    RecordingSink sink;
+    HostLink link{desktop, sink};
+    TempFolder folder;
+    ProgramFiles files;
+    PlanPoint base{7, 8};
+    std::vector<bool> busyCalls;
+};
+
+TEST_P(SelectionCommandTest, LinesOnlyWithoutProjectAllWriteJustTheSelectionFile) {
+    User("window 90,190 150,250\nenter\npick 100,200\n");
+    const auto before = desktop.host().drawing().entities();
+    EXPECT_EQ(Run(false), SelectionOutcome::Exported);
+    std::vector<std::string> expected = {"select ", "id ", "filedia 0 "};
+    for (const auto& s : ExportOf(files.selection)) expected.push_back(s);
+    expected.push_back("filedia 1 ");
+    EXPECT_EQ(Typed(), expected);
+    EXPECT_EQ(base.X, 100);
+    EXPECT_EQ(base.Y, 200);
+    EXPECT_TRUE(std::filesystem::exists(files.selection));
+    EXPECT_FALSE(std::filesystem::exists(files.turnedLeft));
+    EXPECT_FALSE(std::filesystem::exists(files.turnedRight));
+    EXPECT_FALSE(std::filesystem::exists(files.exploded));
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+    ExpectSameEntities(before, desktop.host().drawing().entities());
+    EXPECT_TRUE(Idle());
+}
+
+TEST_P(SelectionCommandTest, ProjectAllTurnsThereAndBackWithAnExportBetweenEachTurn) {
+    User("window 90,190 150,250\nenter\npick 100,200\n");
+    const auto before = desktop.host().drawing().entities();
+    EXPECT_EQ(Run(true), SelectionOutcome::Exported);
+    std::vector<std::string> expected = {"select ", "id ", "filedia 0 "};
+    auto add = [&](const std::vector<std::string>& s) { expected.insert(expected.end(), s.begin(), s.end()); };
+    add(ExportOf(files.selection));
+    add({"rotate pre  @ 45 "});
+    add(ExportOf(files.turnedLeft));
+    add({"rotate pre  @ -90 "});
+    add(ExportOf(files.turnedRight));
+    add({"rotate pre  @ 45 ", "filedia 1 "});
+    EXPECT_EQ(Typed(), expected);
+    EXPECT_TRUE(std::filesystem::exists(files.turnedLeft));
+    EXPECT_TRUE(std::filesystem::exists(files.turnedRight));
+    EXPECT_EQ(testing_import::ReadFile(files.turnedLeft).find("$HANDSEED"), std::string::npos);
+    ExpectSameEntities(before, desktop.host().drawing().entities());
+}
+
+TEST_P(SelectionCommandTest, APolylineIsExplodedExportedAndTheExplosionUndone) {
+    desktop.host().drawing().AddPolyline({{100, 240}, {130, 240}, {130, 245}}, false);
+    User("window 90,190 150,250\nenter\npick 100,200\n");
+    const auto before = desktop.host().drawing().entities();
+    EXPECT_EQ(Run(false), SelectionOutcome::Exported);
+    std::vector<std::string> expected = {"select ", "id ", "filedia 0 "};
+    auto add = [&](const std::vector<std::string>& s) { expected.insert(expected.end(), s.begin(), s.end()); };
+    add(ExportOf(files.selection));
+    add({"explode pre  ", "select pre\r "});
+    add(ExportOf(files.exploded));
+    add({"u ", "u u u ", "filedia 1 "});
+    EXPECT_EQ(Typed(), expected);
+    EXPECT_TRUE(std::filesystem::exists(files.exploded));
+    EXPECT_FALSE(SelectionNeedsExplode(files.exploded)) << "the exploded copy holds no polyline";
+    EXPECT_EQ(desktop.host().drawing().entities(), before) << "the explosion is undone";
+}
+
+TEST_P(SelectionCommandTest, EscAtTheSelectionOrThePickStopsQuietlyAndLeavesNoWorkFile) {
+    for (const char* script : {"select 120,200\nesc\n", "window 90,190 150,250\nenter\nesc\n", "enter\n"}) {
+        SCOPED_TRACE(script);
+        testing_import::WriteFile(files.selection, "an earlier selection");
+        testing_import::WriteFile(files.exploded, "an earlier explosion");
+        busyCalls.clear();
+        User(script);
+        EXPECT_EQ(Run(true), SelectionOutcome::Stopped);
+        EXPECT_FALSE(std::filesystem::exists(files.selection));
+        EXPECT_FALSE(std::filesystem::exists(files.exploded));
+        EXPECT_EQ(base.X, 7) << "the base point keeps its value";
+        EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+        EXPECT_TRUE(sink.confirmations.empty());
+        EXPECT_TRUE(Idle());
+        for (const auto& typed : Typed()) EXPECT_NE(typed, "filedia 0 ");
+    }
+}
+
+TEST_P(SelectionCommandTest, NoHostToCaptureDoesNothingAndStaysUnbusy) {
+    desktop.RemoveHostWindows();
+    EXPECT_EQ(Run(false), SelectionOutcome::NotCaptured);
+    EXPECT_TRUE(busyCalls.empty());
+    EXPECT_EQ(sink.confirmations.size(), 1u) << "the capture tells the user";
+}
+
+// The palette closes while AutoCAD writes a work file: every wait from then on is
+// abandoned, and the selection sends what puts the drawing back before it stops.
+void AbandonWhenWriting(SimDesktop& desktop, const std::string& name, const std::function<void()>& action) {
+    desktop.host().pathFromText = [&desktop, name, action](const std::string& text) {
+        if (text.find(name) != std::string::npos) action();
+        (void)desktop;
+        return std::filesystem::path(text);
+    };
+}
+
+TEST_P(SelectionCommandTest, AClosedPaletteBetweenTheTurnsTurnsThePlanBack) {
+    User("window 90,190 150,250\nenter\npick 100,200\n");
+    const auto before = desktop.host().drawing().entities();
+    AbandonWhenWriting(desktop, "l_45.dxf", [this] { link.AbandonWaits(); });
+    EXPECT_EQ(Run(true), SelectionOutcome::Abandoned);
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+    ExpectSameEntities(before, desktop.host().drawing().entities());
+    const auto typed = Typed();
+    ASSERT_GE(typed.size(), 2u);
+    EXPECT_EQ(typed[typed.size() - 2], "rotate pre  @ -45 ");
+    EXPECT_EQ(typed.back(), "filedia 1 ") << "the file dialogs are back on";
+    EXPECT_FALSE(std::filesystem::exists(files.turnedRight));
+    EXPECT_TRUE(Idle());
+}
+
+TEST_P(SelectionCommandTest, AClosedPaletteDuringTheExplodedExportUndoesTheExplosion) {
+    desktop.host().drawing().AddPolyline({{100, 240}, {130, 240}, {130, 245}}, false);
+    User("window 90,190 150,250\nenter\npick 100,200\n");
+    const auto before = desktop.host().drawing().entities();
+    AbandonWhenWriting(desktop, "explode.dxf", [this] { link.AbandonWaits(); });
+    EXPECT_EQ(Run(false), SelectionOutcome::Abandoned);
+    EXPECT_EQ(desktop.host().drawing().entities(), before);
+    EXPECT_EQ(Typed().back(), "filedia 1 ");
+    EXPECT_TRUE(Idle());
+}
+
+TEST_P(SelectionCommandTest, AClosedPaletteWhileTheUserSelectsCancelsTheSelectionInTheHost) {
+    User("select 120,200\n");  // the user never ends the selection
+    desktop.pumpHook = [this] {
+        if (desktop.user() != nullptr && desktop.user()->Finished()) link.AbandonWaits();
+    };
+    EXPECT_EQ(Run(false), SelectionOutcome::Abandoned);
+    EXPECT_TRUE(Idle()) << "the select command was cancelled";
+    EXPECT_FALSE(std::filesystem::exists(files.selection));
+    for (const auto& typed : Typed()) EXPECT_NE(typed, "filedia 0 ");
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+}
+
+TEST_P(SelectionCommandTest, AHostClosedInTheMiddleGetsNothingMoreTyped) {
+    User("window 90,190 150,250\nenter\npick 100,200\n");
+    std::size_t typedWhenGone = 0;
+    AbandonWhenWriting(desktop, "l_45.dxf", [this, &typedWhenGone] {
+        typedWhenGone = desktop.host().ReceivedInput().size();
+        desktop.RemoveHostWindows();
+    });
+    EXPECT_EQ(Run(true), SelectionOutcome::Abandoned);
+    EXPECT_GT(typedWhenGone, 0u);
+    EXPECT_EQ(desktop.host().ReceivedInput().size(), typedWhenGone);
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, SelectionCommandTest, ::testing::Values(Edition::LT2000, Edition::LT2006));
+
+}  // namespace
+}  // namespace tessavue
