@@ -3,27 +3,13 @@
 #include <system_error>
 
 #include "draw/figure_rewrite.h"
+#include "host/busy_scope.h"
 #include "import/entity_table.h"
 #include "iso/faces.h"
 #include "iso/number_text.h"
 
 namespace tessavue {
 namespace {
-
-class BusyScope {
-public:
-    explicit BusyScope(const std::function<void(bool)>& setBusy) : setBusy_(setBusy) {
-        if (setBusy_) setBusy_(true);
-    }
-    ~BusyScope() {
-        if (setBusy_) setBusy_(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    const std::function<void(bool)>& setBusy_;
-};
 
 // Deletes the figure file when the scope ends, however it ends: the file lives for
 // one command only.

@@ -3,26 +3,11 @@
 #include <cstddef>
 #include <system_error>
 
+#include "host/busy_scope.h"
 #include "import/selection_export.h"
 
 namespace tessavue {
 namespace {
-
-// Keeps the palette busy for a scope, ending the busy state also on an exception.
-class BusyScope {
-public:
-    explicit BusyScope(const std::function<void(bool)>& setBusy) : setBusy_(setBusy) {
-        if (setBusy_) setBusy_(true);
-    }
-    ~BusyScope() {
-        if (setBusy_) setBusy_(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    const std::function<void(bool)>& setBusy_;
-};
 
 // What the selection did to the user's drawing so far, so that a stop in the middle
 // can undo exactly that.
