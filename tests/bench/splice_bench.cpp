@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "generated_export.h"
 #include "import/dxf_lines.h"
 #include "import/entity_table.h"
 #include "iso/dxf_writer.h"
@@ -19,35 +20,10 @@ namespace {
 
 constexpr int kEntities = 100000;
 
-// An R12 export with `kEntities` lines, circles and arcs, each with a handle, as
-// AutoCAD writes them (LF line ends: the loader takes both).
 std::filesystem::path GeneratedExport() {
     static const std::filesystem::path path = [] {
         const std::filesystem::path file = std::filesystem::temp_directory_path() / "tessavue-splice-bench.dxf";
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n"
-               "  0\nSECTION\n  2\nTABLES\n  0\nENDSEC\n  0\nSECTION\n  2\nBLOCKS\n  0\nENDSEC\n"
-               "  0\nSECTION\n  2\nENTITIES\n";
-        for (int i = 0; i < kEntities; ++i) {
-            const double x = i % 317 * 1.25;
-            const double y = i / 317 * 0.75;
-            char handle[16];
-            std::snprintf(handle, sizeof handle, "%X", 0x100 + i);
-            switch (i % 3) {
-            case 0:
-                out << "  0\nLINE\n  5\n" << handle << "\n  8\n0\n 10\n" << NumberText(x) << "\n 20\n" << NumberText(y)
-                    << "\n 30\n0.0\n 11\n" << NumberText(x + 3) << "\n 21\n" << NumberText(y + 1) << "\n 31\n0.0\n";
-                break;
-            case 1:
-                out << "  0\nCIRCLE\n  5\n" << handle << "\n  8\n0\n 10\n" << NumberText(x) << "\n 20\n"
-                    << NumberText(y) << "\n 30\n0.0\n 40\n0.5\n";
-                break;
-            default:
-                out << "  0\nARC\n  5\n" << handle << "\n  8\n0\n 10\n" << NumberText(x) << "\n 20\n" << NumberText(y)
-                    << "\n 30\n0.0\n 40\n0.5\n 50\n30.0\n 51\n300.0\n";
-            }
-        }
-        out << "  0\nENDSEC\n  0\nEOF\n";
+        WriteGeneratedExport(file, kEntities);
         return file;
     }();
     return path;
