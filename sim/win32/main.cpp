@@ -12,6 +12,12 @@
 //          --dump FILE                      the state dump, written at exit and on
 //                                           WM_COPYDATA with dwData 2
 //          --drawing FILE                   a DXF file (R12 or 2000) to start on
+//          --hold-at TEXT                   typed input that holds TEXT is not taken
+//                                           yet: it and everything typed after it
+//                                           wait, shown on the command line, until
+//                                           WM_COPYDATA with dwData 3 lets them in. So
+//                                           a test can catch a program in the middle of
+//                                           a long AutoCAD command.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -65,6 +71,9 @@ struct App {
     int canvasHeight = 0;
     bool dragging = false;
     POINT dragStart{};
+    // --hold-at: the text, and the input that waits.
+    std::string holdAt;
+    std::vector<InputChunk> held;
 };
 
 App g;
@@ -171,8 +180,30 @@ void RefreshSoon() {
 }
 
 void TypeInput(const std::string& transport, const std::string& bytes) {
-    g.host->Receive(transport, bytes);
+    const bool catches = !g.holdAt.empty() && bytes.find(g.holdAt) != std::string::npos;
+    if (catches || !g.held.empty()) {
+        // AutoCAD still busy with a long command: the typing queues up, in order.
+        g.held.push_back({transport, bytes});
+    } else {
+        g.host->Receive(transport, bytes);
+    }
     RefreshSoon();
+}
+
+void ReleaseHeldInput() {
+    std::vector<InputChunk> waiting;
+    waiting.swap(g.held);
+    for (const InputChunk& chunk : waiting) g.host->Receive(chunk.transport, chunk.bytes);
+    RefreshSoon();
+}
+
+// The command line as shown: input that is held waits visibly after the prompt, so
+// nobody takes the command line for idle meanwhile.
+std::string ShownCommandLine() {
+    if (g.host == nullptr) return {};
+    std::string text = g.host->CommandLineText();
+    for (const InputChunk& chunk : g.held) text += chunk.bytes;
+    return text;
 }
 
 // ---- canvas -------------------------------------------------------------------------
@@ -314,9 +345,9 @@ LRESULT CALLBACK CommandLineProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     try {
         switch (msg) {
             case WM_GETTEXT:
-                return AnswerGetText(g.host ? g.host->CommandLineText() : std::string(), wParam, lParam);
+                return AnswerGetText(ShownCommandLine(), wParam, lParam);
             case WM_GETTEXTLENGTH:
-                return g.host ? static_cast<LRESULT>(g.host->CommandLineText().size()) : 0;
+                return static_cast<LRESULT>(ShownCommandLine().size());
             case WM_PAINT: {
                 PAINTSTRUCT ps;
                 HDC dc = BeginPaint(hwnd, &ps);
@@ -324,7 +355,7 @@ LRESULT CALLBACK CommandLineProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
                 GetClientRect(hwnd, &client);
                 FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
                 HGDIOBJ oldFont = SelectObject(dc, g.font);
-                const std::wstring text = Widen(g.host ? g.host->CommandLineText() : std::string());
+                const std::wstring text = Widen(ShownCommandLine());
                 TextOutW(dc, 4, 2, text.c_str(), static_cast<int>(text.size()));
                 SelectObject(dc, oldFont);
                 EndPaint(hwnd, &ps);
@@ -416,6 +447,10 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                         payload.empty() ? g.dumpPath : std::filesystem::path(Widen(payload));
                     return WriteDumpFile(path) ? TRUE : FALSE;
                 }
+                if (data->dwData == 3) {
+                    ReleaseHeldInput();
+                    return TRUE;
+                }
                 return FALSE;
             }
             case kRefreshMessage:
@@ -463,6 +498,7 @@ struct Options {
     std::filesystem::path userScript;
     std::filesystem::path dump;
     std::filesystem::path drawing;
+    std::string holdAt;
 };
 
 std::optional<Options> ParseOptions(std::string* error) {
@@ -493,6 +529,8 @@ std::optional<Options> ParseOptions(std::string* error) {
             result->dump = value;
         } else if (name == L"--drawing") {
             result->drawing = value;
+        } else if (name == L"--hold-at") {
+            result->holdAt = Narrow(value);
         } else {
             *error = "unknown option: " + Narrow(name);
             result.reset();
@@ -527,6 +565,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     SimHost host(options->edition);
     g.host = &host;
     g.dumpPath = options->dump;
+    g.holdAt = options->holdAt;
     if (!options->userScript.empty()) {
         std::ifstream in(options->userScript, std::ios::binary);
         if (!in) return Fail("cannot read the user script");

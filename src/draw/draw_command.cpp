@@ -41,10 +41,29 @@ bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, 
     std::string insert = "-insert " + figurePathText + "\r x " + NumberText(xScale) + " y " + NumberText(yScale) +
                          " r " + std::to_string(rotation) + " ";
     if (at) insert += NumberText(at->X) + "," + NumberText(at->Y) + " ";
-    if (!link.RunHostCommand(insert)) return false;
-    if (WasCommandCancelled(link, "-insert")) return false;
-    if (!link.RunHostCommand("_explode l\r\r")) return true;
-    link.RunHostCommand("-purge b " + blockName + "\rn\r");
+    const std::string purge = "-purge b " + blockName + "\rn\r";
+    if (!link.RunHostCommand(insert)) {
+        // The palette is closing, or AutoCAD went away, while the insertion still ran.
+        // AutoCAD made the block definition when it read the file: the insertion
+        // still asking for its point is cancelled and the definition purged, without
+        // waiting (the waits are over).
+        if (!link.HostGone()) {
+            link.SendHostCommand("\x1b\x1b");
+            link.SendHostCommand(purge);
+        }
+        return false;
+    }
+    if (WasCommandCancelled(link, "-insert")) {
+        // A cancelled insertion still leaves the definition read from the file.
+        link.RunHostCommand(purge);
+        return false;
+    }
+    if (!link.RunHostCommand("_explode l\r\r")) {
+        // The explosion was typed whole; its definition goes once it is done.
+        if (!link.HostGone()) link.SendHostCommand(purge);
+        return true;
+    }
+    link.RunHostCommand(purge);
     return true;
 }
 

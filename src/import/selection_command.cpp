@@ -128,9 +128,10 @@ SelectionOutcome RunSelectionCommand(SelectionCommand& command, PlanPoint& baseP
         if (history.finished && HistoryShowsPreviousSelection(history.lines)) {
             const bool exported = selection.Export(files.exploded);
             if (!exported) {
-                // An export that reached the idle prompt is one more undo step; one
-                // stopped half way is cancelled by the put-back and is none.
-                if (selection.AtIdlePrompt()) changes.undoSteps = 4;
+                // The export was typed, so it is one more undo step whether AutoCAD
+                // finished it or the put-back cancels it: a cancelled command is
+                // recorded too.
+                changes.undoSteps = 4;
                 return selection.Stop();
             }
             changes.undoSteps = 4;

@@ -45,6 +45,10 @@ void EndToEndTest::TearDown() {
 ::testing::AssertionResult EndToEndTest::StartSim(const std::wstring& edition) {
     SimOptions options;
     options.edition = edition;
+    return StartSim(options);
+}
+
+::testing::AssertionResult EndToEndTest::StartSim(const SimOptions& options) {
     auto started = Sim::Start(OwnFolder() / L"tessavue-sim.exe", options);
     if (!started) return ::testing::AssertionFailure() << started.message();
     sim_.emplace(std::move(*started));

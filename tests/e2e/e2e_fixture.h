@@ -42,8 +42,10 @@ protected:
     ::testing::AssertionResult StartPalette(const std::string& settings = {});
     // Starts tessavue-sim.exe of `edition` and waits until it is idle.
     ::testing::AssertionResult StartSim(const std::wstring& edition = L"LT2000");
+    ::testing::AssertionResult StartSim(const SimOptions& options);
 
     Palette& palette() { return *palette_; }
+    Process& paletteProcess() { return *paletteProcess_; }
     Sim& sim() { return *sim_; }
 
     // The stand-in's state, through a dump file beside this program.

@@ -12,6 +12,7 @@ namespace {
 
 constexpr ULONG_PTR kTypeCommand = 1;
 constexpr ULONG_PTR kWriteDump = 2;
+constexpr ULONG_PTR kReleaseHeld = 3;
 
 std::string TitleOf(HWND window) {
     char buffer[256] = {};
@@ -50,6 +51,14 @@ Expected<Sim> Sim::Start(const std::filesystem::path& program, const SimOptions&
     if (!options.dump.empty()) {
         arguments.push_back(L"--dump");
         arguments.push_back(options.dump.wstring());
+    }
+    if (!options.drawing.empty()) {
+        arguments.push_back(L"--drawing");
+        arguments.push_back(options.drawing.wstring());
+    }
+    if (!options.holdAt.empty()) {
+        arguments.push_back(L"--hold-at");
+        arguments.push_back(options.holdAt);
     }
     auto process = Process::Start(program, arguments);
     if (!process) return process.status();
@@ -134,6 +143,8 @@ Status Sim::SendCopyData(ULONG_PTR kind, const std::string& payload) {
 }
 
 Status Sim::Type(const std::string& commandString) { return SendCopyData(kTypeCommand, commandString); }
+
+Status Sim::Release() { return SendCopyData(kReleaseHeld, std::string()); }
 
 Expected<sim::SimDump> Sim::Dump(const std::filesystem::path& file) {
     const std::filesystem::path target = file.empty() ? options_.dump : file;

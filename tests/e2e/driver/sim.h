@@ -21,6 +21,8 @@ struct SimOptions {
     std::wstring edition = L"LT2000";  // --edition: LT2000, LT2002 or LT2006
     std::filesystem::path userScript;  // --user-script, when not empty
     std::filesystem::path dump;        // --dump, when not empty
+    std::filesystem::path drawing;     // --drawing: a DXF file to start on
+    std::wstring holdAt;               // --hold-at: input holding this text waits for Release
 };
 
 class Sim {
@@ -50,6 +52,8 @@ public:
     // `file`, or to its --dump file when `file` is empty (WM_COPYDATA with dwData 2 and
     // the path), and reads it back.
     Expected<sim::SimDump> Dump(const std::filesystem::path& file = {});
+    // Lets in the input held since the --hold-at text arrived (WM_COPYDATA dwData 3).
+    Status Release();
 
     // The command-line text window: the descendant of the main window whose class
     // holds this edition's class text.

@@ -179,15 +179,35 @@ TEST_P(DrawCommandTest, AHeightThatIsNoNumberAndAKindNotBuiltYetAreRefusedBefore
     EXPECT_EQ(desktop.host().drawing().entities().size(), planCount);
 }
 
-TEST_P(DrawCommandTest, ACancelledInsertionPointSkipsTheExplosionAndDeletesTheFigureFile) {
+TEST_P(DrawCommandTest, ACancelledInsertionPointSkipsTheExplosionAndLeavesNoFigureFileOrBlock) {
     Select();
     User("esc\n");
     EXPECT_EQ(Draw(FaceRight, "10"), DrawOutcome::Cancelled);
     const auto typed = TypedSinceDraw();
-    ASSERT_EQ(typed.size(), 1u);
+    ASSERT_EQ(typed.size(), 2u);
     EXPECT_EQ(typed[0].rfind("-insert ", 0), 0u);
+    // AutoCAD defined the block when it read the file, before it asked for the point.
+    EXPECT_EQ(typed[1], "-purge b ip20261207090503\rn\r");
+    EXPECT_TRUE(desktop.host().drawing().blocks().empty());
     EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
     EXPECT_TRUE(NoFigureFileLeft());
+    EXPECT_EQ(desktop.host().drawing().entities().size(), planCount);
+    EXPECT_EQ(link.ReadCommandLine(), link.CommandPrompt);
+}
+
+// The palette closes while AutoCAD asks for the insertion point: the insertion is
+// cancelled and the block purged without a wait, and the palette is free.
+TEST_P(DrawCommandTest, AClosedPaletteAtTheInsertionPointCancelsTheInsertionAndPurgesTheBlock) {
+    Select();
+    User("");
+    desktop.pumpHook = [this] {
+        if (desktop.host().RunningCommand() == "INSERT") link.AbandonWaits();
+    };
+    EXPECT_EQ(Draw(FaceLeft, "10"), DrawOutcome::Cancelled);
+    desktop.pumpHook = nullptr;
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(NoFigureFileLeft());
+    EXPECT_TRUE(desktop.host().drawing().blocks().empty());
     EXPECT_EQ(desktop.host().drawing().entities().size(), planCount);
     EXPECT_EQ(link.ReadCommandLine(), link.CommandPrompt);
 }

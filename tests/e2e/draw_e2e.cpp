@@ -1,0 +1,621 @@
+// The main use end to end: the real palette beside the real stand-in, started on a plan
+// drawing. The test is the user at the stand-in: it selects the plan with a window,
+// picks the base point and then the insertion point of each figure. What the drawing
+// holds afterwards is checked against the isometric view a drafter expects, worked out
+// here from the face's axes, not from the palette's own routines.
+//
+// The stand-in is started with --hold-at, so the insertion (or a command in the
+// middle of the selection) waits until the test lets it in: meanwhile the figure file
+// can be copied for the independent DXF reader, or the palette closed.
+#include <windows.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <set>
+#include <sstream>
+
+#include "core/dxf_file.h"
+#include "e2e_fixture.h"
+
+namespace tessavue::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using sim::Entity;
+using sim::EntityKind;
+using sim::Point;
+
+constexpr double kTolerance = 1e-6;
+constexpr double kHeight = 10;
+
+// ---------------------------------------------------------------------------------
+// What the user sees: where plan directions and the height go on each face.
+// ---------------------------------------------------------------------------------
+
+struct FaceView {
+    Control button;
+    const char* name;
+    double planX;   // direction of plan +X, degrees
+    double planY;   // direction of plan +Y
+    double up;      // direction of a positive height
+    double major;   // direction of a circle's major axis (modulo 180)
+    // The plan circle's points (degrees) that go to the ends of the major axis, where
+    // the outline runs along the height direction: height lines start there.
+    double tangent;
+};
+
+const FaceView kFaces[] = {
+    {Control::Button2, "上左", 30, 150, 90, 0, -45},
+    {Control::Button3, "上右", 330, 30, 90, 0, 45},
+    {Control::Button4, "左", 330, 90, 210, 120, -45},
+    {Control::Button5, "右", 30, 90, 330, 60, 45},
+};
+
+Point Along(double degrees, double length) {
+    const double a = degrees * std::numbers::pi / 180;
+    return {length * std::cos(a), length * std::sin(a)};
+}
+Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
+Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
+
+bool Near(Point a, Point b) { return std::abs(a.x - b.x) < kTolerance && std::abs(a.y - b.y) < kTolerance; }
+bool Near(double a, double b) { return std::abs(a - b) < kTolerance; }
+
+std::string Show(Point p) {
+    std::ostringstream out;
+    out << "(" << p.x << ", " << p.y << ")";
+    return out.str();
+}
+
+// The placement of one figure: plan point relative to the base point, carried onto
+// the face at the insertion point, `lift` along the face's height direction.
+struct Placement {
+    FaceView face;
+    Point base;
+    Point at;
+    Point operator()(Point plan, double lift = 0) const {
+        const Point d = plan - base;
+        return at + Along(face.planX, d.x) + Along(face.planY, d.y) + Along(face.up, lift);
+    }
+};
+
+// ---------------------------------------------------------------------------------
+// The plan in the drawing and what a figure of it must hold.
+// ---------------------------------------------------------------------------------
+
+struct PlanArc {
+    Point centre;
+    double radius;
+    double start;
+    double end;
+};
+
+struct Plan {
+    std::vector<std::pair<Point, Point>> lines;
+    std::vector<std::pair<Point, double>> circles;
+    std::vector<PlanArc> arcs;
+    std::vector<std::vector<Point>> polylines;
+    // Lines the selection explodes (polyline segments, lines of block references):
+    // they are not in the figure as lines of their own, but get height lines.
+    std::vector<std::pair<Point, Point>> explodedLines;
+};
+
+struct FigureOptions {
+    double height = kHeight;
+    bool heightLines = true;
+    bool invert = false;
+    bool circleHeightLines = false;
+};
+
+struct Expected {
+    std::string what;
+    std::function<bool(const Entity&)> matches;
+};
+
+double Mod180(double degrees) {
+    double d = std::fmod(degrees, 180.0);
+    if (d < 0) d += 180;
+    return d;
+}
+
+// A point of an ellipse at its parameter `degrees`.
+Point EllipsePoint(const Entity& e, double degrees) {
+    const Point major = e.points[1];
+    const Point minor{-major.y * e.ratio, major.x * e.ratio};
+    const double t = degrees * std::numbers::pi / 180;
+    return e.points[0] + Point{major.x * std::cos(t) + minor.x * std::sin(t), major.y * std::cos(t) + minor.y * std::sin(t)};
+}
+
+Expected LineFrom(Point a, Point b, const std::string& what) {
+    return {what + " " + Show(a) + "-" + Show(b), [=](const Entity& e) {
+                return e.kind == EntityKind::Line && Near(e.points[0], a) && Near(e.points[1], b);
+            }};
+}
+
+// An isometric circle or arc: the centre, semi-axes √1.5·r and √0.5·r with the major
+// one along the face's direction; an arc begins and ends at the images of its ends.
+Expected EllipseFor(const Placement& place, Point centre, double radius, double lift,
+                    std::optional<std::pair<double, double>> arc, const std::string& what) {
+    const Point c = place(centre, lift);
+    const double majorDirection = place.face.major;
+    std::optional<std::pair<Point, Point>> ends;
+    if (arc)
+        ends = {place(centre + Along(arc->first, radius), lift), place(centre + Along(arc->second, radius), lift)};
+    return {what + " about " + Show(c), [=](const Entity& e) {
+                if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
+                const double length = std::hypot(e.points[1].x, e.points[1].y);
+                if (!Near(length, std::sqrt(1.5) * radius) || !Near(e.ratio * length, std::sqrt(0.5) * radius))
+                    return false;
+                const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
+                const double off = std::abs(Mod180(direction) - Mod180(majorDirection));
+                if (std::min(off, 180 - off) > 1e-6) return false;
+                if (!ends) return Near(std::abs(e.endAngle - e.startAngle), 360.0);
+                return Near(EllipsePoint(e, e.startAngle), ends->first) && Near(EllipsePoint(e, e.endAngle), ends->second);
+            }};
+}
+
+Expected PolylineFor(const Placement& place, const std::vector<Point>& vertices, double lift, const std::string& what) {
+    std::vector<Point> expected;
+    for (Point v : vertices) expected.push_back(place(v, lift));
+    return {what, [=](const Entity& e) {
+                if (e.kind != EntityKind::Polyline || e.points.size() != expected.size()) return false;
+                for (std::size_t i = 0; i < expected.size(); ++i)
+                    if (!Near(e.points[i], expected[i])) return false;
+                return true;
+            }};
+}
+
+// Whether the plan arc passes through `degrees` (both ends included).
+bool ArcCovers(const PlanArc& arc, double degrees) {
+    const auto norm = [](double d) { return std::fmod(std::fmod(d, 360.0) + 360.0, 360.0); };
+    const double a = norm(degrees);
+    const double s = norm(arc.start);
+    const double e = norm(arc.end);
+    return s <= e ? (a >= s - 1e-9 && a <= e + 1e-9) : (a >= s - 1e-9 || a <= e + 1e-9);
+}
+
+std::vector<Expected> FigureOf(const Plan& plan, const Placement& place, const FigureOptions& options) {
+    std::vector<Expected> figure;
+    const double lift = (options.invert ? -1 : 1) * options.height;
+    std::vector<double> lifts{0};
+    if (options.height != 0) lifts.push_back(lift);
+    for (double h : lifts) {
+        const std::string level = h == 0 ? "plan" : "raised";
+        for (const auto& [a, b] : plan.lines) figure.push_back(LineFrom(place(a, h), place(b, h), level + " line"));
+        for (const auto& [c, r] : plan.circles)
+            figure.push_back(EllipseFor(place, c, r, h, std::nullopt, level + " circle"));
+        for (const auto& arc : plan.arcs)
+            figure.push_back(EllipseFor(place, arc.centre, arc.radius, h, std::pair{arc.start, arc.end}, level + " arc"));
+        for (const auto& p : plan.polylines) figure.push_back(PolylineFor(place, p, h, level + " polyline"));
+    }
+    if (options.height == 0 || !options.heightLines) return figure;
+
+    // One height line per distinct end point; for circles and arcs at the points whose
+    // images lie on the ellipse's outline where the height direction touches it.
+    std::vector<Point> feet;
+    const auto foot = [&](Point p) {
+        for (Point q : feet)
+            if (Near(p, q)) return;
+        feet.push_back(p);
+    };
+    for (const auto& [a, b] : plan.lines) foot(a), foot(b);
+    for (const auto& [a, b] : plan.explodedLines) foot(a), foot(b);
+    if (options.circleHeightLines) {
+        const double t = place.face.tangent;
+        for (const auto& [c, r] : plan.circles) foot(c + Along(t, r)), foot(c + Along(t + 180, r));
+        for (const auto& arc : plan.arcs)
+            for (double a : {t, t + 180})
+                if (ArcCovers(arc, a)) foot(arc.centre + Along(a, arc.radius));
+    }
+    for (Point p : feet) figure.push_back(LineFrom(place(p), place(p, lift), "height line"));
+    return figure;
+}
+
+// Every expected entity is matched by a different one of `drawn`, and nothing is left.
+::testing::AssertionResult HoldsExactly(std::vector<Entity> drawn, const std::vector<Expected>& figure) {
+    std::vector<std::string> missing;
+    for (const Expected& want : figure) {
+        auto found = std::find_if(drawn.begin(), drawn.end(), want.matches);
+        if (found == drawn.end()) {
+            missing.push_back(want.what);
+            continue;
+        }
+        drawn.erase(found);
+    }
+    if (missing.empty() && drawn.empty()) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    for (const auto& what : missing) failure << "missing: " << what << "\n";
+    for (const auto& e : drawn) {
+        failure << "not expected: kind " << static_cast<int>(e.kind);
+        for (Point p : e.points) failure << " " << Show(p);
+        failure << "\n";
+    }
+    return failure;
+}
+
+// The user's objects as they were: same ids, kinds, layers and places (turned there and
+// back they may differ in the last bits).
+::testing::AssertionResult SameObjects(const std::vector<Entity>& before, const std::vector<Entity>& after) {
+    if (before.size() != after.size())
+        return ::testing::AssertionFailure() << before.size() << " objects before, " << after.size() << " after";
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const Entity& a = before[i];
+        const Entity& b = after[i];
+        bool same = a.id == b.id && a.kind == b.kind && a.layer == b.layer && a.points.size() == b.points.size() &&
+                    Near(a.radius, b.radius) && Near(a.rotation, b.rotation) && a.block == b.block;
+        for (std::size_t k = 0; same && k < a.points.size(); ++k) same = Near(a.points[k], b.points[k]);
+        // Arc angles about a full turn are the same arc.
+        const auto angle = [](double d) { return std::fmod(std::fmod(d, 360.0) + 360.0, 360.0); };
+        same = same && Near(angle(a.startAngle), angle(b.startAngle)) && Near(angle(a.endAngle), angle(b.endAngle));
+        if (!same) return ::testing::AssertionFailure() << "object " << a.id << " changed (now object " << b.id << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// ---------------------------------------------------------------------------------
+// Figure files kept for the independent reader
+// ---------------------------------------------------------------------------------
+
+// Each figure file caught before its insertion is copied here with the number of
+// entities its insertion added; a check after this program reads each with ezdxf.
+fs::path FiguresFolder() {
+    static const fs::path folder = [] {
+        const fs::path f = OwnFolder() / L"draw_e2e figures";
+        std::error_code ignored;
+        fs::remove_all(f, ignored);
+        fs::create_directories(f);
+        return f;
+    }();
+    return folder;
+}
+
+std::vector<fs::path> FigureFiles() {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(OwnFolder())) {
+        const std::wstring name = entry.path().filename().wstring();
+        if (name.rfind(L"ip", 0) == 0 && entry.path().extension() == L".dxf") files.push_back(entry.path());
+    }
+    return files;
+}
+
+// ---------------------------------------------------------------------------------
+// The fixture
+// ---------------------------------------------------------------------------------
+
+const char* const kOutline = "外形";
+
+class DrawEndToEnd : public EndToEndTest {
+protected:
+    void SetUp() override {
+        for (const fs::path& file : FigureFiles()) fs::remove(file);
+    }
+
+    // Starts the stand-in on `drawing`, holding at `holdAt`, and the palette with
+    // `settings`.
+    ::testing::AssertionResult Start(const sim::Drawing& drawing, const std::wstring& holdAt,
+                                     const std::string& settings) {
+        const fs::path file = OwnFolder() / L"draw_e2e 図面.dxf";
+        std::ofstream(file, std::ios::binary) << sim::WriteDxf(drawing, std::nullopt, sim::DxfVersion::R2000);
+        SimOptions options;
+        options.drawing = file;
+        options.holdAt = holdAt;
+        if (auto started = StartSim(options); !started) return started;
+        if (auto started = StartPalette(settings); !started) return started;
+        return ::testing::AssertionSuccess();
+    }
+
+    Status WaitForPrompt(std::string_view prompt) {
+        return WaitFor(
+            [&] {
+                auto line = sim().CommandLine();
+                return line && line->ends_with(prompt);
+            },
+            kDefaultBound, "the stand-in's prompt");
+    }
+    // The stand-in holds typed input that contains `text`.
+    Status WaitForHeld(const std::string& text) {
+        return WaitFor(
+            [&] {
+                auto line = sim().CommandLine();
+                return line && line->find(text) != std::string::npos;
+            },
+            kDefaultBound, "the stand-in to hold the palette's input");
+    }
+    Status WaitUntilFree() {
+        return WaitFor([&] { return Visible(Control::GroupBox1); }, kDefaultBound, "the palette to be un-busy");
+    }
+
+    const sim::EditionTexts& texts() const { return sim::TextsFor(sim::Edition::LT2000); }
+
+    // 選択: the window, the end of the selection and the base point, typed by the user.
+    void Select(Point corner1, Point corner2, Point base) {
+        ASSERT_OK(palette().Click(Id(Control::Button1)));
+        ASSERT_OK(WaitForPrompt(texts().selectObjects));
+        std::ostringstream window;
+        window << "w " << corner1.x << "," << corner1.y << " " << corner2.x << "," << corner2.y << "\r\r";
+        ASSERT_OK(sim().Type(window.str()));
+        ASSERT_OK(WaitForPrompt(texts().idPoint));
+        ASSERT_OK(sim().Type(std::to_string(base.x) + "," + std::to_string(base.y) + "\r"));
+        ASSERT_OK(WaitUntilFree());
+        ASSERT_OK(sim().WaitUntilIdle());
+        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+    }
+
+    // One direction button; the stand-in holds the insertion so the figure file can be
+    // kept, then the user picks `at` (or presses Esc when `at` is empty). Returns the
+    // entities the command added.
+    std::vector<Entity> Draw(const FaceView& face, std::optional<Point> at) {
+        const std::size_t before = SimState().entities.size();
+        const int lastId = before == 0 ? 0 : SimState().entities.back().id;
+        EXPECT_OK(palette().Click(Id(face.button)));
+        EXPECT_OK(WaitForHeld("-insert "));
+        const auto files = FigureFiles();
+        EXPECT_EQ(files.size(), 1u) << "one figure file while the insertion runs";
+        fs::path kept;
+        if (files.size() == 1) {
+            const auto faceIndex = &face - kFaces;
+            kept = FiguresFolder() / (std::to_string(++figureCount_) + " face " + std::to_string(faceIndex) + ".dxf");
+            fs::copy_file(files.front(), kept, fs::copy_options::overwrite_existing);
+        }
+        EXPECT_OK(sim().Release());
+        EXPECT_OK(WaitForPrompt(texts().insertPoint));
+        if (at) {
+            std::ostringstream point;
+            point << at->x << "," << at->y << "\r";
+            EXPECT_OK(sim().Type(point.str()));
+        } else {
+            EXPECT_OK(sim().Type("\x1b"));
+        }
+        EXPECT_OK(WaitUntilFree());
+        EXPECT_OK(sim().WaitUntilIdle());
+        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+        std::vector<Entity> added;
+        for (const Entity& e : SimState().entities)
+            if (e.id > lastId) added.push_back(e);
+        if (!kept.empty() && at) {
+            // The figure's entities come out of the insertion one for one.
+            std::ofstream(FiguresFolder() / L"manifest.txt", std::ios::app | std::ios::binary)
+                << ToUtf8(kept.filename().wstring()) << "\t" << added.size() << "\n";
+        }
+        EXPECT_TRUE(FigureFiles().empty()) << "the figure file is deleted after the command";
+        for (const auto& block : SimState().blocks)
+            EXPECT_NE(block.name.rfind("ip", 0), 0u) << "block " << block.name << " was not purged";
+        return added;
+    }
+
+    fs::path WorkFile(const wchar_t* name) const { return OwnFolder() / name; }
+
+private:
+    static inline int figureCount_ = 0;
+};
+
+// The user's plan about the base point (100, 200): two lines meeting at a corner, a
+// circle, a quarter arc, an open polyline, and a line far off that the window misses.
+sim::Drawing PlanDrawing() {
+    sim::Drawing d;
+    d.AddLayer(kOutline);
+    d.SetCurrentLayer(kOutline);
+    d.AddLine({100, 200}, {140, 200});
+    d.AddLine({140, 200}, {140, 230});
+    d.AddCircle({120, 215}, 5);
+    d.AddArc({100, 230}, 8, 0, 90);
+    d.AddPolyline({{160, 200}, {180, 200}, {180, 220}}, false);
+    d.AddLine({-50, -50}, {-60, -60});
+    return d;
+}
+
+Plan PlanFigure() {
+    Plan plan;
+    plan.lines = {{{100, 200}, {140, 200}}, {{140, 200}, {140, 230}}};
+    plan.circles = {{{120, 215}, 5}};
+    plan.arcs = {{{100, 230}, 8, 0, 90}};
+    plan.polylines = {{{160, 200}, {180, 200}, {180, 220}}};
+    plan.explodedLines = {{{160, 200}, {180, 200}}, {{180, 200}, {180, 220}}};
+    return plan;
+}
+
+const Point kBase{100, 200};
+const Point kCorner1{90, 190};
+const Point kCorner2{195, 245};
+
+std::string Settings(bool projectAll, bool circleHeightLines = false) {
+    return std::string("[メニュー]\r\n全て投影=") + (projectAll ? "1" : "0") + "\r\n円、円弧の高さの線=" +
+           (circleHeightLines ? "1" : "0") + "\r\n";
+}
+
+// ---------------------------------------------------------------------------------
+// The four faces, with the palette turning the plan and with AutoCAD turning it
+// ---------------------------------------------------------------------------------
+
+class FourFaces : public DrawEndToEnd, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FourFaces, EachFaceShowsThePlanAsTheIsometricViewAndTheDrawingIsLeftAsItWas) {
+    const bool projectAll = GetParam();
+    ASSERT_TRUE(Start(PlanDrawing(), L"-insert ", Settings(projectAll)));
+    const std::vector<Entity> plan = SimState().entities;
+
+    Select(kCorner1, kCorner2, kBase);
+    EXPECT_TRUE(SameObjects(plan, SimState().entities)) << "after the selection";
+    EXPECT_TRUE(fs::exists(WorkFile(L"tessavue.dxf")));
+    EXPECT_EQ(fs::exists(WorkFile(L"l_45.dxf")), projectAll);
+    EXPECT_EQ(fs::exists(WorkFile(L"r_45.dxf")), projectAll);
+    EXPECT_TRUE(fs::exists(WorkFile(L"explode.dxf"))) << "the polyline is exploded for its height lines";
+
+    const Point places[] = {{400, 300}, {700, 300}, {400, 50}, {700, 50}};
+    for (std::size_t i = 0; i < std::size(kFaces); ++i) {
+        SCOPED_TRACE(kFaces[i].name);
+        const Placement place{kFaces[i], kBase, places[i]};
+        const auto added = Draw(kFaces[i], places[i]);
+        EXPECT_TRUE(HoldsExactly(added, FigureOf(PlanFigure(), place, FigureOptions{})));
+    }
+    const sim::SimDump state = SimState();
+    const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
+    EXPECT_TRUE(SameObjects(plan, userPart)) << "after the four figures";
+    EXPECT_TRUE(state.blocks.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(ProjectAll, FourFaces, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "On" : "Off"; });
+
+// ---------------------------------------------------------------------------------
+// The height options, one selection and several figures
+// ---------------------------------------------------------------------------------
+
+TEST_F(DrawEndToEnd, HeightLinesForCirclesUncheckedHeightZeroHeightAndInvertedSign) {
+    ASSERT_TRUE(Start(PlanDrawing(), L"-insert ", Settings(false, true)));
+    Select(kCorner1, kCorner2, kBase);
+
+    {
+        SCOPED_TRACE("circle and arc height lines: the arc touches 45 degrees only");
+        const Placement place{kFaces[1], kBase, {400, 300}};
+        FigureOptions options;
+        options.circleHeightLines = true;
+        EXPECT_TRUE(HoldsExactly(Draw(kFaces[1], place.at), FigureOf(PlanFigure(), place, options)));
+    }
+    {
+        SCOPED_TRACE("高さ unchecked: the raised copy without height lines");
+        ASSERT_OK(palette().Click(Id(Control::CheckBox1)));
+        ASSERT_OK(palette().Settle());
+        const Placement place{kFaces[2], kBase, {700, 300}};
+        FigureOptions options;
+        options.heightLines = false;
+        EXPECT_TRUE(HoldsExactly(Draw(kFaces[2], place.at), FigureOf(PlanFigure(), place, options)));
+        ASSERT_OK(palette().Click(Id(Control::CheckBox1)));
+    }
+    {
+        SCOPED_TRACE("height 0: the plan alone");
+        ASSERT_OK(palette().SetText(Id(Control::Edit1), L"0"));
+        const Placement place{kFaces[3], kBase, {400, 50}};
+        FigureOptions options;
+        options.height = 0;
+        EXPECT_TRUE(HoldsExactly(Draw(kFaces[3], place.at), FigureOf(PlanFigure(), place, options)));
+        ASSERT_OK(palette().SetText(Id(Control::Edit1), L"10"));
+    }
+    {
+        SCOPED_TRACE("高さ符号反転: the copy and the height lines go the other way");
+        ASSERT_OK(palette().RunMenu(Id(Control::menu_help_othr_sign)));
+        ASSERT_OK(palette().Settle());
+        const Placement place{kFaces[0], kBase, {700, 50}};
+        FigureOptions options;
+        options.invert = true;
+        options.circleHeightLines = true;
+        EXPECT_TRUE(HoldsExactly(Draw(kFaces[0], place.at), FigureOf(PlanFigure(), place, options)));
+    }
+    {
+        SCOPED_TRACE("Esc at the insertion point: nothing drawn, nothing left");
+        EXPECT_TRUE(Draw(kFaces[0], std::nullopt).empty());
+    }
+    EXPECT_TRUE(SimState().blocks.empty());
+}
+
+// ---------------------------------------------------------------------------------
+// A block reference in the plan
+// ---------------------------------------------------------------------------------
+
+TEST_F(DrawEndToEnd, BlockReferenceLinesGetHeightLinesAndTheReferenceStays) {
+    sim::Drawing d;
+    d.AddLayer(kOutline);
+    d.SetCurrentLayer(kOutline);
+    sim::Block part;
+    part.name = "部品";
+    part.base = {0, 0};
+    for (auto [a, b] : {std::pair<Point, Point>{{0, 0}, {10, 0}}, {{10, 0}, {10, 5}}}) {
+        Entity line;
+        line.kind = EntityKind::Line;
+        line.layer = kOutline;
+        line.points = {a, b};
+        part.entities.push_back(line);
+    }
+    d.DefineBlock(part);
+    d.AddLine({100, 200}, {140, 200});
+    d.AddInsert("部品", {150, 210});
+    ASSERT_TRUE(Start(d, L"-insert ", Settings(false)));
+    const sim::SimDump before = SimState();
+
+    Select(kCorner1, kCorner2, kBase);
+    const sim::SimDump selected = SimState();
+    EXPECT_TRUE(SameObjects(before.entities, selected.entities)) << "the explosion is undone";
+    EXPECT_EQ(selected.blocks, before.blocks);
+    ASSERT_TRUE(fs::exists(WorkFile(L"explode.dxf")));
+
+    const Placement place{kFaces[0], kBase, {500, 300}};
+    const auto added = Draw(kFaces[0], place.at);
+    // The block's lines, as the explosion placed them, stand on height lines.
+    for (Point foot : {Point{150, 210}, Point{160, 210}, Point{160, 215}, Point{100, 200}, Point{140, 200}}) {
+        const Expected want = LineFrom(place(foot), place(foot, kHeight), "height line");
+        EXPECT_TRUE(std::any_of(added.begin(), added.end(), want.matches)) << want.what;
+    }
+    EXPECT_TRUE(std::any_of(added.begin(), added.end(), LineFrom(place({100, 200}), place({140, 200}), "").matches));
+    const sim::SimDump after = SimState();
+    ASSERT_GE(after.entities.size(), before.entities.size());
+    EXPECT_TRUE(SameObjects(before.entities, {after.entities.begin(), after.entities.begin() + 2}));
+    ASSERT_EQ(after.blocks.size(), 1u) << "the user's block stays; the figure's is purged";
+    EXPECT_EQ(after.blocks.front().name, "部品");
+}
+
+// ---------------------------------------------------------------------------------
+// The palette or the stand-in closed in the middle of a selection
+// ---------------------------------------------------------------------------------
+
+struct Interruption {
+    const char* name;
+    const wchar_t* holdAt;  // the command the stand-in is busy with when the close comes
+    bool projectAll;
+};
+
+class ClosedMidSelection : public DrawEndToEnd, public ::testing::WithParamInterface<Interruption> {};
+
+TEST_P(ClosedMidSelection, ThePaletteClosesOnlyAfterPuttingTheDrawingBack) {
+    ASSERT_TRUE(Start(PlanDrawing(), GetParam().holdAt, Settings(GetParam().projectAll)));
+    const std::vector<Entity> plan = SimState().entities;
+
+    ASSERT_OK(palette().Click(Id(Control::Button1)));
+    ASSERT_OK(WaitForPrompt(texts().selectObjects));
+    ASSERT_OK(sim().Type("w 90,190 195,245\r\r"));
+    ASSERT_OK(WaitForPrompt(texts().idPoint));
+    ASSERT_OK(sim().Type("100,200\r"));
+    ASSERT_OK(WaitForHeld(ToCp932(GetParam().holdAt)));
+
+    // The user closes the palette while AutoCAD is still busy.
+    ASSERT_TRUE(PostMessageW(palette().window(), WM_CLOSE, 0, 0));
+    Process& process = paletteProcess();
+    ASSERT_OK(process.WaitForExit(kDefaultBound));
+    // AutoCAD finishes its command and then takes what the palette typed before it went.
+    ASSERT_OK(sim().Release());
+    ASSERT_OK(sim().WaitUntilIdle());
+
+    const sim::SimDump state = SimState();
+    std::string typed;
+    for (const auto& chunk : state.inputs) typed += chunk.bytes;
+    std::string history;
+    for (const auto& line : state.history) history += line + "\n";
+    EXPECT_TRUE(SameObjects(plan, state.entities)) << "typed: " << sim::QuoteBytes(typed) << "\nhistory:\n" << history;
+    EXPECT_TRUE(typed.ends_with("filedia 1 ")) << "FILEDIA is set back: " << sim::QuoteBytes(typed);
+    EXPECT_FALSE(fs::exists(WorkFile(L"tessavue.dxf"))) << "the palette deletes its work files as it closes";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ClosedMidSelection,
+    ::testing::Values(Interruption{"Turn", L"rotate pre  @ -90 ", true}, Interruption{"Explosion", L"explode.dxf", false}),
+    [](const ::testing::TestParamInfo<Interruption>& p) { return std::string(p.param.name); });
+
+TEST_F(DrawEndToEnd, TheStandInClosedMidSelectionLeavesThePaletteFreeAndQuiet) {
+    ASSERT_TRUE(Start(PlanDrawing(), L"rotate pre  @ -90 ", Settings(true)));
+    ASSERT_OK(palette().Click(Id(Control::Button1)));
+    ASSERT_OK(WaitForPrompt(texts().selectObjects));
+    ASSERT_OK(sim().Type("w 90,190 195,245\r\r"));
+    ASSERT_OK(WaitForPrompt(texts().idPoint));
+    ASSERT_OK(sim().Type("100,200\r"));
+    ASSERT_OK(WaitForHeld("rotate pre  @ -90 "));
+
+    ASSERT_OK(sim().process().AskToClose(kDefaultBound));
+    ASSERT_OK(WaitUntilFree());
+    EXPECT_TRUE(Enabled(Control::Button1));
+    EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+    EXPECT_TRUE(palette().Exists());
+}
+
+}  // namespace
+}  // namespace tessavue::e2e
