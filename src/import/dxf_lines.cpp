@@ -46,4 +46,25 @@ bool SaveDxfLines(const std::filesystem::path& path, const DxfLines& lines) {
     return true;
 }
 
+namespace {
+
+bool IsGroupCode(const std::string& line, const char* code) {
+    std::size_t begin = 0;
+    std::size_t end = line.size();
+    while (begin < end && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
+    while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
+    return line.compare(begin, end - begin, code) == 0;
+}
+
+}  // namespace
+
+std::optional<std::size_t> FindSectionName(const DxfLines& lines, const std::string& name) {
+    for (std::size_t i = 3; i < lines.size(); ++i) {
+        if (lines[i] == name && lines[i - 2] == "SECTION" && IsGroupCode(lines[i - 1], "2") &&
+            IsGroupCode(lines[i - 3], "0"))
+            return i;
+    }
+    return std::nullopt;
+}
+
 }  // namespace tessavue

@@ -22,4 +22,9 @@ std::optional<DxfLines> LoadDxfLines(const std::filesystem::path& path);
 // (the old file, if any, is then untouched).
 bool SaveDxfLines(const std::filesystem::path& path, const DxfLines& lines);
 
+// Index of the line naming section `name`: the "  0" SECTION "  2" <name> header, group
+// codes compared without their blanks. nullopt when the file has no such header. A
+// layer, block or style whose name holds the section's name is not taken for it.
+std::optional<std::size_t> FindSectionName(const DxfLines& lines, const std::string& name);
+
 }  // namespace tessavue

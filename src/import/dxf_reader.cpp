@@ -58,6 +58,10 @@ DxfLines LoadDxfLinesOrRaise(const std::filesystem::path& path) {
 }
 
 std::size_t EntitiesStart(const DxfLines& lines, const std::filesystem::path& path) {
+    // The section header, so that a layer or block named like the section does not
+    // start the reading inside the tables or the block definitions.
+    if (const auto header = FindSectionName(lines, "ENTITIES")) return *header;
+    // A file without a proper header is read as before, from the first line naming it.
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (Contains(lines[i], "ENTITIES")) return i;
     }

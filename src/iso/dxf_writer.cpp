@@ -84,12 +84,9 @@ std::string SectionFaultMessage(const SectionResult& result) {
 }
 
 SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& section) {
-    std::size_t s = 3;
-    for (; s < lines.size(); ++s) {
-        if (lines[s] == "ENTITIES" && lines[s - 1] == "  2" && lines[s - 2] == "SECTION" && lines[s - 3] == "  0")
-            break;
-    }
-    if (s >= lines.size()) return {SectionFault::NoEntities, {}};
+    const std::optional<std::size_t> header = FindSectionName(lines, "ENTITIES");
+    if (!header) return {SectionFault::NoEntities, {}};
+    const std::size_t s = *header;
     for (std::size_t code = s + 1; code + 1 < lines.size(); code += 2) {
         if (lines[code] == "  0" && lines[code + 1] == "ENDSEC") {
             section = {s, code + 1};

@@ -70,6 +70,19 @@ TEST_F(EntityReader, OnlyEntitiesAfterTheFirstEntitiesLineAndAppendsAfterFilledR
     EXPECT_EQ(table[1].X1, 5);
 }
 
+// A drafter's layer and block may carry the section's name: the reading still starts at
+// the section itself, so the lines inside the block definition give no rows.
+TEST_F(EntityReader, ALayerOrBlockNamedLikeTheSectionDoesNotStartTheReading) {
+    DxfText t;
+    t.Begin("TABLES").Pair(0, "TABLE").Pair(2, "LAYER").Pair(0, "LAYER").Pair(2, "ENTITIES").Pair(0, "ENDTAB").End();
+    t.Begin("BLOCKS").Pair(0, "BLOCK").Pair(2, "OLD_ENTITIES").LineEntity(1, 1, 2, 2).Pair(0, "ENDBLK").End();
+    t.Begin("ENTITIES").LineEntity(5, 5, 6, 6, "ENTITIES").End().Eof();
+    Read(t);
+    ASSERT_EQ(Filled(), 1);
+    EXPECT_EQ(table[0].X1, 5);
+    EXPECT_EQ(table[0].Layer, "ENTITIES");
+}
+
 TEST_F(EntityReader, OtherEntityKindsGiveNoRowsButABareLineTextStartsALine) {
     DxfText t;
     t.Opening();
