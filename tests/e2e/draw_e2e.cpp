@@ -601,6 +601,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Interruption{"Turn", L"rotate pre  @ -90 ", true}, Interruption{"Explosion", L"explode.dxf", false}),
     [](const ::testing::TestParamInfo<Interruption>& p) { return std::string(p.param.name); });
 
+// Closed while AutoCAD is busy with the insertion: the insertion is cancelled and its
+// block purged once AutoCAD takes the typing; nothing of the figure stays.
+TEST_F(DrawEndToEnd, ThePaletteClosedDuringTheInsertionLeavesNoFigureOrBlock) {
+    ASSERT_TRUE(Start(PlanDrawing(), L"-insert ", Settings(false)));
+    Select(kCorner1, kCorner2, kBase);
+    const std::vector<Entity> plan = SimState().entities;
+
+    ASSERT_OK(palette().Click(Id(kFaces[2].button)));
+    ASSERT_OK(WaitForHeld("-insert "));
+    ASSERT_TRUE(PostMessageW(palette().window(), WM_CLOSE, 0, 0));
+    ASSERT_OK(paletteProcess().WaitForExit(kDefaultBound));
+    EXPECT_TRUE(FigureFiles().empty()) << "the palette deletes the figure file before it goes";
+    ASSERT_OK(sim().Release());
+    ASSERT_OK(sim().WaitUntilIdle());
+
+    const sim::SimDump state = SimState();
+    EXPECT_TRUE(SameObjects(plan, state.entities));
+    EXPECT_TRUE(state.blocks.empty());
+}
+
 TEST_F(DrawEndToEnd, TheStandInClosedMidSelectionLeavesThePaletteFreeAndQuiet) {
     ASSERT_TRUE(Start(PlanDrawing(), L"rotate pre  @ -90 ", Settings(true)));
     ASSERT_OK(palette().Click(Id(Control::Button1)));
