@@ -13,7 +13,10 @@ DxfLines SplitDxfLines(const std::string& text) { return SplitLines(text); }
 std::optional<DxfLines> LoadDxfLines(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // One read of the whole file: a selection export can run to tens of megabytes.
+    std::string text;
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) text.append(chunk, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) return std::nullopt;
     return SplitDxfLines(text);
 }
@@ -24,10 +27,16 @@ bool SaveDxfLines(const std::filesystem::path& path, const DxfLines& lines) {
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) return false;
+        // Joined first and written at once: a write per line costs more than the text.
+        std::size_t size = 0;
+        for (const std::string& line : lines) size += line.size() + 2;
+        std::string text;
+        text.reserve(size);
         for (const std::string& line : lines) {
-            out.write(line.data(), static_cast<std::streamsize>(line.size()));
-            out.write("\r\n", 2);
+            text += line;
+            text += "\r\n";
         }
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.flush();
         if (!out) {
             out.close();
