@@ -105,7 +105,13 @@ std::optional<ScriptedUser> ScriptedUser::Parse(const std::string& script, std::
 
 bool ScriptedUser::Step(SimHost& host) {
     if (Finished() || !host.InCommand()) return false;
-    const UserAction& action = actions_[next_++];
+    const UserAction& action = actions_[next_];
+    // A person clicks when AutoCAD asks for a point or objects, not while a program
+    // is typing its answers to a text prompt: the click waits for such a prompt.
+    const PromptKind waiting = host.Waiting();
+    if (action.kind != UserAction::Kind::Type && waiting != PromptKind::Point && waiting != PromptKind::Objects)
+        return false;
+    ++next_;
     switch (action.kind) {
         case UserAction::Kind::Pick:
         case UserAction::Kind::Select:

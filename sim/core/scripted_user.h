@@ -18,8 +18,9 @@
 //   enter                a carriage return
 //   esc                  the ESC key
 //
-// A click or window at a prompt that does not take it is used up without effect, as
-// a click AutoCAD ignores.
+// Clicks and windows wait for a point or object prompt; at a text prompt (a keyword or
+// a number, which a program driving AutoCAD answers by typing) they are not taken. A
+// window at a point prompt is used up without effect, as a drag AutoCAD ignores.
 #pragma once
 
 #include <optional>

@@ -1,6 +1,7 @@
 // The scripted user: its script format and when it acts.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/scripted_user.h"
@@ -58,6 +59,25 @@ TEST(SimScriptedUser, ActsOnlyInsideACommandOneActionPerStep) {
     EXPECT_TRUE(user->Finished());
     EXPECT_TRUE(host.drawing().entities().empty());
     EXPECT_FALSE(user->Step(host));
+}
+
+// A program answering DXFOUT's text prompts must not lose the user's next click to
+// them: the click waits for the point prompt that follows.
+TEST(SimScriptedUser, AClickWaitsThroughTextPromptsForAPointPrompt) {
+    SimHost host;
+    auto user = ScriptedUser::Parse("pick 3,4\n");
+    ASSERT_TRUE(user.has_value());
+    host.filedia = 0;
+    host.pathFromText = [](const std::string&) { return std::filesystem::path(); };
+    host.Type("dxfout out.dxf\r");
+    ASSERT_EQ(host.Waiting(), PromptKind::Text);
+    EXPECT_FALSE(user->Step(host));
+    EXPECT_EQ(user->Remaining(), 1u);
+    host.Type("\x1b");
+    host.Type("id ");
+    ASSERT_EQ(host.Waiting(), PromptKind::Point);
+    EXPECT_TRUE(user->Step(host));
+    EXPECT_EQ(host.LastPoint(), (Point{3, 4}));
 }
 
 TEST(SimScriptedUser, TypedTextGoesThroughTheCommandLine) {
