@@ -115,6 +115,7 @@ void SimDesktop::SendCopyData(WindowHandle window, std::uintptr_t dwData, const 
     if (window != main_ || Find(window) == nullptr) return;
     // The stand-in reads the data as a zero-terminated string, as AutoCAD does.
     if (dwData == 1) {
+        if (typingHook) typingHook(UpToZero(payload));
         host_.Receive("copydata", UpToZero(payload));
     } else if (dwData == 2) {
         dumpRequests.push_back(UpToZero(payload));
@@ -126,7 +127,9 @@ void SimDesktop::PostNull(WindowHandle) { ++calls.postNull; }
 void SimDesktop::SendPaste(WindowHandle window) {
     ++calls.paste;
     if (window == 0 || window != paste_ || Find(window) == nullptr) return;
-    if (clipboard) host_.Receive("paste", UpToZero(*clipboard));
+    if (!clipboard) return;
+    if (typingHook) typingHook(UpToZero(*clipboard));
+    host_.Receive("paste", UpToZero(*clipboard));
 }
 
 bool SimDesktop::OpenClipboard() {

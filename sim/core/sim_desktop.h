@@ -40,6 +40,8 @@ public:
 
     // Called by PumpMessages (the palette's own queue), when set.
     std::function<void()> pumpHook;
+    // Called with each text the palette types, before the stand-in takes it.
+    std::function<void(const std::string&)> typingHook;
 
     // The clipboard as the tests see it: nullopt when it holds no text.
     std::optional<std::string> clipboard;

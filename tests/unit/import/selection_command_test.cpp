@@ -146,6 +146,27 @@ TEST_P(SelectionCommandTest, APolylineIsExplodedExportedAndTheExplosionUndone) {
     EXPECT_EQ(desktop.host().drawing().entities(), before) << "the explosion is undone";
 }
 
+// AutoCAD may have no previous selection set after the explosion: then nothing is
+// exported, and the undo takes back just the explosion and the query's two commands.
+TEST_P(SelectionCommandTest, NoPreviousSetAfterTheExplosionSkipsTheExplodedExport) {
+    desktop.host().drawing().AddPolyline({{100, 240}, {130, 240}, {130, 245}}, false);
+    User("window 90,190 150,250\nenter\npick 100,200\n");
+    const auto before = desktop.host().drawing().entities();
+    desktop.typingHook = [this](const std::string& text) {
+        if (text == "select pre\r ") desktop.host().SetPreviousSelection({});
+    };
+    EXPECT_EQ(Run(false), SelectionOutcome::Exported);
+    desktop.typingHook = nullptr;
+    std::vector<std::string> expected = {"select ", "id ", "filedia 0 "};
+    auto add = [&](const std::vector<std::string>& s) { expected.insert(expected.end(), s.begin(), s.end()); };
+    add(ExportOf(files.selection));
+    add({"explode pre  ", "select pre\r ", "u u u ", "filedia 1 "});
+    EXPECT_EQ(Typed(), expected);
+    EXPECT_FALSE(std::filesystem::exists(files.exploded));
+    EXPECT_EQ(desktop.host().drawing().entities(), before) << "the explosion is undone";
+    EXPECT_TRUE(Idle());
+}
+
 TEST_P(SelectionCommandTest, EscAtTheSelectionOrThePickStopsQuietlyAndLeavesNoWorkFile) {
     for (const char* script : {"select 120,200\nesc\n", "window 90,190 150,250\nenter\nesc\n", "enter\n"}) {
         SCOPED_TRACE(script);
