@@ -4,6 +4,10 @@ namespace tessavue {
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
+    // One allocation for the list: a large export has a million lines and more.
+    std::size_t ends = 0;
+    for (char c : text) ends += c == '\n' || c == '\r';
+    lines.reserve(ends + 1);
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\r' && text[i] != '\n') continue;

@@ -27,16 +27,21 @@ bool SaveDxfLines(const std::filesystem::path& path, const DxfLines& lines) {
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) return false;
-        // Joined first and written at once: a write per line costs more than the text.
-        std::size_t size = 0;
-        for (const std::string& line : lines) size += line.size() + 2;
-        std::string text;
-        text.reserve(size);
+        // Lines are gathered into blocks and each block written at once: a write per
+        // line costs more than the text, and one block for the whole file would double
+        // the memory a large figure takes.
+        constexpr std::size_t kBlock = 1 << 18;
+        std::string block;
+        block.reserve(kBlock + 256);
         for (const std::string& line : lines) {
-            text += line;
-            text += "\r\n";
+            block += line;
+            block += "\r\n";
+            if (block.size() >= kBlock) {
+                out.write(block.data(), static_cast<std::streamsize>(block.size()));
+                block.clear();
+            }
         }
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.write(block.data(), static_cast<std::streamsize>(block.size()));
         out.flush();
         if (!out) {
             out.close();

@@ -22,6 +22,16 @@ std::optional<DxfLines> LoadDxfLines(const std::filesystem::path& path);
 // (the old file, if any, is then untouched).
 bool SaveDxfLines(const std::filesystem::path& path, const DxfLines& lines);
 
+// Group code lines as AutoCAD's export writes them, right-aligned in three characters:
+// a point's X (" 10" to " 13") and Y (" 20" to " 23"). Checked by hand, not by string
+// comparison: the figure rewrite asks this of every line of large exports.
+inline bool IsXCodeLine(const std::string& line) {
+    return line.size() == 3 && line[0] == ' ' && line[1] == '1' && line[2] >= '0' && line[2] <= '3';
+}
+inline bool IsYCodeLine(const std::string& line) {
+    return line.size() == 3 && line[0] == ' ' && line[1] == '2' && line[2] >= '0' && line[2] <= '3';
+}
+
 // Index of the line naming section `name`: the "  0" SECTION "  2" <name> header, group
 // codes compared without their blanks. nullopt when the file has no such header. A
 // layer, block or style whose name holds the section's name is not taken for it.

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "host/str_to_float.h"
@@ -15,10 +16,6 @@ namespace {
 void AddLine(std::string& record, const std::string& line) {
     record += line;
     record += "\r\n";
-}
-
-bool IsYCode(const std::string& line) {
-    return line == " 20" || line == " 21" || line == " 22" || line == " 23";
 }
 
 // Figure text enters the list as the lines it holds, not as one item with line ends
@@ -88,7 +85,7 @@ SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& sectio
     if (!header) return {SectionFault::NoEntities, {}};
     const std::size_t s = *header;
     for (std::size_t code = s + 1; code + 1 < lines.size(); code += 2) {
-        if (lines[code] == "  0" && lines[code + 1] == "ENDSEC") {
+        if (lines[code] == std::string_view("  0") && lines[code + 1] == std::string_view("ENDSEC")) {
             section = {s, code + 1};
             return {};
         }
@@ -115,25 +112,34 @@ SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
     if (m == s + 2) return {};  // no entities to copy
 
     // The copy runs from the first entity's kind line to the "  0" before ENDSEC;
-    // between them lie whole group code and value pairs.
-    DxfLines copy;
-    copy.reserve(m - 1 - (s + 2));
-    copy.push_back(lines[s + 2]);
+    // between them lie whole group code and value pairs. It is built at the end of the
+    // list, after the lines from ENDSEC on are taken off, which then go back after it:
+    // no second list and no shifting of a million lines.
+    const std::size_t originalSize = lines.size();
+    DxfLines tail(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(m)),
+                  std::make_move_iterator(lines.end()));
+    lines.resize(m);
+    lines.reserve(originalSize + (m - s));
+    const auto fail = [&](const std::string& value) {
+        SectionResult fault{SectionFault::BadCoordinate, value};
+        lines.resize(m);
+        lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
+        return fault;
+    };
+    lines.push_back(lines[s + 2]);
     for (std::size_t code = s + 3; code < m - 1; code += 2) {
-        const std::string& value = lines[code + 1];
-        if (lines[code] == "  5") continue;
-        copy.push_back(lines[code]);
-        if (IsYCode(lines[code])) {
-            const std::optional<double> y = TryStrToFloat(value);
-            if (!y) return {SectionFault::BadCoordinate, value};
-            copy.push_back(NumberText(raise + *y));
+        if (lines[code] == std::string_view("  5")) continue;
+        lines.push_back(lines[code]);
+        if (IsYCodeLine(lines[code])) {
+            const std::optional<double> y = TryStrToFloat(lines[code + 1]);
+            if (!y) return fail(lines[code + 1]);
+            lines.push_back(NumberText(raise + *y));
         } else {
-            copy.push_back(value);
+            lines.push_back(lines[code + 1]);
         }
     }
-    copy.push_back(lines[m - 1]);
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(m), std::make_move_iterator(copy.begin()),
-                 std::make_move_iterator(copy.end()));
+    lines.push_back(lines[m - 1]);
+    lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -12,12 +13,8 @@
 namespace tessavue {
 namespace {
 
-bool IsXCode(const std::string& line) {
-    return line == " 10" || line == " 11" || line == " 12" || line == " 13";
-}
-bool IsYCode(const std::string& line) {
-    return line == " 20" || line == " 21" || line == " 22" || line == " 23";
-}
+bool IsXCode(const std::string& line) { return IsXCodeLine(line); }
+bool IsYCode(const std::string& line) { return IsYCodeLine(line); }
 
 // New value lines, applied only once the whole section has been read without fault.
 using Changes = std::vector<std::pair<std::size_t, std::string>>;
@@ -46,8 +43,8 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
         const std::string& group = lines[code];
         const std::string& value = lines[code + 1];
-        if (group == "  0") {
-            inArc = value == "ARC";
+        if (group == std::string_view("  0")) {
+            inArc = value == std::string_view("ARC");
             xValueLine = 0;
         } else if (IsXCode(group)) {
             const std::optional<double> read = TryStrToFloat(value);
@@ -65,7 +62,7 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
             changes.emplace_back(xValueLine, NumberText(std::cos(turned) * r));
             changes.emplace_back(code + 1, NumberText(std::sin(turned) * r));
             xValueLine = 0;
-        } else if (inArc && (group == " 50" || group == " 51")) {
+        } else if (inArc && (group == std::string_view(" 50") || group == std::string_view(" 51"))) {
             const std::optional<double> angle = TryStrToFloat(value);
             if (!angle) return {SectionFault::BadCoordinate, value};
             changes.emplace_back(code + 1, NumberText(*angle + face->Angle));
