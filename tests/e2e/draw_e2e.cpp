@@ -286,6 +286,18 @@ std::vector<fs::path> FigureFiles() {
 
 const char* const kOutline = "外形";
 
+const Point kBase{100, 200};
+
+Plan PlanFigure() {
+    Plan plan;
+    plan.lines = {{{100, 200}, {140, 200}}, {{140, 200}, {140, 230}}};
+    plan.circles = {{{120, 215}, 5}};
+    plan.arcs = {{{100, 230}, 8, 0, 90}};
+    plan.polylines = {{{160, 200}, {180, 200}, {180, 220}}};
+    plan.explodedLines = {{{160, 200}, {180, 200}}, {{180, 200}, {180, 220}}};
+    return plan;
+}
+
 class DrawEndToEnd : public EndToEndTest {
 protected:
     void SetUp() override {
@@ -306,14 +318,6 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    Status WaitForPrompt(std::string_view prompt) {
-        return WaitFor(
-            [&] {
-                auto line = sim().CommandLine();
-                return line && line->ends_with(prompt);
-            },
-            kDefaultBound, "the stand-in's prompt");
-    }
     // The stand-in holds typed input that contains `text`.
     Status WaitForHeld(const std::string& text) {
         return WaitFor(
@@ -385,6 +389,12 @@ protected:
         return added;
     }
 
+    // Draws the plan on `face` at `at` and checks the figure against the view expected.
+    void ExpectPlanFigure(const FaceView& face, Point at, const FigureOptions& options = {}) {
+        const Placement place{face, kBase, at};
+        EXPECT_TRUE(HoldsExactly(Draw(face, at), FigureOf(PlanFigure(), place, options)));
+    }
+
     fs::path WorkFile(const wchar_t* name) const { return OwnFolder() / name; }
 
 private:
@@ -406,17 +416,7 @@ sim::Drawing PlanDrawing() {
     return d;
 }
 
-Plan PlanFigure() {
-    Plan plan;
-    plan.lines = {{{100, 200}, {140, 200}}, {{140, 200}, {140, 230}}};
-    plan.circles = {{{120, 215}, 5}};
-    plan.arcs = {{{100, 230}, 8, 0, 90}};
-    plan.polylines = {{{160, 200}, {180, 200}, {180, 220}}};
-    plan.explodedLines = {{{160, 200}, {180, 200}}, {{180, 200}, {180, 220}}};
-    return plan;
-}
 
-const Point kBase{100, 200};
 const Point kCorner1{90, 190};
 const Point kCorner2{195, 245};
 
@@ -446,9 +446,7 @@ TEST_P(FourFaces, EachFaceShowsThePlanAsTheIsometricViewAndTheDrawingIsLeftAsItW
     const Point places[] = {{400, 300}, {700, 300}, {400, 50}, {700, 50}};
     for (std::size_t i = 0; i < std::size(kFaces); ++i) {
         SCOPED_TRACE(kFaces[i].name);
-        const Placement place{kFaces[i], kBase, places[i]};
-        const auto added = Draw(kFaces[i], places[i]);
-        EXPECT_TRUE(HoldsExactly(added, FigureOf(PlanFigure(), place, FigureOptions{})));
+        ExpectPlanFigure(kFaces[i], places[i]);
     }
     const sim::SimDump state = SimState();
     const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
@@ -469,39 +467,35 @@ TEST_F(DrawEndToEnd, HeightLinesForCirclesUncheckedHeightZeroHeightAndInvertedSi
 
     {
         SCOPED_TRACE("circle and arc height lines: the arc touches 45 degrees only");
-        const Placement place{kFaces[1], kBase, {400, 300}};
         FigureOptions options;
         options.circleHeightLines = true;
-        EXPECT_TRUE(HoldsExactly(Draw(kFaces[1], place.at), FigureOf(PlanFigure(), place, options)));
+        ExpectPlanFigure(kFaces[1], {400, 300}, options);
     }
     {
         SCOPED_TRACE("高さ unchecked: the raised copy without height lines");
         ASSERT_OK(palette().Click(Id(Control::CheckBox1)));
         ASSERT_OK(palette().Settle());
-        const Placement place{kFaces[2], kBase, {700, 300}};
         FigureOptions options;
         options.heightLines = false;
-        EXPECT_TRUE(HoldsExactly(Draw(kFaces[2], place.at), FigureOf(PlanFigure(), place, options)));
+        ExpectPlanFigure(kFaces[2], {700, 300}, options);
         ASSERT_OK(palette().Click(Id(Control::CheckBox1)));
     }
     {
         SCOPED_TRACE("height 0: the plan alone");
         ASSERT_OK(palette().SetText(Id(Control::Edit1), L"0"));
-        const Placement place{kFaces[3], kBase, {400, 50}};
         FigureOptions options;
         options.height = 0;
-        EXPECT_TRUE(HoldsExactly(Draw(kFaces[3], place.at), FigureOf(PlanFigure(), place, options)));
+        ExpectPlanFigure(kFaces[3], {400, 50}, options);
         ASSERT_OK(palette().SetText(Id(Control::Edit1), L"10"));
     }
     {
         SCOPED_TRACE("高さ符号反転: the copy and the height lines go the other way");
         ASSERT_OK(palette().RunMenu(Id(Control::menu_help_othr_sign)));
         ASSERT_OK(palette().Settle());
-        const Placement place{kFaces[0], kBase, {700, 50}};
         FigureOptions options;
         options.invert = true;
         options.circleHeightLines = true;
-        EXPECT_TRUE(HoldsExactly(Draw(kFaces[0], place.at), FigureOf(PlanFigure(), place, options)));
+        ExpectPlanFigure(kFaces[0], {700, 50}, options);
     }
     {
         SCOPED_TRACE("Esc at the insertion point: nothing drawn, nothing left");

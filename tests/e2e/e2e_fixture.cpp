@@ -64,6 +64,15 @@ sim::SimDump EndToEndTest::SimState() {
     return dump ? *dump : sim::SimDump{};
 }
 
+Status EndToEndTest::WaitForPrompt(std::string_view prompt) {
+    return WaitFor(
+        [&] {
+            auto line = sim_->CommandLine();
+            return line && line->ends_with(prompt);
+        },
+        kDefaultBound, "the stand-in's prompt");
+}
+
 std::vector<MessageBoxText> EndToEndTest::Boxes() {
     auto boxes = palette_->DismissBoxes();
     EXPECT_TRUE(boxes.ok()) << boxes.message();

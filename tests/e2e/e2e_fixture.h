@@ -50,6 +50,9 @@ protected:
 
     // The stand-in's state, through a dump file beside this program.
     sim::SimDump SimState();
+    // Waits until the stand-in asks with `prompt`, alone or after the echo of its
+    // command.
+    Status WaitForPrompt(std::string_view prompt);
 
     // Presses OK on every box the palette shows until it settles; a failure to do so
     // fails the test.

@@ -213,18 +213,7 @@ TEST_F(BusyState, SelectionWaitingInTheHostLocksAllButTwoFaceAndAxisPanels) {
 // Selecting an existing figure and drawing it on a face
 // ---------------------------------------------------------------------------------
 
-class ExistingFigure : public EndToEndTest {
-protected:
-    // The stand-in asks with `prompt`, alone or after the echo of its command.
-    Status WaitForPrompt(std::string_view prompt) {
-        return WaitFor(
-            [&] {
-                auto line = sim().CommandLine();
-                return line && line->ends_with(prompt);
-            },
-            kDefaultBound, "the stand-in's prompt");
-    }
-};
+class ExistingFigure : public EndToEndTest {};
 
 // The user types at the stand-in as the palette waits: the selection, the base point
 // and the insertion point. The plan's edge then lies along the face's +X direction
