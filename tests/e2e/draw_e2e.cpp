@@ -306,13 +306,17 @@ protected:
 
     // Starts the stand-in on `drawing`, holding at `holdAt`, and the palette with
     // `settings`.
-    ::testing::AssertionResult Start(const sim::Drawing& drawing, const std::wstring& holdAt,
-                                     const std::string& settings) {
+    // LT 2006 takes the palette's typing through the clipboard and its paste window.
+    ::testing::AssertionResult Start(const sim::Drawing& drawing, const std::wstring& holdAt, std::string settings,
+                                     sim::Edition edition = sim::Edition::LT2000) {
         const fs::path file = OwnFolder() / L"draw_e2e 図面.dxf";
         std::ofstream(file, std::ios::binary) << sim::WriteDxf(drawing, std::nullopt, sim::DxfVersion::R2000);
+        edition_ = edition;
         SimOptions options;
+        options.edition = edition == sim::Edition::LT2006 ? L"LT2006" : L"LT2000";
         options.drawing = file;
         options.holdAt = holdAt;
+        if (edition == sim::Edition::LT2006) settings += "[画面]\r\nAutoCAD=LT 2006\r\n";
         if (auto started = StartSim(options); !started) return started;
         if (auto started = StartPalette(settings); !started) return started;
         return ::testing::AssertionSuccess();
@@ -331,7 +335,7 @@ protected:
         return WaitFor([&] { return Visible(Control::GroupBox1); }, kDefaultBound, "the palette to be un-busy");
     }
 
-    const sim::EditionTexts& texts() const { return sim::TextsFor(sim::Edition::LT2000); }
+    const sim::EditionTexts& texts() const { return sim::TextsFor(edition_); }
 
     // 選択: the window, the end of the selection and the base point, typed by the user.
     void Select(Point corner1, Point corner2, Point base) {
@@ -398,6 +402,7 @@ protected:
     fs::path WorkFile(const wchar_t* name) const { return OwnFolder() / name; }
 
 private:
+    sim::Edition edition_ = sim::Edition::LT2000;
     static inline int figureCount_ = 0;
 };
 
@@ -429,11 +434,17 @@ std::string Settings(bool projectAll, bool circleHeightLines = false) {
 // The four faces, with the palette turning the plan and with AutoCAD turning it
 // ---------------------------------------------------------------------------------
 
-class FourFaces : public DrawEndToEnd, public ::testing::WithParamInterface<bool> {};
+struct FaceRun {
+    const char* name;
+    bool projectAll;
+    sim::Edition edition;
+};
+
+class FourFaces : public DrawEndToEnd, public ::testing::WithParamInterface<FaceRun> {};
 
 TEST_P(FourFaces, EachFaceShowsThePlanAsTheIsometricViewAndTheDrawingIsLeftAsItWas) {
-    const bool projectAll = GetParam();
-    ASSERT_TRUE(Start(PlanDrawing(), L"-insert ", Settings(projectAll)));
+    const bool projectAll = GetParam().projectAll;
+    ASSERT_TRUE(Start(PlanDrawing(), L"-insert ", Settings(projectAll), GetParam().edition));
     const std::vector<Entity> plan = SimState().entities;
 
     Select(kCorner1, kCorner2, kBase);
@@ -449,13 +460,19 @@ TEST_P(FourFaces, EachFaceShowsThePlanAsTheIsometricViewAndTheDrawingIsLeftAsItW
         ExpectPlanFigure(kFaces[i], places[i]);
     }
     const sim::SimDump state = SimState();
+    const std::string transport = GetParam().edition == sim::Edition::LT2006 ? "paste" : "copydata";
+    for (const auto& chunk : state.inputs)
+        if (chunk.bytes.starts_with("-insert ")) EXPECT_EQ(chunk.transport, transport);
     const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
     EXPECT_TRUE(SameObjects(plan, userPart)) << "after the four figures";
     EXPECT_TRUE(state.blocks.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(ProjectAll, FourFaces, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "On" : "Off"; });
+INSTANTIATE_TEST_SUITE_P(Runs, FourFaces,
+                         ::testing::Values(FaceRun{"ProjectAllOff", false, sim::Edition::LT2000},
+                                           FaceRun{"ProjectAllOn", true, sim::Edition::LT2000},
+                                           FaceRun{"ProjectAllOnLT2006", true, sim::Edition::LT2006}),
+                         [](const ::testing::TestParamInfo<FaceRun>& p) { return std::string(p.param.name); });
 
 // ---------------------------------------------------------------------------------
 // The height options, one selection and several figures
