@@ -461,8 +461,11 @@ TEST_P(FourFaces, EachFaceShowsThePlanAsTheIsometricViewAndTheDrawingIsLeftAsItW
     }
     const sim::SimDump state = SimState();
     const std::string transport = GetParam().edition == sim::Edition::LT2006 ? "paste" : "copydata";
-    for (const auto& chunk : state.inputs)
-        if (chunk.bytes.starts_with("-insert ")) EXPECT_EQ(chunk.transport, transport);
+    for (const auto& chunk : state.inputs) {
+        if (chunk.bytes.starts_with("-insert ")) {
+            EXPECT_EQ(chunk.transport, transport);
+        }
+    }
     const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
     EXPECT_TRUE(SameObjects(plan, userPart)) << "after the four figures";
     EXPECT_TRUE(state.blocks.empty());
