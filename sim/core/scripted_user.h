@@ -21,6 +21,10 @@
 // Clicks and windows wait for a point or object prompt; at a text prompt (a keyword or
 // a number, which a program driving AutoCAD answers by typing) they are not taken. A
 // window at a point prompt is used up without effect, as a drag AutoCAD ignores.
+// A point prompt a program answers itself (LASTPOINT's, say) can still take a click
+// meant for a later prompt: where the timing matters, answer from outside once the
+// prompt is there (tessavue-driver sim-wait-prompt, or the end-to-end tests' own
+// waits) instead of scripting the clicks ahead.
 #pragma once
 
 #include <optional>

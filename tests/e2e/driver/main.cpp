@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "control_names.h"
+#include "core/edition.h"
 #include "palette.h"
 #include "program.h"
 #include "texts.h"
@@ -53,7 +54,10 @@ const char* const kUsage =
     "                          (WM_COPYDATA 1; a blank is Enter)\n"
     "  sim-dump [FILE]         have the stand-in write its state dump to FILE, or to its\n"
     "                          --dump file (WM_COPYDATA 2)\n"
-    "  sim-line                print the stand-in's command-line text\n";
+    "  sim-line                print the stand-in's command-line text\n"
+    "  sim-wait-prompt NAME    wait until the stand-in asks for objects (select-objects),\n"
+    "                          the point of ID (id-point) or an insertion point\n"
+    "                          (insert-point)\n";
 
 
 void Print(const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
@@ -133,11 +137,11 @@ int SimCopyData(ULONG_PTR kind, const std::string& payload) {
     return 0;
 }
 
-int SimLine() {
+// The stand-in's command-line text (Shift-JIS): the descendant of its main window whose
+// class starts "Afx:" and whose text is not the LT 2006 paste window's "Marin".
+std::optional<std::string> SimCommandLine() {
     HWND main = FindHostMain();
-    if (!main) return Fail("no stand-in AutoCAD window is open");
-    // The command-line text window is the descendant whose class starts "Afx:" and whose
-    // text is not the LT 2006 paste window's "Marin".
+    if (!main) return std::nullopt;
     for (HWND child : DescendantsOf(main)) {
         char className[256] = {};
         GetClassNameA(child, className, 256);
@@ -145,10 +149,39 @@ int SimLine() {
         char text[256] = {};
         SendMessageTimeoutA(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
         if (std::string(text) == "Marin") continue;
-        Print(ToUtf8(FromCp932(text)) + "\n");
-        return 0;
+        return std::string(text);
     }
-    return Fail("the stand-in has no command-line window");
+    return std::nullopt;
+}
+
+int SimLine() {
+    if (!FindHostMain()) return Fail("no stand-in AutoCAD window is open");
+    const auto line = SimCommandLine();
+    if (!line) return Fail("the stand-in has no command-line window");
+    Print(ToUtf8(FromCp932(*line)) + "\n");
+    return 0;
+}
+
+// Waits until the stand-in asks for what `name` says, in any edition's words: a script
+// answers the prompt only once it is there, as a person at AutoCAD does.
+int SimWaitPrompt(const std::wstring& name, milliseconds bound) {
+    std::string_view tessavue::sim::EditionTexts::*prompt = nullptr;
+    if (name == L"select-objects") prompt = &tessavue::sim::EditionTexts::selectObjects;
+    if (name == L"id-point") prompt = &tessavue::sim::EditionTexts::idPoint;
+    if (name == L"insert-point") prompt = &tessavue::sim::EditionTexts::insertPoint;
+    if (!prompt) return Usage("unknown prompt " + ToUtf8(name) + " (select-objects, id-point, insert-point)");
+    Status asked = WaitFor(
+        [&] {
+            const auto line = SimCommandLine();
+            if (!line) return false;
+            for (auto edition : {tessavue::sim::Edition::LT2000, tessavue::sim::Edition::LT2002,
+                                 tessavue::sim::Edition::LT2006}) {
+                if (line->ends_with(tessavue::sim::TextsFor(edition).*prompt)) return true;
+            }
+            return false;
+        },
+        bound, "the stand-in's prompt");
+    return asked ? 0 : Fail(asked.message());
 }
 
 // What each command takes, checked before anything is looked for, so that a mistyped
@@ -167,7 +200,7 @@ const CommandShape kCommands[] = {
     {L"select-kind", 1, 1, false},    {L"click", 1, 1, true},         {L"menu", 1, 1, true},
     {L"menu-state", 1, 1, true},      {L"state", 1, 1, true},         {L"settle", 0, 0, false},
     {L"boxes", 0, 0, false},          {L"sim-type", 1, 1, false},     {L"sim-dump", 0, 1, false},
-    {L"sim-line", 0, 0, false},
+    {L"sim-line", 0, 0, false},       {L"sim-wait-prompt", 1, 1, false},
 };
 
 int Run(std::vector<std::wstring> args) {
@@ -219,6 +252,7 @@ int Run(std::vector<std::wstring> args) {
     if (command == L"sim-type") return SimCopyData(1, ToCp932(args[0]));
     if (command == L"sim-dump") return SimCopyData(2, args.empty() ? std::string() : ToCp932(args[0]));
     if (command == L"sim-line") return SimLine();
+    if (command == L"sim-wait-prompt") return SimWaitPrompt(args[0], bound);
 
     if (!pid) {
         if (command == L"wait-palette") {
