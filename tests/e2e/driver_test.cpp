@@ -63,6 +63,9 @@ TEST_F(Programs, ExitCodesOfTheCommandLineDriver) {
         {{L"--timeout", L"abc", L"boxes"}, 2},
         {{L"click", L"Edit99"}, 2},
         {{L"--timeout", L"50", L"wait-palette"}, 1},
+        {{L"sim-wait-prompt", L"no-such-prompt"}, 2},
+        // No stand-in runs: the wait ends at its bound.
+        {{L"--timeout", L"50", L"sim-wait-prompt", L"insert-point"}, 1},
     };
     for (const auto& [arguments, expected] : cases) {
         SCOPED_TRACE(ToUtf8(arguments.front()));
