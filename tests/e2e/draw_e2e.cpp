@@ -615,6 +615,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Interruption{"Turn", L"rotate pre  @ -90 ", true}, Interruption{"Explosion", L"explode.dxf", false}),
     [](const ::testing::TestParamInfo<Interruption>& p) { return std::string(p.param.name); });
 
+// Closed while the user is still picking objects: the selection in AutoCAD is
+// cancelled, nothing was turned, and the stand-in is back at its idle prompt.
+TEST_F(DrawEndToEnd, ThePaletteClosedWhileTheUserSelectsCancelsTheSelection) {
+    ASSERT_TRUE(Start(PlanDrawing(), {}, Settings(true)));
+    const std::vector<Entity> plan = SimState().entities;
+    ASSERT_OK(palette().Click(Id(Control::Button1)));
+    ASSERT_OK(WaitForPrompt(texts().selectObjects));
+    ASSERT_TRUE(PostMessageW(palette().window(), WM_CLOSE, 0, 0));
+    ASSERT_OK(paletteProcess().WaitForExit(kDefaultBound));
+    ASSERT_OK(sim().WaitUntilIdle());
+    const sim::SimDump state = SimState();
+    EXPECT_TRUE(SameObjects(plan, state.entities));
+    for (const auto& chunk : state.inputs) {
+        EXPECT_FALSE(chunk.bytes.starts_with("rotate")) << "nothing is turned";
+        EXPECT_FALSE(chunk.bytes.starts_with("filedia")) << "FILEDIA is never touched";
+    }
+}
+
 // Closed while AutoCAD is busy with the insertion: the insertion is cancelled and its
 // block purged once AutoCAD takes the typing; nothing of the figure stays.
 TEST_F(DrawEndToEnd, ThePaletteClosedDuringTheInsertionLeavesNoFigureOrBlock) {
