@@ -13,9 +13,6 @@
 namespace tessavue {
 namespace {
 
-bool IsXCode(const std::string& line) { return IsXCodeLine(line); }
-bool IsYCode(const std::string& line) { return IsYCodeLine(line); }
-
 // New value lines, applied only once the whole section has been read without fault.
 using Changes = std::vector<std::pair<std::size_t, std::string>>;
 
@@ -46,12 +43,12 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
         if (group == std::string_view("  0")) {
             inArc = value == std::string_view("ARC");
             xValueLine = 0;
-        } else if (IsXCode(group)) {
+        } else if (IsXCodeLine(group)) {
             const std::optional<double> read = TryStrToFloat(value);
             if (!read) return {SectionFault::BadCoordinate, value};
             x = *read - baseX;
             xValueLine = code + 1;
-        } else if (IsYCode(group)) {
+        } else if (IsYCodeLine(group)) {
             const std::optional<double> y = TryStrToFloat(value);
             // AutoCAD writes a point's X pair right before its Y pair; a Y alone is damage.
             if (!y || xValueLine == 0 || xValueLine + 1 != code) return {SectionFault::BadCoordinate, value};
@@ -77,8 +74,8 @@ SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY) {
     if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
     Changes changes;
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
-        const bool isX = IsXCode(lines[code]);
-        if (!isX && !IsYCode(lines[code])) continue;
+        const bool isX = IsXCodeLine(lines[code]);
+        if (!isX && !IsYCodeLine(lines[code])) continue;
         const std::string& value = lines[code + 1];
         const std::optional<double> v = TryStrToFloat(value);
         if (!v) return {SectionFault::BadCoordinate, value};
