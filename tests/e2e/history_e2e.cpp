@@ -9,21 +9,11 @@
 #include "host/history_queries.h"
 #include "platform/win32/win32_desktop.h"
 #include "program.h"
+#include "link_support.h"
 #include "sim.h"
 
 namespace tessavue::e2e {
 namespace {
-
-struct RecordingSink : MessageSink {
-    void ShowConfirmation(const std::string& text) override { boxes.push_back(text); }
-    void ShowInformation(const std::string& text) override { boxes.push_back(text); }
-    std::vector<std::string> boxes;
-};
-
-struct Edition {
-    const wchar_t* sim;
-    const char* target;
-};
 
 class HistoryEndToEnd : public ::testing::TestWithParam<Edition> {
 protected:
@@ -102,11 +92,7 @@ TEST_P(HistoryEndToEnd, LayersWithBlanksAndJapaneseNamesAreReadAndSwitched) {
     EXPECT_TRUE(sink.boxes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, HistoryEndToEnd,
-                         ::testing::Values(Edition{L"LT2000", "LT 2000"}, Edition{L"LT2006", "LT 2006"}),
-                         [](const auto& param) {
-                             return std::string(param.param.target) == "LT 2006" ? "LT2006" : "LT2000";
-                         });
+INSTANTIATE_TEST_SUITE_P(Editions, HistoryEndToEnd, BothEditions(), EditionName);
 
 }  // namespace
 }  // namespace tessavue::e2e

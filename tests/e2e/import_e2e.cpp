@@ -15,21 +15,11 @@
 #include "platform/win32/text_codec.h"
 #include "platform/win32/win32_desktop.h"
 #include "program.h"
+#include "link_support.h"
 #include "sim.h"
 
 namespace tessavue::e2e {
 namespace {
-
-struct RecordingSink : MessageSink {
-    void ShowConfirmation(const std::string& text) override { boxes.push_back(text); }
-    void ShowInformation(const std::string& text) override { boxes.push_back(text); }
-    std::vector<std::string> boxes;
-};
-
-struct Edition {
-    const wchar_t* sim;
-    const char* target;
-};
 
 // The user's plan: a line, a circle and an arc about (100, 200), a polyline, and one
 // line far off that the selection window leaves out.
@@ -156,12 +146,7 @@ TEST_P(ImportEndToEnd, SelectExportBothVersionsAndReadRowsRelativeToTheBasePoint
     EXPECT_TRUE(sink.boxes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, ImportEndToEnd,
-                         ::testing::Values(Edition{L"LT2000", "LT 2000"}, Edition{L"LT2006", "LT 2006"}),
-                         [](const ::testing::TestParamInfo<Edition>& p) {
-                             return std::string(p.param.target) == "LT 2006" ? std::string("LT2006")
-                                                                             : std::string("LT2000");
-                         });
+INSTANTIATE_TEST_SUITE_P(Editions, ImportEndToEnd, BothEditions(), EditionName);
 
 }  // namespace
 }  // namespace tessavue::e2e
