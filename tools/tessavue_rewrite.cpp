@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "draw/figure_rewrite.h"
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 
 #ifndef _WIN32
 #include <iconv.h>

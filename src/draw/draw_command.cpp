@@ -4,9 +4,9 @@
 
 #include "draw/figure_rewrite.h"
 #include "host/busy_scope.h"
-#include "import/entity_table.h"
+#include "dxf_data/entity_table.h"
 #include "iso/faces.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
 #include "iso/faces.h"
 

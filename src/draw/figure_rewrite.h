@@ -9,7 +9,7 @@
 #include <string>
 
 #include "host/palette.h"
-#include "import/entity_table.h"
+#include "dxf_data/entity_table.h"
 #include "iso/face_walk.h"
 #include "import/work_files.h"
 

@@ -1,7 +1,7 @@
 #include "host/history_queries.h"
 
-#include "host/str_to_float.h"
-#include "host/text_lines.h"
+#include "dxf_data/str_to_float.h"
+#include "dxf_data/text_lines.h"
 
 namespace tessavue {
 namespace {

@@ -6,8 +6,8 @@
 #include <map>
 
 #include "host/history_queries.h"
-#include "host/str_to_float.h"
-#include "iso/number_text.h"
+#include "dxf_data/str_to_float.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "host/host_link.h"
 #include "host/palette.h"
-#include "import/dxf_lines.h"
-#include "import/entity_table.h"
+#include "dxf_data/dxf_lines.h"
+#include "dxf_data/entity_table.h"
 
 namespace tessavue {
 

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "import/dxf_lines.h"
+#include "dxf_data/dxf_lines.h"
 #include "import/dxf_reader.h"
 
 namespace tessavue {

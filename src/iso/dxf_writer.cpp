@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "host/str_to_float.h"
-#include "iso/number_text.h"
+#include "dxf_data/str_to_float.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue {
 namespace {
@@ -150,19 +150,12 @@ SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText)
     return {};
 }
 
-bool FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText,
-                        MessageSink& messages) {
+SectionResult FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText) {
     std::optional<DxfLines> lines = LoadDxfLines(templateFile);
-    SectionResult result;
-    if (!lines) {
-        result.Fault = SectionFault::Unreadable;
-    } else {
-        result = ReplaceSectionEntities(*lines, figureText);
-        if (result && !SaveDxfLines(templateFile, *lines)) result.Fault = SectionFault::Unwritable;
-    }
-    if (result) return true;
-    messages.ShowConfirmation(SectionFaultMessage(result));
-    return false;
+    if (!lines) return {SectionFault::Unreadable, ""};
+    SectionResult result = ReplaceSectionEntities(*lines, figureText);
+    if (result && !SaveDxfLines(templateFile, *lines)) result.Fault = SectionFault::Unwritable;
+    return result;
 }
 
 LocalTime CurrentLocalTime() {

@@ -12,8 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "host/palette.h"
-#include "import/dxf_lines.h"
+#include "dxf_data/dxf_lines.h"
 
 namespace tessavue {
 
@@ -67,10 +66,9 @@ SectionResult AppendRaisedCopy(DxfLines& lines, double raise);
 SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText);
 
 // Splice 1 on the figure template file: loads it, rewrites its section and saves it
-// back. On any failure the file is left as it was, `messages` is told why, and the
-// result is false.
-bool FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText,
-                        MessageSink& messages);
+// back. On any failure the file is left as it was and the result says why (the
+// caller tells the user, with SectionFaultMessage).
+SectionResult FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText);
 
 // --- Figure file and block name ---------------------------------------------
 

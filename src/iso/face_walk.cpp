@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 #include "iso/faces.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue {
 namespace {

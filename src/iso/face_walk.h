@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "import/dxf_lines.h"
-#include "import/entity_table.h"
+#include "dxf_data/dxf_lines.h"
+#include "dxf_data/entity_table.h"
 #include "iso/dxf_writer.h"
 #include "iso/projection.h"
 

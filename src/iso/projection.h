@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "import/entity_table.h"
+#include "dxf_data/entity_table.h"
 
 namespace tessavue {
 

@@ -12,23 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "host/profile_file.h"
 #include "import/work_files.h"
 
 namespace tessavue {
-
-// An INI file reached through the platform's private-profile calls. Section, key and
-// value are Shift-JIS.
-class ProfileFile {
-public:
-    virtual ~ProfileFile() = default;
-    // The value of `key`, or `fallback` when the file, the section or the key is
-    // missing. A key that is present but empty reads as the empty text.
-    virtual std::string ReadString(const std::string& section, const std::string& key,
-                                   const std::string& fallback) = 0;
-    // Writes one key, creating the file and the section when needed. False when the
-    // file could not be written.
-    virtual bool WriteString(const std::string& section, const std::string& key, const std::string& value) = 0;
-};
 
 // A whole decimal integer with an optional sign, blanks around it allowed; anything
 // else (empty, letters, a fraction, out of range) is no number.

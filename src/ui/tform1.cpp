@@ -2,7 +2,7 @@
 
 #include "import/selection_command.h"
 
-#include "import/entity_table.h"
+#include "dxf_data/entity_table.h"
 
 #include <exception>
 #include <filesystem>
@@ -10,7 +10,7 @@
 #include <system_error>
 #include <utility>
 
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 
 namespace tessavue {
 namespace {

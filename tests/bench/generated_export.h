@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue {
 

@@ -14,7 +14,7 @@
 
 #include "draw/figure_rewrite.h"
 #include "generated_export.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "generated_export.h"
-#include "import/dxf_lines.h"
-#include "import/entity_table.h"
+#include "dxf_data/dxf_lines.h"
+#include "dxf_data/entity_table.h"
 #include "iso/dxf_writer.h"
 #include "iso/face_walk.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue {
 namespace {

@@ -89,7 +89,7 @@ TEST_P(HistoryEndToEnd, LayersWithBlanksAndJapaneseNamesAreReadAndSwitched) {
     EXPECT_FALSE(SetCurrentLayer(link, "ない 画層"));
     EXPECT_TRUE(Idle()) << "a refused name leaves AutoCAD at its idle prompt";
     EXPECT_EQ(GetCurrentLayer(link), "hidden lines");
-    EXPECT_TRUE(sink.boxes.empty());
+    EXPECT_TRUE(sink.confirmations.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, HistoryEndToEnd, BothEditions(), EditionName);

@@ -54,16 +54,16 @@ TEST_F(HostLinkEndToEnd, CaptureSucceedsForEachEditionAndFailsForAMismatch) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
         ASSERT_TRUE(StartSim(c.simEdition));
-        sink.boxes.clear();
+        sink.confirmations.clear();
         link.ApplyTargetVersion(c.target);
         link.CaptureHost();
         EXPECT_EQ(link.CommandLineFound, c.captures);
-        EXPECT_EQ(sink.boxes.size(), c.captures ? 0u : 1u);
+        EXPECT_EQ(sink.confirmations.size(), c.captures ? 0u : 1u);
         if (c.captures) {
             EXPECT_EQ(link.HostMainWindow, FromHwnd(sim_->mainWindow()));
             EXPECT_EQ(link.ReadCommandLine(), link.CommandPrompt);
-        } else if (!sink.boxes.empty()) {
-            EXPECT_EQ(sink.boxes[0], CaptureFailureMessage());
+        } else if (!sink.confirmations.empty()) {
+            EXPECT_EQ(sink.confirmations[0], CaptureFailureMessage());
         }
         ASSERT_TRUE(sim_->process().Terminate().ok());
         sim_.reset();
@@ -77,8 +77,8 @@ TEST_F(HostLinkEndToEnd, CaptureFailsWhileTheHostSitsInACommand) {
     link.CaptureHost();
     EXPECT_TRUE(link.HostMainFound);
     EXPECT_FALSE(link.CommandLineFound);
-    ASSERT_EQ(sink.boxes.size(), 1u);
-    EXPECT_EQ(sink.boxes[0], CaptureFailureMessage());
+    ASSERT_EQ(sink.confirmations.size(), 1u);
+    EXPECT_EQ(sink.confirmations[0], CaptureFailureMessage());
 }
 
 // Each command string must reach AutoCAD exactly as typed, whatever the transport:

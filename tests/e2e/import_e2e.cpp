@@ -65,7 +65,7 @@ protected:
         if (!captured || !link.CommandLineFound)
             return ::testing::AssertionFailure() << "capture failed: " << captured.message();
         // The failed attempts before the window showed each told the sink.
-        sink.boxes.clear();
+        sink.confirmations.clear();
         Status idle = WaitFor([&] { return link.ReadCommandLine() == link.CommandPrompt; }, kDefaultBound,
                               "the idle prompt");
         if (!idle) return ::testing::AssertionFailure() << idle.message();
@@ -143,7 +143,7 @@ TEST_P(ImportEndToEnd, SelectExportBothVersionsAndReadRowsRelativeToTheBasePoint
     const DxfLines edited = *LoadDxfLines(r12);
     EXPECT_EQ(edited.size(), r12Lines.size() - 4);
     EXPECT_EQ(std::find(edited.begin(), edited.end(), "$HANDSEED"), edited.end());
-    EXPECT_TRUE(sink.boxes.empty());
+    EXPECT_TRUE(sink.confirmations.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, ImportEndToEnd, BothEditions(), EditionName);

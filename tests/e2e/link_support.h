@@ -7,15 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "host/palette.h"
+#include "recording_sink.h"
 
 namespace tessavue::e2e {
 
-struct RecordingSink : MessageSink {
-    void ShowConfirmation(const std::string& text) override { boxes.push_back(text); }
-    void ShowInformation(const std::string& text) override { boxes.push_back(text); }
-    std::vector<std::string> boxes;
-};
+using testing::RecordingSink;
 
 // The stand-in's --edition value and the palette's target-version text for it.
 struct Edition {

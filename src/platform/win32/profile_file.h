@@ -8,8 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/win32/program_path.h"
-#include "ui/settings.h"
+#include "host/profile_file.h"
 
 namespace tessavue {
 

@@ -12,7 +12,9 @@
 #include "draw/figure_rewrite.h"
 #include "import/selection_command.h"
 #include "iso/faces.h"
-#include "../import/import_test_util.h"
+#include "dxf_text.h"
+#include "recording_sink.h"
+#include "temp_folder.h"
 
 namespace tessavue {
 namespace {
@@ -23,8 +25,8 @@ using sim::EntityKind;
 using sim::Point;
 using sim::ScriptedUser;
 using sim::SimDesktop;
-using testing_import::RecordingSink;
-using testing_import::TempFolder;
+using testing::RecordingSink;
+using testing::TempFolder;
 
 constexpr double kDegree = std::numbers::pi / 180.0;
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "host/str_to_float.h"
-#include "import/dxf_lines.h"
+#include "dxf_data/str_to_float.h"
+#include "dxf_data/dxf_lines.h"
 #include "iso/dxf_writer.h"
 #include "iso/faces.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue::testing {
 

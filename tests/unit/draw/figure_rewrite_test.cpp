@@ -9,6 +9,7 @@
 #include "draw/figure_rewrite.h"
 #include "draw_test_support.h"
 #include "iso_test_support.h"
+#include "recording_sink.h"
 
 namespace tessavue {
 namespace {
@@ -261,14 +262,14 @@ TEST_F(FigureRewriteTest, DamagedWorkFileLeavesNoFigureFile) {
         "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n 10\r\n1\r\n 20\r\nzwei\r\n  0\r\nENDSEC\r\n";
     const std::filesystem::path work = Folder() / "work.dxf";
     for (const std::string& bytes : {noEnd, noEntities, badNumber}) {
-        testing::WriteBytes(work, bytes);
-        testing::WriteBytes(figureFile, "an older figure of the same second");
+        testing::WriteFile(work, bytes);
+        testing::WriteFile(figureFile, "an older figure of the same second");
         sink.confirmations.clear();
         EXPECT_FALSE(WriteFigureFile(work, figureFile, ExistingFigure(FaceTopLeft, 10), table, sink));
         ASSERT_EQ(sink.confirmations.size(), 1u);
         EXPECT_FALSE(sink.confirmations[0].empty());
         EXPECT_FALSE(std::filesystem::exists(figureFile));
-        EXPECT_EQ(testing::ReadBytes(work), bytes);
+        EXPECT_EQ(testing::ReadFile(work), bytes);
     }
     EXPECT_FALSE(WriteFigureFile(Folder() / "none.dxf", figureFile, ExistingFigure(FaceTopLeft, 10), table, sink));
     EXPECT_FALSE(std::filesystem::exists(figureFile));
@@ -276,9 +277,9 @@ TEST_F(FigureRewriteTest, DamagedWorkFileLeavesNoFigureFile) {
 
 TEST_F(FigureRewriteTest, WorkFileIsNeverWritten) {
     WritePlan(files.selection, Join({Line("0", 3, 3, 7, 3), Arc("0", 3, 3, 2, 0, 90)}));
-    const std::string before = testing::ReadBytes(files.selection);
+    const std::string before = testing::ReadFile(files.selection);
     ASSERT_EQ(Draw(ExistingFigure(FaceRight, 5, 3, 3)).size(), 4u + 2u);
-    EXPECT_EQ(testing::ReadBytes(files.selection), before);
+    EXPECT_EQ(testing::ReadFile(files.selection), before);
 }
 
 // Text and dimensions stay flat and are only moved (their frame is their own);

@@ -13,8 +13,9 @@
 
 #include "draw/figure_rewrite.h"
 #include "iso/faces.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 #include "iso_test_support.h"
+#include "recording_sink.h"
 
 namespace tessavue {
 namespace {
@@ -34,7 +35,7 @@ protected:
         const std::filesystem::path report = Folder() / "tool.txt";
         const std::string command = "'" + kTool.string() + "' " + arguments + " >'" + report.string() + "' 2>&1";
         const int status = ExitStatus(std::system(command.c_str()));
-        output = testing::ReadBytes(report);
+        output = testing::ReadFile(report);
         return status;
     }
 
@@ -72,7 +73,7 @@ protected:
                                     written.string() + "' '" + expected.string() + "' >'" + report.string() +
                                     "' 2>&1";
         const int status = ExitStatus(std::system(command.c_str()));
-        std::cout << testing::ReadBytes(report);
+        std::cout << testing::ReadFile(report);
         return status;
     }
 
@@ -138,10 +139,10 @@ TEST_F(RewriteTool, RefusedWorkFilesLeaveNoFigureFile) {
     const std::filesystem::path written = Folder() / "ip20261207120001.dxf";
     const std::string arguments = "--face 1 '" + work.string() + "' '" + written.string() + "'";
     std::string output;
-    testing::WriteBytes(work, "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n1\n 20\n2\n");
+    testing::WriteFile(work, "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n1\n 20\n2\n");
     EXPECT_EQ(Tool(arguments, output), 1);
     EXPECT_NE(output.find("ENDSEC"), std::string::npos) << output;
-    testing::WriteBytes(work, "  0\nSECTION\n  2\nHEADER\n  0\nENDSEC\n  0\nEOF\n");
+    testing::WriteFile(work, "  0\nSECTION\n  2\nHEADER\n  0\nENDSEC\n  0\nEOF\n");
     EXPECT_EQ(Tool(arguments, output), 1);
     EXPECT_NE(output.find("ENTITIES"), std::string::npos) << output;
     EXPECT_FALSE(std::filesystem::exists(written));

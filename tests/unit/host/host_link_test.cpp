@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fake_desktop.h"
+#include "recording_sink.h"
 
 namespace tessavue {
 namespace {
@@ -12,12 +13,7 @@ namespace {
 using testing::FakeDesktop;
 using testing::FakeWindow;
 
-struct RecordingSink : MessageSink {
-    void ShowConfirmation(const std::string& text) override { confirmations.push_back(text); }
-    void ShowInformation(const std::string& text) override { informations.push_back(text); }
-    std::vector<std::string> confirmations;
-    std::vector<std::string> informations;
-};
+using testing::RecordingSink;
 
 const std::string kHalfPrompt = "\xBA\xCF\xDD\xC4\xDE\x3A\x20";  // ｺﾏﾝﾄﾞ: in code page 932
 const std::string kFullPrompt = "\x83\x52\x83\x7D\x83\x93\x83\x68\x3A\x20";  // コマンド:

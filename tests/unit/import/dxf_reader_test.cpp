@@ -3,16 +3,18 @@
 
 #include <random>
 
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
-#include "import_test_util.h"
+#include "dxf_text.h"
+#include "recording_sink.h"
+#include "temp_folder.h"
 
 namespace tessavue {
 namespace {
 
-using testing_import::DxfText;
-using testing_import::RecordingSink;
-using testing_import::TempFolder;
+using testing::DxfText;
+using testing::RecordingSink;
+using testing::TempFolder;
 
 class EntityReader : public ::testing::Test {
 protected:
@@ -199,7 +201,7 @@ TEST_F(EntityReader, ReadsFilesWithAnyLineEndsAndBytesKept) {
     const std::string layer = "表";  // 95 5C in code page 932
     const std::string text = "  0\rSECTION\n  2\r\nENTITIES\n  0\nLINE\r  8\n" + layer +
                              "\r\n 10\n1\n 20\n2\n 11\n3\n 21\n4\n  0\nEOF";
-    testing_import::WriteFile(folder / "ends.dxf", text);
+    testing::WriteFile(folder / "ends.dxf", text);
     ReadDxfEntities(folder / "ends.dxf", 0, 0, sink, table);
     ASSERT_EQ(table[0].Kind, 0);
     EXPECT_EQ(table[0].Layer, layer);

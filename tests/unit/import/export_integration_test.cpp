@@ -8,7 +8,9 @@
 #include "host/history_queries.h"
 #include "import/dxf_reader.h"
 #include "import/selection_export.h"
-#include "import_test_util.h"
+#include "dxf_text.h"
+#include "recording_sink.h"
+#include "temp_folder.h"
 
 namespace tessavue {
 namespace {
@@ -16,8 +18,8 @@ namespace {
 using sim::Edition;
 using sim::EntityKind;
 using sim::SimDesktop;
-using testing_import::RecordingSink;
-using testing_import::TempFolder;
+using testing::RecordingSink;
+using testing::TempFolder;
 
 class Export : public ::testing::TestWithParam<Edition> {
 protected:

@@ -10,7 +10,9 @@
 #include "core/sim_desktop.h"
 #include "import/selection_command.h"
 #include "import/selection_export.h"
-#include "import_test_util.h"
+#include "dxf_text.h"
+#include "recording_sink.h"
+#include "temp_folder.h"
 
 namespace tessavue {
 namespace {
@@ -19,8 +21,8 @@ using sim::Edition;
 using sim::Entity;
 using sim::ScriptedUser;
 using sim::SimDesktop;
-using testing_import::RecordingSink;
-using testing_import::TempFolder;
+using testing::RecordingSink;
+using testing::TempFolder;
 
 double Turn360(double degrees) {
     double d = std::fmod(degrees, 360.0);
@@ -125,7 +127,7 @@ TEST_P(SelectionCommandTest, ProjectAllTurnsThereAndBackWithAnExportBetweenEachT
     EXPECT_EQ(Typed(), expected);
     EXPECT_TRUE(std::filesystem::exists(files.turnedLeft));
     EXPECT_TRUE(std::filesystem::exists(files.turnedRight));
-    EXPECT_EQ(testing_import::ReadFile(files.turnedLeft).find("$HANDSEED"), std::string::npos);
+    EXPECT_EQ(testing::ReadFile(files.turnedLeft).find("$HANDSEED"), std::string::npos);
     ExpectSameEntities(before, desktop.host().drawing().entities());
 }
 
@@ -170,8 +172,8 @@ TEST_P(SelectionCommandTest, NoPreviousSetAfterTheExplosionSkipsTheExplodedExpor
 TEST_P(SelectionCommandTest, EscAtTheSelectionOrThePickStopsQuietlyAndLeavesNoWorkFile) {
     for (const char* script : {"select 120,200\nesc\n", "window 90,190 150,250\nenter\nesc\n", "enter\n"}) {
         SCOPED_TRACE(script);
-        testing_import::WriteFile(files.selection, "an earlier selection");
-        testing_import::WriteFile(files.exploded, "an earlier explosion");
+        testing::WriteFile(files.selection, "an earlier selection");
+        testing::WriteFile(files.exploded, "an earlier explosion");
         busyCalls.clear();
         User(script);
         EXPECT_EQ(Run(true), SelectionOutcome::Stopped);

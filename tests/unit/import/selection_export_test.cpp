@@ -4,7 +4,9 @@
 
 #include "import/dxf_reader.h"
 #include "import/selection_export.h"
-#include "import_test_util.h"
+#include "dxf_text.h"
+#include "recording_sink.h"
+#include "temp_folder.h"
 
 #ifndef TESSAVUE_TESTDATA_DXF
 #error "TESSAVUE_TESTDATA_DXF must name the folder of the real DXF files"
@@ -13,11 +15,11 @@
 namespace tessavue {
 namespace {
 
-using testing_import::DxfText;
-using testing_import::ReadFile;
-using testing_import::RecordingSink;
-using testing_import::TempFolder;
-using testing_import::WriteFile;
+using testing::DxfText;
+using testing::ReadFile;
+using testing::RecordingSink;
+using testing::TempFolder;
+using testing::WriteFile;
 
 const std::filesystem::path kRealFiles = TESSAVUE_TESTDATA_DXF;
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 #include "iso_test_support.h"
 
 namespace tessavue {
@@ -10,11 +10,10 @@ namespace {
 
 using testing::Export;
 using testing::IndexOf;
-using testing::ReadBytes;
-using testing::RecordingSink;
+using testing::ReadFile;
 using testing::Resplit;
 using testing::ThreeEntities;
-using testing::WriteBytes;
+using testing::WriteFile;
 
 TEST(DxfRecords, LineAndCircleAsWritten) {
     EXPECT_EQ(LineRecord("0", 1, 2, 3.5, -4),
@@ -142,28 +141,24 @@ class FigureTemplate : public testing::ScratchFolder {};
 TEST_F(FigureTemplate, FilledInPlace) {
     const std::filesystem::path file = Folder() / "elem.dxf";
     ASSERT_TRUE(SaveDxfLines(file, Export(ThreeEntities())));
-    RecordingSink sink;
-    ASSERT_TRUE(FillFigureTemplate(file, CircleRecord("0", 1, 2, 3), sink));
-    EXPECT_TRUE(sink.confirmations.empty());
+    ASSERT_TRUE(FillFigureTemplate(file, CircleRecord("0", 1, 2, 3)));
     const auto lines = LoadDxfLines(file);
     ASSERT_TRUE(lines);
     EXPECT_EQ(*lines, Export({"CIRCLE", "  8", "0", " 10", "1", " 20", "2", " 40", "3", "  0"}));
     // Saved with CR LF throughout.
-    EXPECT_EQ(ReadBytes(file).find('\n'), ReadBytes(file).find("\r\n") + 1);
+    EXPECT_EQ(ReadFile(file).find('\n'), ReadFile(file).find("\r\n") + 1);
 }
 
 TEST_F(FigureTemplate, DamagedOrMissingFileIsLeftAndExplained) {
     const std::filesystem::path file = Folder() / "elem.dxf";
     const std::string bytes = "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n";  // no ENDSEC
-    WriteBytes(file, bytes);
-    RecordingSink sink;
-    EXPECT_FALSE(FillFigureTemplate(file, CircleRecord("0", 1, 2, 3), sink));
-    EXPECT_EQ(ReadBytes(file), bytes);
-    ASSERT_EQ(sink.confirmations.size(), 1u);
-    EXPECT_NE(sink.confirmations[0].find("ENDSEC"), std::string::npos);
+    WriteFile(file, bytes);
+    const SectionResult damaged = FillFigureTemplate(file, CircleRecord("0", 1, 2, 3));
+    EXPECT_EQ(damaged.Fault, SectionFault::NotClosed);
+    EXPECT_EQ(ReadFile(file), bytes);
+    EXPECT_NE(SectionFaultMessage(damaged).find("ENDSEC"), std::string::npos);
 
-    EXPECT_FALSE(FillFigureTemplate(Folder() / "missing.dxf", "", sink));
-    EXPECT_EQ(sink.confirmations.size(), 2u);
+    EXPECT_EQ(FillFigureTemplate(Folder() / "missing.dxf", "").Fault, SectionFault::Unreadable);
     EXPECT_FALSE(std::filesystem::exists(Folder() / "missing.dxf"));
 }
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 #include "iso/faces.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 #include "iso_test_support.h"
 
 namespace tessavue {

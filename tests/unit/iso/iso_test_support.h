@@ -1,17 +1,15 @@
 // Helpers shared by the iso tests: small DXF line lists shaped like AutoCAD's
-// exports, a message sink that records, and a scratch folder.
+// exports, and a folder of its own for each test.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "host/palette.h"
-#include "import/dxf_lines.h"
+#include "dxf_data/dxf_lines.h"
+#include "temp_folder.h"
 
 namespace tessavue::testing {
 
@@ -50,42 +48,13 @@ inline DxfLines Resplit(const DxfLines& lines) {
     return SplitDxfLines(text);
 }
 
-class RecordingSink : public MessageSink {
-public:
-    void ShowConfirmation(const std::string& text) override { confirmations.push_back(text); }
-    void ShowInformation(const std::string& text) override { informations.push_back(text); }
-    std::vector<std::string> confirmations;
-    std::vector<std::string> informations;
-};
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 // A folder of its own for each test, removed afterwards.
 class ScratchFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::filesystem::temp_directory_path() /
-                  (std::string("tessavue-iso-") + info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(folder_);
-        ASSERT_TRUE(std::filesystem::create_directories(folder_));
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    const std::filesystem::path& Folder() const { return folder_; }
+    const std::filesystem::path& Folder() const { return folder_.path(); }
 
 private:
-    std::filesystem::path folder_;
+    TempFolder folder_{"tessavue-iso"};
 };
 
 }  // namespace tessavue::testing

@@ -1,4 +1,4 @@
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 
 namespace tessavue {
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "iso/faces.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 namespace tessavue {
 namespace {

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <iostream>
 
-#include "import/entity_table.h"
+#include "dxf_data/entity_table.h"
 #include "iso/face_walk.h"
 #include "iso/faces.h"
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 #include "iso_test_support.h"
 
 namespace tessavue {
@@ -29,7 +29,7 @@ protected:
                                     written.string() + "' '" + expected.string() + "' >'" + report.string() +
                                     "' 2>&1";
         const int status = std::system(command.c_str());
-        std::cout << testing::ReadBytes(report);
+        std::cout << testing::ReadFile(report);
         return status;
     }
 

@@ -7,16 +7,12 @@
 
 #include "core/sim_desktop.h"
 #include "host/host_link.h"
+#include "recording_sink.h"
 
 namespace tessavue::sim {
 namespace {
 
-class RecordingSink : public tessavue::MessageSink {
-public:
-    void ShowConfirmation(const std::string& text) override { shown.push_back(text); }
-    void ShowInformation(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
+using tessavue::testing::RecordingSink;
 
 struct EditionCase {
     Edition edition;
@@ -31,7 +27,7 @@ TEST_P(SimDesktopCapture, HostLinkCapturesTheMainAndCommandLineWindows) {
     HostLink link(desktop, sink);
     link.ApplyTargetVersion(GetParam().targetVersion);
     link.CaptureHost();
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(sink.All().empty());
     ASSERT_TRUE(link.CommandLineFound);
     // Not AutoCAD's text window, though its title names AutoCAD and it comes later.
     EXPECT_EQ(link.HostMainWindow, desktop.MainWindow());
@@ -79,7 +75,7 @@ TEST(SimDesktopCaptureFailure, WrongEditionOrBusyHostIsNotCaptured) {
     HostLink wrong(lt2006, sink);
     wrong.CaptureHost();  // LT 2000 is the link's default
     EXPECT_FALSE(wrong.CommandLineFound);
-    EXPECT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.All().size(), 1u);
 
     SimDesktop busy(Edition::LT2000);
     busy.host().Type("line ");
@@ -87,7 +83,7 @@ TEST(SimDesktopCaptureFailure, WrongEditionOrBusyHostIsNotCaptured) {
     link.CaptureHost();
     EXPECT_TRUE(link.HostMainFound);
     EXPECT_FALSE(link.CommandLineFound);
-    EXPECT_EQ(sink.shown.size(), 2u);
+    EXPECT_EQ(sink.All().size(), 2u);
 }
 
 TEST(SimDesktopWaits, ScriptedUserAnswersWhileThePaletteWaits) {

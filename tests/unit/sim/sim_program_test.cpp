@@ -12,17 +12,13 @@
 
 #include "core/dump.h"
 #include "host/host_link.h"
+#include "recording_sink.h"
 #include "platform/win32/win32_desktop.h"
 
 namespace tessavue::sim {
 namespace {
 
-class RecordingSink : public tessavue::MessageSink {
-public:
-    void ShowConfirmation(const std::string& text) override { shown.push_back(text); }
-    void ShowInformation(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
+using tessavue::testing::RecordingSink;
 
 std::filesystem::path ThisProgramFolder() { return tessavue::ProgramPath().parent_path(); }
 

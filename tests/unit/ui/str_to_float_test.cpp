@@ -1,4 +1,4 @@
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 
 #include <gtest/gtest.h>
 

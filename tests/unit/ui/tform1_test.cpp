@@ -1,6 +1,6 @@
 #include "ui/tform1.h"
 
-#include "import/entity_table.h"
+#include "dxf_data/entity_table.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "fake_desktop.h"
 #include "fake_form_view.h"
 #include "fake_profile_file.h"
-#include "host/str_to_float.h"
+#include "dxf_data/str_to_float.h"
 
 namespace tessavue {
 namespace {

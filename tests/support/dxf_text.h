@@ -1,63 +1,14 @@
-// Helpers of the import tests: a message sink that records, a temporary folder, and
-// DXF texts built from (code, value) pairs the way dxfout lays them out.
+// DXF text as AutoCAD's dxfout lays it out, built from (code, value) pairs: codes
+// right-aligned in three characters, CR LF line ends. Tests write plans with it
+// instead of spelling files out line by line.
 #pragma once
 
-#include <atomic>
-#include <random>
 #include <cstdio>
-#include <iterator>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "host/palette.h"
-
-namespace tessavue::testing_import {
-
-struct RecordingSink : MessageSink {
-    void ShowConfirmation(const std::string& text) override { confirmations.push_back(text); }
-    void ShowInformation(const std::string& text) override { information.push_back(text); }
-    std::vector<std::string> confirmations;
-    std::vector<std::string> information;
-};
-
-// A folder of its own under the system's temporary folder, removed at the end.
-class TempFolder {
-public:
-    TempFolder() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("tessavue-import-" + std::to_string(Stamp()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    // Tests of one program share the counter; two programs at once differ in the stamp.
-    static unsigned Stamp() {
-        static const unsigned stamp = std::random_device{}();
-        return stamp;
-    }
-    std::filesystem::path path_;
-};
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+namespace tessavue::testing {
 
 // Builds DXF text: codes right-aligned in three characters, CR LF line ends.
 class DxfText {
@@ -111,4 +62,4 @@ private:
     std::string text_;
 };
 
-}  // namespace tessavue::testing_import
+}  // namespace tessavue::testing

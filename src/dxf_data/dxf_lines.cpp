@@ -1,6 +1,6 @@
-#include "import/dxf_lines.h"
+#include "dxf_data/dxf_lines.h"
 
-#include "host/text_lines.h"
+#include "dxf_data/text_lines.h"
 
 #include <fstream>
 #include <iterator>

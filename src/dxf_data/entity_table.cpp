@@ -1,4 +1,4 @@
-#include "import/entity_table.h"
+#include "dxf_data/entity_table.h"
 
 namespace tessavue {
 

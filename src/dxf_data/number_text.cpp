@@ -1,4 +1,4 @@
-#include "iso/number_text.h"
+#include "dxf_data/number_text.h"
 
 #include <algorithm>
 #include <charconv>

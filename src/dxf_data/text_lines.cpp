@@ -1,4 +1,4 @@
-#include "host/text_lines.h"
+#include "dxf_data/text_lines.h"
 
 namespace tessavue {
 
