@@ -4,6 +4,7 @@
 
 #include "draw/figure_rewrite.h"
 #include "host/busy_scope.h"
+#include "host/undo_journal.h"
 #include "dxf_data/entity_table.h"
 #include "iso/faces.h"
 #include "dxf_data/number_text.h"
@@ -42,7 +43,15 @@ bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, 
                          " r " + std::to_string(rotation) + " ";
     if (at) insert += NumberText(at->X) + "," + NumberText(at->Y) + " ";
     const std::string purge = "-purge b " + blockName + "\rn\r";
+    const std::string explode = "_explode l\r\r";
+    // A step that could not be typed (LT 2006, the clipboard held by another program)
+    // ends the command; the user is told what is left to type by hand.
+    const auto typingFailed = [&link](const std::vector<std::string>& left) {
+        link.messages().ShowConfirmation(TypingFailedMessage(left));
+        return false;
+    };
     if (!link.RunHostCommand(insert)) {
+        if (link.TypingFailed()) return typingFailed({});
         // The palette is closing, or AutoCAD went away, while the insertion still ran.
         // AutoCAD made the block definition when it read the file: the insertion
         // still asking for its point is cancelled and the definition purged, without
@@ -54,25 +63,26 @@ bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, 
         return false;
     }
     if (WasCommandCancelled(link, "-insert")) {
+        // Without the history it is unknown whether the figure went in; the purge is
+        // right either way (a block still referenced is kept), the explosion is not.
+        if (link.TypingFailed()) return typingFailed({purge});
         // A cancelled insertion still leaves the definition read from the file.
-        link.RunHostCommand(purge);
+        if (!link.RunHostCommand(purge) && link.TypingFailed()) typingFailed({purge});
         return false;
     }
-    if (!link.RunHostCommand("_explode l\r\r")) {
+    if (!link.RunHostCommand(explode)) {
+        if (link.TypingFailed()) return typingFailed({explode, purge});
         // The explosion was typed whole; its definition goes once it is done.
         if (!link.HostGone()) link.SendHostCommand(purge);
         return true;
     }
-    link.RunHostCommand(purge);
+    if (!link.RunHostCommand(purge) && link.TypingFailed()) typingFailed({purge});
     return true;
 }
 
 DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
     HostLink& link = command.Link;
-    if (!link.CommandLineFound) {
-        link.CaptureHost();
-        if (!link.CommandLineFound) return DrawOutcome::NotCaptured;
-    }
+    if (!link.EnsureCaptured()) return DrawOutcome::NotCaptured;
     const FaceParameters* face = FaceRow(request.FaceCode);
     if (face == nullptr) return DrawOutcome::Refused;
 

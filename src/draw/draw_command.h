@@ -45,7 +45,8 @@ std::string KindNotAvailableMessage(const std::string& kind);
 enum class DrawOutcome {
     NotCaptured,  // the capture failed and told the user
     Refused,      // an input check failed and told the user; AutoCAD was not touched
-    Cancelled,    // the insertion was cancelled or its wait abandoned
+    Cancelled,    // the insertion was cancelled, its wait abandoned, or a step could not be
+                  // typed (the user was told what is left)
     Drawn,
 };
 
@@ -55,7 +56,8 @@ DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request);
 // Inserts `figureFile` as the block `blockName` with the given scales and rotation
 // at `at`, or at a point the user picks when there is none; explodes the block and
 // purges its definition. The figure file is deleted on every path. True when the
-// figure was inserted.
+// figure was inserted. A step that cannot be typed ends it with a message that says
+// what is left to type by hand.
 bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, const std::string& figurePathText,
                        const std::string& blockName, double xScale, double yScale, std::int32_t rotation,
                        const std::optional<PlanPoint>& at = std::nullopt);

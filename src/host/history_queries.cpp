@@ -125,6 +125,7 @@ HostHistory CopyHostHistory(HostLink& link) {
     }
     if (!emptied) return history;
     const bool finished = link.RunHostCommand("copyhist ");
+    history.typed = !link.TypingFailed();
     std::optional<std::string> text;
     for (int i = 0; i < kClipboardTries && !text; ++i) {
         text = desktop.ClipboardText();
@@ -154,7 +155,7 @@ bool HasPreviousSelection(HostLink& link) {
 }
 
 bool ReadLastPoint(HostLink& link, double& x, double& y) {
-    link.SendHostCommand("lastpoint ");
+    if (!link.SendHostCommand("lastpoint ")) return false;
     if (!link.WaitForCommandLine("LASTPOINT", WaitMode::Contains)) return false;
     const std::optional<PlanPoint> point = LastPointInPrompt(link.ReadCommandLine());
     // Enter keeps the value and ends the command, also when it could not be read.
@@ -182,7 +183,7 @@ std::string GetCurrentLayer(HostLink& link) {
 bool SetCurrentLayer(HostLink& link, const std::string& name) {
     if (name.empty()) return true;
     // The carriage return ends the name, so names with blanks arrive whole.
-    link.SendHostCommand("-layer s " + name + "\r");
+    if (!link.SendHostCommand("-layer s " + name + "\r")) return false;
     for (unsigned poll = 0;; ++poll) {
         const std::string current = link.ReadCommandLine();
         if (Holds(current, "ｵﾌﾟｼｮﾝを入力") || Holds(current, "オプションを入力")) {

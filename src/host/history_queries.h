@@ -49,6 +49,9 @@ struct HostHistory {
     // False when "copyhist " did not finish (the wait was abandoned) or the clipboard
     // could not be read: the lines are then no history to trust.
     bool finished = false;
+    // Whether "copyhist " was typed: AutoCAD records it as an undo step, so a command
+    // that must undo its steps has to know.
+    bool typed = false;
 };
 
 HostHistory CopyHostHistory(HostLink& link);

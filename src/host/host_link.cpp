@@ -81,7 +81,16 @@ void HostLink::CaptureHost() {
     messages_.ShowConfirmation(CaptureFailureMessage());
 }
 
-void HostLink::SendHostCommand(const std::string& text) {
+bool HostLink::EnsureCaptured() {
+    // Handles kept from an earlier capture name nothing once AutoCAD has closed;
+    // typing into them would do nothing and say nothing.
+    if (CommandLineFound && !HostGone()) return true;
+    CaptureHost();
+    return CommandLineFound;
+}
+
+bool HostLink::SendHostCommand(const std::string& text) {
+    typingFailed_ = false;
     if (UsesCopyData()) {
         std::string payload = text;
         payload.push_back('\0');
@@ -95,8 +104,13 @@ void HostLink::SendHostCommand(const std::string& text) {
         }
         // Pasting whatever the clipboard held instead would type the user's own
         // text into AutoCAD.
-        if (placed) desktop_.SendPaste(PasteTargetWindow);
+        if (!placed) {
+            typingFailed_ = true;
+            return false;
+        }
+        desktop_.SendPaste(PasteTargetWindow);
     }
+    return true;
 }
 
 std::string HostLink::ReadCommandLine() { return desktop_.WindowText(CommandLineWindow, kCommandLineBuffer); }
@@ -127,7 +141,9 @@ bool HostLink::BetweenPolls(unsigned poll, const std::string& lastRead) {
 unsigned HostLink::PollPause(unsigned poll) { return poll < 4 ? 1u << poll : kLongestPollPauseMs; }
 
 bool HostLink::RunHostCommand(const std::string& text) {
-    SendHostCommand(text);
+    // Without the check the idle prompt, still there because nothing was pasted,
+    // would pass for the end of a command that never ran.
+    if (!SendHostCommand(text)) return false;
     return WaitForCommandLine(CommandPrompt, WaitMode::Exact);
 }
 

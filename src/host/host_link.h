@@ -34,19 +34,29 @@ public:
     void ApplyTargetVersion(const std::string& version);
     // Finds AutoCAD's windows; shows the capture-failure message when it cannot.
     void CaptureHost();
+    // What every command does before it types anything: captures AutoCAD when it is
+    // not captured, or when the windows captured earlier are gone (AutoCAD was closed
+    // or started again). False, after the capture-failure message, when AutoCAD
+    // cannot be found.
+    bool EnsureCaptured();
     // Enumeration callbacks; they only write the state above.
     void MainWindowProbe(WindowHandle window);
     void CommandLineProbe(WindowHandle window);
 
-    // Types `text` into AutoCAD by the edition's transport; does not wait.
-    void SendHostCommand(const std::string& text);
+    // Types `text` into AutoCAD by the edition's transport; does not wait. False when
+    // nothing was typed: on LT 2006 the clipboard stayed held by another program
+    // through every try, so there was nothing to paste.
+    bool SendHostCommand(const std::string& text);
+    // Whether the last SendHostCommand typed nothing.
+    bool TypingFailed() const { return typingFailed_; }
     // The whole current text of the command-line window (empty when it is gone).
     std::string ReadCommandLine();
     // Waits until the command line equals (or contains) `text`. False only when the
     // wait was abandoned: AutoCAD's main or command-line window is gone, or the
     // palette is closing.
     bool WaitForCommandLine(const std::string& text, WaitMode mode);
-    // Types one command and waits for the idle prompt.
+    // Types one command and waits for the idle prompt. False when it could not be
+    // typed (TypingFailed) or the wait was abandoned.
     bool RunHostCommand(const std::string& text);
 
     // What a wait does between two polls of the command line: gives up when AutoCAD
@@ -63,6 +73,8 @@ public:
     bool WaitsAbandoned() const { return abandoned_; }
 
     Desktop& desktop() { return desktop_; }
+    // Where the commands that drive AutoCAD tell the user why they stopped.
+    MessageSink& messages() { return messages_; }
 
     // Milliseconds between two polls of a wait: 1, 2, 4, 8, then this. A poll is a
     // round trip to AutoCAD's thread, so this bounds both the CPU a long wait costs
@@ -80,6 +92,7 @@ private:
     Desktop& desktop_;
     MessageSink& messages_;
     bool abandoned_ = false;
+    bool typingFailed_ = false;
 };
 
 }  // namespace tessavue

@@ -4,78 +4,95 @@
 #include <system_error>
 
 #include "host/busy_scope.h"
+#include "host/undo_journal.h"
 #include "import/selection_export.h"
 
 namespace tessavue {
 namespace {
 
-// What the selection did to the user's drawing so far, so that a stop in the middle
-// can undo exactly that.
-struct DrawingChanges {
-    int turnedDegrees = 0;        // the net turn of the previous selection set
-    std::size_t undoSteps = 0;    // commands typed since the explosion
-    bool fileDialogsOff = false;  // FILEDIA is 0
-};
-
 class Selection {
 public:
-    explicit Selection(SelectionCommand& command) : command_(command), link_(command.Link) {}
-
-    // Types one command; false when its wait was abandoned.
-    bool Run(const std::string& text) { return link_.RunHostCommand(text); }
-
-    bool AtIdlePrompt() { return link_.ReadCommandLine() == link_.CommandPrompt; }
-
-    bool Turn(int degrees) {
-        const bool waited = Run("rotate pre  @ " + std::to_string(degrees) + " ");
-        // The whole command is typed, so AutoCAD turns the objects even when the wait
-        // for it is abandoned.
-        changes_.turnedDegrees += degrees;
-        return waited;
-    }
+    explicit Selection(SelectionCommand& command) : command_(command), link_(command.Link), journal_(command.Link) {}
 
     bool Export(const std::filesystem::path& file) {
         return ExportSelectionDxf(link_, command_.PathToText(file), "");
     }
 
-    // A wait was abandoned. While AutoCAD is still there, it gets the commands that
-    // put the drawing back; none of them is waited for (the waits are over).
-    void PutBack() {
-        if (link_.HostGone()) return;
-        // A command still asking for input (the abandoned one) is cancelled first, so
-        // what follows starts at the idle prompt.
-        if (!AtIdlePrompt()) link_.SendHostCommand("\x1b\x1b");
-        if (changes_.turnedDegrees != 0)
-            link_.SendHostCommand("rotate pre  @ " + std::to_string(-changes_.turnedDegrees) + " ");
-        if (changes_.undoSteps > 0) {
-            std::string undo;
-            for (std::size_t i = 0; i < changes_.undoSteps; ++i) undo += "u ";
-            link_.SendHostCommand(undo);
-        }
-        if (changes_.fileDialogsOff) link_.SendHostCommand("filedia 1 ");
-    }
-
+    // The selection stops in the middle: the drawing is put back while AutoCAD is
+    // there, and a command that could not be typed is told to the user with whatever
+    // of the put-back could not be typed either.
     SelectionOutcome Stop() {
-        PutBack();
+        const bool typingFailed = link_.TypingFailed();
+        const std::vector<std::string> leftUndone = journal_.PutBack();
+        if (typingFailed || !leftUndone.empty()) {
+            link_.messages().ShowConfirmation(TypingFailedMessage(leftUndone));
+            return SelectionOutcome::Failed;
+        }
         return SelectionOutcome::Abandoned;
     }
 
-    DrawingChanges& changes() { return changes_; }
+    // A step before anything was changed came back empty: the user cancelled (a quiet
+    // stop), or the wait or the typing failed (a stop that tells why).
+    SelectionOutcome Ended() {
+        return link_.WaitsAbandoned() || link_.TypingFailed() ? Stop() : SelectionOutcome::Stopped;
+    }
+
+    UndoJournal& journal() { return journal_; }
 
 private:
     SelectionCommand& command_;
     HostLink& link_;
-    DrawingChanges changes_;
+    UndoJournal journal_;
 };
+
+// From "filedia 0 " to "filedia 1 ": the exports, the turns and the explosion.
+SelectionOutcome ExportSelection(SelectionCommand& command, Selection& selection) {
+    HostLink& link = command.Link;
+    const ProgramFiles& files = command.Files;
+    UndoJournal& journal = selection.journal();
+    if (!selection.Export(files.selection)) return selection.Stop();
+
+    if (command.ProjectAll) {
+        // +45, -90 and +45 about the picked point: the objects end where they began.
+        if (!journal.Turn(45)) return selection.Stop();
+        if (!selection.Export(files.turnedLeft)) return selection.Stop();
+        RemoveHandseed(files.turnedLeft);
+        if (!journal.Turn(-90)) return selection.Stop();
+        if (!selection.Export(files.turnedRight)) return selection.Stop();
+        RemoveHandseed(files.turnedRight);
+        if (!journal.Turn(45)) return selection.Stop();
+    }
+
+    if (SelectionNeedsExplode(files.selection)) {
+        // From the explosion on every command is an undo step: the explosion, the
+        // two of the previous-set query, and the export when it is made.
+        if (!journal.Run("explode pre  ")) return selection.Stop();
+        if (!journal.Run("select pre\r ")) return selection.Stop();
+        const HostHistory history = CopyHostHistory(link);
+        if (history.typed) journal.NoteSteps(1);
+        if (link.WaitsAbandoned() || link.HostGone() || link.TypingFailed()) return selection.Stop();
+        if (history.finished && HistoryShowsPreviousSelection(history.lines)) {
+            bool started = false;
+            const bool exported = ExportSelectionDxf(link, command.PathToText(files.exploded), "", &started);
+            // Typed, the export is one more undo step whether AutoCAD finished it or
+            // the put-back cancels it.
+            if (started) journal.NoteSteps(1);
+            if (!exported || !journal.Undo(1)) return selection.Stop();
+        }
+        // The explosion and what followed it; without the query's history ("copyhist "
+        // never typed) one step fewer, so no step of the user's own is undone.
+        if (!journal.Undo(journal.Steps())) return selection.Stop();
+    }
+
+    if (!journal.FileDialogs(true)) return selection.Stop();
+    return SelectionOutcome::Exported;
+}
 
 }  // namespace
 
 SelectionOutcome RunSelectionCommand(SelectionCommand& command, PlanPoint& basePoint) {
     HostLink& link = command.Link;
-    if (!link.CommandLineFound) {
-        link.CaptureHost();
-        if (!link.CommandLineFound) return SelectionOutcome::NotCaptured;
-    }
+    if (!link.EnsureCaptured()) return SelectionOutcome::NotCaptured;
     const ProgramFiles& files = command.Files;
     // A selection that stops early must leave no work file of an earlier one behind:
     // the draw command would take it for this selection.
@@ -88,68 +105,23 @@ SelectionOutcome RunSelectionCommand(SelectionCommand& command, PlanPoint& baseP
     link.desktop().SetForeground(link.HostMainWindow);
 
     Selection selection(command);
-    DrawingChanges& changes = selection.changes();
-
-    if (!selection.Run("select ")) return selection.Stop();
-    if (WasCommandCancelled(link, "select")) return link.WaitsAbandoned() ? selection.Stop() : SelectionOutcome::Stopped;
-    if (!HistoryShowsSelection(link)) return link.WaitsAbandoned() ? selection.Stop() : SelectionOutcome::Stopped;
+    if (!link.RunHostCommand("select ")) return selection.Stop();
+    if (WasCommandCancelled(link, "select")) return selection.Ended();
+    if (!HistoryShowsSelection(link)) return selection.Ended();
     double x = 0;
     double y = 0;
-    if (!PickPointInHost(link, x, y)) return link.WaitsAbandoned() ? selection.Stop() : SelectionOutcome::Stopped;
+    if (!PickPointInHost(link, x, y)) return selection.Ended();
     basePoint = PlanPoint{x, y};
 
-    const bool dialogsOff = selection.Run("filedia 0 ");
-    changes.fileDialogsOff = true;
-    if (!dialogsOff) return selection.Stop();
-    if (!selection.Export(files.selection)) return selection.Stop();
-
-    if (command.ProjectAll) {
-        // +45, -90 and +45 about the picked point: the objects end where they began.
-        if (!selection.Turn(45)) return selection.Stop();
-        if (!selection.Export(files.turnedLeft)) return selection.Stop();
-        RemoveHandseed(files.turnedLeft);
-        if (!selection.Turn(-90)) return selection.Stop();
-        if (!selection.Export(files.turnedRight)) return selection.Stop();
-        RemoveHandseed(files.turnedRight);
-        if (!selection.Turn(45)) return selection.Stop();
+    if (!selection.journal().FileDialogs(false)) return selection.Stop();
+    try {
+        return ExportSelection(command, selection);
+    } catch (...) {
+        // A work file that cannot be read (locked, damaged) ends the command with its
+        // message, but never with the user's file dialogs off or the plan exploded.
+        selection.Stop();
+        throw;
     }
-
-    if (SelectionNeedsExplode(files.selection)) {
-        // Every command from the explosion on is one undo step: the explosion, the
-        // two of the previous-set query, and the export when it is made.
-        changes.undoSteps = 1;
-        if (!selection.Run("explode pre  ")) return selection.Stop();
-        const bool queried = link.RunHostCommand("select pre\r ");
-        changes.undoSteps = 2;
-        if (!queried) return selection.Stop();
-        const HostHistory history = CopyHostHistory(link);
-        changes.undoSteps = 3;
-        if (link.WaitsAbandoned() || link.HostGone()) return selection.Stop();
-        if (history.finished && HistoryShowsPreviousSelection(history.lines)) {
-            const bool exported = selection.Export(files.exploded);
-            if (!exported) {
-                // The export was typed, so it is one more undo step whether AutoCAD
-                // finished it or the put-back cancels it: a cancelled command is
-                // recorded too.
-                changes.undoSteps = 4;
-                return selection.Stop();
-            }
-            changes.undoSteps = 4;
-            if (!selection.Run("u ")) {
-                changes.undoSteps = 3;
-                return selection.Stop();
-            }
-            changes.undoSteps = 3;
-        }
-        const bool undone = selection.Run("u u u ");
-        changes.undoSteps = 0;
-        if (!undone) return selection.Stop();
-    }
-
-    const bool dialogsOn = selection.Run("filedia 1 ");
-    changes.fileDialogsOff = false;
-    if (!dialogsOn) return selection.Stop();
-    return SelectionOutcome::Exported;
 }
 
 }  // namespace tessavue

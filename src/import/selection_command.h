@@ -32,6 +32,8 @@ enum class SelectionOutcome {
     Stopped,      // cancelled, nothing selected or the pick cancelled: no work files
     Exported,     // the work files are written and the drawing is as before
     Abandoned,    // a wait was abandoned; the drawing was put back while AutoCAD was there
+    Failed,       // a command could not be typed (the clipboard stayed busy); the drawing
+                  // was put back as far as it could be and the user told the rest
 };
 
 // `Button1Click`. `basePoint` changes only when the pick succeeds. The palette is

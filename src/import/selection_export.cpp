@@ -13,13 +13,18 @@ std::array<std::string, 3> ExportAnswers(const std::string& version) {
 
 std::string ExportStartCommand(const std::string& pathText) { return "dxfout " + pathText + "\r"; }
 
-bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::string& version) {
-    link.SendHostCommand(ExportStartCommand(pathText));
+bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::string& version,
+                        bool* started) {
+    const bool typed = link.SendHostCommand(ExportStartCommand(pathText));
+    if (started) *started = typed;
+    // An untyped command or answer would leave the wait below looking for a prompt
+    // that never comes.
+    if (!typed) return false;
     for (const std::string& answer : ExportAnswers(version)) {
         // The same ways out as every other wait: a user who cancels dxfout in AutoCAD
         // or closes it must not leave the palette polling for ever.
         if (!link.WaitForCommandLine(kAccuracyPromptMark, WaitMode::Contains)) return false;
-        link.SendHostCommand(answer);
+        if (!link.SendHostCommand(answer)) return false;
     }
     // AutoCAD writes the file while it answers the last prompt; back at the idle prompt
     // the file is whole. Nothing is typed here, so no extra undo step appears.

@@ -25,8 +25,11 @@ inline constexpr const char* kAccuracyPromptMark = "精度として";
 // wide path converts, so the caller passes the text AutoCAD is to receive). FILEDIA
 // must be 0 and no file may exist there. Each answer waits for one sighting of the accuracy prompt;
 // the routine then waits for the idle prompt, so the file is complete when it returns
-// true. False when a wait was abandoned (AutoCAD gone, the palette closing).
-bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::string& version);
+// true. False when a wait was abandoned (AutoCAD gone, the palette closing) or a part
+// of the command could not be typed. `started` (when given) tells whether dxfout was
+// typed at all: AutoCAD then records it as an undo step, finished or cancelled.
+bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::string& version,
+                        bool* started = nullptr);
 
 // True when the file exists and a line after its ENTITIES line contains "POLYLINE"
 // or "INSERT". Raises DxfReadError when it exists but cannot be read or has no
