@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/win32/profile_file.h"
+#include "platform/win32/program_path.h"
 #include "platform/win32/text_codec.h"
 #include "platform/win32/win32_desktop.h"
 #include "ui/tform1.h"

@@ -9,6 +9,7 @@
 
 #include "core/sim_desktop.h"
 #include "draw/draw_command.h"
+#include "host/undo_journal.h"
 #include "draw/figure_rewrite.h"
 #include "import/selection_command.h"
 #include "iso/faces.h"
@@ -227,6 +228,27 @@ TEST_P(DrawCommandTest, AnInsertionPointGivenIsTypedAfterTheRotation) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, DrawCommandTest, ::testing::Values(Edition::LT2000, Edition::LT2006));
+
+// LT 2006 types through the clipboard, which another program may hold.
+class DrawThroughTheClipboard : public DrawCommandTest {};
+
+// An insertion that could not be pasted is no insertion: the command says so, and
+// nothing is drawn or left behind.
+TEST_P(DrawThroughTheClipboard, AnInsertionThatCannotBePastedIsTold) {
+    Select();
+    desktop.clipboardBusy = 1000;
+    EXPECT_EQ(Draw(FaceTopLeft, "10"), DrawOutcome::Cancelled);
+    desktop.clipboardBusy = 0;
+    ASSERT_EQ(sink.confirmations.size(), 1u);
+    EXPECT_EQ(sink.confirmations[0], TypingFailedMessage({}));
+    EXPECT_TRUE(TypedSinceDraw().empty());
+    EXPECT_TRUE(Added().empty());
+    EXPECT_TRUE(desktop.host().drawing().blocks().empty());
+    EXPECT_TRUE(NoFigureFileLeft());
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lt2006, DrawThroughTheClipboard, ::testing::Values(Edition::LT2006));
 
 }  // namespace
 }  // namespace tessavue

@@ -1,4 +1,5 @@
 #include "host/host_link.h"
+#include "host/undo_journal.h"
 
 #include <gtest/gtest.h>
 
@@ -206,8 +207,66 @@ TEST_F(HostLinkTest, PasteWaitsOutABusyClipboardButNeverPastesStaleText) {
 
     desktop.log.clear();
     desktop.clipboardBusy = 1000;
-    link.SendHostCommand("erase ");
+    EXPECT_FALSE(link.SendHostCommand("erase "));
+    EXPECT_TRUE(link.TypingFailed());
     EXPECT_TRUE(desktop.log.empty()) << "a clipboard that never opens must not paste the old text";
+}
+
+// Nothing pasted, the idle prompt is still there: the step must not pass for done.
+TEST_F(HostLinkTest, APasteThatNeverHappenedFailsTheCommand) {
+    link.ApplyTargetVersion("LT 2006");
+    AddHost(desktop, true, kFullPrompt);
+    link.CaptureHost();
+    desktop.clipboardBusy = 1000;
+    EXPECT_FALSE(link.RunHostCommand("erase "));
+    EXPECT_TRUE(link.TypingFailed());
+    EXPECT_FALSE(link.WaitsAbandoned());
+    desktop.clipboardBusy = 0;
+    EXPECT_TRUE(link.RunHostCommand("erase "));
+    EXPECT_FALSE(link.TypingFailed()) << "each command starts afresh";
+}
+
+// Every command captures through EnsureCaptured before it types: it keeps a capture
+// whose windows are still there, and captures again once they are gone.
+TEST_F(HostLinkTest, EnsureCapturedCapturesAgainOnlyWhenTheWindowsAreGone) {
+    struct Case {
+        const char* name;
+        bool capturedBefore;
+        bool closeFirstHost;
+        bool startSecondHost;
+        bool found;
+        bool secondHostTaken;
+        std::size_t messages;
+    };
+    const Case cases[] = {
+        {"never captured, AutoCAD running", false, false, false, true, false, 0},
+        {"captured, AutoCAD still there", true, false, false, true, false, 0},
+        {"captured, AutoCAD closed since", true, true, false, false, false, 1},
+        {"captured, AutoCAD closed and started again", true, true, true, true, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeDesktop d;
+        RecordingSink messages;
+        HostLink l{d, messages};
+        const Host first = AddHost(d, false, kHalfPrompt);
+        if (c.capturedBefore) {
+            l.CaptureHost();
+            ASSERT_TRUE(l.CommandLineFound);
+        }
+        if (c.closeFirstHost) d.At(first.main).exists = false;
+        Host second;
+        if (c.startSecondHost) second = AddHost(d, false, kHalfPrompt);
+        EXPECT_EQ(l.EnsureCaptured(), c.found);
+        EXPECT_EQ(l.CommandLineFound, c.found);
+        if (c.found) {
+            EXPECT_EQ(l.CommandLineWindow, c.secondHostTaken ? second.commandLine : first.commandLine);
+        }
+        ASSERT_EQ(messages.confirmations.size(), c.messages);
+        if (c.messages > 0) {
+            EXPECT_EQ(messages.confirmations[0], CaptureFailureMessage());
+        }
+    }
 }
 
 TEST_F(HostLinkTest, OtherVersionsSendNothing) {
@@ -311,6 +370,106 @@ TEST_F(HostLinkTest, ClosingThePaletteAbandonsRunningAndLaterWaits) {
     EXPECT_EQ(desktop.waits, 0) << "no pause after the close was seen";
     desktop.At(h.commandLine).text = kHalfPrompt;
     EXPECT_FALSE(link.RunHostCommand("line ")) << "a wait started after the close ends at once";
+}
+
+
+// ---- the undo journal ----------------------------------------------------------------
+
+// One thing a command does to the drawing, as the journal is told of it.
+struct JournalStep {
+    enum Kind { Run, Note, Undo, Turn, DialogsOff, DialogsOn } kind;
+    int amount = 0;        // steps noted or undone, degrees turned
+    bool typable = true;   // false: the clipboard stays busy through every try
+};
+
+// What the journal holds after each series of steps is exactly what puts the drawing
+// back, and a step that never reached AutoCAD is not held.
+TEST_F(HostLinkTest, TheJournalHoldsWhatWasTypedAndPutsItBackInOrder) {
+    struct Case {
+        const char* name;
+        std::vector<JournalStep> steps;
+        std::vector<std::string> putBack;
+    };
+    using S = JournalStep;
+    const Case cases[] = {
+        {"nothing done", {}, {}},
+        {"turned there and partly back", {{S::Turn, 45}, {S::Turn, -90}}, {"rotate pre  @ 45 "}},
+        {"turned there and back", {{S::Turn, 45}, {S::Turn, -90}, {S::Turn, 45}}, {}},
+        {"file dialogs off", {{S::DialogsOff}}, {"filedia 1 "}},
+        {"file dialogs off and on again", {{S::DialogsOff}, {S::DialogsOn}}, {}},
+        {"exploded, queried, one undone",
+         {{S::DialogsOff}, {S::Run}, {S::Run}, {S::Note, 1}, {S::Undo, 1}},
+         {"u u ", "filedia 1 "}},
+        {"everything at once",
+         {{S::DialogsOff}, {S::Turn, 45}, {S::Run}, {S::Note, 2}},
+         {"rotate pre  @ -45 ", "u u u ", "filedia 1 "}},
+        {"a turn that was never typed", {{S::Turn, 45, false}}, {}},
+        {"an explosion that was never typed", {{S::DialogsOff}, {S::Run, 0, false}}, {"filedia 1 "}},
+        {"an undo that was never typed", {{S::Run}, {S::Run}, {S::Undo, 2, false}}, {"u u "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeDesktop d;
+        RecordingSink messages;
+        HostLink l{d, messages};
+        l.ApplyTargetVersion("LT 2006");
+        AddHost(d, true, kFullPrompt);
+        l.CaptureHost();
+        UndoJournal journal(l);
+        for (const JournalStep& step : c.steps) {
+            d.clipboardBusy = step.typable ? 0 : 1000;
+            bool done = true;
+            switch (step.kind) {
+                case S::Run: done = journal.Run("explode pre  "); break;
+                case S::Note: journal.NoteSteps(static_cast<std::size_t>(step.amount)); break;
+                case S::Undo: done = journal.Undo(static_cast<std::size_t>(step.amount)); break;
+                case S::Turn: done = journal.Turn(step.amount); break;
+                case S::DialogsOff: done = journal.FileDialogs(false); break;
+                case S::DialogsOn: done = journal.FileDialogs(true); break;
+            }
+            EXPECT_EQ(done, step.typable);
+        }
+        d.clipboardBusy = 0;
+        EXPECT_EQ(journal.PutBackCommands(), c.putBack);
+        d.log.clear();
+        EXPECT_TRUE(journal.PutBack().empty());
+        std::vector<std::string> typed;
+        for (const std::string& entry : d.log) typed.push_back(entry.substr(entry.find(':', 6) + 1));
+        EXPECT_EQ(typed, c.putBack);
+        EXPECT_TRUE(journal.PutBackCommands().empty()) << "put back once, the journal is empty";
+    }
+}
+
+// The put-back types through the clipboard too: what it cannot type is handed back
+// so that the user can be told to finish it by hand.
+TEST_F(HostLinkTest, APutBackThatCannotBeTypedSaysWhatIsLeft) {
+    link.ApplyTargetVersion("LT 2006");
+    AddHost(desktop, true, kFullPrompt);
+    link.CaptureHost();
+    UndoJournal journal(link);
+    ASSERT_TRUE(journal.FileDialogs(false));
+    ASSERT_TRUE(journal.Turn(45));
+    ASSERT_TRUE(journal.Run("explode pre  "));
+    desktop.log.clear();
+    // The turn back gets through after a few tries; then the clipboard stays held.
+    desktop.clipboardBusy = 3;
+    desktop.onRead = [&](WindowHandle) {
+        if (desktop.log.size() == 1) desktop.clipboardBusy = 1000;
+    };
+    const std::vector<std::string> left = journal.PutBack();
+    ASSERT_EQ(desktop.log.size(), 1u);
+    EXPECT_NE(desktop.log[0].find("rotate pre  @ -45 "), std::string::npos);
+    EXPECT_EQ(left, (std::vector<std::string>{"u ", "filedia 1 "}));
+
+    const std::string opening = TypingFailedMessage({});
+    const std::string message = TypingFailedMessage(left);
+    EXPECT_EQ(message.find(opening), 0u) << "the same opening as with nothing left";
+    const auto endsWith = [](const std::string& text, const std::string& end) {
+        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    };
+    EXPECT_TRUE(endsWith(message, "\r\n\r\nu\r\nfiledia 1")) << "each command on its own line, trimmed";
+    EXPECT_TRUE(endsWith(TypingFailedMessage({"-purge b ip1\rn\r"}), "\r\n-purge b ip1 n"))
+        << "a carriage return reads as a blank";
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 
 #include "core/sim_desktop.h"
 #include "import/selection_command.h"
+#include "import/dxf_reader.h"
 #include "import/selection_export.h"
+#include "host/undo_journal.h"
 #include "dxf_text.h"
 #include "recording_sink.h"
 #include "temp_folder.h"
@@ -255,7 +257,98 @@ TEST_P(SelectionCommandTest, AHostClosedInTheMiddleGetsNothingMoreTyped) {
     EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
 }
 
+// A work file that cannot be read ends the selection with its error, never with the
+// user's file dialogs off.
+TEST_P(SelectionCommandTest, AnUnreadableWorkFileStillTurnsTheFileDialogsBackOn) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path&)> spoil;
+    };
+    const Case cases[] = {
+        {"damaged", [](const std::filesystem::path& p) { testing::WriteFile(p, "  0\r\nEOF\r\n"); }},
+        {"unreadable", [](const std::filesystem::path& p) { std::filesystem::create_directory(p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        User("window 90,190 150,250\nenter\npick 100,200\n");
+        // AutoCAD writes the selection elsewhere; what lies under its name is spoilt.
+        const std::filesystem::path elsewhere = folder / "elsewhere.dxf";
+        desktop.host().pathFromText = [&](const std::string& text) {
+            if (text != files.selection.string()) return std::filesystem::path(text);
+            c.spoil(files.selection);
+            return elsewhere;
+        };
+        EXPECT_THROW(Run(false), DxfReadError);
+        desktop.host().pathFromText = nullptr;
+        EXPECT_EQ(Typed().back(), "filedia 1 ");
+        EXPECT_TRUE(Idle());
+        EXPECT_TRUE(sink.confirmations.empty()) << "the error box shows the error";
+        std::filesystem::remove_all(files.selection);
+        std::filesystem::remove(elsewhere);
+    }
+}
+
+// AutoCAD closed after an earlier command: the next command captures again and says
+// that AutoCAD is not there, instead of typing into windows that are gone.
+TEST_P(SelectionCommandTest, AClosedHostIsCapturedAgainAndTheFailureTold) {
+    User("window 90,190 150,250\nenter\npick 100,200\n");
+    ASSERT_EQ(Run(false), SelectionOutcome::Exported);
+    const std::size_t typed = desktop.host().ReceivedInput().size();
+    desktop.RemoveHostWindows();
+    busyCalls.clear();
+    EXPECT_EQ(Run(false), SelectionOutcome::NotCaptured);
+    ASSERT_EQ(sink.confirmations.size(), 1u);
+    EXPECT_EQ(sink.confirmations[0], CaptureFailureMessage());
+    EXPECT_EQ(desktop.host().ReceivedInput().size(), typed);
+    EXPECT_TRUE(busyCalls.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Editions, SelectionCommandTest, ::testing::Values(Edition::LT2000, Edition::LT2006));
+
+// LT 2006 types through the clipboard, which another program may hold.
+class SelectionThroughTheClipboard : public SelectionCommandTest {};
+
+// A command that could not be pasted stops the selection with a message; the drawing
+// is put back, and what the put-back could not type either is named for the user.
+TEST_P(SelectionThroughTheClipboard, ACommandThatCannotBePastedStopsAndIsTold) {
+    struct Case {
+        const char* name;
+        int busyTries;  // clipboard openings that fail once the first turn is typed
+        std::vector<std::string> leftUndone;
+        bool putBack;
+    };
+    const Case cases[] = {
+        {"the clipboard comes back for the put-back", 10, {}, true},
+        {"the clipboard stays held", 1000000, {"rotate pre  @ -45 ", "filedia 1 "}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.confirmations.clear();
+        desktop.clipboardBusy = 0;
+        User("window 90,190 150,250\nenter\npick 100,200\n");
+        const auto before = desktop.host().drawing().entities();
+        desktop.typingHook = [&](const std::string& text) {
+            if (text == "rotate pre  @ 45 ") desktop.clipboardBusy = c.busyTries;
+        };
+        EXPECT_EQ(Run(true), SelectionOutcome::Failed);
+        desktop.typingHook = nullptr;
+        ASSERT_EQ(sink.confirmations.size(), 1u);
+        EXPECT_EQ(sink.confirmations[0], TypingFailedMessage(c.leftUndone));
+        EXPECT_FALSE(std::filesystem::exists(files.turnedLeft)) << "the export never ran";
+        if (c.putBack) {
+            ExpectSameEntities(before, desktop.host().drawing().entities());
+            EXPECT_EQ(Typed().back(), "filedia 1 ");
+        }
+        EXPECT_TRUE(Idle());
+        EXPECT_EQ(busyCalls.back(), false);
+        desktop.clipboardBusy = 0;
+        // Put back by hand, as the message asks, before the next case.
+        for (const std::string& command : c.leftUndone) ASSERT_TRUE(link.RunHostCommand(command));
+        ExpectSameEntities(before, desktop.host().drawing().entities());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lt2006, SelectionThroughTheClipboard, ::testing::Values(Edition::LT2006));
 
 }  // namespace
 }  // namespace tessavue

@@ -2,6 +2,8 @@
 // must be a Shift-JIS INI file that it reads back the same, in a folder with a
 // Japanese name.
 #include "platform/win32/profile_file.h"
+#include "platform/win32/program_path.h"
+#include "ui/settings.h"
 
 #include <gtest/gtest.h>
 
