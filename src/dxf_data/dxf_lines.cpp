@@ -60,8 +60,6 @@ bool SaveDxfLines(const std::filesystem::path& path, const DxfLines& lines) {
     return true;
 }
 
-namespace {
-
 bool IsGroupCode(const std::string& line, const char* code) {
     std::size_t begin = 0;
     std::size_t end = line.size();
@@ -70,7 +68,9 @@ bool IsGroupCode(const std::string& line, const char* code) {
     return line.compare(begin, end - begin, code) == 0;
 }
 
-}  // namespace
+bool IsKindAt(const DxfLines& lines, std::size_t i, const char* kind) {
+    return i > 0 && i < lines.size() && lines[i] == kind && IsGroupCode(lines[i - 1], "0");
+}
 
 std::optional<std::size_t> FindSectionName(const DxfLines& lines, const std::string& name) {
     for (std::size_t i = 3; i < lines.size(); ++i) {

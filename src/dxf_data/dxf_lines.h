@@ -32,6 +32,14 @@ inline bool IsYCodeLine(const std::string& line) {
     return line.size() == 3 && line[0] == ' ' && line[1] == '2' && line[2] >= '0' && line[2] <= '3';
 }
 
+// Whether `line` is the group code `code` ("0", "8", ...), blanks around it allowed.
+bool IsGroupCode(const std::string& line, const char* code);
+
+// Whether line `i` is the value `kind` of a "  0" group: an entity (or section mark)
+// of that kind starts there. A layer, a text or a block named like a kind sits
+// behind another group code and is no kind.
+bool IsKindAt(const DxfLines& lines, std::size_t i, const char* kind);
+
 // Index of the line naming section `name`: the "  0" SECTION "  2" <name> header, group
 // codes compared without their blanks. nullopt when the file has no such header. A
 // layer, block or style whose name holds the section's name is not taken for it.

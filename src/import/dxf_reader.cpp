@@ -124,7 +124,7 @@ void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, d
     for (std::size_t r = EntitiesStart(lines, path); r < lines.size() && !tableFull; ++r) {
         const KindCodes* k = nullptr;
         for (const KindCodes& candidate : kKinds) {
-            if (lines[r] == candidate.keyword) k = &candidate;
+            if (IsKindAt(lines, r, candidate.keyword)) k = &candidate;
         }
         if (k == nullptr) continue;
         if (write >= table.size()) {
@@ -194,7 +194,7 @@ VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::pa
     double y = 0;
     const std::size_t n = lines.size();
     for (std::size_t r = EntitiesStart(lines, path); r < n; ++r) {
-        if (lines[r] == "LINE") {
+        if (IsKindAt(lines, r, "LINE")) {
             while (++r < n) {
                 const std::string& code = lines[r];
                 if (code == "  8") {
@@ -210,7 +210,7 @@ VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::pa
                     break;
                 }
             }
-        } else if (lines[r] == "LWPOLYLINE") {
+        } else if (IsKindAt(lines, r, "LWPOLYLINE")) {
             int remaining = 0;
             while (++r < n) {
                 const std::string& code = lines[r];
@@ -226,7 +226,7 @@ VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::pa
                     if (--remaining < 1) break;
                 }
             }
-        } else if (lines[r] == "ENDSEC") {
+        } else if (IsKindAt(lines, r, "ENDSEC")) {
             break;
         }
         if (r >= n) break;

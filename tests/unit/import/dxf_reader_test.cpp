@@ -1,11 +1,13 @@
 // The entity reader and the offset reader on DXF texts built for each case.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
 #include "dxf_text.h"
+#include "entity_rows.h"
 #include "recording_sink.h"
 #include "temp_folder.h"
 
@@ -85,7 +87,7 @@ TEST_F(EntityReader, ALayerOrBlockNamedLikeTheSectionDoesNotStartTheReading) {
     EXPECT_EQ(table[0].Layer, "ENTITIES");
 }
 
-TEST_F(EntityReader, OtherEntityKindsGiveNoRowsButABareLineTextStartsALine) {
+TEST_F(EntityReader, OtherEntityKindsGiveNoRows) {
     DxfText t;
     t.Opening();
     t.Pair(0, "POLYLINE").Pair(8, "0").Pair(66, "1").Pair(0, "VERTEX").Pair(10, "1").Pair(20, "1").Pair(0, "SEQEND");
@@ -94,18 +96,44 @@ TEST_F(EntityReader, OtherEntityKindsGiveNoRowsButABareLineTextStartsALine) {
     t.Lwpolyline({{0, 0}, {1, 1}});
     Read(t.End().Eof());
     EXPECT_EQ(Filled(), 0);
+}
 
-    // A TEXT whose value is "LINE" is read as the start of a line entity.
-    DxfText u;
-    u.Opening().Pair(0, "TEXT").Pair(8, "T").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "LINE");
-    u.Pair(0, "LINE").Pair(8, "L").Pair(10, "3").Pair(20, "4").Pair(11, "5").Pair(21, "6").End().Eof();
-    Read(u);
-    ASSERT_EQ(Filled(), 1);
-    EXPECT_EQ(table[0].Kind, 0);
-    EXPECT_EQ(table[0].Layer, "L");
-    EXPECT_EQ(table[0].X1, 3);
-    EXPECT_EQ(table[0].Y2, 6);
-    EXPECT_EQ(Filled(), 1) << "the line after it is the same entity, not a second one";
+// An entity starts only where a "  0" group names its kind: a layer, a text or a block
+// that happens to be called LINE, CIRCLE or ARC starts nothing, and the entities
+// after it keep their rows.
+TEST_F(EntityReader, AKindNameOutsideAZeroGroupStartsNoEntity) {
+    using testing::Row;
+    struct Case {
+        const char* name;
+        std::function<void(DxfText&)> before;  // what stands before a circle, an arc and a line
+        std::vector<Row> rows;
+    };
+    const std::vector<Row> three = {{1, "C", 10, 20, 5}, {2, "A", 0, 0, 2, 30, 60}, {0, "L", 3, 4, 5, 6}};
+    const Case cases[] = {
+        {"a polyline on layer LINE",
+         [](DxfText& t) {
+             t.Pair(0, "POLYLINE").Pair(8, "LINE").Pair(66, "1").Pair(0, "VERTEX").Pair(8, "LINE").Pair(10, "1").Pair(
+                 20, "1").Pair(0, "SEQEND").Pair(8, "LINE");
+         },
+         three},
+        {"a text reading CIRCLE",
+         [](DxfText& t) { t.Pair(0, "TEXT").Pair(8, "T").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "CIRCLE"); },
+         three},
+        {"a block reference to a block named ARC",
+         [](DxfText& t) { t.Pair(0, "INSERT").Pair(8, "0").Pair(2, "ARC").Pair(10, "0").Pair(20, "0"); }, three},
+        {"a line on layer ARC", [](DxfText& t) { t.LineEntity(1, 1, 2, 2, "ARC"); },
+         {{0, "ARC", 1, 1, 2, 2}, three[0], three[1], three[2]}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearEntityTable(table);
+        DxfText t;
+        t.Opening();
+        c.before(t);
+        t.Circle(10, 20, 5, "C").Arc(0, 0, 2, 30, 60, "A").LineEntity(3, 4, 5, 6, "L").End().Eof();
+        Read(t);
+        EXPECT_TRUE(testing::RowsAre(table, c.rows));
+    }
 }
 
 TEST_F(EntityReader, AnUnclosedEntityIsOverwrittenByTheNextOne) {
@@ -248,6 +276,18 @@ TEST(OffsetReader, LwpolylineCountDecidesHowManyVertices) {
     EXPECT_EQ(Collect(u).Count(), 1u) << "without a count only the first vertex";
 }
 
+// The offset reader takes kinds the same way: a polyline on layer LINE is a polyline.
+TEST(OffsetReader, AKindNameOutsideAZeroGroupStartsNoEntity) {
+    DxfText t;
+    t.Opening().Lwpolyline({{0, 0}, {4, 0}}, "LINE");
+    t.Pair(0, "TEXT").Pair(8, "T").Pair(10, "7").Pair(20, "7").Pair(1, "LWPOLYLINE");
+    t.LineEntity(4, 0, 4, 3, "W").End().Eof();
+    const VertexSet set = Collect(t);
+    EXPECT_EQ(set.X, (std::vector<double>{0, 4, 4, 4}));
+    EXPECT_EQ(set.Y, (std::vector<double>{0, 0, 0, 3}));
+    EXPECT_EQ(set.Layer, (std::vector<std::string>{"LINE", "LINE", "W", "W"}));
+}
+
 TEST(OffsetReader, StopsAtEndsecUnlikeTheEntityReader) {
     DxfText t;
     t.Opening().LineEntity(0, 0, 1, 1).End().Begin("OBJECTS").LineEntity(5, 5, 6, 6).End().Eof();
@@ -291,7 +331,8 @@ void Read(const DxfLines& all, EntityTableRows& table) {
     const auto value = [&](std::size_t j) { return j + 1 < lines.size() ? lines[j + 1] : std::string(); };
     for (std::size_t r = 0; r < lines.size(); ++r) {
         int kind = lines[r] == "LINE" ? 0 : lines[r] == "CIRCLE" ? 1 : lines[r] == "ARC" ? 2 : -1;
-        if (kind < 0) continue;
+        // A kind counts only as the value of a "  0" group.
+        if (kind < 0 || r == 0 || lines[r - 1] != "  0") continue;
         if (write >= table.size()) return;
         EntityRecord& row = table[write];
         row.Kind = kind;
@@ -337,8 +378,8 @@ bool SameRows(const EntityTableRows& a, const EntityTableRows& b) {
 
 TEST(DamagedFiles, UnclosedEntitiesGiveTheRowsOfThePlainWalk) {
     // Entity keywords, codes and values in a random order: many entities never close.
-    const std::vector<std::string> tokens = {"LINE", "CIRCLE", "ARC", "  8", " 10", " 20", " 11",
-                                             " 21",  " 40",    " 50", " 51", "1.5", "-2",  "L1"};
+    const std::vector<std::string> tokens = {"LINE", "CIRCLE", "ARC", "  0", "  0", "  8", " 10", " 20",
+                                             " 11",  " 21",    " 40",  " 50", " 51", "1.5", "-2",  "L1"};
     std::mt19937 random(12345);
     int differing = 0;
     for (int round = 0; round < 300; ++round) {
