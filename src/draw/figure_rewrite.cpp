@@ -61,6 +61,9 @@ bool FillEntityTableFromSelection(const std::filesystem::path& selection, const 
 }
 
 SectionResult RewriteFigureLines(DxfLines& lines, const FigureRewrite& rewrite, const EntityTableRows& table) {
+    // The figure file carries every group of the work file on; one that no reader
+    // takes would reach AutoCAD's insertion.
+    if (SectionResult checked = CheckNumberGroups(lines); !checked) return checked;
     SectionResult result = TurnsPlan(rewrite)
                                ? TurnEntitiesToFace(lines, rewrite.Inputs.FaceCode, rewrite.BaseX, rewrite.BaseY)
                                : MoveEntitiesToBase(lines, rewrite.BaseX, rewrite.BaseY);

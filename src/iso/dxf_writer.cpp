@@ -1,10 +1,13 @@
 #include "iso/dxf_writer.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 #include "dxf_data/str_to_float.h"
@@ -62,6 +65,62 @@ std::string CircleRecord(const std::string& layer, double centreX, double centre
     return record;
 }
 
+namespace {
+
+enum class NumberType { None, Integer, Real };
+
+// The value type of a group code, as the DXF reference gives it; strings, handles
+// and everything unknown are None.
+NumberType TypeOfCode(int code) {
+    const auto in = [code](int first, int last) { return code >= first && code <= last; };
+    if (in(10, 59) || in(110, 149) || in(210, 239) || in(460, 469) || in(1010, 1059)) return NumberType::Real;
+    if (in(60, 79) || in(90, 99) || in(160, 179) || in(270, 299) || in(370, 389) || in(400, 409) ||
+        in(420, 429) || in(440, 459) || in(1060, 1071))
+        return NumberType::Integer;
+    return NumberType::None;
+}
+
+std::string_view Trimmed(const std::string& text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+    return std::string_view(text).substr(begin, end - begin);
+}
+
+// from_chars: fast, and blind to the locale; a leading '+' is skipped by hand.
+template <typename T>
+bool ParsesWhole(std::string_view text, T& value) {
+    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+bool ValidNumber(NumberType type, const std::string& value) {
+    const std::string_view text = Trimmed(value);
+    if (type == NumberType::Integer) {
+        // The widest integer groups hold 64 bits.
+        long long whole = 0;
+        return ParsesWhole(text, whole);
+    }
+    double real = 0;
+    return ParsesWhole(text, real) && std::isfinite(real);
+}
+
+}  // namespace
+
+SectionResult CheckNumberGroups(const DxfLines& lines) {
+    for (std::size_t code = 0; code + 1 < lines.size(); code += 2) {
+        int number = 0;
+        if (!ParsesWhole(Trimmed(lines[code]), number)) break;
+        const NumberType type = TypeOfCode(number);
+        if (type != NumberType::None && !ValidNumber(type, lines[code + 1]))
+            return {SectionFault::BadValue, lines[code + 1], std::to_string(number)};
+    }
+    return {};
+}
+
 std::string SectionFaultMessage(const SectionResult& result) {
     switch (result.Fault) {
     case SectionFault::None:
@@ -72,6 +131,11 @@ std::string SectionFaultMessage(const SectionResult& result) {
         return "DXF ファイルの ENTITIES セクションが ENDSEC で閉じていません。ファイルは書き換えません。";
     case SectionFault::BadCoordinate:
         return "DXF ファイルの座標 '" + result.Detail + "' は数値ではありません。ファイルは書き換えません。";
+    case SectionFault::LoneY:
+        return "DXF ファイルの Y 座標 '" + result.Detail + "' の前に X 座標がありません。ファイルは書き換えません。";
+    case SectionFault::BadValue:
+        return "DXF ファイルのグループコード " + result.Code + " の値 '" + result.Detail +
+               "' は正しくありません。ファイルは書き出しません。";
     case SectionFault::Unreadable:
         return "DXF ファイルを読めません。";
     case SectionFault::Unwritable:

@@ -27,13 +27,16 @@ enum class SectionFault {
     NoEntities,     // no ENTITIES section
     NotClosed,      // no "  0" "ENDSEC" pair after it
     BadCoordinate,  // a coordinate value that is no number
+    LoneY,          // a Y coordinate without the X that must come right before it
+    BadValue,       // a number group whose value no DXF reader takes (1e999 as a colour)
     Unreadable,     // the file could not be read
     Unwritable,     // the file could not be saved
 };
 
 struct SectionResult {
     SectionFault Fault = SectionFault::None;
-    std::string Detail;  // the offending value line for BadCoordinate
+    std::string Detail;  // the offending value line for BadCoordinate, LoneY and BadValue
+    std::string Code = {};  // the group code of a BadValue
     explicit operator bool() const { return Fault == SectionFault::None; }
 };
 
@@ -51,6 +54,15 @@ struct EntitiesSection {
     std::size_t Endsec = 0;
 };
 SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& section);
+
+// Every number group of the file (integers and reals, by the group code's type in
+// the DXF reference) must hold a value every DXF reader takes: an integer in range, a
+// finite real. A file with one that does not is refused: copied into the figure
+// file it would make a file AutoCAD is asked to insert and cannot read. Walks the
+// file as group code and value pairs from its first line; where a code line is no
+// number the pairs are lost and the check ends there (the section steps find such
+// damage in ENTITIES themselves).
+SectionResult CheckNumberGroups(const DxfLines& lines);
 
 // Splice 1: empties the section and puts `figureText` there (nothing when it is
 // empty). The section then reads "ENTITIES", the figure text, "  0", "ENDSEC".

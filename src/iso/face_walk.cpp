@@ -50,8 +50,9 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
             xValueLine = code + 1;
         } else if (IsYCodeLine(group)) {
             const std::optional<double> y = TryStrToFloat(value);
+            if (!y) return {SectionFault::BadCoordinate, value};
             // AutoCAD writes a point's X pair right before its Y pair; a Y alone is damage.
-            if (!y || xValueLine == 0 || xValueLine + 1 != code) return {SectionFault::BadCoordinate, value};
+            if (xValueLine == 0 || xValueLine + 1 != code) return {SectionFault::LoneY, value};
             const double dy = *y - baseY;
             const double r = std::sqrt(x * x + dy * dy);
             const double a = PlanAngle(x, dy);

@@ -260,8 +260,16 @@ TEST_F(FigureRewriteTest, DamagedWorkFileLeavesNoFigureFile) {
     const std::string noEntities = "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
     const std::string badNumber =
         "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n 10\r\n1\r\n 20\r\nzwei\r\n  0\r\nENDSEC\r\n";
+    // A colour no reader takes, in the plan and in a block the plan refers to: copied
+    // on, either would make a figure file AutoCAD cannot insert.
+    const std::string badColour = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n 62\r\n1e999\r\n 10\r\n1\r\n"
+                                  " 20\r\n2\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+    const std::string badInBlock =
+        "  0\r\nSECTION\r\n  2\r\nBLOCKS\r\n  0\r\nBLOCK\r\n  2\r\nB\r\n 70\r\n0\r\n  0\r\nCIRCLE\r\n 40\r\ninf\r\n"
+        "  0\r\nENDBLK\r\n  0\r\nENDSEC\r\n  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nINSERT\r\n  2\r\nB\r\n"
+        " 10\r\n1\r\n 20\r\n2\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
     const std::filesystem::path work = Folder() / "work.dxf";
-    for (const std::string& bytes : {noEnd, noEntities, badNumber}) {
+    for (const std::string& bytes : {noEnd, noEntities, badNumber, badColour, badInBlock}) {
         testing::WriteFile(work, bytes);
         testing::WriteFile(figureFile, "an older figure of the same second");
         sink.confirmations.clear();

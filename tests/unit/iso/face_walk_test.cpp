@@ -57,14 +57,65 @@ TEST(TurnEntitiesToFace, OnlyArcAnglesGetTheFaceAngle) {
     EXPECT_EQ(right[IndexOf(right, " 51") + 1], "-25");
 }
 
-TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWas) {
-    for (const DxfLines& entities : {DxfLines{"LINE", " 20", "1", " 10", "2", "  0"},        // Y before its X
-                                     DxfLines{"LINE", " 10", "1", " 20", "x", "  0"},        // no number
-                                     DxfLines{"ARC", " 10", "1", " 20", "1", " 50", "", "  0"}}) {
-        const DxfLines original = Export(entities);
+TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
+    struct Case {
+        const char* name;
+        DxfLines entities;
+        SectionFault fault;
+        const char* message;  // what the user is told
+    };
+    const Case cases[] = {
+        {"Y before its X", {"LINE", " 20", "1", " 10", "2", "  0"}, SectionFault::LoneY,
+         "DXF ファイルの Y 座標 '1' の前に X 座標がありません。ファイルは書き換えません。"},
+        {"no number", {"LINE", " 10", "1", " 20", "x", "  0"}, SectionFault::BadCoordinate,
+         "DXF ファイルの座標 'x' は数値ではありません。ファイルは書き換えません。"},
+        {"empty angle", {"ARC", " 10", "1", " 20", "1", " 50", "", "  0"}, SectionFault::BadCoordinate,
+         "DXF ファイルの座標 '' は数値ではありません。ファイルは書き換えません。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DxfLines original = Export(c.entities);
         DxfLines lines = original;
-        EXPECT_EQ(TurnEntitiesToFace(lines, FaceLeft, 0, 0).Fault, SectionFault::BadCoordinate);
+        const SectionResult result = TurnEntitiesToFace(lines, FaceLeft, 0, 0);
+        EXPECT_EQ(result.Fault, c.fault);
+        EXPECT_EQ(SectionFaultMessage(result), c.message);
         EXPECT_EQ(lines, original);
+    }
+}
+
+// Number groups are checked by the type their code has: what a DXF reader would
+// refuse is named with its code; strings and handles are never looked at.
+TEST(CheckNumberGroups, RefusesWhatNoReaderTakes) {
+    struct Case {
+        const char* name;
+        DxfLines entities;
+        const char* code;  // "" when the file passes
+        const char* value;
+    };
+    const Case cases[] = {
+        {"a plain export", ThreeEntities(), "", ""},
+        {"colour out of range", {"LINE", " 62", "1e999", "  0"}, "62", "1e999"},
+        {"colour with a fraction", {"LINE", " 62", "1.5", "  0"}, "62", "1.5"},
+        {"colour right-aligned", {"LINE", " 62", "     7", "  0"}, "", ""},
+        {"infinite elevation", {"LINE", " 30", "1e999", "  0"}, "30", "1e999"},
+        {"a thickness that is no number", {"CIRCLE", " 39", "thick", "  0"}, "39", "thick"},
+        {"flags too wide for any integer", {"POLYLINE", " 70", "99999999999999999999", "  0"}, "70", "99999999999999999999"},
+        {"extended data real", {"LINE", "1001", "APP", "1040", "nan", "  0"}, "1040", "nan"},
+        {"a text and a handle are strings", {"TEXT", "  1", "1e999", "  5", "ZZ", "  0"}, "", ""},
+        {"a signed integer and real", {"LINE", " 62", "-3", " 39", "+2.5", "  0"}, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SectionResult result = CheckNumberGroups(Export(c.entities));
+        if (std::string(c.code).empty()) {
+            EXPECT_TRUE(result);
+            continue;
+        }
+        EXPECT_EQ(result.Fault, SectionFault::BadValue);
+        EXPECT_EQ(result.Code, c.code);
+        EXPECT_EQ(result.Detail, c.value);
+        EXPECT_EQ(SectionFaultMessage(result), std::string("DXF ファイルのグループコード ") + c.code + " の値 '" +
+                                                   c.value + "' は正しくありません。ファイルは書き出しません。");
     }
 }
 
