@@ -39,6 +39,18 @@ Host AddHost(FakeDesktop& d, bool lt2006, const std::string& commandLineText) {
     return h;
 }
 
+// A desktop of a case's own, one AutoCAD on it, and a link (not yet captured).
+struct OwnHost {
+    explicit OwnHost(bool lt2006) {
+        link.ApplyTargetVersion(lt2006 ? "LT 2006" : "LT 2000");
+        host = AddHost(desktop, lt2006, lt2006 ? kFullPrompt : kHalfPrompt);
+    }
+    FakeDesktop desktop;
+    RecordingSink messages;
+    HostLink link{desktop, messages};
+    Host host;
+};
+
 class HostLinkTest : public ::testing::Test {
 protected:
     FakeDesktop desktop;
@@ -246,10 +258,11 @@ TEST_F(HostLinkTest, EnsureCapturedCapturesAgainOnlyWhenTheWindowsAreGone) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeDesktop d;
-        RecordingSink messages;
-        HostLink l{d, messages};
-        const Host first = AddHost(d, false, kHalfPrompt);
+        OwnHost own(false);
+        FakeDesktop& d = own.desktop;
+        HostLink& l = own.link;
+        RecordingSink& messages = own.messages;
+        const Host first = own.host;
         if (c.capturedBefore) {
             l.CaptureHost();
             ASSERT_TRUE(l.CommandLineFound);
@@ -409,13 +422,10 @@ TEST_F(HostLinkTest, TheJournalHoldsWhatWasTypedAndPutsItBackInOrder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeDesktop d;
-        RecordingSink messages;
-        HostLink l{d, messages};
-        l.ApplyTargetVersion("LT 2006");
-        AddHost(d, true, kFullPrompt);
-        l.CaptureHost();
-        UndoJournal journal(l);
+        OwnHost own(true);
+        FakeDesktop& d = own.desktop;
+        own.link.CaptureHost();
+        UndoJournal journal(own.link);
         for (const JournalStep& step : c.steps) {
             d.clipboardBusy = step.typable ? 0 : 1000;
             bool done = true;
