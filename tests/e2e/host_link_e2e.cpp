@@ -128,17 +128,18 @@ TEST_F(HostLinkEndToEnd, KillingTheHostEndsAWaitWithinASecond) {
     link.SendHostCommand("line ");  // the stand-in now waits for a point from the user
     ASSERT_TRUE(sim_->WaitUntilBusy().ok());
 
-    std::atomic<ULONGLONG> killedAt{0};
+    std::atomic<DWORD> killedAt{0};
+    const DWORD started = GetTickCount();
     HANDLE process = sim_->process().handle();
     std::thread killer([&] {
         // The waiting thread is already inside its wait once it has polled a few times;
         // the kill itself is timed from the moment TerminateProcess returns.
         TerminateProcess(process, 9);
         WaitForSingleObject(process, INFINITE);
-        killedAt = GetTickCount64();
+        killedAt = GetTickCount() - started + 1;  // ticks since the start, never 0
     });
     const bool result = link.WaitForCommandLine(link.CommandPrompt, WaitMode::Exact);
-    const ULONGLONG endedAt = GetTickCount64();
+    const DWORD endedAt = GetTickCount() - started + 1;
     killer.join();
     EXPECT_FALSE(result);
     ASSERT_NE(killedAt.load(), 0u);

@@ -44,7 +44,7 @@ HWND ActiveWindowOf(DWORD thread) {
 }
 
 // How long a foreground request may go unanswered before it is made again.
-constexpr ULONGLONG kRepeatForegroundMs = 500;
+constexpr DWORD kRepeatForegroundMs = 500;
 
 // Each barrier of `Settle` leaves a value of its own in Edit1's length limit; values
 // this large never limit what can be typed.
@@ -295,13 +295,14 @@ Status Palette::Activate(milliseconds bound) {
     }
     // Under Wine the X server's focus events come after the change they report and
     // can take the foreground back; the request is repeated until the palette holds it.
-    ULONGLONG asked = 0;
+    // Tick counts compared as differences, so the counter's wrap does not matter.
+    DWORD asked = GetTickCount() - kRepeatForegroundMs;
     return WaitFor(
         [&] {
             if (ActiveWindowOf(thread) == window_ || !OpenBoxes().empty()) return true;
-            if (GetTickCount64() - asked >= kRepeatForegroundMs) {
+            if (GetTickCount() - asked >= kRepeatForegroundMs) {
                 SetForegroundWindow(window_);
-                asked = GetTickCount64();
+                asked = GetTickCount();
             }
             return false;
         },

@@ -22,10 +22,11 @@ void PauseOnQueue(milliseconds most) {
 }
 
 Status WaitFor(const std::function<bool()>& condition, milliseconds bound, std::string_view what) {
-    const ULONGLONG start = GetTickCount64();
+    // A difference of tick counts, so the counter's wrap after 49 days does not matter.
+    const DWORD start = GetTickCount();
     for (;;) {
         if (condition()) return Status::Ok();
-        if (static_cast<long long>(GetTickCount64() - start) >= bound.count()) break;
+        if (static_cast<long long>(GetTickCount() - start) >= bound.count()) break;
         PauseOnQueue(kPollInterval);
     }
     if (condition()) return Status::Ok();

@@ -64,8 +64,8 @@ protected:
 
     // Captures as the palette does, retrying while the program comes up.
     bool Capture(HostLink& link) {
-        const ULONGLONG deadline = GetTickCount64() + 20000;
-        while (GetTickCount64() < deadline) {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 20000) {
             link.CaptureHost();
             if (link.CommandLineFound) return true;
             if (WaitForSingleObject(process_.hProcess, 50) != WAIT_TIMEOUT) return false;
