@@ -205,26 +205,29 @@ TEST_F(Settings, HelpWithoutReadmeSaysSo) {
     EXPECT_EQ(PaletteBoxes(), expected);
 }
 
+struct NotepadSearch {
+    std::wstring fileName;
+    HWND found = nullptr;
+};
+
+// A named callback, not a lambda: on 32-bit Windows it must be stdcall (CALLBACK).
+BOOL CALLBACK TakeNotepad(HWND window, LPARAM data) {
+    auto* s = reinterpret_cast<NotepadSearch*>(data);
+    wchar_t className[64] = {};
+    wchar_t title[512] = {};
+    GetClassNameW(window, className, 64);
+    GetWindowTextW(window, title, 512);
+    if (std::wstring(className) == L"Notepad" && std::wstring(title).find(s->fileName) != std::wstring::npos) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // Notepad's window showing `fileName`, if one is up.
 HWND NotepadShowing(const std::wstring& fileName) {
-    struct Search {
-        std::wstring fileName;
-        HWND found = nullptr;
-    } search{fileName};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t className[64] = {};
-            wchar_t title[512] = {};
-            GetClassNameW(window, className, 64);
-            GetWindowTextW(window, title, 512);
-            if (std::wstring(className) == L"Notepad" && std::wstring(title).find(s->fileName) != std::wstring::npos) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    NotepadSearch search{fileName};
+    EnumWindows(TakeNotepad, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -109,17 +109,18 @@ std::optional<DWORD> AnyPaletteProcess() {
     return ProcessOf(window);
 }
 
+// A named callback, not a lambda: on 32-bit Windows it must be stdcall (CALLBACK).
+BOOL CALLBACK TakeHostMain(HWND window, LPARAM context) {
+    char title[256] = {};
+    if (GetWindowTextA(window, title, 256) > 0 && IsWindowVisible(window) && IsHostMainTitle(title)) {
+        *reinterpret_cast<HWND*>(context) = window;
+    }
+    return TRUE;
+}
+
 HWND FindHostMain() {
     HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            char title[256] = {};
-            if (GetWindowTextA(window, title, 256) > 0 && IsWindowVisible(window) && IsHostMainTitle(title)) {
-                *reinterpret_cast<HWND*>(context) = window;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(TakeHostMain, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
