@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <sstream>
 #include <fstream>
 #include <functional>
@@ -501,6 +502,14 @@ private:
     ObjectSelector selector_;
 };
 
+// The next name "*E<n>" no block of the drawing has.
+std::string FreeAnonymousName(const Drawing& drawing) {
+    for (int n = 1;; ++n) {
+        const std::string name = "*E" + std::to_string(n);
+        if (drawing.FindBlock(name) == nullptr) return name;
+    }
+}
+
 // EXPLODE: polylines fall into lines, block references into their definition's
 // entities carried by the reference's placement. The pieces replace the original at
 // the end of the drawing and become the previous selection set.
@@ -526,16 +535,27 @@ private:
             const Entity* e = drawing.Find(id);
             if (e == nullptr) continue;
             std::vector<Entity> parts;
+            std::optional<Entity> keeper;
             if (e->kind == EntityKind::Polyline) {
                 parts = ExplodePolyline(*e);
             } else if (const Block* block = e->kind == EntityKind::Insert ? drawing.FindBlock(e->block) : nullptr) {
-                parts = ExplodeInsert(*e, *block);
+                Explosion explosion = ExplodeInsert(*e, *block);
+                parts = std::move(explosion.entities);
+                if (!explosion.leftover.empty()) {
+                    // What cannot be exploded exactly goes into an anonymous block,
+                    // referenced with the same placement.
+                    const std::string name = FreeAnonymousName(drawing);
+                    drawing.DefineBlock(Block{name, block->base, std::move(explosion.leftover)});
+                    keeper = *e;
+                    keeper->block = name;
+                }
             } else {
                 ++refused;
                 continue;
             }
             drawing.Erase(id);
             for (Entity& part : parts) pieces.push_back(drawing.Add(std::move(part)));
+            if (keeper) pieces.push_back(drawing.Add(std::move(*keeper)));
         }
         if (refused > 0) host.Message(FormatText(host.texts().explodeRefused, {std::to_string(refused)}));
         if (!pieces.empty()) host.SetPreviousSelection(pieces);

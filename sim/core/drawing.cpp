@@ -51,7 +51,10 @@ std::vector<Point> SampleEllipse(Point c, Point major, double ratio, double star
 void AddStrokes(const Drawing& drawing, const Entity& e, int depth, std::vector<std::vector<Point>>& out) {
     if (e.kind == EntityKind::Insert) {
         if (const Block* block = drawing.FindBlock(e.block); block != nullptr && depth < 8) {
-            for (const Entity& part : ExplodeInsert(e, *block)) AddStrokes(drawing, part, depth + 1, out);
+            const Explosion explosion = ExplodeInsert(e, *block);
+            for (const Entity& part : explosion.entities) AddStrokes(drawing, part, depth + 1, out);
+            for (const Entity& part : explosion.leftover)
+                for (auto& stroke : PlacedStrokes(drawing, e, *block, part, 8 - depth)) out.push_back(std::move(stroke));
             return;
         }
     }
@@ -317,12 +320,58 @@ void Drawing::Restore(std::vector<Layer> layers, std::string currentLayer, std::
     }
 }
 
-std::vector<Point> Outline(const Entity& e) {
+bool HasArcSegments(const Entity& polyline) {
+    return std::any_of(polyline.bulges.begin(), polyline.bulges.end(), [](double b) { return b != 0; });
+}
+
+Entity MirroredX(const Entity& e) {
+    Entity out = e;
+    // Object X runs against world X; Y is shared. An angle a becomes 180 - a, which
+    // runs the other way round, so an arc's ends change places.
+    const auto mirrored = [](double degrees) {
+        double r = std::fmod(180.0 - degrees, 360.0);
+        return r < 0 ? r + 360.0 : r;
+    };
+    for (Point& p : out.points) p.x = -p.x;
+    if (e.kind == EntityKind::Arc) {
+        out.startAngle = mirrored(e.endAngle);
+        out.endAngle = mirrored(e.startAngle);
+    }
+    for (double& b : out.bulges) b = -b;
+    return out;
+}
+
+Entity ToWorld(const Entity& e) {
+    if (e.normalZ >= 0) return e;
+    Entity out = MirroredX(e);
+    out.normalZ = 1;
+    return out;
+}
+
+std::vector<Point> Outline(const Entity& source) {
+    const Entity e = ToWorld(source);
     switch (e.kind) {
         case EntityKind::Line:
+            return e.points;
         case EntityKind::Polyline: {
-            std::vector<Point> out = e.points;
-            if (e.kind == EntityKind::Polyline && e.closed && !out.empty()) out.push_back(out.front());
+            std::vector<Point> out;
+            const std::size_t n = e.points.size();
+            const std::size_t segments = n < 2 ? 0 : (e.closed ? n : n - 1);
+            if (n > 0) out.push_back(e.points[0]);
+            for (std::size_t i = 0; i < segments; ++i) {
+                const Point a = e.points[i];
+                const Point b = e.points[(i + 1) % n];
+                const double bulge = BulgeAt(e, i);
+                if (bulge != 0 && !(a == b)) {
+                    const BulgeArc arc = ArcOfBulge(a, b, bulge);
+                    std::vector<Point> curve = SampleEllipse(arc.centre, Point{arc.radius, 0}, 1.0, arc.startAngle,
+                                                             Sweep(arc.startAngle, arc.endAngle));
+                    // Sampled counter-clockwise; a clockwise segment runs the samples back.
+                    if (bulge < 0) std::reverse(curve.begin(), curve.end());
+                    out.insert(out.end(), curve.begin() + 1, curve.end() - 1);
+                }
+                out.push_back(b);
+            }
             return out;
         }
         case EntityKind::Circle:

@@ -23,10 +23,15 @@ enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text, Insert };
 //   Ellipse:  points[0] centre, points[1] end of the major axis relative to the centre,
 //             ratio (minor / major), startAngle, endAngle (parameter angles; 0 and 360
 //             for a whole ellipse)
-//   Polyline: points = vertices, closed
+//   Polyline: points = vertices, closed, bulges (empty, or one a vertex: the bulge of
+//             the segment that starts there, tan(sweep / 4), positive counter-clockwise)
 //   Text:     points[0] insertion point, height, rotation, text (Shift-JIS)
 //   Insert:   points[0] insertion point, block (the block's name), scaleX, scaleY,
 //             rotation: a reference to a block definition of the drawing
+// Circles, arcs and polylines carry their extrusion direction as AutoCAD does: with
+// normalZ -1 (what MIRROR leaves on a circle or an arc) their points and angles are
+// in object coordinates, whose X runs against the world's (ToWorld gives the world
+// form).
 struct Entity {
     int id = 0;
     EntityKind kind = EntityKind::Line;
@@ -43,8 +48,22 @@ struct Entity {
     std::string block;
     double scaleX = 1;
     double scaleY = 1;
+    std::vector<double> bulges;
+    double normalZ = 1;
     friend bool operator==(const Entity&, const Entity&) = default;
 };
+
+// The bulge of the segment starting at vertex i (0 when none is kept).
+inline double BulgeAt(const Entity& e, std::size_t i) { return i < e.bulges.size() ? e.bulges[i] : 0.0; }
+// Whether any segment of a polyline is an arc.
+bool HasArcSegments(const Entity& polyline);
+// The entity mirrored across the Y axis the way object coordinates with extrusion
+// (0,0,-1) relate to the world: X negated, an arc's angles a -> 180 - a with start
+// and end exchanged (so it still runs counter-clockwise), bulges negated. Its own
+// inverse; the extrusion is left as it is.
+Entity MirroredX(const Entity& e);
+// The entity in world coordinates (normalZ 1).
+Entity ToWorld(const Entity& e);
 
 // A block definition: entities in the block's own coordinates about its base point.
 struct Block {

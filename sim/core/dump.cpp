@@ -63,6 +63,12 @@ public:
         const double x = Real();
         return Point{x, Real()};
     }
+    // Takes the next field when it is the word `word` (an optional part of a record).
+    bool Next(const char* word) {
+        if (index_ >= fields_.size() || fields_[index_] != word) return false;
+        ++index_;
+        return true;
+    }
 
 private:
     std::vector<std::string> fields_;
@@ -76,16 +82,17 @@ void WriteEntity(const Entity& e, std::ostream& out) {
         return Number(p.x) + " " + Number(p.y);
     };
     const std::string head = " " + std::to_string(e.id) + " " + QuoteBytes(e.layer) + " ";
+    const std::string normal = e.normalZ < 0 ? " normal " + Number(e.normalZ) : "";
     switch (e.kind) {
         case EntityKind::Line:
             out << "line" << head << point(e.points, 0) << " " << point(e.points, 1) << "\n";
             break;
         case EntityKind::Circle:
-            out << "circle" << head << point(e.points, 0) << " " << Number(e.radius) << "\n";
+            out << "circle" << head << point(e.points, 0) << " " << Number(e.radius) << normal << "\n";
             break;
         case EntityKind::Arc:
             out << "arc" << head << point(e.points, 0) << " " << Number(e.radius) << " " << Number(e.startAngle) << " "
-                << Number(e.endAngle) << "\n";
+                << Number(e.endAngle) << normal << "\n";
             break;
         case EntityKind::Ellipse:
             out << "ellipse" << head << point(e.points, 0) << " " << point(e.points, 1) << " " << Number(e.ratio) << " "
@@ -94,7 +101,11 @@ void WriteEntity(const Entity& e, std::ostream& out) {
         case EntityKind::Polyline:
             out << "polyline" << head << (e.closed ? 1 : 0) << " " << e.points.size();
             for (std::size_t i = 0; i < e.points.size(); ++i) out << " " << point(e.points, i);
-            out << "\n";
+            if (HasArcSegments(e)) {
+                out << " bulges";
+                for (std::size_t i = 0; i < e.points.size(); ++i) out << " " << Number(BulgeAt(e, i));
+            }
+            out << normal << "\n";
             break;
         case EntityKind::Text:
             out << "text" << head << point(e.points, 0) << " " << Number(e.height) << " " << Number(e.rotation) << " "
@@ -137,6 +148,9 @@ std::optional<Entity> ReadEntity(const std::string& kind, RecordReader& r) {
         e.closed = r.Integer() != 0;
         const long long count = r.Integer();
         for (long long i = 0; i < count && r.ok(); ++i) e.points.push_back(r.At());
+        if (r.Next("bulges")) {
+            for (long long i = 0; i < count && r.ok(); ++i) e.bulges.push_back(r.Real());
+        }
     } else if (kind == "text") {
         e.kind = EntityKind::Text;
         e.points = {r.At()};
@@ -153,6 +167,9 @@ std::optional<Entity> ReadEntity(const std::string& kind, RecordReader& r) {
     } else {
         return std::nullopt;
     }
+    if ((e.kind == EntityKind::Circle || e.kind == EntityKind::Arc || e.kind == EntityKind::Polyline) &&
+        r.Next("normal"))
+        e.normalZ = r.Real();
     if (!r.ok() || !r.AtEnd()) return std::nullopt;
     return e;
 }

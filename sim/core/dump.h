@@ -13,9 +13,10 @@
 //   circle <id> "<layer>" <cx> <cy> <r>
 //   arc <id> "<layer>" <cx> <cy> <r> <start> <end>
 //   ellipse <id> "<layer>" <cx> <cy> <majorX> <majorY> <ratio> <start> <end>
-//   polyline <id> "<layer>" <closed 0|1> <count> <x> <y> ...
+//   polyline <id> "<layer>" <closed 0|1> <count> <x> <y> ... [bulges <b> ...]
 //   text <id> "<layer>" <x> <y> <height> <rotation> "<text>"
 //   insert <id> "<layer>" <x> <y> <scaleX> <scaleY> <rotation> "<block>"
+//   circles, arcs and polylines in object coordinates end in: normal <z>
 //   block "<name>" <baseX> <baseY> <count>
 //                                  followed by the <count> entity records of the
 //                                  definition, in the forms above

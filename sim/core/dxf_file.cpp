@@ -1,5 +1,7 @@
 #include "dxf_file.h"
 
+#include "text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -114,15 +116,24 @@ void WriteEntity(DxfWriter& w, const Entity& e, const std::string& modelSpace) {
         w.Pair(8, e.layer);
         if (subclass) w.Subclass(subclass);
     };
-    const auto r12Polyline = [&](const std::vector<Point>& points, bool closed) {
+    // The extrusion of an entity in object coordinates (mirrored circles and arcs).
+    const auto normal = [&] {
+        if (e.normalZ >= 0) return;
+        w.Real(210, 0);
+        w.Real(220, 0);
+        w.Real(230, e.normalZ);
+    };
+    const auto r12Polyline = [&](const std::vector<Point>& points, bool closed, const std::vector<double>& bulges) {
         start("POLYLINE", nullptr);
         w.Int(66, 1);
         w.Xy(10, Point{});
         w.Int(70, closed ? 1 : 0);
-        for (const Point& p : points) {
+        normal();
+        for (std::size_t i = 0; i < points.size(); ++i) {
             w.Pair(0, "VERTEX");
             w.Pair(8, e.layer);
-            w.Xy(10, p);
+            w.Xy(10, points[i]);
+            if (i < bulges.size() && bulges[i] != 0) w.Real(42, bulges[i]);
         }
         w.Pair(0, "SEQEND");
         w.Pair(8, e.layer);
@@ -137,11 +148,13 @@ void WriteEntity(DxfWriter& w, const Entity& e, const std::string& modelSpace) {
             start("CIRCLE", "AcDbCircle");
             w.Xy(10, e.points.at(0));
             w.Real(40, e.radius);
+            normal();
             break;
         case EntityKind::Arc:
             start("ARC", "AcDbCircle");
             w.Xy(10, e.points.at(0));
             w.Real(40, e.radius);
+            normal();
             w.Subclass("AcDbArc");
             w.Real(50, e.startAngle);
             w.Real(51, e.endAngle);
@@ -156,16 +169,18 @@ void WriteEntity(DxfWriter& w, const Entity& e, const std::string& modelSpace) {
             break;
         case EntityKind::Polyline:
             if (!w.R2000()) {
-                r12Polyline(e.points, e.closed);
+                r12Polyline(e.points, e.closed, e.bulges);
                 break;
             }
             start("LWPOLYLINE", "AcDbPolyline");
             w.Int(90, static_cast<long long>(e.points.size()));
             w.Int(70, e.closed ? 1 : 0);
-            for (const Point& p : e.points) {
-                w.Real(10, p.x);
-                w.Real(20, p.y);
+            for (std::size_t i = 0; i < e.points.size(); ++i) {
+                w.Real(10, e.points[i].x);
+                w.Real(20, e.points[i].y);
+                if (BulgeAt(e, i) != 0) w.Real(42, BulgeAt(e, i));
             }
+            normal();
             break;
         case EntityKind::Insert:
             start("INSERT", "AcDbBlockReference");
@@ -180,7 +195,7 @@ void WriteEntity(DxfWriter& w, const Entity& e, const std::string& modelSpace) {
             if (!w.R2000()) {
                 double sweep = std::fmod(e.endAngle - e.startAngle, 360.0);
                 if (sweep <= 0) sweep += 360.0;
-                r12Polyline(EllipsePoints(e), sweep >= 360.0);
+                r12Polyline(EllipsePoints(e), sweep >= 360.0, {});
                 break;
             }
             start("ELLIPSE", "AcDbEllipse");
@@ -365,7 +380,8 @@ std::string WriteDxf(const Drawing& drawing, const std::optional<std::vector<int
         body.Pair(8, "0");
         body.Subclass("AcDbBlockBegin");
         body.Pair(2, block.name);
-        body.Int(70, 0);
+        // "*E..." and the like are anonymous blocks: flag 1.
+        body.Int(70, !block.name.empty() && block.name.front() == '*' ? 1 : 0);
         body.Xy(10, block.base);
         body.Pair(3, block.name);
         if (w.R2000()) body.Pair(1, "");
@@ -547,8 +563,10 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
         if (section == "BLOCKS" && r.type == "BLOCK") {
             const std::string* name = r.Find(2);
             const std::string blockName = name ? *name : std::string();
-            // The layouts of a 2000 file are no block definitions of the drawing.
-            inBlock = !blockName.empty() && blockName.front() != '*';
+            // The layouts of a 2000 file are no block definitions of the drawing; an
+            // anonymous block ("*E1", "*D2") is.
+            const std::string upper = AsciiUpper(blockName);
+            inBlock = !blockName.empty() && upper.rfind("*MODEL_SPACE", 0) != 0 && upper.rfind("*PAPER_SPACE", 0) != 0;
             if (inBlock) out.blocks.push_back(Block{blockName, {num(r, 10), num(r, 20)}, {}});
             continue;
         }
@@ -593,21 +611,32 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
             e.kind = EntityKind::Polyline;
             e.closed = (static_cast<int>(num(r, 70)) & 1) != 0;
             double x = 0;
+            // A vertex's bulge (42) follows its point and belongs to the segment from it.
             for (const Pair& p : r.pairs) {
                 if (p.code == 10) x = Real(p.value).value_or(0);
                 if (p.code == 20) e.points.push_back({x, Real(p.value).value_or(0)});
+                if (p.code == 42 && !e.points.empty()) {
+                    e.bulges.resize(e.points.size(), 0.0);
+                    e.bulges.back() = Real(p.value).value_or(0);
+                }
             }
+            if (!e.bulges.empty()) e.bulges.resize(e.points.size(), 0.0);
         } else if (r.type == "POLYLINE") {
             e.kind = EntityKind::Polyline;
             e.closed = (static_cast<int>(num(r, 70)) & 1) != 0;
             while (i + 1 < records.size() && records[i + 1].type == "VERTEX") {
                 ++i;
                 e.points.push_back({num(records[i], 10), num(records[i], 20)});
+                e.bulges.push_back(num(records[i], 42));
             }
+            if (!HasArcSegments(e)) e.bulges.clear();
             if (i + 1 < records.size() && records[i + 1].type == "SEQEND") ++i;
         } else {
             continue;
         }
+        // Only the two directions a plan knows: along world Z, or against it.
+        if (e.kind == EntityKind::Circle || e.kind == EntityKind::Arc || e.kind == EntityKind::Polyline)
+            e.normalZ = num(r, 230, 1) < 0 ? -1 : 1;
         if (badNumber) return fail(r.type + ": a value that is no number");
         if (section == "BLOCKS") {
             out.blocks.back().entities.push_back(std::move(e));

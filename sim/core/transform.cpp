@@ -1,7 +1,9 @@
 #include "transform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace tessavue::sim {
 namespace {
@@ -90,12 +92,58 @@ Entity MapConic(const Entity& source, const Affine& m, Point c, Point u, Point v
     return out;
 }
 
-Entity MapEntity(const Entity& e, const Affine& m, const Entity& insert) {
+// Whether the linear part keeps circles round: equal, perpendicular columns.
+bool IsSimilarity(const Affine& m) {
+    const double c0 = std::hypot(m.a, m.c);
+    const double c1 = std::hypot(m.b, m.d);
+    const double scale = std::max(c0, c1);
+    return std::abs(c0 - c1) <= 1e-12 * scale && std::abs(m.a * m.b + m.c * m.d) <= 1e-12 * scale * scale;
+}
+
+// The placement of a reference as a map: p -> at + R(rotation) S(scaleX, scaleY) (p - base).
+Affine PlacementOf(const Entity& insert, Point base) {
+    const double r = insert.rotation * kDegree;
+    const double cr = std::cos(r);
+    const double sr = std::sin(r);
+    Affine m{cr * insert.scaleX, -sr * insert.scaleY, sr * insert.scaleX, cr * insert.scaleY, {}};
+    const Point shift = m.Linear(base);
+    const Point at = insert.points.empty() ? Point{} : insert.points[0];
+    m.t = Point{at.x - shift.x, at.y - shift.y};
+    return m;
+}
+
+// A nested reference under the outer map: a reference again when the combined linear
+// part is a turn and two scales along perpendicular axes (no shear); nullopt else.
+std::optional<Entity> MapInsert(const Entity& e, const Affine& m) {
+    const double r = e.rotation * kDegree;
+    const Affine own{std::cos(r) * e.scaleX, -std::sin(r) * e.scaleY, std::sin(r) * e.scaleX,
+                     std::cos(r) * e.scaleY, {}};
+    const Affine both{m.a * own.a + m.b * own.c, m.a * own.b + m.b * own.d, m.c * own.a + m.d * own.c,
+                      m.c * own.b + m.d * own.d, {}};
+    const double x = std::hypot(both.a, both.c);
+    const double y = std::hypot(both.b, both.d);
+    if (x == 0 || y == 0 || std::abs(both.a * both.b + both.c * both.d) > 1e-12 * x * y) return std::nullopt;
+    Entity out = e;
+    for (Point& p : out.points) p = m.Apply(p);
+    out.rotation = Normalize(AngleOf(Point{both.a, both.c}));
+    out.scaleX = x;
+    out.scaleY = both.Det() / x;
+    return out;
+}
+
+// The exact image of `e` (world form) under `m`, or nullopt when no entity holds it.
+std::optional<Entity> MapEntity(const Entity& e, const Affine& m, const Entity& insert) {
     Entity out = e;
     switch (e.kind) {
         case EntityKind::Line:
-        case EntityKind::Polyline:
             for (Point& p : out.points) p = m.Apply(p);
+            return out;
+        case EntityKind::Polyline:
+            if (HasArcSegments(e) && !IsSimilarity(m)) return std::nullopt;
+            for (Point& p : out.points) p = m.Apply(p);
+            // A mirroring placement runs every arc segment the other way round.
+            if (m.Det() < 0)
+                for (double& b : out.bulges) b = -b;
             return out;
         case EntityKind::Circle:
             if (e.points.empty()) return out;
@@ -117,11 +165,7 @@ Entity MapEntity(const Entity& e, const Affine& m, const Entity& insert) {
             out.height = e.height * std::abs(insert.scaleY);
             return out;
         case EntityKind::Insert:
-            for (Point& p : out.points) p = m.Apply(p);
-            out.scaleX = e.scaleX * insert.scaleX;
-            out.scaleY = e.scaleY * insert.scaleY;
-            out.rotation = e.rotation + insert.rotation;
-            return out;
+            return MapInsert(e, m);
     }
     return out;
 }
@@ -129,6 +173,15 @@ Entity MapEntity(const Entity& e, const Affine& m, const Entity& insert) {
 }  // namespace
 
 void RotateEntity(Entity& entity, Point base, double degrees) {
+    if (entity.normalZ < 0) {
+        // Turned in the world and taken back into its own coordinates: the entity
+        // keeps its extrusion, as AutoCAD's ROTATE leaves it.
+        Entity world = ToWorld(entity);
+        RotateEntity(world, base, degrees);
+        entity = MirroredX(world);
+        entity.normalZ = -1;
+        return;
+    }
     const double r = degrees * kDegree;
     Affine m{std::cos(r), -std::sin(r), std::sin(r), std::cos(r), {}};
     m.t = Point{base.x - m.a * base.x - m.b * base.y, base.y - m.c * base.x - m.d * base.y};
@@ -156,33 +209,82 @@ void RotateEntity(Entity& entity, Point base, double degrees) {
     }
 }
 
-std::vector<Entity> ExplodePolyline(const Entity& polyline) {
-    std::vector<Entity> lines;
+BulgeArc ArcOfBulge(Point a, Point b, double bulge) {
+    const double sweep = 4 * std::atan(bulge);  // signed: counter-clockwise positive
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double chord = std::hypot(dx, dy);
+    BulgeArc arc;
+    arc.radius = chord / (2 * std::abs(std::sin(sweep / 2)));
+    // From the chord's midpoint to the centre, along the chord's left normal.
+    const double offset = chord / 2 / std::tan(sweep / 2);
+    arc.centre = Point{(a.x + b.x) / 2 - dy / chord * offset, (a.y + b.y) / 2 + dx / chord * offset};
+    const double from = AngleOf(Point{a.x - arc.centre.x, a.y - arc.centre.y});
+    const double to = AngleOf(Point{b.x - arc.centre.x, b.y - arc.centre.y});
+    // An arc runs counter-clockwise: a clockwise segment is the arc from b to a.
+    arc.startAngle = Normalize(sweep > 0 ? from : to);
+    arc.endAngle = Normalize(sweep > 0 ? to : from);
+    return arc;
+}
+
+std::vector<Entity> ExplodePolyline(const Entity& source) {
+    const Entity polyline = ToWorld(source);
+    std::vector<Entity> pieces;
     const auto& v = polyline.points;
     const std::size_t segments = v.size() < 2 ? 0 : (polyline.closed ? v.size() : v.size() - 1);
     for (std::size_t i = 0; i < segments; ++i) {
-        Entity line;
-        line.kind = EntityKind::Line;
-        line.layer = polyline.layer;
-        line.points = {v[i], v[(i + 1) % v.size()]};
-        lines.push_back(std::move(line));
+        const Point a = v[i];
+        const Point b = v[(i + 1) % v.size()];
+        Entity piece;
+        piece.layer = polyline.layer;
+        const double bulge = BulgeAt(polyline, i);
+        if (bulge != 0 && !(a == b)) {
+            const BulgeArc arc = ArcOfBulge(a, b, bulge);
+            piece.kind = EntityKind::Arc;
+            piece.points = {arc.centre};
+            piece.radius = arc.radius;
+            piece.startAngle = arc.startAngle;
+            piece.endAngle = arc.endAngle;
+        } else {
+            piece.kind = EntityKind::Line;
+            piece.points = {a, b};
+        }
+        pieces.push_back(std::move(piece));
     }
-    return lines;
+    return pieces;
 }
 
-std::vector<Entity> ExplodeInsert(const Entity& insert, const Block& block) {
-    if (insert.points.empty()) return {};
-    const double r = insert.rotation * kDegree;
-    const double cr = std::cos(r);
-    const double sr = std::sin(r);
-    // p -> at + R(rotation) * S(scaleX, scaleY) * (p - base)
-    Affine m{cr * insert.scaleX, -sr * insert.scaleY, sr * insert.scaleX, cr * insert.scaleY, {}};
-    const Point shift = m.Linear(block.base);
-    m.t = Point{insert.points[0].x - shift.x, insert.points[0].y - shift.y};
-    std::vector<Entity> out;
-    out.reserve(block.entities.size());
-    for (const Entity& e : block.entities) out.push_back(MapEntity(e, m, insert));
+Explosion ExplodeInsert(const Entity& insert, const Block& block) {
+    Explosion out;
+    if (insert.points.empty()) return out;
+    const Affine m = PlacementOf(insert, block.base);
+    out.entities.reserve(block.entities.size());
+    for (const Entity& e : block.entities) {
+        if (std::optional<Entity> image = MapEntity(ToWorld(e), m, insert)) {
+            out.entities.push_back(std::move(*image));
+        } else {
+            out.leftover.push_back(e);
+        }
+    }
     return out;
+}
+
+std::vector<std::vector<Point>> PlacedStrokes(const Drawing& drawing, const Entity& insert, const Block& block,
+                                              const Entity& part, int depth) {
+    const Affine m = PlacementOf(insert, block.base);
+    std::vector<std::vector<Point>> strokes;
+    if (part.kind == EntityKind::Insert) {
+        const Block* inner = drawing.FindBlock(part.block);
+        if (inner == nullptr || depth <= 0) return {};
+        for (const Entity& e : inner->entities) {
+            for (auto& stroke : PlacedStrokes(drawing, part, *inner, e, depth - 1)) strokes.push_back(std::move(stroke));
+        }
+    } else {
+        strokes.push_back(Outline(part));
+    }
+    for (auto& stroke : strokes)
+        for (Point& p : stroke) p = m.Apply(p);
+    return strokes;
 }
 
 }  // namespace tessavue::sim

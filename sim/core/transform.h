@@ -12,8 +12,32 @@ namespace tessavue::sim {
 // Turns the entity about `base` by `degrees` (counter-clockwise). Exact for every kind.
 void RotateEntity(Entity& entity, Point base, double degrees);
 
-// The pieces a polyline explodes into: one line per segment (and the closing one).
+// The pieces a polyline explodes into: one line per straight segment (and the closing
+// one), one arc per arc segment, in world coordinates.
 std::vector<Entity> ExplodePolyline(const Entity& polyline);
+
+// The circle an arc segment of a polyline lies on, from a to b with `bulge` (not 0):
+// centre, radius, and the arc's start and end angle counter-clockwise in degrees.
+struct BulgeArc {
+    Point centre;
+    double radius = 0;
+    double startAngle = 0;
+    double endAngle = 0;
+};
+BulgeArc ArcOfBulge(Point a, Point b, double bulge);
+
+// What EXPLODE makes of a block reference.
+struct Explosion {
+    // The pieces that take the reference's place, each the exact image of an entity
+    // of the definition.
+    std::vector<Entity> entities;
+    // The entities of the definition no single entity can show exactly under the
+    // reference's placement (unequal scales): a polyline with arc segments, a turned
+    // nested block reference, whose image would be sheared. AutoCAD keeps them, as
+    // they are, in an anonymous block ("*E...") that it references with the same
+    // placement, so the drawing still shows their true image.
+    std::vector<Entity> leftover;
+};
 
 // The entities of `block` carried by the placement of the reference `insert`, as
 // EXPLODE leaves them. Lines, polylines and points map exactly. Circles and arcs stay
@@ -21,11 +45,15 @@ std::vector<Entity> ExplodePolyline(const Entity& polyline);
 // exact affine image) under a non-uniform one; ellipses stay ellipses either way.
 // Texts keep their place, turn with the reference and take its Y scale as height.
 // A block reference nested in the definition stays a block reference, one level per
-// explosion as AutoCAD does it: its insertion point is carried exactly, its scales are
-// multiplied by the outer ones and its rotation added. That is exact when the outer
-// scale is uniform or the nested reference is not turned; the shear a turned nested
-// reference would need under a non-uniform outer scale cannot be held by a block
-// reference and is dropped.
-std::vector<Entity> ExplodeInsert(const Entity& insert, const Block& block);
+// explosion as AutoCAD does it, when its image is one: its insertion point carried,
+// its rotation and scales those of the combined placement. A polyline keeps its arc
+// segments under a uniform scale.
+Explosion ExplodeInsert(const Entity& insert, const Block& block);
+
+// The true image of `part` (an entity of `block`, typically one of an explosion's
+// leftover) under the placement of `insert`, as point chains: its outline carried by
+// the placement, a nested reference followed `depth` levels further.
+std::vector<std::vector<Point>> PlacedStrokes(const Drawing& drawing, const Entity& insert, const Block& block,
+                                              const Entity& part, int depth);
 
 }  // namespace tessavue::sim

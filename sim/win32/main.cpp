@@ -260,7 +260,16 @@ void PaintCanvas(HWND hwnd) {
         if (e.kind == EntityKind::Insert) {
             const Block* block = drawing.FindBlock(e.block);
             if (block != nullptr && depth < 8) {
-                for (const Entity& part : ExplodeInsert(e, *block)) draw(part, depth + 1);
+                const Explosion explosion = ExplodeInsert(e, *block);
+                for (const Entity& part : explosion.entities) draw(part, depth + 1);
+                // What no single entity holds (a sheared arc segment) is drawn as its image.
+                for (const Entity& part : explosion.leftover) {
+                    for (const auto& stroke : PlacedStrokes(drawing, e, *block, part, 8 - depth)) {
+                        std::vector<POINT> points;
+                        for (const Point& p : stroke) points.push_back(ToScreen(p));
+                        if (points.size() >= 2) Polyline(dc, points.data(), static_cast<int>(points.size()));
+                    }
+                }
             }
             return;
         }

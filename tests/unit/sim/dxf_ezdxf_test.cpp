@@ -38,6 +38,22 @@ TEST(SimDxfWithEzdxf, EveryWrittenFileIsReadAuditedAndCounted) {
     d.SetCurrentLayer("LINE");
     d.AddPolyline({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true);
     d.AddPolyline({{0, 0}, {-3, 4}}, false);
+    // A rounded corner, and an arc as MIRROR leaves it (object coordinates).
+    Entity rounded;
+    rounded.kind = EntityKind::Polyline;
+    rounded.layer = "LINE";
+    rounded.points = {{0, 0}, {20, 0}, {20, 6}, {16, 10}, {0, 10}};
+    rounded.bulges = {0, 0, 0.41421356237309503, 0, 0};
+    rounded.closed = true;
+    d.Add(rounded);
+    Entity mirrored;
+    mirrored.kind = EntityKind::Arc;
+    mirrored.points = {{-40, 10}};
+    mirrored.radius = 5;
+    mirrored.startAngle = 30;
+    mirrored.endAngle = 100;
+    mirrored.normalZ = -1;
+    d.Add(mirrored);
     d.AddEllipse({20, 20}, {0, 8}, 0.25, 30, 200);
     d.AddEllipse({30, 20}, {5, 5}, 0.5);
     Entity edge;
