@@ -1,5 +1,7 @@
 #include "dxf_data/dxf_lines.h"
 
+#include "dxf_data/str_to_float.h"
+
 #include "dxf_data/text_lines.h"
 
 #include <fstream>
@@ -66,6 +68,17 @@ bool IsGroupCode(const std::string& line, const char* code) {
     while (begin < end && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
     while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
     return line.compare(begin, end - begin, code) == 0;
+}
+
+bool ExtrudedDown(const DxfLines& lines, std::size_t kindLine) {
+    for (std::size_t code = kindLine + 1; code + 1 < lines.size(); code += 2) {
+        if (IsGroupCode(lines[code], "0")) break;
+        if (IsGroupCode(lines[code], "230")) {
+            const std::optional<double> z = TryStrToFloat(lines[code + 1]);
+            return z && *z < 0;
+        }
+    }
+    return false;
 }
 
 bool IsKindAt(const DxfLines& lines, std::size_t i, const char* kind) {

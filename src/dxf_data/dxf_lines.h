@@ -40,6 +40,13 @@ bool IsGroupCode(const std::string& line, const char* code);
 // behind another group code and is no kind.
 bool IsKindAt(const DxfLines& lines, std::size_t i, const char* kind);
 
+// Whether the entity whose kind stands at line `kindLine` has its extrusion pointing
+// down (group 230 below 0), as MIRROR leaves circles and arcs. Its points and angles
+// are then in object coordinates, whose X runs against the world's (Y is shared):
+// world x = -object x, world angle = 180 - object angle. Walks the entity's group
+// pairs up to the next "  0".
+bool ExtrudedDown(const DxfLines& lines, std::size_t kindLine);
+
 // Index of the line naming section `name`: the "  0" SECTION "  2" <name> header, group
 // codes compared without their blanks. nullopt when the file has no such header. A
 // layer, block or style whose name holds the section's name is not taken for it.

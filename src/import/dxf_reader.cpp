@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <map>
+#include <optional>
 
 #include "host/history_queries.h"
 #include "dxf_data/str_to_float.h"
@@ -104,6 +106,22 @@ void StoreValue(EntityRecord& row, std::int32_t kind, const std::string& code, c
     }
 }
 
+// The row of a circle or arc in object coordinates, taken into the world's: the
+// centre's X mirrored about the base point's, the arc's angles a -> 180 - a with
+// start and end exchanged so that it still runs counter-clockwise.
+void MirrorRowToWorld(EntityRecord& row, double baseX) {
+    const auto mirrored = [](double degrees) {
+        const double r = std::fmod(180.0 - degrees, 360.0);
+        return r < 0 ? r + 360.0 : r;
+    };
+    row.X1 = -(row.X1 + baseX) - baseX;
+    if (row.Kind == 2) {
+        const double start = row.Y2;
+        row.Y2 = mirrored(row.EndAngle);
+        row.EndAngle = mirrored(start);
+    }
+}
+
 }  // namespace
 
 void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, double baseX, double baseY,
@@ -143,12 +161,14 @@ void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, d
             continue;
         }
         const std::string& closing = k->codes.back();
+        const std::size_t kindLine = r;
         bool closed = false;
         for (std::size_t j = r + 1; j < lines.size() && !closed; ++j) {
             const std::string& code = lines[j];
             if (std::find(k->codes.begin(), k->codes.end(), code) == k->codes.end()) continue;
             StoreValue(row, k->kind, code, ValueAfter(lines, j), baseX, baseY);
             if (code == closing) {
+                if (k->kind != 0 && ExtrudedDown(lines, kindLine)) MirrorRowToWorld(row, baseX);
                 ++write;
                 r = j;  // the walk goes on after the closing code line
                 closed = true;

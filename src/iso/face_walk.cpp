@@ -20,6 +20,31 @@ void Apply(DxfLines& lines, Changes& changes) {
     for (auto& [index, text] : changes) lines[index] = std::move(text);
 }
 
+// Which entities of the walk keep their points in object coordinates mirrored
+// against the world's (extrusion 0,0,-1): circles, arcs and polylines, a POLYLINE's
+// vertices with it. Lines, points and the rest keep world coordinates whatever
+// their extrusion.
+class ObjectCoordinates {
+public:
+    // Called at each "  0" group; `kindLine` is the line of the kind's name.
+    void Enter(const DxfLines& lines, std::size_t kindLine) {
+        const std::string& kind = lines[kindLine];
+        if (kind == "VERTEX") {
+            mirrored_ = polyline_;
+            return;
+        }
+        if (kind == "SEQEND") return;  // closes the polyline; holds no point
+        const bool planar = kind == "CIRCLE" || kind == "ARC" || kind == "LWPOLYLINE" || kind == "POLYLINE";
+        mirrored_ = planar && ExtrudedDown(lines, kindLine);
+        polyline_ = kind == "POLYLINE" && mirrored_;
+    }
+    bool Mirrored() const { return mirrored_; }
+
+private:
+    bool mirrored_ = false;
+    bool polyline_ = false;
+};
+
 }  // namespace
 
 bool MakesRaisedCopy(const HeightInputs& inputs) {
@@ -34,6 +59,7 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
 
     Changes changes;
     bool inArc = false;
+    ObjectCoordinates frame;
     double x = 0;                // the X of the point whose Y comes next,
     std::size_t xValueLine = 0;  // and where its turned X goes (0: none pending)
     // Group code and value pairs; the entity's kind is the value of its "  0".
@@ -42,11 +68,13 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
         const std::string& value = lines[code + 1];
         if (group == std::string_view("  0")) {
             inArc = value == std::string_view("ARC");
+            frame.Enter(lines, code + 1);
             xValueLine = 0;
         } else if (IsXCodeLine(group)) {
             const std::optional<double> read = TryStrToFloat(value);
             if (!read) return {SectionFault::BadCoordinate, value};
-            x = *read - baseX;
+            // Turned in the world, about the base point; object X is the world's negated.
+            x = (frame.Mirrored() ? -*read : *read) - baseX;
             xValueLine = code + 1;
         } else if (IsYCodeLine(group)) {
             const std::optional<double> y = TryStrToFloat(value);
@@ -57,13 +85,15 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
             const double r = std::sqrt(x * x + dy * dy);
             const double a = PlanAngle(x, dy);
             const double turned = Radians(a + face->Angle);
-            changes.emplace_back(xValueLine, NumberText(std::cos(turned) * r));
+            const double turnedX = std::cos(turned) * r;
+            changes.emplace_back(xValueLine, NumberText(frame.Mirrored() ? -turnedX : turnedX));
             changes.emplace_back(code + 1, NumberText(std::sin(turned) * r));
             xValueLine = 0;
         } else if (inArc && (group == std::string_view(" 50") || group == std::string_view(" 51"))) {
             const std::optional<double> angle = TryStrToFloat(value);
             if (!angle) return {SectionFault::BadCoordinate, value};
-            changes.emplace_back(code + 1, NumberText(*angle + face->Angle));
+            // An object angle a is the world's 180 - a: a world turn by F is a turn by -F.
+            changes.emplace_back(code + 1, NumberText(frame.Mirrored() ? *angle - face->Angle : *angle + face->Angle));
         }
     }
     Apply(lines, changes);
@@ -74,13 +104,20 @@ SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY) {
     EntitiesSection section;
     if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
     Changes changes;
+    ObjectCoordinates frame;
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
+        if (lines[code] == std::string_view("  0")) {
+            frame.Enter(lines, code + 1);
+            continue;
+        }
         const bool isX = IsXCodeLine(lines[code]);
         if (!isX && !IsYCodeLine(lines[code])) continue;
         const std::string& value = lines[code + 1];
         const std::optional<double> v = TryStrToFloat(value);
         if (!v) return {SectionFault::BadCoordinate, value};
-        changes.emplace_back(code + 1, NumberText(*v - (isX ? baseX : baseY)));
+        // Object X runs against the world's: moving the world by -baseX moves it by +baseX.
+        const double shift = isX ? (frame.Mirrored() ? -baseX : baseX) : baseY;
+        changes.emplace_back(code + 1, NumberText(*v - shift));
     }
     Apply(lines, changes);
     return {};

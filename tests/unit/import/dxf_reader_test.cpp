@@ -136,6 +136,31 @@ TEST_F(EntityReader, AKindNameOutsideAZeroGroupStartsNoEntity) {
     }
 }
 
+// A circle or arc in object coordinates (extrusion 0,0,-1, as MIRROR leaves them)
+// gets its row in world coordinates: X mirrored, the arc's angles a -> 180 - a with
+// its ends exchanged. The extrusion may stand before or after the closing code.
+TEST_F(EntityReader, MirroredCirclesAndArcsGetWorldRows) {
+    using testing::Row;
+    DxfText t;
+    t.Opening();
+    t.Pair(0, "CIRCLE").Pair(8, "C").Pair(10, "-40").Pair(20, "10").Pair(40, "5").Pair(210, "0").Pair(220, "0").Pair(
+        230, "-1");
+    t.Pair(0, "ARC").Pair(8, "A").Pair(10, "-40").Pair(20, "10").Pair(40, "5").Pair(50, "30").Pair(51, "100").Pair(
+        230, "-1.0");
+    t.Pair(0, "ARC").Pair(8, "B").Pair(10, "-40").Pair(20, "10").Pair(40, "5").Pair(230, "-1").Pair(50, "270").Pair(
+        51, "300");
+    t.Pair(0, "ARC").Pair(8, "up").Pair(10, "-40").Pair(20, "10").Pair(40, "5").Pair(50, "30").Pair(51, "100").Pair(
+        230, "1");
+    t.LineEntity(1, 2, 3, 4, "L");
+    Read(t.End().Eof(), 100, 200);
+    EXPECT_TRUE(testing::RowsAre(table, {{1, "C", 40 - 100, 10 - 200, 5},
+                                         {2, "A", 40 - 100, 10 - 200, 5, 80, 150},
+                                         {2, "B", 40 - 100, 10 - 200, 5, 240, 270},
+                                         {2, "up", -40 - 100, 10 - 200, 5, 30, 100},
+                                         {0, "L", 1 - 100, 2 - 200, 3 - 100, 4 - 200}},
+                                1e-12));
+}
+
 TEST_F(EntityReader, AnUnclosedEntityIsOverwrittenByTheNextOne) {
     DxfText t;
     // The circle has no " 40": its row is left without advancing.

@@ -57,6 +57,52 @@ TEST(TurnEntitiesToFace, OnlyArcAnglesGetTheFaceAngle) {
     EXPECT_EQ(right[IndexOf(right, " 51") + 1], "-25");
 }
 
+// A circle, arc or polyline with its extrusion pointing down (as MIRROR leaves them)
+// holds object coordinates: world x = -object x, world angle = 180 - object angle.
+// Turned or moved, the entity's world image must move as the world plan does; the
+// expectation is worked out in world terms and read back through that relation.
+TEST(TurnEntitiesToFace, ObjectCoordinatesTurnAndMoveWithTheWorld) {
+    constexpr double kPi = 3.141592653589793;
+    const double baseX = 100, baseY = 100;
+    // World geometry: an arc about (40, 10), radius 5, from 80 to 150 degrees; in
+    // object terms its centre is (-40, 10) and it runs from 30 to 100 degrees.
+    const DxfLines arc = {"ARC", "  8", "0", " 10", "-40", " 20", "10", " 30", "0", " 40", "5", "210", "0",
+                          "220", "0", "230", "-1", " 50", "30", " 51", "100", "  0"};
+    // A polyline vertex at world (60, 20), a line point at world (60, 20) whatever its extrusion.
+    const DxfLines polyline = {"LWPOLYLINE", "  8", "0", " 90", "1", " 10", "-60", " 20", "20", "230", "-1", "  0"};
+    const DxfLines line = {"LINE", "  8", "0", " 10", "60", " 20", "20", " 11", "60", " 21", "20", "230", "-1", "  0"};
+    DxfLines entities = arc;
+    entities.insert(entities.end(), polyline.begin(), polyline.end());
+    entities.insert(entities.end(), line.begin(), line.end());
+    const auto number = [](const DxfLines& lines, std::size_t from, const char* code) {
+        return StrToFloat(lines[IndexOf(lines, code, from) + 1]);
+    };
+    for (int face = -1; face < 4; ++face) {  // -1: the plain move
+        SCOPED_TRACE(face);
+        DxfLines lines = Export(entities);
+        const double turn = face < 0 ? 0 : FaceRow(face)->Angle;
+        ASSERT_TRUE(face < 0 ? MoveEntitiesToBase(lines, baseX, baseY) : TurnEntitiesToFace(lines, face, baseX, baseY));
+        const auto turned = [&](double x, double y) {
+            const double a = turn * kPi / 180;
+            const double dx = x - baseX, dy = y - baseY;
+            return std::pair{dx * std::cos(a) - dy * std::sin(a), dx * std::sin(a) + dy * std::cos(a)};
+        };
+        const std::size_t a = IndexOf(lines, "ARC");
+        const auto [cx, cy] = turned(40, 10);
+        EXPECT_NEAR(-number(lines, a, " 10"), cx, 1e-9);
+        EXPECT_NEAR(number(lines, a, " 20"), cy, 1e-9);
+        EXPECT_NEAR(std::remainder(180 - number(lines, a, " 51") - (80 + turn), 360), 0, 1e-9) << "world start";
+        EXPECT_NEAR(std::remainder(180 - number(lines, a, " 50") - (150 + turn), 360), 0, 1e-9) << "world end";
+        const auto [px, py] = turned(60, 20);
+        const std::size_t p = IndexOf(lines, "LWPOLYLINE");
+        EXPECT_NEAR(-number(lines, p, " 10"), px, 1e-9);
+        EXPECT_NEAR(number(lines, p, " 20"), py, 1e-9);
+        const std::size_t l = IndexOf(lines, "LINE");
+        EXPECT_NEAR(number(lines, l, " 10"), px, 1e-9) << "a line's points are world points";
+        EXPECT_NEAR(number(lines, l, " 21"), py, 1e-9);
+    }
+}
+
 TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
     struct Case {
         const char* name;
