@@ -8,6 +8,7 @@ drawn from one is the plan's isometric image.
       references keep their rotation otherwise, as the option means) or "both".
   plan_image.py check MANIFEST
       each line: plan.dxf result.dxf face base_x base_y at_x at_y
+      (face "none": the result must show the plan itself, as an explosion does)
       The result holds what the draw added to the drawing (and the drawing's block
       definitions). Every entity of the plan and of the result is expanded by ezdxf
       (block references, anonymous ones included, and polylines) into lines, arcs,
@@ -21,7 +22,6 @@ import math
 import sys
 
 import ezdxf
-from ezdxf import path
 from ezdxf.math import Matrix44
 
 # The drawing directions of plan +X and +Y on each face, in degrees.
@@ -102,7 +102,13 @@ def curves(doc):
             for piece in pieces:
                 if piece.dxftype() not in ("LINE", "ARC", "CIRCLE", "ELLIPSE", "SPLINE"):
                     continue
-                chain = [(v.x, v.y) for v in matrix.transform_vertices(path.make_path(piece).flattening(FLATNESS))]
+                # Points on the curve itself (ezdxf's paths approximate arcs by Bézier
+                # curves, off by 0.03 % of the radius).
+                if piece.dxftype() == "LINE":
+                    vertices = [piece.dxf.start, piece.dxf.end]
+                else:
+                    vertices = list(piece.flattening(FLATNESS))
+                chain = [(v.x, v.y) for v in matrix.transform_vertices(vertices)]
                 out.append((piece.dxftype(), chain, resample(chain)))
 
     walk(doc.modelspace(), Matrix44(), 0)
@@ -153,11 +159,12 @@ def check(manifest):
     if not lines:
         return ["the manifest lists no drawing"]
     for plan_file, result_file, face, bx, by, ax, ay in lines:
-        face = int(face)
         bx, by, ax, ay = map(float, (bx, by, ax, ay))
-        ux, vx = (math.radians(d) for d in FACE_AXES[face])
+        ux, vx = (math.radians(d) for d in FACE_AXES.get(face if face == "none" else int(face), (0, 90)))
 
         def image(p):
+            if face == "none":
+                return p
             dx, dy = p[0] - bx, p[1] - by
             return (ax + dx * math.cos(ux) + dy * math.cos(vx), ay + dx * math.sin(ux) + dy * math.sin(vx))
 

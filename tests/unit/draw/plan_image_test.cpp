@@ -6,12 +6,15 @@
 // isometric image of the other with nothing left over.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "core/dxf_file.h"
+#include "core/host.h"
 #include "core/sim_desktop.h"
 #include "draw/draw_command.h"
 #include "draw/figure_rewrite.h"
@@ -109,6 +112,56 @@ TEST(PlanImages, EveryFaceShowsTheIsometricImageOfWhatThePlanHolds) {
     manifest.close();
     ASSERT_EQ(drawn, expectedDraws * 4);
     ASSERT_GE(drawn, 5 * 4) << "every plan drawn";
+    const std::filesystem::path report = folder / "report.txt";
+    const int status = std::system((kPython + " " + TESSAVUE_PLAN_IMAGE + " check " +
+                                    Quoted(folder / "manifest.txt") + " > " + Quoted(report) + " 2>&1").c_str());
+    EXPECT_EQ(status, 0) << testing::ReadFile(report);
+}
+
+// The stand-in's EXPLODE of a reference to each plan, placed as the figures are (the
+// isometric scales, the side turns) and evenly: what it leaves, anonymous "*E"
+// references followed, must show what the reference showed, as ezdxf expands it.
+TEST(PlanImages, TheStandInsExplosionShowsWhatTheReferenceShowed) {
+    testing::TempFolder folder("tessavue-explosions");
+    const std::filesystem::path names = folder / "plans.txt";
+    ASSERT_EQ(std::system((kPython + " " + TESSAVUE_PLAN_IMAGE + " write " + Quoted(folder.path()) + " > " +
+                           Quoted(names)).c_str()),
+              0);
+    struct Placement {
+        double scaleX, scaleY, rotation;
+    };
+    const Placement placements[] = {{std::sqrt(1.5), std::sqrt(0.5), 0},
+                                    {std::sqrt(1.5), std::sqrt(0.5), -60},
+                                    {std::sqrt(1.5), std::sqrt(0.5), 60},
+                                    {2, 2, 30}};
+    std::ifstream listed(names);
+    std::ofstream manifest(folder / "manifest.txt");
+    int exploded = 0;
+    for (std::string name, modes; listed >> name >> modes;) {
+        sim::Drawing plan;
+        std::string error;
+        ASSERT_TRUE(sim::LoadDxfFile(plan, folder / name, &error)) << error;
+        for (std::size_t i = 0; i < std::size(placements); ++i) {
+            SCOPED_TRACE(name + " placement " + std::to_string(i));
+            sim::SimHost host(Edition::LT2000);
+            sim::Drawing& d = host.drawing();
+            for (const sim::Block& block : plan.blocks()) d.DefineBlock(block);
+            d.DefineBlock(sim::Block{"PLAN", {0, 0}, plan.entities()});
+            const Placement& p = placements[i];
+            d.AddInsert("PLAN", {500, 400}, p.scaleX, p.scaleY, p.rotation);
+            const std::filesystem::path before = folder / (name + "-" + std::to_string(i) + "-placed.dxf");
+            const std::filesystem::path after = folder / (name + "-" + std::to_string(i) + "-exploded.dxf");
+            std::ofstream(before, std::ios::binary) << sim::WriteDxf(d, std::nullopt, sim::DxfVersion::R2000);
+            host.Type("_explode l\r\r");
+            ASSERT_FALSE(host.InCommand());
+            ASSERT_NE(d.entities().front().block, "PLAN") << "the reference was exploded";
+            std::ofstream(after, std::ios::binary) << sim::WriteDxf(d, std::nullopt, sim::DxfVersion::R2000);
+            manifest << before.string() << " " << after.string() << " none 0 0 0 0\n";
+            ++exploded;
+        }
+    }
+    manifest.close();
+    ASSERT_GT(exploded, 0);
     const std::filesystem::path report = folder / "report.txt";
     const int status = std::system((kPython + " " + TESSAVUE_PLAN_IMAGE + " check " +
                                     Quoted(folder / "manifest.txt") + " > " + Quoted(report) + " 2>&1").c_str());
