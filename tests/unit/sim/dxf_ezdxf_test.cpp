@@ -12,6 +12,7 @@
 
 #include "core/dxf_file.h"
 #include "core/host.h"
+#include "plan_samples.h"
 
 #ifndef TESSAVUE_SOURCE_DIR
 #error "TESSAVUE_SOURCE_DIR must name the repository"
@@ -39,21 +40,10 @@ TEST(SimDxfWithEzdxf, EveryWrittenFileIsReadAuditedAndCounted) {
     d.AddPolyline({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true);
     d.AddPolyline({{0, 0}, {-3, 4}}, false);
     // A rounded corner, and an arc as MIRROR leaves it (object coordinates).
-    Entity rounded;
-    rounded.kind = EntityKind::Polyline;
+    Entity rounded = samples::RoundedOutline();
     rounded.layer = "LINE";
-    rounded.points = {{0, 0}, {20, 0}, {20, 6}, {16, 10}, {0, 10}};
-    rounded.bulges = {0, 0, 0.41421356237309503, 0, 0};
-    rounded.closed = true;
     d.Add(rounded);
-    Entity mirrored;
-    mirrored.kind = EntityKind::Arc;
-    mirrored.points = {{-40, 10}};
-    mirrored.radius = 5;
-    mirrored.startAngle = 30;
-    mirrored.endAngle = 100;
-    mirrored.normalZ = -1;
-    d.Add(mirrored);
+    d.Add(samples::MirroredArc());
     d.AddEllipse({20, 20}, {0, 8}, 0.25, 30, 200);
     d.AddEllipse({30, 20}, {5, 5}, 0.5);
     Entity edge;

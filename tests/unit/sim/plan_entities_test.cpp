@@ -13,12 +13,12 @@
 #include "core/dxf_file.h"
 #include "core/host.h"
 #include "core/transform.h"
+#include "plan_samples.h"
 
 namespace tessavue::sim {
 namespace {
 
 constexpr double kTolerance = 1e-9;
-const double kRoundCorner = std::tan(std::numbers::pi / 8);  // the bulge of a quarter circle
 
 // Whether every point of `outline` lies on the circle (centre, radius) within the
 // tolerance, and the outline runs from `from` to `to`.
@@ -45,10 +45,8 @@ Entity Polyline(std::vector<Point> points, std::vector<double> bulges, bool clos
     return e;
 }
 
-// A 20 x 10 outline whose corner at (20, 10) is rounded with radius 4.
-Entity RoundedOutline() {
-    return Polyline({{0, 0}, {20, 0}, {20, 6}, {16, 10}, {0, 10}}, {0, 0, kRoundCorner, 0, 0}, true);
-}
+using samples::MirroredArc;
+using samples::RoundedOutline;
 
 TEST(SimPlanEntities, ArcSegmentsExplodeIntoArcsAndShowTheirCurve) {
     struct Case {
@@ -128,13 +126,7 @@ TEST(SimPlanEntities, BulgesAndExtrusionsSurviveDxfOutAndIn) {
         SCOPED_TRACE(version == DxfVersion::R12 ? "R12" : "2000");
         Drawing d;
         d.Add(RoundedOutline());
-        Entity arc;
-        arc.kind = EntityKind::Arc;
-        arc.points = {{-40, 10}};
-        arc.radius = 5;
-        arc.startAngle = 30;
-        arc.endAngle = 100;
-        arc.normalZ = -1;
+        const Entity arc = MirroredArc();
         d.Add(arc);
         std::string error;
         const auto back = ReadDxf(WriteDxf(d, std::nullopt, version), &error);
