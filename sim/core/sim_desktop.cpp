@@ -115,8 +115,9 @@ void SimDesktop::SendCopyData(WindowHandle window, std::uintptr_t dwData, const 
     if (window != main_ || Find(window) == nullptr) return;
     // The stand-in reads the data as a zero-terminated string, as AutoCAD does.
     if (dwData == 1) {
-        if (typingHook) typingHook(UpToZero(payload));
-        host_.Receive("copydata", UpToZero(payload));
+        std::string text = UpToZero(payload);
+        if (typingHook) typingHook(text);
+        host_.Receive("copydata", text);
     } else if (dwData == 2) {
         dumpRequests.push_back(UpToZero(payload));
     }
@@ -128,8 +129,9 @@ void SimDesktop::SendPaste(WindowHandle window) {
     ++calls.paste;
     if (window == 0 || window != paste_ || Find(window) == nullptr) return;
     if (!clipboard) return;
-    if (typingHook) typingHook(UpToZero(*clipboard));
-    host_.Receive("paste", UpToZero(*clipboard));
+    std::string text = UpToZero(*clipboard);
+    if (typingHook) typingHook(text);
+    host_.Receive("paste", text);
 }
 
 bool SimDesktop::OpenClipboard() {

@@ -40,8 +40,10 @@ public:
 
     // Called by PumpMessages (the palette's own queue), when set.
     std::function<void()> pumpHook;
-    // Called with each text the palette types, before the stand-in takes it.
-    std::function<void(const std::string&)> typingHook;
+    // Called with each text the palette types, before the stand-in takes it. It may
+    // change the text: what the stand-in then receives is the palette's typing with
+    // the user's own keys mixed in (an Esc in the middle of a command, say).
+    std::function<void(std::string&)> typingHook;
 
     // The clipboard as the tests see it: nullopt when it holds no text.
     std::optional<std::string> clipboard;

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "draw/figure_rewrite.h"
+#include "draw/template_figure.h"
 #include "host/busy_scope.h"
 #include "host/undo_journal.h"
 #include "dxf_data/entity_table.h"
@@ -80,31 +81,93 @@ bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, 
     return true;
 }
 
-DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
+namespace {
+
+// The figure-file steps every kind of the general path ends with: the work file
+// rewritten into the face's frame, inserted where the user picks, exploded, purged.
+DrawOutcome DrawFigureFile(DrawCommand& command, const FaceParameters& face, const std::filesystem::path& workFile,
+                           const FigureRewrite& rewrite, const EntityTableRows& table) {
     HostLink& link = command.Link;
-    if (!link.EnsureCaptured()) return DrawOutcome::NotCaptured;
-    const FaceParameters* face = FaceRow(request.FaceCode);
-    if (face == nullptr) return DrawOutcome::Refused;
+    const LocalTime now = command.Clock();
+    const std::string blockName = FigureBlockName(now);
+    const std::filesystem::path figureFile = FigureFilePath(command.Files.directory, now);
+    if (!WriteFigureFile(workFile, figureFile, rewrite, table, command.Messages)) return DrawOutcome::Refused;
+    const BlockInsertion insertion = InsertionFor(face, false);
+    const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
+                                            insertion.XScale, insertion.YScale, insertion.Rotation);
+    return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
+}
 
-    if (request.FigureKind != kExistingFigureKind) {
-        command.Messages.ShowConfirmation(KindNotAvailableMessage(request.FigureKind));
-        return DrawOutcome::Refused;
-    }
-
-    const std::optional<double> height = ReadNumberField("高さ", request.HeightText, command.Messages);
-    if (!height) return DrawOutcome::Refused;
-
+FigureRewrite RewriteFor(const DrawRequest& request, double height) {
     FigureRewrite rewrite;
     rewrite.Inputs.FaceCode = request.FaceCode;
     rewrite.Inputs.HeightSign = request.InvertHeightSign ? -1 : 1;
-    rewrite.Inputs.Height = *height;
+    rewrite.Inputs.Height = height;
     rewrite.Inputs.FigureKind = request.FigureKind;
     rewrite.Inputs.HeightLines = request.HeightLines;
     rewrite.Inputs.CircleHeightLines = request.CircleHeightLines;
     rewrite.ProjectAll = request.ProjectAll;
     rewrite.BaseX = request.SelectionBase.X;
     rewrite.BaseY = request.SelectionBase.Y;
+    return rewrite;
+}
 
+// 円, 四角, 六角: the numbers are read before AutoCAD is touched; from the template's
+// first step to the end the palette is busy, so no second command can start inside.
+DrawOutcome DrawTemplateFigure(DrawCommand& command, const DrawRequest& request, const FaceParameters& face,
+                               double height) {
+    TemplateFigure figure;
+    figure.Kind = request.FigureKind;
+    figure.FaceCode = request.FaceCode;
+    figure.HeightSign = request.InvertHeightSign ? -1 : 1;
+    figure.Vertical = request.HexagonVertical;
+    const auto read = [&](const char* name, const std::string& text, double& value) {
+        const std::optional<double> number = ReadNumberField(name, text, command.Messages);
+        if (number) value = *number;
+        return number.has_value();
+    };
+    if (figure.Kind == "円" && !read("直径", request.DiameterText, figure.Diameter)) return DrawOutcome::Refused;
+    if (figure.Kind == "四角" &&
+        (!read("Ｙ", request.YSideText, figure.YSide) || !read("Ｘ", request.XSideText, figure.XSide)))
+        return DrawOutcome::Refused;
+    if (figure.Kind == "六角" && !read("対辺", request.AcrossFlatsText, figure.AcrossFlats))
+        return DrawOutcome::Refused;
+
+    HostLink& link = command.Link;
+    BusyScope busy(command.SetBusy);
+    link.desktop().SetForeground(link.HostMainWindow);
+    switch (EnsureFigureTemplate(link, command.Files, command.PathToText)) {
+        case TemplateOutcome::Ready: break;
+        case TemplateOutcome::Cancelled: return DrawOutcome::Cancelled;
+        case TemplateOutcome::Failed: return DrawOutcome::Refused;
+    }
+    EntityTableRows& table = EntityTable();
+    if (!FillTemplateFigure(link, command.Files, figure, table)) return DrawOutcome::Refused;
+    FigureRewrite rewrite = RewriteFor(request, height);
+    // The figure stands about the origin of the template.
+    rewrite.BaseX = 0;
+    rewrite.BaseY = 0;
+    return DrawFigureFile(command, face, command.Files.figureTemplate, rewrite, table);
+}
+
+}  // namespace
+
+DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
+    HostLink& link = command.Link;
+    if (!link.EnsureCaptured()) return DrawOutcome::NotCaptured;
+    const FaceParameters* face = FaceRow(request.FaceCode);
+    if (face == nullptr) return DrawOutcome::Refused;
+
+    if (request.FigureKind != kExistingFigureKind && !IsTemplateKind(request.FigureKind)) {
+        command.Messages.ShowConfirmation(KindNotAvailableMessage(request.FigureKind));
+        return DrawOutcome::Refused;
+    }
+
+    const std::optional<double> height = ReadNumberField("高さ", request.HeightText, command.Messages);
+    if (!height) return DrawOutcome::Refused;
+    if (IsTemplateKind(request.FigureKind)) return DrawTemplateFigure(command, request, *face, *height);
+
+    const FigureRewrite rewrite = RewriteFor(request, *height);
     EntityTableRows& table = EntityTable();
     if (!PrepareExistingFigure(command.Files, rewrite, command.Messages, table)) return DrawOutcome::Refused;
     const std::filesystem::path workFile =
@@ -112,16 +175,7 @@ DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
 
     BusyScope busy(command.SetBusy);
     link.desktop().SetForeground(link.HostMainWindow);
-
-    const LocalTime now = command.Clock();
-    const std::string blockName = FigureBlockName(now);
-    const std::filesystem::path figureFile = FigureFilePath(command.Files.directory, now);
-    if (!WriteFigureFile(workFile, figureFile, rewrite, table, command.Messages)) return DrawOutcome::Refused;
-
-    const BlockInsertion insertion = InsertionFor(*face, false);
-    const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
-                                            insertion.XScale, insertion.YScale, insertion.Rotation);
-    return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
+    return DrawFigureFile(command, *face, workFile, rewrite, table);
 }
 
 }  // namespace tessavue

@@ -1,7 +1,8 @@
 // The draw command behind the four direction buttons: the palette's inputs checked,
 // the figure written in the face's pre-insertion frame, inserted into AutoCAD as a
-// block at a point the user picks, exploded and the block purged. Of the figure
-// kinds only the existing figure is drawn so far; the others say so and do nothing.
+// block at a point the user picks, exploded and the block purged. The existing figure
+// and the figures typed in as numbers (円, 四角, 六角) are drawn so far; the other kinds
+// say so and do nothing.
 #pragma once
 
 #include <filesystem>
@@ -28,6 +29,12 @@ struct DrawRequest {
     bool CircleHeightLines = true;  // "円、円弧の高さの線"
     bool ProjectAll = false;        // "全て投影"
     PlanPoint SelectionBase;        // picked by the last selection
+    // The figures typed in as numbers, as the edits hold them.
+    std::string DiameterText = "10";     // 円: 直径 (Edit2)
+    std::string YSideText = "10";        // 四角: Ｙ (Edit3)
+    std::string XSideText = "10";        // 四角: Ｘ (Edit4)
+    std::string AcrossFlatsText = "10";  // 六角: 対辺 (Edit5)
+    bool HexagonVertical = true;         // 六角: "縦" (RadioButton1), else "横"
 };
 
 struct DrawCommand {

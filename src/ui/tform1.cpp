@@ -223,6 +223,11 @@ void TForm1::Button2Click(Control sender) {
     request.CircleHeightLines = view_.Checked(Control::menu_help_othr_circ);
     request.ProjectAll = view_.Checked(Control::menu_help_othr_a_ll);
     request.SelectionBase = selectionBase_;
+    request.DiameterText = view_.Text(Control::Edit2);
+    request.YSideText = view_.Text(Control::Edit3);
+    request.XSideText = view_.Text(Control::Edit4);
+    request.AcrossFlatsText = view_.Text(Control::Edit5);
+    request.HexagonVertical = view_.Checked(Control::RadioButton1);
     DrawCommand command{host_, *this, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); }, clock_};
     RunDrawCommand(command, request);
 }

@@ -4,16 +4,23 @@
 // figure file is gone. The refusals touch nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <functional>
 #include <numbers>
+#include <optional>
+#include <sstream>
 
 #include "core/sim_desktop.h"
 #include "draw/draw_command.h"
 #include "host/undo_journal.h"
 #include "draw/figure_rewrite.h"
+#include "draw/template_figure.h"
 #include "import/selection_command.h"
 #include "iso/faces.h"
 #include "dxf_text.h"
+#include "iso_view.h"
 #include "recording_sink.h"
 #include "temp_folder.h"
 
@@ -55,16 +62,48 @@ protected:
     static PathText PathToText() {
         return [](const std::filesystem::path& p) { return p.string(); };
     }
-    DrawOutcome Draw(std::int32_t face, const std::string& height, const std::string& kind = kExistingFigureKind) {
+    DrawOutcome Draw(std::int32_t face, const std::string& height, const std::string& kind = kExistingFigureKind,
+                     const std::function<void(DrawRequest&)>& more = {}) {
         DrawRequest request;
         request.FaceCode = face;
         request.FigureKind = kind;
         request.HeightText = height;
         request.SelectionBase = base;
-        DrawCommand command{link, sink, files, PathToText(), [this](bool busy) { busyCalls.push_back(busy); },
-                            [] { return LocalTime{2026, 12, 7, 9, 5, 3}; }};
+        if (more) more(request);
+        // Where the typing stood at each lock and unlock of the palette.
+        const auto setBusy = [this](bool busy) {
+            busyCalls.push_back(busy);
+            busyMarks.push_back(desktop.host().ReceivedInput().size());
+        };
+        DrawCommand command{link, sink, files, PathToText(), setBusy, [] { return LocalTime{2026, 12, 7, 9, 5, 3}; }};
         typedBefore = desktop.host().ReceivedInput().size();
+        entitiesBefore = desktop.host().drawing().entities().size();
         return RunDrawCommand(command, request);
+    }
+    // The user at AutoCAD answers the point prompts of the id and insert commands once
+    // they are asked: a pick there, or Esc where no point is given.
+    void AnswerPoints(std::optional<Point> idPoint, std::optional<Point> insertionPoint) {
+        desktop.pumpHook = [this, idPoint, insertionPoint] {
+            sim::SimHost& host = desktop.host();
+            if (host.Waiting() != sim::PromptKind::Point) return;
+            const std::string& running = host.RunningCommand();
+            if (running != "ID" && running != "INSERT") return;
+            const std::optional<Point> point = running == "ID" ? idPoint : insertionPoint;
+            if (point) {
+                host.Click(*point);
+            } else {
+                host.Type("\x1b");
+            }
+        };
+    }
+    // The entities the last draw added.
+    std::vector<Entity> AddedByDraw() const {
+        const auto& all = desktop.host().drawing().entities();
+        return {all.begin() + static_cast<std::ptrdiff_t>(entitiesBefore), all.end()};
+    }
+    std::size_t Typed(const std::string& command) const {
+        const auto typed = TypedSinceDraw();
+        return static_cast<std::size_t>(std::count(typed.begin(), typed.end(), command));
     }
     std::vector<std::string> TypedSinceDraw() const {
         std::vector<std::string> out;
@@ -98,7 +137,9 @@ protected:
     PlanPoint base;
     std::size_t planCount = 0;
     std::size_t typedBefore = 0;
+    std::size_t entitiesBefore = 0;
     std::vector<bool> busyCalls;
+    std::vector<std::size_t> busyMarks;
 };
 
 TEST_P(DrawCommandTest, TopLeftFaceInsertsExplodesAndPurgesTheProjectedPlan) {
@@ -172,10 +213,15 @@ TEST_P(DrawCommandTest, NoSelectionTellsTheUserAndTypesNothing) {
 TEST_P(DrawCommandTest, AHeightThatIsNoNumberAndAKindNotBuiltYetAreRefusedBeforeAnythingIsTyped) {
     Select();
     EXPECT_EQ(Draw(FaceTopLeft, "1O"), DrawOutcome::Refused);
-    EXPECT_EQ(Draw(FaceTopLeft, "10", "円"), DrawOutcome::Refused);
-    ASSERT_EQ(sink.confirmations.size(), 2u);
+    EXPECT_EQ(Draw(FaceTopLeft, "10", "丸棒曲げ"), DrawOutcome::Refused);
+    EXPECT_EQ(Draw(FaceTopLeft, "10", "円", [](DrawRequest& r) { r.DiameterText = "1O"; }), DrawOutcome::Refused);
+    EXPECT_EQ(Draw(FaceTopLeft, "10", "四角", [](DrawRequest& r) { r.XSideText = ""; }), DrawOutcome::Refused);
+    ASSERT_EQ(sink.confirmations.size(), 4u);
     EXPECT_NE(sink.confirmations[0].find("1O"), std::string::npos);
-    EXPECT_EQ(sink.confirmations[1], KindNotAvailableMessage("円"));
+    EXPECT_EQ(sink.confirmations[1], KindNotAvailableMessage("丸棒曲げ"));
+    EXPECT_NE(sink.confirmations[2].find("直径"), std::string::npos);
+    EXPECT_NE(sink.confirmations[3].find("Ｘ"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(files.figureTemplate));
     EXPECT_TRUE(TypedSinceDraw().empty());
     EXPECT_TRUE(busyCalls.empty());
     EXPECT_TRUE(NoFigureFileLeft());
@@ -225,6 +271,174 @@ TEST_P(DrawCommandTest, AnInsertionPointGivenIsTypedAfterTheRotation) {
     EXPECT_EQ(TypedSinceDraw().front(), "-insert " + figure.string() + "\r x 1 y 1 r 0 2.5,-3 ");
     EXPECT_FALSE(std::filesystem::exists(figure));
     EXPECT_EQ(desktop.host().drawing().FindBlock("given"), nullptr);
+}
+
+// ---------------------------------------------------------------------------------
+// The figures typed in as numbers (円, 四角, 六角)
+// ---------------------------------------------------------------------------------
+
+// One figure of a kind typed in as numbers, and what the palette holds for it.
+struct NumberFigure {
+    const char* name;
+    const char* kind;
+    std::int32_t face;
+    double a = 10;  // 円: 直径; 四角: Ｙ; 六角: 対辺
+    double b = 10;  // 四角: Ｘ
+    bool vertical = true;
+    double height = 10;
+    bool invert = false;
+    bool heightLines = true;
+};
+
+// The plan the numbers describe, about the origin (the point the user picks): a
+// circle of the diameter; the rectangle's edges clockwise from the top one; the
+// hexagon's edges from the corner at -30 degrees ("縦": flats at X = ±s/2) or at 0
+// ("横": flats at Y = ±s/2), counter-clockwise.
+testing::Plan PlanOf(const NumberFigure& f) {
+    testing::Plan plan;
+    const std::string kind = f.kind;
+    if (kind == "円") {
+        plan.circles = {{{0, 0}, f.a / 2}};
+    } else if (kind == "四角") {
+        const double h = f.b / 2, k = f.a / 2;
+        const Point corners[] = {{-h, k}, {h, k}, {h, -k}, {-h, -k}};
+        for (int i = 0; i < 4; ++i) plan.lines.push_back({corners[i], corners[(i + 1) % 4]});
+    } else {
+        const double corner = f.a / std::sqrt(3.0);
+        const double first = f.vertical ? -30 : 0;
+        for (int i = 0; i < 6; ++i)
+            plan.lines.push_back({testing::Along(first + 60 * i, corner), testing::Along(first + 60 * (i + 1), corner)});
+    }
+    return plan;
+}
+
+std::string Number(double value) {
+    std::ostringstream out;
+    out.precision(17);
+    out << value;
+    return out.str();
+}
+
+// The figures drawn one after another at one picked point each: every face, each kind,
+// the rectangle with X and Y apart, the hexagon 横, height 0, a negative height, 高さ
+// unchecked and 高さ符号反転. Circles always stand on their two silhouette lines.
+TEST_P(DrawCommandTest, NumberFiguresShowTheIsometricViewOnEveryFaceOnTheCurrentLayer) {
+    desktop.host().Type("-layer m 外形\r\r");
+    ASSERT_EQ(desktop.host().drawing().currentLayer(), "外形");
+    const NumberFigure figures[] = {
+        {"circle 上左", "円", 0, 10},           {"circle 上右", "円", 1, 10},
+        {"circle 左", "円", 2, 24},             {"circle 右", "円", 3, 7.5},
+        {"square 上左", "四角", 0, 10, 20},      {"square 上右", "四角", 1, 10, 10},
+        {"square 左", "四角", 2, 30, 12},        {"square 右", "四角", 3, 4, 16},
+        {"hexagon 縦 上左", "六角", 0, 10},      {"hexagon 縦 上右", "六角", 1, 10},
+        {"hexagon 横 左", "六角", 2, 17, 0, false}, {"hexagon 横 右", "六角", 3, 8, 0, false},
+        {"circle, height 0", "円", 1, 10, 0, true, 0},
+        {"square, negative height", "四角", 2, 10, 6, true, -7},
+        {"hexagon, inverted height sign", "六角", 3, 10, 0, true, 10, true},
+        {"square, 高さ unchecked", "四角", 0, 10, 20, true, 10, false, false},
+    };
+    int drawn = 0;
+    for (const NumberFigure& f : figures) {
+        SCOPED_TRACE(f.name);
+        const Point at{500.0 + 100 * drawn++, 300};
+        AnswerPoints(Point{50, 50}, at);
+        busyCalls.clear();
+        busyMarks.clear();
+        const DrawOutcome outcome = Draw(f.face, Number(f.height), f.kind, [&](DrawRequest& r) {
+            r.DiameterText = r.YSideText = r.AcrossFlatsText = Number(f.a);
+            r.XSideText = Number(f.b);
+            r.HexagonVertical = f.vertical;
+            r.InvertHeightSign = f.invert;
+            r.HeightLines = f.heightLines;
+            r.CircleHeightLines = false;  // the menu mark is for existing figures only
+        });
+        desktop.pumpHook = nullptr;
+        ASSERT_EQ(outcome, DrawOutcome::Drawn);
+        EXPECT_TRUE(sink.confirmations.empty());
+        // Only the first command makes the template, with the one point it asks for.
+        EXPECT_EQ(Typed("id "), drawn == 1 ? 1u : 0u);
+
+        testing::FigureOptions options;
+        options.height = f.height;
+        options.invert = f.invert;
+        options.heightLines = f.heightLines;
+        options.circleHeightLines = true;
+        const testing::Placement place{testing::kFaces[f.face], {0, 0}, at};
+        const std::vector<Entity> added = AddedByDraw();
+        EXPECT_TRUE(testing::HoldsExactly(added, testing::FigureOf(PlanOf(f), place, options)));
+        for (const Entity& e : added) EXPECT_EQ(e.layer, "外形");
+        // The palette is busy from before the first command it types to after the last.
+        EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+        EXPECT_EQ(busyMarks, (std::vector<std::size_t>{typedBefore, desktop.host().ReceivedInput().size()}));
+        EXPECT_TRUE(NoFigureFileLeft());
+    }
+    EXPECT_TRUE(desktop.host().drawing().blocks().empty());
+    EXPECT_TRUE(std::filesystem::exists(files.figureTemplate));
+    EXPECT_EQ(desktop.host().filedia, 1);
+}
+
+// Esc at the point the template asks for: nothing drawn, no template, no message.
+TEST_P(DrawCommandTest, EscAtTheTemplatePointEndsQuietly) {
+    const auto before = desktop.host().drawing().entities();
+    AnswerPoints(std::nullopt, Point{500, 300});
+    EXPECT_EQ(Draw(FaceTopLeft, "10", "円"), DrawOutcome::Cancelled);
+    desktop.pumpHook = nullptr;
+    EXPECT_TRUE(sink.confirmations.empty());
+    EXPECT_EQ(desktop.host().drawing().entities(), before);
+    EXPECT_FALSE(std::filesystem::exists(files.figureTemplate));
+    EXPECT_EQ(Typed("filedia 0 "), 0u);
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(link.ReadCommandLine(), link.CommandPrompt);
+}
+
+// The template's line is not the previous selection (the user's Esc in the line
+// command; "select l" finding another object): the user's objects are neither
+// exported nor erased, what was typed is undone, and the user is told.
+TEST_P(DrawCommandTest, ATemplateLineNotMadeLeavesTheUsersObjectsAlone) {
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> user;
+    };
+    const Case cases[] = {
+        {"Esc after the line's first point",
+         [](std::string& text) {
+             if (text.starts_with("line ")) text = text.substr(0, text.find('@')) + "\x1b";
+         }},
+        {"the last object is the user's line",
+         [](std::string& text) {
+             if (text == "select l  ") text = "select 140,200  ";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.confirmations.clear();
+        const auto before = desktop.host().drawing().entities();
+        AnswerPoints(Point{50, 50}, Point{500, 300});
+        desktop.typingHook = c.user;
+        EXPECT_EQ(Draw(FaceTopLeft, "10", "四角"), DrawOutcome::Refused);
+        desktop.typingHook = nullptr;
+        desktop.pumpHook = nullptr;
+        EXPECT_EQ(sink.confirmations, (std::vector<std::string>{TemplateLineFailedMessage()}));
+        EXPECT_EQ(desktop.host().drawing().entities(), before) << "nothing erased, no line left";
+        EXPECT_EQ(Typed("erase pre  "), 0u);
+        EXPECT_FALSE(std::filesystem::exists(files.figureTemplate));
+        EXPECT_EQ(desktop.host().filedia, 1);
+        EXPECT_EQ(Typed("-layer  "), 0u) << "the figure is not begun";
+        EXPECT_EQ(link.ReadCommandLine(), link.CommandPrompt);
+    }
+}
+
+// A template whose ENTITIES section is not closed is refused, and left as it was.
+TEST_P(DrawCommandTest, ADamagedTemplateIsRefusedAndNotWritten) {
+    const std::string damaged = testing::DxfText().Opening().LineEntity(0, 0, 0, 1).Eof().str();
+    std::ofstream(files.figureTemplate, std::ios::binary) << damaged;
+    EXPECT_EQ(Draw(FaceRight, "10", "六角"), DrawOutcome::Refused);
+    ASSERT_EQ(sink.confirmations.size(), 1u);
+    std::ifstream in(files.figureTemplate, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
+    EXPECT_EQ(desktop.host().drawing().entities().size(), planCount);
+    EXPECT_EQ(Typed("id "), 0u);
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, DrawCommandTest, ::testing::Values(Edition::LT2000, Edition::LT2006));

@@ -1,0 +1,29 @@
+// The figures typed in as numbers: a circle, a rectangle and a hexagon about the
+// origin, each returned as figure text (LINE and CIRCLE records) in the pre-insertion
+// frame of the face, and written into the entity table as plan rows, from which the
+// height lines are later drawn exactly as for a selected figure.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "dxf_data/entity_table.h"
+
+namespace tessavue {
+
+// One CIRCLE of radius r at the origin (a circle about the origin needs no turn), and
+// row 0 of Kind 1. The rows after the figure are left as they are: the caller has
+// emptied the table.
+std::string CircleFigureText(const std::string& layer, double r, EntityTableRows& table);
+
+// The rectangle xSide wide (plan X) and ySide high (plan Y) about the origin, as four
+// lines from the top edge clockwise; rows 0 to 3 of Kind 0.
+std::string SquareFigureText(const std::string& layer, std::int32_t faceCode, std::int32_t heightSign, double ySide,
+                             double xSide, EntityTableRows& table);
+
+// The hexagon `s` across its flats about the origin: with g 0 ("縦") two edges are
+// vertical at X = -s/2 and s/2, with g 30 ("横") two are horizontal. Rows 0 to 5.
+std::string HexagonFigureText(const std::string& layer, std::int32_t faceCode, std::int32_t heightSign, double s,
+                              double g, EntityTableRows& table);
+
+}  // namespace tessavue

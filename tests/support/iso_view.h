@@ -1,0 +1,237 @@
+// The isometric view a drafter expects, worked out from each face's axes alone: where
+// plan +X, plan +Y and the height go, how a circle becomes an ellipse and where its
+// height lines stand. Tests compare what the stand-in's drawing holds after a draw with
+// this, entity for entity, and nothing may be left over. Nothing here calls the
+// palette's own projection.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <numbers>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/drawing.h"
+
+namespace tessavue::testing {
+
+using sim::Entity;
+using sim::EntityKind;
+using sim::Point;
+
+inline constexpr double kTolerance = 1e-6;
+inline constexpr double kHeight = 10;
+
+// ---------------------------------------------------------------------------------
+// What the user sees: where plan directions and the height go on each face.
+// ---------------------------------------------------------------------------------
+
+struct FaceView {
+    std::int32_t code;  // the face code: 0 上左, 1 上右, 2 左, 3 右
+    const char* name;
+    double planX;   // direction of plan +X, degrees
+    double planY;   // direction of plan +Y
+    double up;      // direction of a positive height
+    double major;   // direction of a circle's major axis (modulo 180)
+    // The plan circle's points (degrees) that go to the ends of the major axis, where
+    // the outline runs along the height direction: height lines start there.
+    double tangent;
+};
+
+inline const FaceView kFaces[] = {
+    {0, "上左", 30, 150, 90, 0, -45},
+    {1, "上右", 330, 30, 90, 0, 45},
+    {2, "左", 330, 90, 210, 120, -45},
+    {3, "右", 30, 90, 330, 60, 45},
+};
+
+inline Point Along(double degrees, double length) {
+    const double a = degrees * std::numbers::pi / 180;
+    return {length * std::cos(a), length * std::sin(a)};
+}
+inline Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
+inline Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
+
+inline bool Near(Point a, Point b) { return std::abs(a.x - b.x) < kTolerance && std::abs(a.y - b.y) < kTolerance; }
+inline bool Near(double a, double b) { return std::abs(a - b) < kTolerance; }
+
+inline std::string Show(Point p) {
+    std::ostringstream out;
+    out << "(" << p.x << ", " << p.y << ")";
+    return out.str();
+}
+
+// The placement of one figure: plan point relative to the base point, carried onto
+// the face at the insertion point, `lift` along the face's height direction.
+struct Placement {
+    FaceView face;
+    Point base;
+    Point at;
+    Point operator()(Point plan, double lift = 0) const {
+        const Point d = plan - base;
+        return at + Along(face.planX, d.x) + Along(face.planY, d.y) + Along(face.up, lift);
+    }
+};
+
+// ---------------------------------------------------------------------------------
+// The plan in the drawing and what a figure of it must hold.
+// ---------------------------------------------------------------------------------
+
+struct PlanArc {
+    Point centre;
+    double radius;
+    double start;
+    double end;
+};
+
+struct Plan {
+    std::vector<std::pair<Point, Point>> lines;
+    std::vector<std::pair<Point, double>> circles;
+    std::vector<PlanArc> arcs;
+    std::vector<std::vector<Point>> polylines;
+    // Lines the selection explodes (polyline segments, lines of block references):
+    // they are not in the figure as lines of their own, but get height lines.
+    std::vector<std::pair<Point, Point>> explodedLines;
+};
+
+struct FigureOptions {
+    double height = kHeight;
+    bool heightLines = true;
+    bool invert = false;
+    bool circleHeightLines = false;
+};
+
+struct Expected {
+    std::string what;
+    std::function<bool(const Entity&)> matches;
+};
+
+inline double Mod180(double degrees) {
+    double d = std::fmod(degrees, 180.0);
+    if (d < 0) d += 180;
+    return d;
+}
+
+// A point of an ellipse at its parameter `degrees`.
+inline Point EllipsePoint(const Entity& e, double degrees) {
+    const Point major = e.points[1];
+    const Point minor{-major.y * e.ratio, major.x * e.ratio};
+    const double t = degrees * std::numbers::pi / 180;
+    return e.points[0] + Point{major.x * std::cos(t) + minor.x * std::sin(t), major.y * std::cos(t) + minor.y * std::sin(t)};
+}
+
+inline Expected LineFrom(Point a, Point b, const std::string& what) {
+    return {what + " " + Show(a) + "-" + Show(b), [=](const Entity& e) {
+                return e.kind == EntityKind::Line && Near(e.points[0], a) && Near(e.points[1], b);
+            }};
+}
+
+// An isometric circle or arc: the centre, semi-axes √1.5·r and √0.5·r with the major
+// one along the face's direction; an arc begins and ends at the images of its ends.
+inline Expected EllipseFor(const Placement& place, Point centre, double radius, double lift,
+                    std::optional<std::pair<double, double>> arc, const std::string& what) {
+    const Point c = place(centre, lift);
+    const double majorDirection = place.face.major;
+    std::optional<std::pair<Point, Point>> ends;
+    if (arc)
+        ends = {place(centre + Along(arc->first, radius), lift), place(centre + Along(arc->second, radius), lift)};
+    return {what + " about " + Show(c), [=](const Entity& e) {
+                if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
+                const double length = std::hypot(e.points[1].x, e.points[1].y);
+                if (!Near(length, std::sqrt(1.5) * radius) || !Near(e.ratio * length, std::sqrt(0.5) * radius))
+                    return false;
+                const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
+                const double off = std::abs(Mod180(direction) - Mod180(majorDirection));
+                if (std::min(off, 180 - off) > 1e-6) return false;
+                if (!ends) return Near(std::abs(e.endAngle - e.startAngle), 360.0);
+                return Near(EllipsePoint(e, e.startAngle), ends->first) && Near(EllipsePoint(e, e.endAngle), ends->second);
+            }};
+}
+
+inline Expected PolylineFor(const Placement& place, const std::vector<Point>& vertices, double lift, const std::string& what) {
+    std::vector<Point> expected;
+    for (Point v : vertices) expected.push_back(place(v, lift));
+    return {what, [=](const Entity& e) {
+                if (e.kind != EntityKind::Polyline || e.points.size() != expected.size()) return false;
+                for (std::size_t i = 0; i < expected.size(); ++i)
+                    if (!Near(e.points[i], expected[i])) return false;
+                return true;
+            }};
+}
+
+// Whether the plan arc passes through `degrees` (both ends included).
+inline bool ArcCovers(const PlanArc& arc, double degrees) {
+    const auto norm = [](double d) { return std::fmod(std::fmod(d, 360.0) + 360.0, 360.0); };
+    const double a = norm(degrees);
+    const double s = norm(arc.start);
+    const double e = norm(arc.end);
+    return s <= e ? (a >= s - 1e-9 && a <= e + 1e-9) : (a >= s - 1e-9 || a <= e + 1e-9);
+}
+
+inline std::vector<Expected> FigureOf(const Plan& plan, const Placement& place, const FigureOptions& options) {
+    std::vector<Expected> figure;
+    const double lift = (options.invert ? -1 : 1) * options.height;
+    std::vector<double> lifts{0};
+    if (options.height != 0) lifts.push_back(lift);
+    for (double h : lifts) {
+        const std::string level = h == 0 ? "plan" : "raised";
+        for (const auto& [a, b] : plan.lines) figure.push_back(LineFrom(place(a, h), place(b, h), level + " line"));
+        for (const auto& [c, r] : plan.circles)
+            figure.push_back(EllipseFor(place, c, r, h, std::nullopt, level + " circle"));
+        for (const auto& arc : plan.arcs)
+            figure.push_back(EllipseFor(place, arc.centre, arc.radius, h, std::pair{arc.start, arc.end}, level + " arc"));
+        for (const auto& p : plan.polylines) figure.push_back(PolylineFor(place, p, h, level + " polyline"));
+    }
+    if (options.height == 0 || !options.heightLines) return figure;
+
+    // One height line per distinct end point; for circles and arcs at the points whose
+    // images lie on the ellipse's outline where the height direction touches it.
+    std::vector<Point> feet;
+    const auto foot = [&](Point p) {
+        for (Point q : feet)
+            if (Near(p, q)) return;
+        feet.push_back(p);
+    };
+    for (const auto& [a, b] : plan.lines) foot(a), foot(b);
+    for (const auto& [a, b] : plan.explodedLines) foot(a), foot(b);
+    if (options.circleHeightLines) {
+        const double t = place.face.tangent;
+        for (const auto& [c, r] : plan.circles) foot(c + Along(t, r)), foot(c + Along(t + 180, r));
+        for (const auto& arc : plan.arcs)
+            for (double a : {t, t + 180})
+                if (ArcCovers(arc, a)) foot(arc.centre + Along(a, arc.radius));
+    }
+    for (Point p : feet) figure.push_back(LineFrom(place(p), place(p, lift), "height line"));
+    return figure;
+}
+
+// Every expected entity is matched by a different one of `drawn`, and nothing is left.
+inline ::testing::AssertionResult HoldsExactly(std::vector<Entity> drawn, const std::vector<Expected>& figure) {
+    std::vector<std::string> missing;
+    for (const Expected& want : figure) {
+        auto found = std::find_if(drawn.begin(), drawn.end(), want.matches);
+        if (found == drawn.end()) {
+            missing.push_back(want.what);
+            continue;
+        }
+        drawn.erase(found);
+    }
+    if (missing.empty() && drawn.empty()) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    for (const auto& what : missing) failure << "missing: " << what << "\n";
+    for (const auto& e : drawn) {
+        failure << "not expected: kind " << static_cast<int>(e.kind);
+        for (Point p : e.points) failure << " " << Show(p);
+        failure << "\n";
+    }
+    return failure;
+}
+
+}  // namespace tessavue::testing
