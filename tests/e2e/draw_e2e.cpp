@@ -100,6 +100,9 @@ class DrawEndToEnd : public EndToEndTest {
 protected:
     void SetUp() override {
         for (const fs::path& file : FigureFiles()) fs::remove(file);
+        // Each test makes its own figure template, as on a first start.
+        std::error_code ignored;
+        fs::remove(OwnFolder() / L"elem.dxf", ignored);
     }
 
     // Starts the stand-in on `drawing`, holding at `holdAt`, and the palette with
@@ -152,10 +155,19 @@ protected:
     // One direction button; the stand-in holds the insertion so the figure file can be
     // kept, then the user picks `at` (or presses Esc when `at` is empty). Returns the
     // entities the command added.
-    std::vector<Entity> Draw(const FaceView& face, std::optional<Point> at) {
+    // With `templatePoint` the command first asks for the point the figure template's
+    // line is drawn from, and the user picks it.
+    std::vector<Entity> Draw(const FaceView& face, std::optional<Point> at,
+                             std::optional<Point> templatePoint = std::nullopt) {
         const std::size_t before = SimState().entities.size();
         const int lastId = before == 0 ? 0 : SimState().entities.back().id;
         EXPECT_OK(palette().Click(Id(kButtons[face.code])));
+        if (templatePoint) {
+            EXPECT_OK(WaitForPrompt(texts().idPoint));
+            std::ostringstream point;
+            point << templatePoint->x << "," << templatePoint->y << "\r";
+            EXPECT_OK(sim().Type(point.str()));
+        }
         EXPECT_OK(WaitForHeld("-insert "));
         const auto files = FigureFiles();
         EXPECT_EQ(files.size(), 1u) << "one figure file while the insertion runs";
@@ -465,6 +477,91 @@ TEST_F(DrawEndToEnd, TheStandInClosedMidSelectionLeavesThePaletteFreeAndQuiet) {
     EXPECT_TRUE(Enabled(Control::Button1));
     EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
     EXPECT_TRUE(palette().Exists());
+}
+
+
+// ---------------------------------------------------------------------------------
+// The figures typed in as numbers (円, 四角, 六角)
+// ---------------------------------------------------------------------------------
+
+class NumberFigures : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
+
+// The user makes a layer current, then draws each row at a point of its own; only the
+// first command asks for the template's point, and no line of it stays.
+TEST_P(NumberFigures, EachKindOnEachFaceShowsTheIsometricViewOnTheCurrentLayer) {
+    ASSERT_TRUE(Start(PlanDrawing(), L"-insert ", Settings(false), GetParam()));
+    const std::vector<Entity> plan = SimState().entities;
+    ASSERT_OK(sim().Type(ToCp932(L"-layer m 部品\r\r")));
+    ASSERT_OK(sim().WaitUntilIdle());
+
+    bool inverted = false;
+    bool heightLines = true;
+    int drawn = 0;
+    for (const NumberFigure& f : NumberFigures()) {
+        SCOPED_TRACE(f.name);
+        ASSERT_OK(palette().SelectKind(FromCp932(f.kind)));
+        ASSERT_OK(palette().Settle());
+        const std::string kind = f.kind;
+        if (kind == "円") ASSERT_OK(palette().SetText(Id(Control::Edit2), FromCp932(Number(f.a))));
+        if (kind == "四角") {
+            ASSERT_OK(palette().SetText(Id(Control::Edit3), FromCp932(Number(f.a))));
+            ASSERT_OK(palette().SetText(Id(Control::Edit4), FromCp932(Number(f.b))));
+        }
+        if (kind == "六角") {
+            ASSERT_OK(palette().SetText(Id(Control::Edit5), FromCp932(Number(f.a))));
+            ASSERT_OK(palette().Click(Id(f.vertical ? Control::RadioButton1 : Control::RadioButton2)));
+        }
+        ASSERT_OK(palette().SetText(Id(Control::Edit1), FromCp932(Number(f.height))));
+        if (f.invert != inverted) {
+            ASSERT_OK(palette().RunMenu(Id(Control::menu_help_othr_sign)));
+            inverted = f.invert;
+        }
+        if (f.heightLines != heightLines) {
+            ASSERT_OK(palette().Click(Id(Control::CheckBox1)));
+            heightLines = f.heightLines;
+        }
+        ASSERT_OK(palette().Settle());
+
+        const Point at{300.0 + 60 * (drawn % 8), 100.0 + 80 * (drawn / 8)};
+        const std::optional<Point> templatePoint = drawn == 0 ? std::optional<Point>(Point{50, 50}) : std::nullopt;
+        ++drawn;
+        const std::vector<Entity> added = Draw(kFaces[f.face], at, templatePoint);
+        FigureOptions options;
+        options.height = f.height;
+        options.invert = f.invert;
+        options.heightLines = f.heightLines;
+        options.circleHeightLines = true;
+        EXPECT_TRUE(HoldsExactly(added, FigureOf(NumberFigurePlan(f), Placement{kFaces[f.face], {0, 0}, at}, options)));
+        for (const Entity& e : added) EXPECT_EQ(e.layer, "部品");
+    }
+    const sim::SimDump state = SimState();
+    const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
+    EXPECT_TRUE(SameObjects(plan, userPart)) << "the user's objects are as they were";
+    std::size_t ids = 0;
+    for (const auto& chunk : state.inputs) ids += chunk.bytes == "id " ? 1 : 0;
+    EXPECT_EQ(ids, 1u) << "one template point, asked once";
+    EXPECT_TRUE(state.blocks.empty());
+    EXPECT_TRUE(fs::exists(WorkFile(L"elem.dxf")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, NumberFigures, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
+                         [](const ::testing::TestParamInfo<sim::Edition>& p) {
+                             return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
+                         });
+
+// Esc at the template's point: the command ends quietly, nothing drawn, no template.
+TEST_F(DrawEndToEnd, EscAtTheTemplatePointEndsTheNumberFigureQuietly) {
+    ASSERT_TRUE(Start(PlanDrawing(), L"-insert ", Settings(false)));
+    const std::vector<Entity> plan = SimState().entities;
+    ASSERT_OK(palette().SelectKind(L"円"));
+    ASSERT_OK(palette().Click(Id(kButtons[0])));
+    ASSERT_OK(WaitForPrompt(texts().idPoint));
+    ASSERT_OK(sim().Type("\x1b"));
+    ASSERT_OK(WaitUntilFree());
+    ASSERT_OK(sim().WaitUntilIdle());
+    EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+    EXPECT_TRUE(SameObjects(plan, SimState().entities));
+    EXPECT_FALSE(fs::exists(WorkFile(L"elem.dxf")));
 }
 
 }  // namespace

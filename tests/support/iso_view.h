@@ -234,4 +234,69 @@ inline ::testing::AssertionResult HoldsExactly(std::vector<Entity> drawn, const 
     return failure;
 }
 
+// ---------------------------------------------------------------------------------
+// The figures typed in as numbers (円, 四角, 六角)
+// ---------------------------------------------------------------------------------
+
+// One figure of a kind typed in as numbers, and what the palette holds for it.
+struct NumberFigure {
+    const char* name;
+    const char* kind;
+    std::int32_t face;
+    double a = 10;  // 円: 直径; 四角: Ｙ; 六角: 対辺
+    double b = 10;  // 四角: Ｘ
+    bool vertical = true;
+    double height = 10;
+    bool invert = false;
+    bool heightLines = true;
+};
+
+// The plan the numbers describe, about the origin (the point the user picks): a
+// circle of the diameter; the rectangle's edges clockwise from the top one; the
+// hexagon's edges from the corner at -30 degrees ("縦": flats at X = ±s/2) or at 0
+// ("横": flats at Y = ±s/2), counter-clockwise.
+inline Plan NumberFigurePlan(const NumberFigure& f) {
+    Plan plan;
+    const std::string kind = f.kind;
+    if (kind == "円") {
+        plan.circles = {{{0, 0}, f.a / 2}};
+    } else if (kind == "四角") {
+        const double h = f.b / 2, k = f.a / 2;
+        const Point corners[] = {{-h, k}, {h, k}, {h, -k}, {-h, -k}};
+        for (int i = 0; i < 4; ++i) plan.lines.push_back({corners[i], corners[(i + 1) % 4]});
+    } else {
+        const double corner = f.a / std::sqrt(3.0);
+        const double first = f.vertical ? -30 : 0;
+        for (int i = 0; i < 6; ++i)
+            plan.lines.push_back({Along(first + 60 * i, corner), Along(first + 60 * (i + 1), corner)});
+    }
+    return plan;
+}
+
+inline std::string Number(double value) {
+    std::ostringstream out;
+    out.precision(17);
+    out << value;
+    return out.str();
+}
+
+// The rows both the in-process and the end-to-end tests draw, one after another at
+// one picked point each: every face, each kind, the rectangle with X and Y apart,
+// the hexagon 横, height 0, a negative height, 高さ符号反転 and 高さ unchecked.
+inline const std::vector<NumberFigure>& NumberFigures() {
+    static const std::vector<NumberFigure> rows = {
+        {"circle 上左", "円", 0, 10},           {"circle 上右", "円", 1, 10},
+        {"circle 左", "円", 2, 24},             {"circle 右", "円", 3, 7.5},
+        {"square 上左", "四角", 0, 10, 20},      {"square 上右", "四角", 1, 10, 10},
+        {"square 左", "四角", 2, 30, 12},        {"square 右", "四角", 3, 4, 16},
+        {"hexagon 縦 上左", "六角", 0, 10},      {"hexagon 縦 上右", "六角", 1, 10},
+        {"hexagon 横 左", "六角", 2, 17, 0, false}, {"hexagon 横 右", "六角", 3, 8, 0, false},
+        {"circle, height 0", "円", 1, 10, 0, true, 0},
+        {"square, negative height", "四角", 2, 10, 6, true, -7},
+        {"hexagon, inverted height sign", "六角", 3, 10, 0, true, 10, true},
+        {"square, 高さ unchecked", "四角", 0, 10, 20, true, 10, false, false},
+    };
+    return rows;
+}
+
 }  // namespace tessavue::testing

@@ -277,76 +277,22 @@ TEST_P(DrawCommandTest, AnInsertionPointGivenIsTypedAfterTheRotation) {
 // The figures typed in as numbers (円, 四角, 六角)
 // ---------------------------------------------------------------------------------
 
-// One figure of a kind typed in as numbers, and what the palette holds for it.
-struct NumberFigure {
-    const char* name;
-    const char* kind;
-    std::int32_t face;
-    double a = 10;  // 円: 直径; 四角: Ｙ; 六角: 対辺
-    double b = 10;  // 四角: Ｘ
-    bool vertical = true;
-    double height = 10;
-    bool invert = false;
-    bool heightLines = true;
-};
-
-// The plan the numbers describe, about the origin (the point the user picks): a
-// circle of the diameter; the rectangle's edges clockwise from the top one; the
-// hexagon's edges from the corner at -30 degrees ("縦": flats at X = ±s/2) or at 0
-// ("横": flats at Y = ±s/2), counter-clockwise.
-testing::Plan PlanOf(const NumberFigure& f) {
-    testing::Plan plan;
-    const std::string kind = f.kind;
-    if (kind == "円") {
-        plan.circles = {{{0, 0}, f.a / 2}};
-    } else if (kind == "四角") {
-        const double h = f.b / 2, k = f.a / 2;
-        const Point corners[] = {{-h, k}, {h, k}, {h, -k}, {-h, -k}};
-        for (int i = 0; i < 4; ++i) plan.lines.push_back({corners[i], corners[(i + 1) % 4]});
-    } else {
-        const double corner = f.a / std::sqrt(3.0);
-        const double first = f.vertical ? -30 : 0;
-        for (int i = 0; i < 6; ++i)
-            plan.lines.push_back({testing::Along(first + 60 * i, corner), testing::Along(first + 60 * (i + 1), corner)});
-    }
-    return plan;
-}
-
-std::string Number(double value) {
-    std::ostringstream out;
-    out.precision(17);
-    out << value;
-    return out.str();
-}
-
 // The figures drawn one after another at one picked point each: every face, each kind,
 // the rectangle with X and Y apart, the hexagon 横, height 0, a negative height, 高さ
 // unchecked and 高さ符号反転. Circles always stand on their two silhouette lines.
 TEST_P(DrawCommandTest, NumberFiguresShowTheIsometricViewOnEveryFaceOnTheCurrentLayer) {
     desktop.host().Type("-layer m 外形\r\r");
     ASSERT_EQ(desktop.host().drawing().currentLayer(), "外形");
-    const NumberFigure figures[] = {
-        {"circle 上左", "円", 0, 10},           {"circle 上右", "円", 1, 10},
-        {"circle 左", "円", 2, 24},             {"circle 右", "円", 3, 7.5},
-        {"square 上左", "四角", 0, 10, 20},      {"square 上右", "四角", 1, 10, 10},
-        {"square 左", "四角", 2, 30, 12},        {"square 右", "四角", 3, 4, 16},
-        {"hexagon 縦 上左", "六角", 0, 10},      {"hexagon 縦 上右", "六角", 1, 10},
-        {"hexagon 横 左", "六角", 2, 17, 0, false}, {"hexagon 横 右", "六角", 3, 8, 0, false},
-        {"circle, height 0", "円", 1, 10, 0, true, 0},
-        {"square, negative height", "四角", 2, 10, 6, true, -7},
-        {"hexagon, inverted height sign", "六角", 3, 10, 0, true, 10, true},
-        {"square, 高さ unchecked", "四角", 0, 10, 20, true, 10, false, false},
-    };
     int drawn = 0;
-    for (const NumberFigure& f : figures) {
+    for (const testing::NumberFigure& f : testing::NumberFigures()) {
         SCOPED_TRACE(f.name);
         const Point at{500.0 + 100 * drawn++, 300};
         AnswerPoints(Point{50, 50}, at);
         busyCalls.clear();
         busyMarks.clear();
-        const DrawOutcome outcome = Draw(f.face, Number(f.height), f.kind, [&](DrawRequest& r) {
-            r.DiameterText = r.YSideText = r.AcrossFlatsText = Number(f.a);
-            r.XSideText = Number(f.b);
+        const DrawOutcome outcome = Draw(f.face, testing::Number(f.height), f.kind, [&](DrawRequest& r) {
+            r.DiameterText = r.YSideText = r.AcrossFlatsText = testing::Number(f.a);
+            r.XSideText = testing::Number(f.b);
             r.HexagonVertical = f.vertical;
             r.InvertHeightSign = f.invert;
             r.HeightLines = f.heightLines;
@@ -365,7 +311,7 @@ TEST_P(DrawCommandTest, NumberFiguresShowTheIsometricViewOnEveryFaceOnTheCurrent
         options.circleHeightLines = true;
         const testing::Placement place{testing::kFaces[f.face], {0, 0}, at};
         const std::vector<Entity> added = AddedByDraw();
-        EXPECT_TRUE(testing::HoldsExactly(added, testing::FigureOf(PlanOf(f), place, options)));
+        EXPECT_TRUE(testing::HoldsExactly(added, testing::FigureOf(testing::NumberFigurePlan(f), place, options)));
         for (const Entity& e : added) EXPECT_EQ(e.layer, "外形");
         // The palette is busy from before the first command it types to after the last.
         EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
