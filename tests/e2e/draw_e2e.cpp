@@ -368,7 +368,7 @@ TEST_F(DrawEndToEnd, BlockReferenceLinesGetHeightLinesAndTheReferenceStays) {
     const auto added = Draw(kFaces[0], place.at);
     // The block's lines, as the explosion placed them, stand on height lines.
     for (Point foot : {Point{150, 210}, Point{160, 210}, Point{160, 215}, Point{100, 200}, Point{140, 200}}) {
-        const Expected want = LineFrom(place(foot), place(foot, kHeight), "height line");
+        const testing::Expected want = LineFrom(place(foot), place(foot, kHeight), "height line");
         EXPECT_TRUE(std::any_of(added.begin(), added.end(), want.matches)) << want.what;
     }
     EXPECT_TRUE(std::any_of(added.begin(), added.end(), LineFrom(place({100, 200}), place({140, 200}), "").matches));
@@ -484,11 +484,11 @@ TEST_F(DrawEndToEnd, TheStandInClosedMidSelectionLeavesThePaletteFreeAndQuiet) {
 // The figures typed in as numbers (円, 四角, 六角)
 // ---------------------------------------------------------------------------------
 
-class NumberFigures : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
+class NumberFigureRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
 
 // The user makes a layer current, then draws each row at a point of its own; only the
 // first command asks for the template's point, and no line of it stays.
-TEST_P(NumberFigures, EachKindOnEachFaceShowsTheIsometricViewOnTheCurrentLayer) {
+TEST_P(NumberFigureRuns, EachKindOnEachFaceShowsTheIsometricViewOnTheCurrentLayer) {
     ASSERT_TRUE(Start(PlanDrawing(), L"-insert ", Settings(false), GetParam()));
     const std::vector<Entity> plan = SimState().entities;
     ASSERT_OK(sim().Type(ToCp932(L"-layer m 部品\r\r")));
@@ -544,7 +544,7 @@ TEST_P(NumberFigures, EachKindOnEachFaceShowsTheIsometricViewOnTheCurrentLayer) 
     EXPECT_TRUE(fs::exists(WorkFile(L"elem.dxf")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Editions, NumberFigures, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
+INSTANTIATE_TEST_SUITE_P(Editions, NumberFigureRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
                          [](const ::testing::TestParamInfo<sim::Edition>& p) {
                              return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
                          });
