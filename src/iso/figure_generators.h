@@ -22,7 +22,8 @@ std::string SquareFigureText(const std::string& layer, std::int32_t faceCode, st
                              double xSide, EntityTableRows& table);
 
 // The hexagon `s` across its flats about the origin: with g 0 ("縦") two edges are
-// vertical at X = -s/2 and s/2, with g 30 ("横") two are horizontal. Rows 0 to 5.
+// vertical at X = -s/2 and s/2, with g 30 ("横") two are horizontal. Rows 0 to 5,
+// each edge ending exactly where the next begins (the last on the first corner).
 std::string HexagonFigureText(const std::string& layer, std::int32_t faceCode, std::int32_t heightSign, double s,
                               double g, EntityTableRows& table);
 
