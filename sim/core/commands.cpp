@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -134,6 +135,103 @@ private:
     }
 
     bool erase_;
+    ObjectSelector selector_;
+};
+
+// LIST: an object selection, then each selected object as AutoCAD lists it, in the
+// order of the selection set, with coordinates and lengths under the drawing's unit
+// precision. An empty selection lists nothing.
+class ListCommand : public Command {
+public:
+    void Start(SimHost& host) override { selector_.Begin(host); }
+    void Answer(SimHost& host, const std::string& text) override {
+        if (selector_.Answer(host, text)) Done(host);
+    }
+    void Click(SimHost& host, Point p) override {
+        if (selector_.Click(host, p)) Done(host);
+    }
+    void Window(SimHost& host, Point a, Point b) override {
+        if (selector_.Window(host, a, b)) Done(host);
+    }
+
+private:
+    void Done(SimHost& host) {
+        for (int id : selector_.selected()) {
+            if (const Entity* e = host.drawing().Find(id)) List(host, *e);
+        }
+        host.FinishCommand();
+    }
+
+    static void List(SimHost& host, const Entity& entity) {
+        const EditionTexts& t = host.texts();
+        const int decimals = host.drawing().unitPrecision;
+        const auto number = [decimals](double v) {
+            std::string text = FormatDecimal(v, decimals);
+            if (text.size() < 9) text.insert(0, 9 - text.size(), ' ');
+            return text;
+        };
+        const auto point = [&](std::string_view pattern, Point p) {
+            host.Message(FormatText(pattern, {number(p.x), number(p.y), number(0)}));
+        };
+        const Entity e = entity.kind == EntityKind::Circle || entity.kind == EntityKind::Arc ? ToWorld(entity) : entity;
+        std::string_view name = t.listLine;
+        switch (e.kind) {
+            case EntityKind::Line: name = t.listLine; break;
+            case EntityKind::Circle: name = t.listCircle; break;
+            case EntityKind::Arc: name = t.listArc; break;
+            case EntityKind::Ellipse: name = t.listEllipse; break;
+            case EntityKind::Polyline: name = t.listPolyline; break;
+            case EntityKind::Text: name = t.listText; break;
+            case EntityKind::Insert: name = t.listInsert; break;
+        }
+        char handle[16];
+        std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(e.id));
+        host.Message(FormatText(t.listHeader, {std::string(name), e.layer}));
+        host.Message(t.listSpace);
+        host.Message(FormatText(t.listHandle, {handle}));
+        constexpr double kPi = 3.14159265358979323846;
+        switch (e.kind) {
+            case EntityKind::Line: {
+                const Point a = e.points[0];
+                const Point b = e.points[1];
+                point(t.listFromPoint, a);
+                point(t.listToPoint, b);
+                double angle = std::atan2(b.y - a.y, b.x - a.x) * 180 / kPi;
+                if (angle < 0) angle += 360;
+                host.Message(FormatText(t.listLength, {number(std::hypot(b.x - a.x, b.y - a.y)),
+                                                      FormatDecimal(angle, 0)}));
+                host.Message(FormatText(t.listDelta, {number(b.x - a.x), number(b.y - a.y), number(0)}));
+                break;
+            }
+            case EntityKind::Circle:
+                point(t.listCentre, e.points[0]);
+                host.Message(FormatText(t.listRadius, {number(e.radius)}));
+                host.Message(FormatText(t.listCircumference, {number(2 * kPi * e.radius)}));
+                host.Message(FormatText(t.listArea, {number(kPi * e.radius * e.radius)}));
+                break;
+            case EntityKind::Arc:
+                point(t.listCentre, e.points[0]);
+                host.Message(FormatText(t.listRadius, {number(e.radius)}));
+                host.Message(FormatText(t.listStartAngle, {FormatDecimal(e.startAngle, 0)}));
+                host.Message(FormatText(t.listEndAngle, {FormatDecimal(e.endAngle, 0)}));
+                break;
+            case EntityKind::Ellipse:
+                point(t.listCentre, e.points[0]);
+                break;
+            case EntityKind::Polyline:
+                for (const Point& v : e.points) point(t.listVertex, v);
+                break;
+            case EntityKind::Text:
+                point(t.listFromPoint, e.points[0]);
+                host.Message(FormatText(t.listTextValue, {e.text}));
+                break;
+            case EntityKind::Insert:
+                host.Message(FormatText(t.listBlockName, {e.block}));
+                point(t.listInsertPoint, e.points[0]);
+                break;
+        }
+    }
+
     ObjectSelector selector_;
 };
 
@@ -891,6 +989,8 @@ std::unique_ptr<Command> MakeCommand(const std::string& name) {
         {"erase", [] { return std::make_unique<SelectionCommand>(true); }},
         {"e", [] { return std::make_unique<SelectionCommand>(true); }},
         {"select", [] { return std::make_unique<SelectionCommand>(false); }},
+        {"list", [] { return std::make_unique<ListCommand>(); }},
+        {"li", [] { return std::make_unique<ListCommand>(); }},
         {"u", [] { return std::make_unique<UndoCommand>(); }},
         {"id", [] { return std::make_unique<IdCommand>(); }},
         {"lastpoint", [] { return std::make_unique<LastPointCommand>(); }},

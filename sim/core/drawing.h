@@ -88,6 +88,9 @@ class Drawing {
 public:
     Drawing();
 
+    // LUPREC: the decimals AutoCAD shows lengths and coordinates with (LIST, ID).
+    int unitPrecision = 4;
+
     const std::vector<Layer>& layers() const { return layers_; }
     const std::vector<Entity>& entities() const { return entities_; }
     const std::string& currentLayer() const { return currentLayer_; }

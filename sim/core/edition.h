@@ -89,6 +89,32 @@ struct EditionTexts {
     std::string_view purgeCount;        // %d: how many were deleted
     std::string_view purgeNothing;
     std::string_view invalidKeyword;
+
+    // LIST: each selected object as a block of lines. %s fields are filled in order.
+    std::string_view listHeader;        // %s object name, %s layer
+    std::string_view listSpace;
+    std::string_view listHandle;        // %s handle
+    std::string_view listLine;          // object names
+    std::string_view listCircle;
+    std::string_view listArc;
+    std::string_view listEllipse;
+    std::string_view listPolyline;
+    std::string_view listText;
+    std::string_view listInsert;
+    std::string_view listFromPoint;     // %s x, %s y, %s z
+    std::string_view listToPoint;       // %s x, %s y, %s z
+    std::string_view listLength;        // %s length, %s angle in the XY plane
+    std::string_view listDelta;         // %s dx, %s dy, %s dz
+    std::string_view listCentre;        // %s x, %s y, %s z
+    std::string_view listRadius;        // %s
+    std::string_view listCircumference; // %s
+    std::string_view listArea;          // %s
+    std::string_view listStartAngle;    // %s
+    std::string_view listEndAngle;      // %s
+    std::string_view listVertex;        // %s x, %s y, %s z
+    std::string_view listInsertPoint;   // %s x, %s y, %s z
+    std::string_view listBlockName;     // %s
+    std::string_view listTextValue;     // %s
 };
 
 const EditionTexts& TextsFor(Edition edition);

@@ -1,5 +1,6 @@
 #include "draw/draw_command.h"
 
+#include <cmath>
 #include <system_error>
 
 #include "draw/figure_rewrite.h"
@@ -9,6 +10,8 @@
 #include "dxf_data/entity_table.h"
 #include "iso/faces.h"
 #include "dxf_data/number_text.h"
+#include "dxf_data/str_to_float.h"
+#include "iso/projection.h"
 
 namespace tessavue {
 namespace {
@@ -152,12 +155,156 @@ DrawOutcome DrawTemplateFigure(DrawCommand& command, const DrawRequest& request,
 
 }  // namespace
 
+std::string NoOutlineMessage() { return "外形線が選択されていません。"; }
+std::string VerticalCentreLineFacesMessage() {
+    return "垂直な中心線が選択されてるので作図は「上左」「上右」のみです。";
+}
+std::string HorizontalCentreLineFacesMessage() { return "水平な中心線が選択されてるので作図は「左」「右」のみです。"; }
+std::string EmptyAxisFigureMessage() {
+    return "中心線の片側にある外形線がないため、作図できません。外形線は中心線の右側（水平な中心線では上側）を選択して下さい。";
+}
+std::string TwoFaceDirectionMessage() { return "２面選択ではこの方向は作図できません。"; }
+std::string TwoFaceNothingSelectedMessage() { return "図形が選択されていません。"; }
+std::string TwoFaceCountsDifferMessage() { return "選択した２つの図形の点の数が異なります。"; }
+std::string TwoFaceOnePointMessage() { return "２面選択では点を２つ以上選択して下さい。"; }
+
+namespace {
+
+// 既存軸: the centre line must suit the face, and there must be something to turn;
+// all of it is known before AutoCAD is touched.
+DrawOutcome DrawAxisFigure(DrawCommand& command, const DrawRequest& request) {
+    if (!request.AxisCentre) {
+        command.Messages.ShowConfirmation(NoCentreLineMessage());
+        return DrawOutcome::Refused;
+    }
+    if (!request.AxisOutline) {
+        command.Messages.ShowConfirmation(NoOutlineMessage());
+        return DrawOutcome::Refused;
+    }
+    const ListedLine& line = *request.AxisCentre;
+    const bool topFace = request.FaceCode == 0 || request.FaceCode == 1;
+    if (line.X1 == line.X2 && !topFace) {
+        command.Messages.ShowConfirmation(VerticalCentreLineFacesMessage());
+        return DrawOutcome::Refused;
+    }
+    if (line.X1 != line.X2 && line.Y1 == line.Y2 && topFace) {
+        command.Messages.ShowConfirmation(HorizontalCentreLineFacesMessage());
+        return DrawOutcome::Refused;
+    }
+    EntityTableRows outline;
+    ClearEntityTable(outline);
+    std::size_t row = 0;
+    for (const ListedLine& segment : *request.AxisOutline) {
+        if (row >= outline.size()) break;
+        outline[row++] = EntityRecord{0, "0", segment.X1, segment.Y1, segment.X2, segment.Y2, 0};
+    }
+    TemplateFigure figure;
+    figure.Kind = request.FigureKind;
+    figure.FaceCode = request.FaceCode;
+    figure.Centre = AxisLine{line.X1, line.Y1, line.X2, line.Y2};
+    figure.Outline = &outline;
+    // A block that draws nothing is no figure: the user would pick a point for nothing.
+    if (AxisFigureText("0", figure.FaceCode, figure.Centre, outline).empty()) {
+        command.Messages.ShowConfirmation(EmptyAxisFigureMessage());
+        return DrawOutcome::Refused;
+    }
+
+    HostLink& link = command.Link;
+    BusyScope busy(command.SetBusy);
+    link.desktop().SetForeground(link.HostMainWindow);
+    switch (EnsureFigureTemplate(link, command.Files, command.PathToText)) {
+        case TemplateOutcome::Ready: break;
+        case TemplateOutcome::Cancelled: return DrawOutcome::Cancelled;
+        case TemplateOutcome::Failed: return DrawOutcome::Refused;
+    }
+    EntityTableRows& table = EntityTable();
+    if (!FillTemplateFigure(link, command.Files, figure, table)) return DrawOutcome::Refused;
+
+    const LocalTime now = command.Clock();
+    const std::string blockName = FigureBlockName(now);
+    const std::filesystem::path figureFile = FigureFilePath(command.Files.directory, now);
+    std::filesystem::copy_file(command.Files.figureTemplate, figureFile,
+                               std::filesystem::copy_options::overwrite_existing);
+    // The body's own scales: along the axis the figure was stretched by sqrt(2).
+    const double wide = std::sqrt(1.5);
+    const double narrow = std::sqrt(0.5);
+    const bool inserted =
+        topFace ? InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName, wide, narrow, 0)
+                : InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName, narrow, wide,
+                                    request.FaceCode == 2 ? -30 : 30);
+    return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
+}
+
+// ２面選択: a closed chain of lines from a picked point, each top-view step projected
+// onto the top face and raised by the front view's step.
+DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
+    if (request.FaceCode != 0 && request.FaceCode != 1) {
+        command.Messages.ShowConfirmation(TwoFaceDirectionMessage());
+        return DrawOutcome::Refused;
+    }
+    const int n = request.TopFace.Count;
+    if (n == 0) {
+        command.Messages.ShowConfirmation(TwoFaceNothingSelectedMessage());
+        return DrawOutcome::Refused;
+    }
+    if (n != request.FrontFace.Count) {
+        command.Messages.ShowConfirmation(TwoFaceCountsDifferMessage());
+        return DrawOutcome::Refused;
+    }
+    // One point makes no chain, only a line of no length.
+    if (n == 1) {
+        command.Messages.ShowConfirmation(TwoFaceOnePointMessage());
+        return DrawOutcome::Refused;
+    }
+    const auto field = [](const std::string& list, int i) { return StrToFloat(ListField(list, i)); };
+    std::vector<std::string> segments;
+    for (int i = 1; i <= n; ++i) {
+        const int to = i % n;  // the last step closes the chain
+        const int from = i - 1;
+        double u = 0;
+        double v = 0;
+        ProjectIsoDelta(request.FaceCode, field(request.TopFace.X, to) - field(request.TopFace.X, from),
+                        field(request.TopFace.Y, to) - field(request.TopFace.Y, from), u, v);
+        const double dz = field(request.FrontFace.Y, to) - field(request.FrontFace.Y, from);
+        segments.push_back("@" + NumberText(u) + "," + NumberText(v + dz) + " ");
+    }
+
+    HostLink& link = command.Link;
+    BusyScope busy(command.SetBusy);
+    link.desktop().SetForeground(link.HostMainWindow);
+    double x = 0;
+    double y = 0;
+    if (!PickPointInHost(link, x, y)) {
+        if (link.TypingFailed()) link.messages().ShowConfirmation(TypingFailedMessage({}));
+        return DrawOutcome::Cancelled;
+    }
+    // The chain is one line command: if a segment cannot be typed, the command is
+    // cancelled and undone, so no half chain stays.
+    UndoJournal journal(link);
+    const auto stop = [&] {
+        const bool typingFailed = link.TypingFailed();
+        const std::vector<std::string> left = journal.PutBack();
+        if (typingFailed || !left.empty()) link.messages().ShowConfirmation(TypingFailedMessage(left));
+        return DrawOutcome::Cancelled;
+    };
+    if (!link.SendHostCommand("line @ ")) return stop();
+    journal.NoteSteps(1);
+    for (const std::string& segment : segments)
+        if (!link.SendHostCommand(segment)) return stop();
+    if (!link.RunHostCommand(" ")) return stop();
+    return DrawOutcome::Drawn;
+}
+
+}  // namespace
+
 DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
     HostLink& link = command.Link;
     if (!link.EnsureCaptured()) return DrawOutcome::NotCaptured;
     const FaceParameters* face = FaceRow(request.FaceCode);
     if (face == nullptr) return DrawOutcome::Refused;
 
+    if (request.FigureKind == "２面選択") return DrawTwoFace(command, request);
+    if (request.FigureKind == "既存軸") return DrawAxisFigure(command, request);
     if (request.FigureKind != kExistingFigureKind && !IsTemplateKind(request.FigureKind)) {
         command.Messages.ShowConfirmation(KindNotAvailableMessage(request.FigureKind));
         return DrawOutcome::Refused;

@@ -1,8 +1,9 @@
 // The draw command behind the four direction buttons: the palette's inputs checked,
 // the figure written in the face's pre-insertion frame, inserted into AutoCAD as a
-// block at a point the user picks, exploded and the block purged. The existing figure
-// and the figures typed in as numbers (円, 四角, 六角) are drawn so far; the other kinds
-// say so and do nothing.
+// block at a point the user picks, exploded and the block purged. The existing figure,
+// the figures typed in as numbers (円, 四角, 六角), the turned part (既存軸) and the
+// two-face solid (２面選択, typed as lines) are drawn so far; the other kinds say so
+// and do nothing.
 #pragma once
 
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "host/history_queries.h"
 #include "host/host_link.h"
 #include "host/palette.h"
+#include "import/listed_selection.h"
 #include "import/selection_command.h"
 #include "import/work_files.h"
 #include "iso/dxf_writer.h"
@@ -35,6 +37,12 @@ struct DrawRequest {
     std::string XSideText = "10";        // 四角: Ｘ (Edit4)
     std::string AcrossFlatsText = "10";  // 六角: 対辺 (Edit5)
     bool HexagonVertical = true;         // 六角: "縦" (RadioButton1), else "横"
+    // 既存軸: the centre line and the outline of the last selections, if any.
+    std::optional<ListedLine> AxisCentre;
+    std::optional<std::vector<ListedLine>> AxisOutline;
+    // ２面選択: the points picked in the top view and in the front view.
+    FacePointLists TopFace;
+    FacePointLists FrontFace;
 };
 
 struct DrawCommand {
@@ -48,6 +56,16 @@ struct DrawCommand {
 
 // The message for a figure kind whose drawing is not built yet.
 std::string KindNotAvailableMessage(const std::string& kind);
+
+// The refusals of 既存軸 and ２面選択, shown before AutoCAD is touched.
+std::string NoOutlineMessage();
+std::string VerticalCentreLineFacesMessage();
+std::string HorizontalCentreLineFacesMessage();
+std::string EmptyAxisFigureMessage();
+std::string TwoFaceDirectionMessage();
+std::string TwoFaceNothingSelectedMessage();
+std::string TwoFaceCountsDifferMessage();
+std::string TwoFaceOnePointMessage();
 
 enum class DrawOutcome {
     NotCaptured,  // the capture failed and told the user

@@ -112,13 +112,18 @@ bool FillTemplateFigure(HostLink& link, const ProgramFiles& files, const Templat
         link.messages().ShowConfirmation(TypingFailedMessage({}));
         return false;
     }
-    ClearEntityTable(table);
     std::string text;
-    if (figure.Kind == "円") {
+    if (figure.Kind == "既存軸") {
+        // The outline is the last 外形線 selection's, kept apart from the table.
+        if (figure.Outline != nullptr) text = AxisFigureText(layer, figure.FaceCode, figure.Centre, *figure.Outline);
+    } else if (figure.Kind == "円") {
+        ClearEntityTable(table);
         text = CircleFigureText(layer, figure.Diameter * 0.5, table);
     } else if (figure.Kind == "四角") {
+        ClearEntityTable(table);
         text = SquareFigureText(layer, figure.FaceCode, figure.HeightSign, figure.YSide, figure.XSide, table);
     } else {
+        ClearEntityTable(table);
         text = HexagonFigureText(layer, figure.FaceCode, figure.HeightSign, figure.AcrossFlats,
                                  figure.Vertical ? 0.0 : 30.0, table);
     }

@@ -9,6 +9,7 @@
 #include "host/host_link.h"
 #include "import/selection_command.h"
 #include "import/work_files.h"
+#include "iso/figure_generators.h"
 
 namespace tessavue {
 
@@ -38,13 +39,16 @@ struct TemplateFigure {
     double XSide = 10;          // 四角: along plan X
     double AcrossFlats = 10;    // 六角
     bool Vertical = true;       // 六角: "縦" (two vertical edges), else "横"
+    AxisLine Centre;                            // 既存軸: the centre line
+    const EntityTableRows* Outline = nullptr;   // 既存軸: the outline's line rows
 };
 
 // Whether `kind` is one of the figures typed in as numbers.
 bool IsTemplateKind(const std::string& kind);
 
 // Writes the figure on AutoCAD's current layer into the template's ENTITIES section
-// and its plan rows into `table` (emptied first). False, after a message, when the
+// and, for 円, 四角 and 六角, its plan rows into `table` (emptied first); 既存軸 leaves
+// the table alone. False, after a message, when the
 // template is damaged (it is then left as it was) or a wait was abandoned.
 bool FillTemplateFigure(HostLink& link, const ProgramFiles& files, const TemplateFigure& figure,
                         EntityTableRows& table);

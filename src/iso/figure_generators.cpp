@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 #include "iso/dxf_writer.h"
 #include "iso/projection.h"
@@ -77,6 +79,59 @@ std::string HexagonFigureText(const std::string& layer, std::int32_t faceCode, s
         SetLine(table[static_cast<std::size_t>(i)], layer, x[i], y[i], x[next], y[next]);
     }
     return LinesInFrame(layer, faceCode, heightSign, table, 6);
+}
+
+std::string AxisFigureText(const std::string& layer, std::int32_t faceCode, const AxisLine& centre,
+                           const EntityTableRows& outline) {
+    const bool vertical = centre.X1 == centre.X2;
+    if (!vertical && centre.Y1 != centre.Y2) return {};
+    const double c = vertical ? centre.X1 : centre.Y1;
+    // Rows as (along, across) the axis: "across" is the distance from it.
+    std::vector<const EntityRecord*> rows;
+    for (const EntityRecord& row : outline) {
+        if (row.Kind == -1 || rows.size() >= static_cast<std::size_t>(kEntityRows)) break;
+        if (row.Kind != 0) continue;
+        const bool qualifies = vertical ? row.X1 > c && row.X2 > c : row.Y1 > c && row.Y2 > c;
+        if (qualifies) rows.push_back(&row);
+    }
+    if (rows.empty()) return {};
+
+    // The station the axis starts from: the outline's top for a vertical axis, its end
+    // toward the face for a horizontal one.
+    double origin = vertical ? rows.front()->Y1 : rows.front()->X1;
+    const auto further = [&](double v) {
+        if (vertical || faceCode == 2 ? v > origin : v < origin) origin = v;
+    };
+    for (const EntityRecord* row : rows) {
+        further(vertical ? row->Y1 : row->X1);
+        further(vertical ? row->Y2 : row->X2);
+    }
+    const double stretch = std::sqrt(2.0);
+    std::string text;
+    std::vector<std::pair<double, double>> stations;
+    const auto circle = [&](double x, double y) {
+        for (const auto& known : stations)
+            if (known.first == x && known.second == y) return;
+        stations.emplace_back(x, y);
+        text += vertical ? CircleRecord(layer, 0, stretch * (y - origin), x - c)
+                         : CircleRecord(layer, stretch * (x - origin), 0, y - c);
+    };
+    for (const EntityRecord* row : rows) {
+        circle(row->X1, row->Y1);
+        circle(row->X2, row->Y2);
+        if (vertical && row->X1 == row->X2) {
+            const double y1 = stretch * (row->Y1 - origin);
+            const double y2 = stretch * (row->Y2 - origin);
+            text += LineRecord(layer, row->X1 - c, y1, row->X2 - c, y2);
+            text += LineRecord(layer, (row->X1 - c) * -1, y1, (row->X2 - c) * -1, y2);
+        } else if (!vertical && row->Y1 == row->Y2) {
+            const double x1 = stretch * (row->X1 - origin);
+            const double x2 = stretch * (row->X2 - origin);
+            text += LineRecord(layer, x1, row->Y1 - c, x2, row->Y2 - c);
+            text += LineRecord(layer, x1, (row->Y1 - c) * -1, x2, (row->Y2 - c) * -1);
+        }
+    }
+    return text;
 }
 
 }  // namespace tessavue

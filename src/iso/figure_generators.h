@@ -27,4 +27,21 @@ std::string SquareFigureText(const std::string& layer, std::int32_t faceCode, st
 std::string HexagonFigureText(const std::string& layer, std::int32_t faceCode, std::int32_t heightSign, double s,
                               double g, EntityTableRows& table);
 
+// The centre line of a turned part, as listed: exactly vertical (X1 = X2) or exactly
+// horizontal (Y1 = Y2).
+struct AxisLine {
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
+// The body of revolution about `centre` from the line rows of `outline` (rows of
+// another kind are passed over; the first empty row ends it): each distinct end point
+// of a segment wholly on the axis's positive side (right of a vertical axis, above a
+// horizontal one) becomes the circle of the body there, each segment parallel to the
+// axis its two silhouette lines. Distances along the axis are stretched by sqrt(2), which the
+// insertion's scales take back; a vertical axis hangs from the outline's top, a
+// horizontal one runs from its end toward the face (largest X for face 2, smallest
+// for 3). Empty when no segment qualifies.
+std::string AxisFigureText(const std::string& layer, std::int32_t faceCode, const AxisLine& centre,
+                           const EntityTableRows& outline);
+
 }  // namespace tessavue

@@ -1,12 +1,16 @@
 #include "ui/tform1.h"
 
+#include "host/busy_scope.h"
+#include "import/listed_selection.h"
 #include "import/selection_command.h"
 
 #include "dxf_data/entity_table.h"
 
 #include <exception>
+#include <functional>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -228,8 +232,41 @@ void TForm1::Button2Click(Control sender) {
     request.XSideText = view_.Text(Control::Edit4);
     request.AcrossFlatsText = view_.Text(Control::Edit5);
     request.HexagonVertical = view_.Checked(Control::RadioButton1);
+    request.AxisCentre = axisCentre_;
+    request.AxisOutline = axisOutline_;
+    request.TopFace = topFace_;
+    request.FrontFace = frontFace_;
     DrawCommand command{host_, *this, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); }, clock_};
     RunDrawCommand(command, request);
+}
+
+void TForm1::Button7Click(Control sender) {
+    if (sender != Control::Button7 && sender != Control::Button8) return;
+    // These buttons stay pressable while a command waits for AutoCAD (so that their
+    // help stays at hand); a press then would type into the open prompt.
+    if (depth_ > 1) return;
+    if (!host_.EnsureCaptured()) return;
+    const bool top = sender == Control::Button7;
+    const Control label = top ? Control::Label9 : Control::Label10;
+    const std::function<void(bool)> setBusy = [this](bool on) { SetPaletteBusy(on); };
+    BusyScope busy(setBusy);
+    host_.desktop().SetForeground(host_.HostMainWindow);
+    PickFacePoints(host_, top ? topFace_ : frontFace_,
+                   [this, label](int count) { view_.SetText(label, std::to_string(count)); });
+}
+
+void TForm1::Button10Click(Control sender) {
+    if (sender != Control::Button10 && sender != Control::Button11) return;
+    if (depth_ > 1) return;  // as for 上面 and 正面
+    if (!host_.EnsureCaptured()) return;
+    const std::function<void(bool)> setBusy = [this](bool on) { SetPaletteBusy(on); };
+    BusyScope busy(setBusy);
+    host_.desktop().SetForeground(host_.HostMainWindow);
+    if (sender == Control::Button10) {
+        SelectCentreLine(host_, axisCentre_);
+    } else {
+        SelectOutline(host_, axisOutline_);
+    }
 }
 
 void TForm1::SetPaletteBusy(bool busy) {

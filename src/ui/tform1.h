@@ -14,6 +14,7 @@
 #include "host/desktop.h"
 #include "host/history_queries.h"
 #include "host/host_link.h"
+#include "import/listed_selection.h"
 #include "host/palette.h"
 #include "ui/controls.h"
 #include "ui/form_view.h"
@@ -65,6 +66,11 @@ public:
     void Button1Click();
     // The four direction buttons; any other sender does nothing.
     void Button2Click(Control sender);
+    // 上面 (Button7) / 正面 (Button8): the user picks the points of that view in
+    // AutoCAD; Label9 / Label10 count them.
+    void Button7Click(Control sender);
+    // 中心線 (Button10) / 外形線 (Button11): the user selects them in AutoCAD.
+    void Button10Click(Control sender);
 
     // How a path becomes the Shift-JIS text typed into AutoCAD; the platform sets its
     // conversion, the default is the path's own narrow form.
@@ -110,6 +116,10 @@ private:
     bool closePending_ = false;
     bool destroyed_ = false;
     PlanPoint selectionBase_;
+    std::optional<ListedLine> axisCentre_;                // 既存軸: none until one is chosen
+    std::optional<std::vector<ListedLine>> axisOutline_;  // 既存軸: the last 外形線 selection
+    FacePointLists topFace_;                              // ２面選択
+    FacePointLists frontFace_;
     PathText pathText_ = [](const std::filesystem::path& path) { return path.string(); };
     LocalClock clock_ = CurrentLocalTime;
 };

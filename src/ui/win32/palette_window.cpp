@@ -456,6 +456,10 @@ void PaletteWindow::OnCommand(int id, int code, HWND control) {
             } else if (sender == Control::Button2 || sender == Control::Button3 || sender == Control::Button4 ||
                        sender == Control::Button5) {
                 form_->RunHandler([this, sender] { form_->Button2Click(sender); });
+            } else if (sender == Control::Button7 || sender == Control::Button8) {
+                form_->RunHandler([this, sender] { form_->Button7Click(sender); });
+            } else if (sender == Control::Button10 || sender == Control::Button11) {
+                form_->RunHandler([this, sender] { form_->Button10Click(sender); });
             }
         }
         // The other panel buttons get their commands with the features they start;

@@ -1,0 +1,139 @@
+#include "import/listed_selection.h"
+
+#include <cstddef>
+
+#include "dxf_data/number_text.h"
+#include "dxf_data/str_to_float.h"
+
+namespace tessavue {
+namespace {
+
+bool Holds(const std::string& line, const char* marker) { return line.find(marker) != std::string::npos; }
+
+// The index after the last line containing "list", or nullopt.
+std::optional<std::size_t> ListingStart(const std::vector<std::string>& lines) {
+    for (std::size_t i = lines.size(); i-- > 0;)
+        if (Holds(lines[i], "list")) return i + 1;
+    return std::nullopt;
+}
+
+// The text between the first `from` and the first `to` after it, as a number.
+double FieldBetween(const std::string& line, const char* from, const char* to) {
+    const std::size_t start = line.find(from);
+    const std::size_t end = start == std::string::npos ? std::string::npos : line.find(to, start);
+    if (start == std::string::npos || end == std::string::npos) return StrToFloat("");
+    const std::size_t begin = start + std::char_traits<char>::length(from);
+    return StrToFloat(line.substr(begin, end - begin));
+}
+
+}  // namespace
+
+int ReadListedLines(const std::string& historyText, EntityTableRows& table) {
+    const std::vector<std::string> lines = SplitHistoryLines(historyText);
+    const std::optional<std::size_t> start = ListingStart(lines);
+    if (!start) return 0;
+    int count = 0;
+    for (std::size_t j = *start; j < lines.size(); ++j) {
+        if (Holds(lines[j], "線分")) {
+            for (std::size_t k = j + 1; k < lines.size(); ++k) {
+                EntityRecord& row = table[static_cast<std::size_t>(count)];
+                if (Holds(lines[k], "始点")) {
+                    row.X1 = FieldBetween(lines[k], "X=", "Y=");
+                    row.Y1 = FieldBetween(lines[k], "Y=", "Z=");
+                } else if (Holds(lines[k], "終点")) {
+                    row.X2 = FieldBetween(lines[k], "X=", "Y=");
+                    row.Y2 = FieldBetween(lines[k], "Y=", "Z=");
+                    row.Kind = 0;
+                    row.Layer = "0";
+                    ++count;
+                    j = k;
+                    break;
+                }
+            }
+        }
+        if (count >= kEntityRows) break;
+    }
+    return count;
+}
+
+bool ListingShowsObjects(const std::vector<std::string>& lines) {
+    const std::optional<std::size_t> start = ListingStart(lines);
+    if (!start) return false;
+    for (std::size_t j = *start; j < lines.size(); ++j)
+        if (Holds(lines[j], "画層")) return true;
+    return false;
+}
+
+ListedSelection ListSelectedLines(HostLink& link) {
+    ListedSelection selection;
+    if (!link.RunHostCommand("list ")) return selection;
+    const HostHistory history = CopyHostHistory(link);
+    if (!history.finished || HistoryShowsCancel(history.lines, link.CommandPrompt + "list")) return selection;
+    if (!ListingShowsObjects(history.lines)) {
+        selection.Outcome = ListOutcome::NothingSelected;
+        return selection;
+    }
+    std::string text;
+    for (const std::string& line : history.lines) text += line + "\r\n";
+    EntityTableRows rows;
+    ClearEntityTable(rows);
+    const int count = ReadListedLines(text, rows);
+    for (int i = 0; i < count; ++i) {
+        const EntityRecord& row = rows[static_cast<std::size_t>(i)];
+        selection.Lines.push_back({row.X1, row.Y1, row.X2, row.Y2});
+    }
+    selection.Outcome = ListOutcome::Listed;
+    selection.TooMany = count >= kEntityRows;
+    return selection;
+}
+
+std::string NoCentreLineMessage() { return "中心線が選択されていません。"; }
+std::string CentreLineNotLevelMessage() { return "水平或いは垂直な中心線を選択して下さい。"; }
+std::string SeveralCentreLinesMessage() { return "複数選択されています。中心線は１本だけ選択して下さい。"; }
+std::string TooManyObjectsMessage() { return "選択されたオブジェクトの数が多すぎます。"; }
+
+void SelectCentreLine(HostLink& link, std::optional<ListedLine>& centre) {
+    const ListedSelection selection = ListSelectedLines(link);
+    if (selection.Outcome != ListOutcome::Listed) return;
+    if (selection.Lines.empty()) {
+        link.messages().ShowConfirmation(NoCentreLineMessage());
+    } else if (selection.Lines.size() > 1) {
+        link.messages().ShowConfirmation(SeveralCentreLinesMessage());
+    } else {
+        const ListedLine& line = selection.Lines.front();
+        // Exactly vertical or horizontal as listed: the body is turned about it.
+        if (line.X1 == line.X2 || line.Y1 == line.Y2) {
+            centre = line;
+        } else {
+            link.messages().ShowConfirmation(CentreLineNotLevelMessage());
+        }
+    }
+}
+
+void SelectOutline(HostLink& link, std::optional<std::vector<ListedLine>>& outline) {
+    ListedSelection selection = ListSelectedLines(link);
+    if (selection.Outcome != ListOutcome::Listed) return;
+    outline = std::move(selection.Lines);
+    if (selection.TooMany) link.messages().ShowConfirmation(TooManyObjectsMessage());
+}
+
+void PickFacePoints(HostLink& link, FacePointLists& lists, const std::function<void(int)>& counted) {
+    lists = FacePointLists{};
+    if (counted) counted(0);
+    for (;;) {
+        double x = 0;
+        double y = 0;
+        if (!PickPointInHost(link, x, y)) return;
+        if (lists.X.empty()) {
+            lists.X = NumberText(x);
+            lists.Y = NumberText(y);
+        } else {
+            lists.X += "," + NumberText(x);
+            lists.Y += "," + NumberText(y);
+        }
+        ++lists.Count;
+        if (counted) counted(lists.Count);
+    }
+}
+
+}  // namespace tessavue
