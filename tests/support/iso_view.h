@@ -155,6 +155,20 @@ inline Expected EllipseFor(const Placement& place, Point centre, double radius, 
             }};
 }
 
+// A whole isometric circle: centre `c`, semi-axes sqrt(1.5) r and sqrt(0.5) r, the major
+// one along `majorDegrees` (either way).
+inline Expected IsoCircle(Point c, double majorDegrees, double radius, const std::string& what) {
+    return {what + " r " + std::to_string(radius) + " about " + Show(c), [=](const Entity& e) {
+                if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
+                const double length = std::hypot(e.points[1].x, e.points[1].y);
+                if (!Near(length, std::sqrt(1.5) * radius) || !Near(e.ratio * length, std::sqrt(0.5) * radius))
+                    return false;
+                const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
+                const double off = std::abs(Mod180(direction) - Mod180(majorDegrees));
+                return std::min(off, 180 - off) <= 1e-6 && Near(std::abs(e.endAngle - e.startAngle), 360.0);
+            }};
+}
+
 inline Expected PolylineFor(const Placement& place, const std::vector<Point>& vertices, double lift, const std::string& what) {
     std::vector<Point> expected;
     for (Point v : vertices) expected.push_back(place(v, lift));

@@ -5,10 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <deque>
+#include <optional>
+#include <vector>
 
 #include "core/sim_desktop.h"
 #include "fake_form_view.h"
 #include "fake_profile_file.h"
+#include "import/listed_selection.h"
+#include "draw/draw_command.h"
+#include "iso_view.h"
 #include "ui/tform1.h"
 
 namespace tessavue {
@@ -122,6 +128,317 @@ TEST_F(FormCommandsTest, ClosingThePaletteDuringTheTurnsPutsTheDrawingBackBefore
             EXPECT_NEAR(after[i].points[p].x, before[i].points[p].x, 1e-9);
             EXPECT_NEAR(after[i].points[p].y, before[i].points[p].y, 1e-9);
         }
+}
+
+
+// ---------------------------------------------------------------------------------
+// 既存軸 and ２面選択: the selections through LIST and picks, then the drawing
+// ---------------------------------------------------------------------------------
+
+using sim::Point;
+
+class AxisAndTwoFaceTest : public FormCommandsTest {
+protected:
+    // The user at AutoCAD: each id prompt takes the next point, Esc when none is left;
+    // each object prompt the next selection (a click on each point, then Enter; no
+    // point: Enter alone); the insertion point prompt `insertAt`.
+    void Answer(std::deque<std::optional<Point>> ids, std::deque<std::vector<Point>> selections = {},
+                std::optional<Point> insertAt = std::nullopt) {
+        ids_ = std::move(ids);
+        selections_ = std::move(selections);
+        desktop.pumpHook = [this, insertAt] {
+            sim::SimHost& host = desktop.host();
+            const std::string& running = host.RunningCommand();
+            if (running == "ID" && host.Waiting() == sim::PromptKind::Point) {
+                if (ids_.empty() || !ids_.front()) {
+                    host.Type("\x1b");
+                } else {
+                    host.Click(*ids_.front());
+                }
+                if (!ids_.empty()) ids_.pop_front();
+            } else if (running == "LIST" && host.Waiting() == sim::PromptKind::Objects && !selections_.empty()) {
+                for (Point p : selections_.front()) host.Click(p);
+                selections_.pop_front();
+                host.Type("\r");
+            } else if (running == "INSERT" && host.Waiting() == sim::PromptKind::Point && insertAt) {
+                host.Click(*insertAt);
+            }
+        };
+    }
+    std::vector<sim::Entity> Added(std::size_t before) const {
+        const auto& all = desktop.host().drawing().entities();
+        return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
+    }
+    std::vector<std::string> Boxes() {
+        std::vector<std::string> texts;
+        for (const auto& box : view.boxes) texts.push_back(box.text);
+        view.boxes.clear();
+        return texts;
+    }
+    void Press(Control button) {
+        form.RunHandler([this, button] {
+            if (button == Control::Button7 || button == Control::Button8) form.Button7Click(button);
+            else if (button == Control::Button10 || button == Control::Button11) form.Button10Click(button);
+            else form.Button2Click(button);
+        });
+    }
+
+    std::deque<std::optional<Point>> ids_;
+    std::deque<std::vector<Point>> selections_;
+};
+
+// Three points in each view; 上面 again starts only its own view afresh; the chain on
+// both top faces runs through the top view's steps along the face's plan axes, each
+// raised by the front view's step; the side faces and uneven counts are refused.
+TEST_F(AxisAndTwoFaceTest, TwoFacePointsMakeAClosedChainOnTheTopFaces) {
+    view.comboIndex = 9;  // ２面選択
+    Answer({Point{0, 0}, Point{10, 0}, Point{10, 5}});
+    Press(Control::Button7);
+    EXPECT_EQ(view.texts[Control::Label9], "3");
+    Answer({Point{0, 0}, Point{10, 0}, Point{10, 8}});
+    Press(Control::Button8);
+    EXPECT_EQ(view.texts[Control::Label10], "3");
+    EXPECT_FALSE(Busy());
+
+    Answer({Point{3, 3}, Point{4, 4}});
+    Press(Control::Button7);
+    EXPECT_EQ(view.texts[Control::Label9], "2");
+    EXPECT_EQ(view.texts[Control::Label10], "3") << "the front view stays";
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{TwoFaceCountsDifferMessage()});
+    Answer({Point{0, 0}, Point{10, 0}, Point{10, 5}});
+    Press(Control::Button7);
+
+    for (int face : {0, 1}) {
+        SCOPED_TRACE(testing::kFaces[face].name);
+        const Point at{500.0 + 100 * face, 500};
+        Answer({at});
+        const std::size_t before = desktop.host().drawing().entities().size();
+        Press(face == 0 ? Control::Button2 : Control::Button3);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+        const testing::FaceView& f = testing::kFaces[face];
+        using testing::Along;
+        using testing::operator+;
+        const Point v0 = at;
+        const Point v1 = v0 + Along(f.planX, 10);
+        const Point v2 = v1 + Along(f.planY, 5) + Point{0, 8};
+        EXPECT_TRUE(testing::HoldsExactly(Added(before), {testing::LineFrom(v0, v1, "first"),
+                                                          testing::LineFrom(v1, v2, "second"),
+                                                          testing::LineFrom(v2, v0, "closing")}));
+        EXPECT_FALSE(Busy());
+    }
+    const std::size_t before = desktop.host().drawing().entities().size();
+    Press(Control::Button4);
+    Press(Control::Button5);
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{TwoFaceDirectionMessage(), TwoFaceDirectionMessage()}));
+
+    // One point in each view makes no chain.
+    Answer({Point{1, 1}});
+    Press(Control::Button7);
+    Answer({Point{1, 1}});
+    Press(Control::Button8);
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{TwoFaceOnePointMessage()});
+    Answer({std::nullopt});
+    Press(Control::Button7);
+    EXPECT_EQ(view.texts[Control::Label9], "0");
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{TwoFaceNothingSelectedMessage()});
+    EXPECT_EQ(desktop.host().drawing().entities().size(), before);
+}
+
+// A centre line and a stepped outline with a slope, about a vertical and a horizontal
+// axis. Each end point of the outline becomes the circle of the body at its station:
+// an isometric ellipse perpendicular to the axis (major axis horizontal about a
+// vertical axis, at 60 degrees on 左 and 120 on 右), its semi-axes sqrt(1.5) and
+// sqrt(0.5) times the radius; each segment along the axis its two silhouette lines.
+TEST_F(AxisAndTwoFaceTest, ATurnedPartStandsOnItsAxisOnTheFacesThatAxisAllows) {
+    auto& d = desktop.host().drawing();
+    // Vertical axis at x = -200; the outline hangs from y = 100, right of it.
+    d.AddLine({-200, 0}, {-200, 100});
+    d.AddLine({-200, 100}, {-180, 100});  // touches the axis: no station of its own
+    d.AddLine({-180, 100}, {-180, 60});
+    d.AddLine({-180, 60}, {-170, 50});
+    d.AddLine({-170, 50}, {-170, 0});
+    d.AddCircle({-250, 50}, 3);           // not a line: passed over
+    // Horizontal axis at y = -100; the outline above it.
+    d.AddLine({-200, -100}, {-100, -100});
+    d.AddLine({-190, -80}, {-150, -80});
+    d.AddLine({-150, -80}, {-140, -70});
+    d.AddLine({-140, -70}, {-110, -70});
+    d.AddLine({-130, -130}, {-120, -130});  // below the axis: ignored
+
+    view.comboIndex = 1;  // 既存軸
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{NoCentreLineMessage()}) << "no centre line chosen yet";
+
+    struct Station {
+        double along;   // distance from the axis's start, along it
+        double radius;
+    };
+    struct Silhouette {
+        double from, to, radius;
+    };
+    struct AxisCase {
+        const char* name;
+        Point axisPick;
+        std::vector<Point> outlinePicks;
+        std::vector<int> faces;
+        std::vector<Station> stations;
+        std::vector<Silhouette> silhouettes;
+    };
+    const AxisCase cases[] = {
+        {"vertical",
+         {-200, 30},
+         {{-190, 100}, {-180, 80}, {-175, 55}, {-170, 25}, {-250, 53}},
+         {0, 1},
+         {{0, 20}, {40, 20}, {50, 30}, {100, 30}},
+         {{0, 40, 20}, {50, 100, 30}}},
+        {"horizontal",
+         {-150, -100},
+         {{-170, -80}, {-145, -75}, {-125, -70}, {-125, -130}},
+         {2, 3},
+         {},
+         {}},
+    };
+    for (const AxisCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Answer({}, {{c.axisPick}, c.outlinePicks});
+        Press(Control::Button10);
+        Press(Control::Button11);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+        for (int face : {0, 1, 2, 3}) {
+            SCOPED_TRACE(testing::kFaces[face].name);
+            const bool allowed = std::find(c.faces.begin(), c.faces.end(), face) != c.faces.end();
+            const Point at{600.0 + 150 * face, -300};
+            Answer({Point{-400, -400}}, {}, at);
+            const std::size_t before = desktop.host().drawing().entities().size();
+            Press(static_cast<Control>(static_cast<int>(Control::Button2) + face));
+            if (!allowed) {
+                EXPECT_EQ(Boxes(), std::vector<std::string>{face < 2 ? HorizontalCentreLineFacesMessage()
+                                                                     : VerticalCentreLineFacesMessage()});
+                EXPECT_EQ(desktop.host().drawing().entities().size(), before);
+                continue;
+            }
+            EXPECT_EQ(Boxes(), std::vector<std::string>{});
+            // Down the axis on the top faces; toward 150 degrees on 左 (from the
+            // outline's largest X), toward 30 on 右 (from its smallest).
+            using testing::Along;
+            using testing::operator+;
+            std::vector<Station> stations = c.stations;
+            std::vector<Silhouette> silhouettes = c.silhouettes;
+            double axisDirection = 270;
+            double major = 0;
+            if (face >= 2) {
+                // Stations measured from the end the body starts at.
+                const double start = face == 2 ? -110 : -190;
+                const auto along = [&](double x) { return std::abs(x - start); };
+                stations = {{along(-190), 20}, {along(-150), 20}, {along(-140), 30}, {along(-110), 30}};
+                silhouettes = {{along(-190), along(-150), 20}, {along(-140), along(-110), 30}};
+                axisDirection = face == 2 ? 150 : 30;
+                major = face == 2 ? 60 : 120;
+            }
+            std::vector<testing::Expected> figure;
+            for (const Station& st : stations)
+                figure.push_back(testing::IsoCircle(at + Along(axisDirection, st.along), major, st.radius, "station"));
+            for (const Silhouette& sil : silhouettes)
+                for (double side : {-1.0, 1.0}) {
+                    const Point offset = Along(major, side * std::sqrt(1.5) * sil.radius);
+                    figure.push_back(testing::LineFrom(at + Along(axisDirection, sil.from) + offset,
+                                                       at + Along(axisDirection, sil.to) + offset, "silhouette"));
+                }
+            const auto added = Added(before);
+            EXPECT_TRUE(testing::HoldsExactly(added, figure));
+            EXPECT_FALSE(Busy());
+        }
+    }
+}
+
+// Faults of the selections: LIST decides from its own listing whether anything was
+// selected (an older count in the history does not), an empty 外形線 selection keeps
+// the outline, and an outline wholly beside the axis is told instead of inserted.
+TEST_F(AxisAndTwoFaceTest, EmptyListingsKeepWhatWasChosenAndAnEmptyFigureIsNotInserted) {
+    auto& d = desktop.host().drawing();
+    d.AddLine({-200, 0}, {-200, 100});
+    d.AddLine({-220, 10}, {-220, 90});  // left of the axis
+    d.AddLine({-180, 10}, {-180, 90});
+    view.comboIndex = 1;  // 既存軸
+    // A selection of one object leaves "検出数: 1" in the history before the listings.
+    desktop.host().Type("select 140,200 \r");
+    Answer({}, {{{-200, 50}}, {{-180, 50}}, {}});
+    Press(Control::Button10);
+    Press(Control::Button11);
+    Press(Control::Button11);  // nothing selected: the outline stays
+    Answer({Point{-400, -400}}, {}, Point{700, 0});
+    std::size_t before = desktop.host().drawing().entities().size();
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    EXPECT_EQ(Added(before).size(), 4u) << "two stations and two silhouette lines";
+
+    // 中心線 again: the outline is kept apart from what the centre line's listing read.
+    Answer({}, {{{-200, 50}}});
+    Press(Control::Button10);
+    before = desktop.host().drawing().entities().size();
+    Answer({}, {}, Point{900, 0});
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    EXPECT_EQ(Added(before).size(), 4u) << "the outline, not the centre line, is turned";
+
+    Answer({}, {{{-220, 50}}, {}});
+    Press(Control::Button11);  // the outline left of the axis
+    Press(Control::Button10);  // nothing selected: the centre line stays
+    before = desktop.host().drawing().entities().size();
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{EmptyAxisFigureMessage()});
+    EXPECT_EQ(desktop.host().drawing().entities().size(), before);
+}
+
+// The centre line must be one line, exactly vertical or horizontal.
+TEST_F(AxisAndTwoFaceTest, CentreLinesThatCannotBeAnAxisAreTold) {
+    auto& d = desktop.host().drawing();
+    d.AddLine({0, -300}, {100, -299});  // slanted
+    d.AddLine({0, -320}, {100, -320});
+    d.AddCircle({50, -350}, 5);
+    Answer({}, {{{50, -299.5}}, {{50, -320}, {0, -300}}, {{45, -350}}});
+    Press(Control::Button10);
+    Press(Control::Button10);
+    Press(Control::Button10);
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{CentreLineNotLevelMessage(), SeveralCentreLinesMessage(),
+                                                 NoCentreLineMessage()}));
+}
+
+
+// 上面, 正面, 中心線 and 外形線 stay pressable while a command waits for AutoCAD: a press
+// then is ignored, types nothing into the open prompt and leaves the palette busy.
+TEST_F(AxisAndTwoFaceTest, APressWhileACommandRunsIsIgnored) {
+    desktop.host().drawing().AddLine({-200, 0}, {-200, 100});
+    const std::string countBefore = view.texts[Control::Label9];
+    int pressed = 0;
+    bool busyAfterPresses = false;
+    std::size_t typedBefore = 0;
+    std::size_t typedAfter = 0;
+    int pumpsSincePress = 0;
+    desktop.pumpHook = [&] {
+        sim::SimHost& host = desktop.host();
+        // Were a press taken, its wait could never end: bound it, so the test fails
+        // instead of hanging.
+        if (pressed > 0 && ++pumpsSincePress > 1000) form.Host().AbandonWaits();
+        if (host.RunningCommand() != "LIST" || host.Waiting() != sim::PromptKind::Objects || pressed > 0) return;
+        ++pressed;
+        typedBefore = host.ReceivedInput().size();
+        for (Control button : {Control::Button7, Control::Button8, Control::Button10, Control::Button11}) Press(button);
+        typedAfter = host.ReceivedInput().size();
+        busyAfterPresses = Busy();
+        host.Click({-200, 50});
+        host.Type("\r");
+    };
+    Press(Control::Button10);
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(typedAfter, typedBefore) << "nothing typed into LIST's prompt";
+    EXPECT_TRUE(busyAfterPresses);
+    EXPECT_FALSE(Busy());
+    EXPECT_EQ(view.texts[Control::Label9], countBefore);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{});
 }
 
 }  // namespace
