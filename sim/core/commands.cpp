@@ -198,8 +198,9 @@ private:
                 point(t.listToPoint, b);
                 double angle = std::atan2(b.y - a.y, b.x - a.x) * 180 / kPi;
                 if (angle < 0) angle += 360;
-                host.Message(FormatText(t.listLength, {number(std::hypot(b.x - a.x, b.y - a.y)),
-                                                      FormatDecimal(angle, 0)}));
+                std::string degrees = FormatDecimal(angle, 0);
+                if (degrees.size() < 7) degrees.insert(0, 7 - degrees.size(), ' ');
+                host.Message(FormatText(t.listLength, {number(std::hypot(b.x - a.x, b.y - a.y)), degrees}));
                 host.Message(FormatText(t.listDelta, {number(b.x - a.x), number(b.y - a.y), number(0)}));
                 break;
             }

@@ -4,6 +4,7 @@
 // it keeps and the geometry it leaves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -413,6 +414,49 @@ TEST(SimDump, ExplodedEllipsesAndReferencesSurviveTheRoundTrip) {
     interrupted.insert(interrupted.find('\n', blockLine + 1) + 1, "history \"x\"\n");
     std::istringstream interruptedStream(interrupted);
     EXPECT_FALSE(ReadDump(interruptedStream, &error));
+}
+
+
+// LIST as the palette reads it: every selected object in selection order, a line with
+// its "始点" and "終点" lines and their X=, Y=, Z= fields under the unit precision; other
+// objects under their own names; Esc cancels, and an empty selection lists nothing.
+TEST(SimList, ListsEachSelectedObjectUnderTheUnitPrecision) {
+    for (Edition edition : {Edition::LT2000, Edition::LT2006}) {
+        SCOPED_TRACE(std::string(TextsFor(edition).name));
+        SimHost host(edition);
+        Drawing& d = host.drawing();
+        d.AddLine({10, 20}, {30, 20.126});
+        d.AddCircle({5, 5}, 2);
+        d.AddArc({0, 0}, 3, 0, 90);
+        d.AddPolyline({{0, 0}, {1, 1}}, false);
+        d.unitPrecision = 2;
+        host.Type("list all\r\r");
+        const auto& lines = host.HistoryLines();
+        std::vector<std::string> listing;
+        bool after = false;
+        for (const std::string& line : lines) {
+            if (line.find("list") != std::string::npos) after = true;
+            else if (after) listing.push_back(line);
+        }
+        const auto count = [&](const std::string& marker) {
+            return std::count_if(listing.begin(), listing.end(),
+                                 [&](const std::string& l) { return l.find(marker) != std::string::npos; });
+        };
+        EXPECT_EQ(count("線分"), 1);
+        EXPECT_EQ(count("画層"), 4) << "four objects";
+        EXPECT_EQ(count("始点"), 1);
+        EXPECT_EQ(count("終点"), 1);
+        EXPECT_TRUE(HistoryHolds(host, "              始点 点, X=    10.00  Y=    20.00  Z=     0.00"));
+        EXPECT_TRUE(HistoryHolds(host, "              終点 点, X=    30.00  Y=    20.13  Z=     0.00"));
+        EXPECT_EQ(host.CommandLineText(), std::string(TextsFor(edition).idlePrompt));
+
+        host.Type("list \x1b");
+        EXPECT_NE(Back(host, 0).find(std::string(TextsFor(edition).cancel)), std::string::npos);
+        const std::size_t before = host.HistoryLines().size();
+        host.Type("list \r");
+        for (std::size_t i = before; i < host.HistoryLines().size(); ++i)
+            EXPECT_EQ(host.HistoryLines()[i].find("画層"), std::string::npos) << "nothing listed";
+    }
 }
 
 }  // namespace
