@@ -564,5 +564,112 @@ TEST_F(DrawEndToEnd, EscAtTheTemplatePointEndsTheNumberFigureQuietly) {
     EXPECT_FALSE(fs::exists(WorkFile(L"elem.dxf")));
 }
 
+
+// ---------------------------------------------------------------------------------
+// A turned part (既存軸) and a two-face solid (２面選択)
+// ---------------------------------------------------------------------------------
+
+class AxisAndTwoFaceRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {
+protected:
+    // The user answers a selection in AutoCAD by typing the points of the objects.
+    void Choose(Control button, const std::string& picks) {
+        ASSERT_OK(palette().Click(Id(button)));
+        ASSERT_OK(WaitForPrompt(texts().selectObjects));
+        ASSERT_OK(sim().Type(picks + "\r"));
+        ASSERT_OK(WaitUntilFree());
+        ASSERT_OK(sim().WaitUntilIdle());
+    }
+    // The user picks `points` one by one at the id prompts, then presses Esc.
+    void PickPoints(Control button, const std::vector<Point>& points) {
+        ASSERT_OK(palette().Click(Id(button)));
+        for (Point p : points) {
+            ASSERT_OK(WaitForPrompt(texts().idPoint));
+            std::ostringstream text;
+            text << p.x << "," << p.y << "\r";
+            ASSERT_OK(sim().Type(text.str()));
+        }
+        ASSERT_OK(WaitForPrompt(texts().idPoint));
+        ASSERT_OK(sim().Type("\x1b"));
+        ASSERT_OK(WaitUntilFree());
+        ASSERT_OK(sim().WaitUntilIdle());
+    }
+};
+
+// The part of the in-process test, drawn by the real palette: a vertical axis on 上左
+// and a horizontal one on 右; then three points in each view and the chain on both
+// top faces; 左 refused.
+TEST_P(AxisAndTwoFaceRuns, TheTurnedPartAndTheTwoFaceSolidLandWhereTheFacesPutThem) {
+    sim::Drawing d = PlanDrawing();
+    d.AddLine({-200, 0}, {-200, 100});
+    d.AddLine({-180, 100}, {-180, 60});
+    d.AddLine({-180, 60}, {-170, 50});
+    d.AddLine({-170, 50}, {-170, 0});
+    d.AddLine({-200, -100}, {-100, -100});
+    d.AddLine({-190, -80}, {-150, -80});
+    d.AddLine({-150, -80}, {-140, -70});
+    d.AddLine({-140, -70}, {-110, -70});
+    ASSERT_TRUE(Start(d, L"-insert ", Settings(false), GetParam()));
+    const std::vector<Entity> plan = SimState().entities;
+
+    ASSERT_OK(palette().SelectKind(L"既存軸"));
+    Choose(Control::Button10, "-200,30\r");
+    Choose(Control::Button11, "-180,80\r-175,55\r-170,25\r");
+    EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+    {
+        SCOPED_TRACE("vertical axis on 上左");
+        const Point at{300, 300};
+        EXPECT_TRUE(HoldsExactly(Draw(kFaces[0], at, Point{50, 50}),
+                                 TurnedPart(at, 270, 0, {{0, 20}, {40, 20}, {50, 30}, {100, 30}},
+                                            {{0, 40, 20}, {50, 100, 30}})));
+    }
+    Choose(Control::Button10, "-150,-100\r");
+    Choose(Control::Button11, "-170,-80\r-145,-75\r-125,-70\r");
+    {
+        SCOPED_TRACE("horizontal axis on 右: from the outline's smallest X toward 30 degrees");
+        const Point at{500, 300};
+        EXPECT_TRUE(HoldsExactly(Draw(kFaces[3], at),
+                                 TurnedPart(at, 30, 120, {{0, 20}, {40, 20}, {50, 30}, {80, 30}},
+                                            {{0, 40, 20}, {50, 80, 30}})));
+    }
+
+    ASSERT_OK(palette().SelectKind(L"２面選択"));
+    PickPoints(Control::Button7, {{0, 0}, {10, 0}, {10, 5}});
+    PickPoints(Control::Button8, {{0, 0}, {10, 0}, {10, 8}});
+    EXPECT_EQ(Text(Control::Label9), L"3");
+    EXPECT_EQ(Text(Control::Label10), L"3");
+    for (int face : {0, 1}) {
+        SCOPED_TRACE(kFaces[face].name);
+        const Point at{300.0 + 100 * face, 100};
+        const int lastId = SimState().entities.back().id;
+        ASSERT_OK(palette().Click(Id(kButtons[face])));
+        ASSERT_OK(WaitForPrompt(texts().idPoint));
+        std::ostringstream start;
+        start << at.x << "," << at.y << "\r";
+        ASSERT_OK(sim().Type(start.str()));
+        ASSERT_OK(WaitUntilFree());
+        ASSERT_OK(sim().WaitUntilIdle());
+        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+        std::vector<Entity> added;
+        for (const Entity& e : SimState().entities)
+            if (e.id > lastId) added.push_back(e);
+        const Point v1 = at + Along(kFaces[face].planX, 10);
+        const Point v2 = v1 + Along(kFaces[face].planY, 5) + Point{0, 8};
+        EXPECT_TRUE(HoldsExactly(added, {LineFrom(at, v1, "first"), LineFrom(v1, v2, "second"),
+                                         LineFrom(v2, at, "closing")}));
+    }
+    ASSERT_OK(palette().Click(Id(kButtons[2])));
+    EXPECT_EQ(Boxes(), (std::vector<MessageBoxText>{{kConfirmTitle, L"２面選択ではこの方向は作図できません。"}}));
+
+    const sim::SimDump state = SimState();
+    const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
+    EXPECT_TRUE(SameObjects(plan, userPart)) << "the selections change nothing";
+    EXPECT_TRUE(state.blocks.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, AxisAndTwoFaceRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
+                         [](const ::testing::TestParamInfo<sim::Edition>& p) {
+                             return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
+                         });
+
 }  // namespace
 }  // namespace tessavue::e2e

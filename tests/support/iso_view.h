@@ -313,4 +313,35 @@ inline const std::vector<NumberFigure>& NumberFigures() {
     return rows;
 }
 
+// ---------------------------------------------------------------------------------
+// A turned part (既存軸)
+// ---------------------------------------------------------------------------------
+
+struct Station {
+    double along;   // distance from where the body starts, along the axis
+    double radius;
+};
+struct Silhouette {
+    double from, to, radius;  // a segment of the outline parallel to the axis
+};
+
+// The body as a drafter sees it from `at`, its axis running toward `axisDirection`:
+// at each station an isometric circle perpendicular to the axis, its major axis along
+// `major`; each silhouette twice, sqrt(1.5) times its radius either side of the axis
+// along `major`.
+inline std::vector<Expected> TurnedPart(Point at, double axisDirection, double major,
+                                        const std::vector<Station>& stations,
+                                        const std::vector<Silhouette>& silhouettes) {
+    std::vector<Expected> figure;
+    for (const Station& st : stations)
+        figure.push_back(IsoCircle(at + Along(axisDirection, st.along), major, st.radius, "station"));
+    for (const Silhouette& sil : silhouettes)
+        for (double side : {-1.0, 1.0}) {
+            const Point offset = Along(major, side * std::sqrt(1.5) * sil.radius);
+            figure.push_back(LineFrom(at + Along(axisDirection, sil.from) + offset,
+                                      at + Along(axisDirection, sil.to) + offset, "silhouette"));
+        }
+    return figure;
+}
+
 }  // namespace tessavue::testing

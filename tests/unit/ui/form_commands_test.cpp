@@ -272,13 +272,8 @@ TEST_F(AxisAndTwoFaceTest, ATurnedPartStandsOnItsAxisOnTheFacesThatAxisAllows) {
     Press(Control::Button2);
     EXPECT_EQ(Boxes(), std::vector<std::string>{NoCentreLineMessage()}) << "no centre line chosen yet";
 
-    struct Station {
-        double along;   // distance from the axis's start, along it
-        double radius;
-    };
-    struct Silhouette {
-        double from, to, radius;
-    };
+    using testing::Silhouette;
+    using testing::Station;
     struct AxisCase {
         const char* name;
         Point axisPick;
@@ -338,15 +333,7 @@ TEST_F(AxisAndTwoFaceTest, ATurnedPartStandsOnItsAxisOnTheFacesThatAxisAllows) {
                 axisDirection = face == 2 ? 150 : 30;
                 major = face == 2 ? 60 : 120;
             }
-            std::vector<testing::Expected> figure;
-            for (const Station& st : stations)
-                figure.push_back(testing::IsoCircle(at + Along(axisDirection, st.along), major, st.radius, "station"));
-            for (const Silhouette& sil : silhouettes)
-                for (double side : {-1.0, 1.0}) {
-                    const Point offset = Along(major, side * std::sqrt(1.5) * sil.radius);
-                    figure.push_back(testing::LineFrom(at + Along(axisDirection, sil.from) + offset,
-                                                       at + Along(axisDirection, sil.to) + offset, "silhouette"));
-                }
+            const auto figure = testing::TurnedPart(at, axisDirection, major, stations, silhouettes);
             const auto added = Added(before);
             EXPECT_TRUE(testing::HoldsExactly(added, figure));
             EXPECT_FALSE(Busy());
