@@ -110,24 +110,33 @@ private:
     std::vector<int> segments_;
 };
 
+// A command that begins with an object selection and acts once the selection ends.
+class SelectingCommand : public Command {
+public:
+    void Start(SimHost& host) override { selector_.Begin(host); }
+    void Answer(SimHost& host, const std::string& text) override {
+        if (selector_.Answer(host, text)) Selected(host);
+    }
+    void Click(SimHost& host, Point p) override {
+        if (selector_.Click(host, p)) Selected(host);
+    }
+    void Window(SimHost& host, Point a, Point b) override {
+        if (selector_.Window(host, a, b)) Selected(host);
+    }
+
+protected:
+    virtual void Selected(SimHost& host) = 0;
+    ObjectSelector selector_;
+};
+
 // ERASE and SELECT: an object selection, then (for ERASE) the erasure.
-class SelectionCommand : public Command {
+class SelectionCommand : public SelectingCommand {
 public:
     explicit SelectionCommand(bool erase) : erase_(erase) {}
 
-    void Start(SimHost& host) override { selector_.Begin(host); }
-    void Answer(SimHost& host, const std::string& text) override {
-        if (selector_.Answer(host, text)) Done(host);
-    }
-    void Click(SimHost& host, Point p) override {
-        if (selector_.Click(host, p)) Done(host);
-    }
-    void Window(SimHost& host, Point a, Point b) override {
-        if (selector_.Window(host, a, b)) Done(host);
-    }
 
 private:
-    void Done(SimHost& host) {
+    void Selected(SimHost& host) override {
         if (erase_) {
             for (int id : selector_.selected()) host.drawing().Erase(id);
         }
@@ -135,27 +144,16 @@ private:
     }
 
     bool erase_;
-    ObjectSelector selector_;
 };
 
 // LIST: an object selection, then each selected object as AutoCAD lists it, in the
 // order of the selection set, with coordinates and lengths under the drawing's unit
 // precision. An empty selection lists nothing.
-class ListCommand : public Command {
+class ListCommand : public SelectingCommand {
 public:
-    void Start(SimHost& host) override { selector_.Begin(host); }
-    void Answer(SimHost& host, const std::string& text) override {
-        if (selector_.Answer(host, text)) Done(host);
-    }
-    void Click(SimHost& host, Point p) override {
-        if (selector_.Click(host, p)) Done(host);
-    }
-    void Window(SimHost& host, Point a, Point b) override {
-        if (selector_.Window(host, a, b)) Done(host);
-    }
 
 private:
-    void Done(SimHost& host) {
+    void Selected(SimHost& host) override {
         for (int id : selector_.selected()) {
             if (const Entity* e = host.drawing().Find(id)) List(host, *e);
         }
@@ -233,7 +231,6 @@ private:
         }
     }
 
-    ObjectSelector selector_;
 };
 
 // U: undoes the last command and names it on the echo line.
@@ -612,21 +609,11 @@ std::string FreeAnonymousName(const Drawing& drawing) {
 // EXPLODE: polylines fall into lines, block references into their definition's
 // entities carried by the reference's placement. The pieces replace the original at
 // the end of the drawing and become the previous selection set.
-class ExplodeCommand : public Command {
+class ExplodeCommand : public SelectingCommand {
 public:
-    void Start(SimHost& host) override { selector_.Begin(host); }
-    void Answer(SimHost& host, const std::string& text) override {
-        if (selector_.Answer(host, text)) Explode(host);
-    }
-    void Click(SimHost& host, Point p) override {
-        if (selector_.Click(host, p)) Explode(host);
-    }
-    void Window(SimHost& host, Point a, Point b) override {
-        if (selector_.Window(host, a, b)) Explode(host);
-    }
 
 private:
-    void Explode(SimHost& host) {
+    void Selected(SimHost& host) override {
         Drawing& drawing = host.drawing();
         std::vector<int> pieces;
         int refused = 0;
@@ -661,7 +648,6 @@ private:
         host.FinishCommand();
     }
 
-    ObjectSelector selector_;
 };
 
 // Where the last name of a typed path starts and where its extension's dot is (npos

@@ -115,6 +115,20 @@ FigureRewrite RewriteFor(const DrawRequest& request, double height) {
     return rewrite;
 }
 
+// The template made when there is none yet and filled with `figure`, the palette
+// already busy. nullopt when it is ready; otherwise how the command ends.
+std::optional<DrawOutcome> PrepareTemplate(DrawCommand& command, const TemplateFigure& figure) {
+    HostLink& link = command.Link;
+    link.desktop().SetForeground(link.HostMainWindow);
+    switch (EnsureFigureTemplate(link, command.Files, command.PathToText)) {
+        case TemplateOutcome::Ready: break;
+        case TemplateOutcome::Cancelled: return DrawOutcome::Cancelled;
+        case TemplateOutcome::Failed: return DrawOutcome::Refused;
+    }
+    if (!FillTemplateFigure(link, command.Files, figure, EntityTable())) return DrawOutcome::Refused;
+    return std::nullopt;
+}
+
 // 円, 四角, 六角: the numbers are read before AutoCAD is touched; from the template's
 // first step to the end the palette is busy, so no second command can start inside.
 DrawOutcome DrawTemplateFigure(DrawCommand& command, const DrawRequest& request, const FaceParameters& face,
@@ -136,21 +150,13 @@ DrawOutcome DrawTemplateFigure(DrawCommand& command, const DrawRequest& request,
     if (figure.Kind == "六角" && !read("対辺", request.AcrossFlatsText, figure.AcrossFlats))
         return DrawOutcome::Refused;
 
-    HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
-    link.desktop().SetForeground(link.HostMainWindow);
-    switch (EnsureFigureTemplate(link, command.Files, command.PathToText)) {
-        case TemplateOutcome::Ready: break;
-        case TemplateOutcome::Cancelled: return DrawOutcome::Cancelled;
-        case TemplateOutcome::Failed: return DrawOutcome::Refused;
-    }
-    EntityTableRows& table = EntityTable();
-    if (!FillTemplateFigure(link, command.Files, figure, table)) return DrawOutcome::Refused;
+    if (const std::optional<DrawOutcome> ended = PrepareTemplate(command, figure)) return *ended;
     FigureRewrite rewrite = RewriteFor(request, height);
     // The figure stands about the origin of the template.
     rewrite.BaseX = 0;
     rewrite.BaseY = 0;
-    return DrawFigureFile(command, face, command.Files.figureTemplate, rewrite, table);
+    return DrawFigureFile(command, face, command.Files.figureTemplate, rewrite, EntityTable());
 }
 
 }  // namespace
@@ -211,14 +217,7 @@ DrawOutcome DrawAxisFigure(DrawCommand& command, const DrawRequest& request) {
 
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
-    link.desktop().SetForeground(link.HostMainWindow);
-    switch (EnsureFigureTemplate(link, command.Files, command.PathToText)) {
-        case TemplateOutcome::Ready: break;
-        case TemplateOutcome::Cancelled: return DrawOutcome::Cancelled;
-        case TemplateOutcome::Failed: return DrawOutcome::Refused;
-    }
-    EntityTableRows& table = EntityTable();
-    if (!FillTemplateFigure(link, command.Files, figure, table)) return DrawOutcome::Refused;
+    if (const std::optional<DrawOutcome> ended = PrepareTemplate(command, figure)) return *ended;
 
     const LocalTime now = command.Clock();
     const std::string blockName = FigureBlockName(now);
