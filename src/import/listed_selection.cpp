@@ -92,29 +92,23 @@ std::string CentreLineNotLevelMessage() { return "水平或いは垂直な中心
 std::string SeveralCentreLinesMessage() { return "複数選択されています。中心線は１本だけ選択して下さい。"; }
 std::string TooManyObjectsMessage() { return "選択されたオブジェクトの数が多すぎます。"; }
 
-void SelectCentreLine(HostLink& link, std::optional<ListedLine>& centre) {
+std::string SelectCentreLine(HostLink& link, std::optional<ListedLine>& centre) {
     const ListedSelection selection = ListSelectedLines(link);
-    if (selection.Outcome != ListOutcome::Listed) return;
-    if (selection.Lines.empty()) {
-        link.messages().ShowConfirmation(NoCentreLineMessage());
-    } else if (selection.Lines.size() > 1) {
-        link.messages().ShowConfirmation(SeveralCentreLinesMessage());
-    } else {
-        const ListedLine& line = selection.Lines.front();
-        // Exactly vertical or horizontal as listed: the body is turned about it.
-        if (line.X1 == line.X2 || line.Y1 == line.Y2) {
-            centre = line;
-        } else {
-            link.messages().ShowConfirmation(CentreLineNotLevelMessage());
-        }
-    }
+    if (selection.Outcome != ListOutcome::Listed) return {};
+    if (selection.Lines.empty()) return NoCentreLineMessage();
+    if (selection.Lines.size() > 1) return SeveralCentreLinesMessage();
+    const ListedLine& line = selection.Lines.front();
+    // Exactly vertical or horizontal as listed: the body is turned about it.
+    if (line.X1 != line.X2 && line.Y1 != line.Y2) return CentreLineNotLevelMessage();
+    centre = line;
+    return {};
 }
 
-void SelectOutline(HostLink& link, std::optional<std::vector<ListedLine>>& outline) {
+std::string SelectOutline(HostLink& link, std::optional<std::vector<ListedLine>>& outline) {
     ListedSelection selection = ListSelectedLines(link);
-    if (selection.Outcome != ListOutcome::Listed) return;
+    if (selection.Outcome != ListOutcome::Listed) return {};
     outline = std::move(selection.Lines);
-    if (selection.TooMany) link.messages().ShowConfirmation(TooManyObjectsMessage());
+    return selection.TooMany ? TooManyObjectsMessage() : std::string();
 }
 
 void PickFacePoints(HostLink& link, FacePointLists& lists, const std::function<void(int)>& counted) {

@@ -55,13 +55,14 @@ std::string CentreLineNotLevelMessage();      // one line, neither vertical nor 
 std::string SeveralCentreLinesMessage();
 std::string TooManyObjectsMessage();
 
-// 中心線: one vertical or horizontal line becomes `centre`; otherwise the user is told
-// why and `centre` stays. A cancelled or empty selection changes nothing.
-void SelectCentreLine(HostLink& link, std::optional<ListedLine>& centre);
+// 中心線: one vertical or horizontal line becomes `centre`; otherwise `centre` stays
+// and the result is what to tell the user, once the palette is free again. A
+// cancelled or empty selection changes nothing and tells nothing.
+std::string SelectCentreLine(HostLink& link, std::optional<ListedLine>& centre);
 
 // 外形線: the listed lines become `outline`; an empty or cancelled selection leaves it
-// as it was. Too many objects are told (the first kEntityRows lines are kept).
-void SelectOutline(HostLink& link, std::optional<std::vector<ListedLine>>& outline);
+// as it was. Too many objects give their message (the first kEntityRows lines are kept).
+std::string SelectOutline(HostLink& link, std::optional<std::vector<ListedLine>>& outline);
 
 // ---- the two-face selection: points of the top and the front view -------------------
 

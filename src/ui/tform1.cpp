@@ -259,14 +259,16 @@ void TForm1::Button10Click(Control sender) {
     if (sender != Control::Button10 && sender != Control::Button11) return;
     if (depth_ > 1) return;  // as for 上面 and 正面
     if (!host_.EnsureCaptured()) return;
-    const std::function<void(bool)> setBusy = [this](bool on) { SetPaletteBusy(on); };
-    BusyScope busy(setBusy);
-    host_.desktop().SetForeground(host_.HostMainWindow);
-    if (sender == Control::Button10) {
-        SelectCentreLine(host_, axisCentre_);
-    } else {
-        SelectOutline(host_, axisOutline_);
+    std::string message;
+    {
+        const std::function<void(bool)> setBusy = [this](bool on) { SetPaletteBusy(on); };
+        BusyScope busy(setBusy);
+        host_.desktop().SetForeground(host_.HostMainWindow);
+        message = sender == Control::Button10 ? SelectCentreLine(host_, axisCentre_)
+                                              : SelectOutline(host_, axisOutline_);
     }
+    // Told once the palette is free again.
+    if (!message.empty()) ShowConfirmation(message);
 }
 
 void TForm1::SetPaletteBusy(bool busy) {
