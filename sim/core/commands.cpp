@@ -413,8 +413,23 @@ public:
             case Step::FileName:
                 fileName_ = text.empty() ? std::string("Drawing1.dxf") : text;
                 if (fileName_.find('.') == std::string::npos) fileName_ += ".dxf";
+                if (std::error_code ignored; std::filesystem::exists(host.PathFromText(fileName_), ignored)) {
+                    // An existing file is replaced only when the user says so.
+                    step_ = Step::Replace;
+                    host.Ask(PromptKind::Text, FormatText(host.texts().dxfoutReplace, {fileName_}));
+                    return;
+                }
                 AskAccuracy(host);
                 return;
+            case Step::Replace: {
+                const std::string word = AsciiLower(text);
+                if (word == "y" || word == "yes") {
+                    AskAccuracy(host);
+                } else {
+                    host.FinishCommand();
+                }
+                return;
+            }
             case Step::Objects:
                 if (selector_.Answer(host, text)) AfterSelection(host);
                 return;
@@ -467,7 +482,7 @@ public:
     }
 
 private:
-    enum class Step { FileName, Accuracy, Objects, Version };
+    enum class Step { FileName, Replace, Accuracy, Objects, Version };
 
     void AskAccuracy(SimHost& host) {
         step_ = Step::Accuracy;
@@ -596,6 +611,379 @@ private:
     Step step_ = Step::Objects;
     Point base_{};
     ObjectSelector selector_;
+};
+
+// ELLIPSE: by the centre ("c") or by the two ends of the first axis, then the
+// distance to the other axis (a number, or a point whose distance from the first
+// axis's line it is); with "a" an arc, whose start and end angles are true angles
+// measured counter-clockwise from the first axis. The arc becomes the last object.
+class EllipseCommand : public Command {
+public:
+    void Start(SimHost& host) override { host.AskOnSameLine(PromptKind::Point, host.texts().ellipseAxisEnd); }
+
+    void Answer(SimHost& host, const std::string& text) override {
+        const std::string word = AsciiLower(text);
+        const std::optional<Point> point = ParsePointInput(text, host.LastPoint());
+        switch (step_) {
+            case Step::First:
+                if (word == "a" && !arc_) {
+                    arc_ = true;
+                    host.Ask(PromptKind::Point, host.texts().ellipseArcAxisEnd);
+                } else if (word == "c") {
+                    Go(host, Step::Centre, host.texts().ellipseCentre);
+                } else if (point) {
+                    Take(host, *point);
+                } else {
+                    Again(host, arc_ ? host.texts().ellipseArcAxisEnd : host.texts().ellipseAxisEnd);
+                }
+                return;
+            case Step::Centre:
+            case Step::AxisPoint:
+            case Step::SecondEnd:
+                if (point) Take(host, *point);
+                else Again(host, Prompt(host));
+                return;
+            case Step::OtherAxis:
+                if (const auto distance = ParseReal(text)) {
+                    OtherAxis(host, std::abs(*distance));
+                } else if (point) {
+                    Take(host, *point);
+                } else {
+                    Again(host, host.texts().ellipseOtherAxis);
+                }
+                return;
+            case Step::StartAngle:
+            case Step::EndAngle:
+                if (const auto angle = ParseReal(text)) {
+                    Angle(host, *angle);
+                } else if (point) {
+                    Take(host, *point);
+                } else {
+                    Again(host, Prompt(host));
+                }
+                return;
+        }
+    }
+
+    void Click(SimHost& host, Point p) override { Take(host, p); }
+
+private:
+    enum class Step { First, SecondEnd, Centre, AxisPoint, OtherAxis, StartAngle, EndAngle };
+
+    std::string_view Prompt(SimHost& host) const {
+        const EditionTexts& t = host.texts();
+        switch (step_) {
+            case Step::Centre: return t.ellipseCentre;
+            case Step::AxisPoint:
+            case Step::SecondEnd: return t.ellipseAxisPoint;
+            case Step::OtherAxis: return t.ellipseOtherAxis;
+            case Step::StartAngle: return t.ellipseStartAngle;
+            case Step::EndAngle: return t.ellipseEndAngle;
+            case Step::First: break;
+        }
+        return arc_ ? t.ellipseArcAxisEnd : t.ellipseAxisEnd;
+    }
+    void Go(SimHost& host, Step step, std::string_view prompt) {
+        step_ = step;
+        host.Ask(PromptKind::Point, prompt);
+    }
+    void Again(SimHost& host, std::string_view prompt) {
+        host.Message(host.texts().pointRequired);
+        host.Ask(PromptKind::Point, prompt);
+    }
+
+    // A point given at the current step.
+    void Take(SimHost& host, Point p) {
+        switch (step_) {
+            case Step::First:
+                first_ = p;
+                host.SetLastPoint(p);
+                Go(host, Step::SecondEnd, host.texts().ellipseAxisPoint);
+                return;
+            case Step::SecondEnd:
+                if (p == first_) return Invalid(host);
+                centre_ = {(first_.x + p.x) / 2, (first_.y + p.y) / 2};
+                axis_ = {p.x - centre_.x, p.y - centre_.y};
+                host.SetLastPoint(p);
+                Go(host, Step::OtherAxis, host.texts().ellipseOtherAxis);
+                return;
+            case Step::Centre:
+                centre_ = p;
+                host.SetLastPoint(p);
+                Go(host, Step::AxisPoint, host.texts().ellipseAxisPoint);
+                return;
+            case Step::AxisPoint:
+                if (p == centre_) return Invalid(host);
+                axis_ = {p.x - centre_.x, p.y - centre_.y};
+                host.SetLastPoint(p);
+                Go(host, Step::OtherAxis, host.texts().ellipseOtherAxis);
+                return;
+            case Step::OtherAxis: {
+                // The distance of the point from the line of the first axis.
+                const double length = std::hypot(axis_.x, axis_.y);
+                const double cross = (p.x - centre_.x) * axis_.y - (p.y - centre_.y) * axis_.x;
+                host.SetLastPoint(p);
+                OtherAxis(host, std::abs(cross) / length);
+                return;
+            }
+            case Step::StartAngle:
+            case Step::EndAngle: {
+                // A point gives the angle of its direction from the centre, against the first axis.
+                const double direction = std::atan2(p.y - centre_.y, p.x - centre_.x) - std::atan2(axis_.y, axis_.x);
+                Angle(host, direction * 180 / std::numbers::pi);
+                return;
+            }
+        }
+    }
+    void Invalid(SimHost& host) {
+        host.Message(host.texts().ellipseInvalid);
+        host.Ask(PromptKind::Point, Prompt(host));
+    }
+    void OtherAxis(SimHost& host, double distance) {
+        if (distance == 0) return Invalid(host);
+        other_ = distance;
+        if (!arc_) return Make(host, 0, 360, false);
+        Go(host, Step::StartAngle, host.texts().ellipseStartAngle);
+    }
+    void Angle(SimHost& host, double degrees) {
+        if (step_ == Step::StartAngle) {
+            start_ = degrees;
+            Go(host, Step::EndAngle, host.texts().ellipseEndAngle);
+            return;
+        }
+        Make(host, start_, degrees, true);
+    }
+
+    // The ellipse, its major axis the longer one; the true angles from the first axis
+    // become parameters on the major axis.
+    void Make(SimHost& host, double startTrue, double endTrue, bool isArc) {
+        const double first = std::hypot(axis_.x, axis_.y);
+        Point major = axis_;
+        double ratio = other_ / first;
+        double turn = 0;  // the first axis's angle from the major axis
+        if (other_ > first) {
+            major = {-axis_.y * other_ / first, axis_.x * other_ / first};
+            ratio = first / other_;
+            turn = 90;
+        }
+        const double a = std::hypot(major.x, major.y);
+        const double b = a * ratio;
+        const auto parameter = [&](double trueDegrees) {
+            const double phi = (trueDegrees - turn) * std::numbers::pi / 180;
+            double t = std::atan2(a * std::sin(phi), b * std::cos(phi)) * 180 / std::numbers::pi;
+            if (t < 0) t += 360;
+            return t;
+        };
+        double startParam = 0;
+        double endParam = 360;
+        const double sweep = endTrue - startTrue;
+        if (isArc && std::fmod(std::abs(sweep), 360.0) != 0) {
+            startParam = parameter(startTrue);
+            endParam = parameter(endTrue);
+        } else if (isArc && sweep == 0) {
+            return Invalid(host);
+        }
+        Drawing& d = host.drawing();
+        d.AddEllipse(centre_, major, ratio, startParam, endParam);
+        host.FinishCommand();
+    }
+
+    Step step_ = Step::First;
+    bool arc_ = false;
+    Point first_{};
+    Point centre_{};
+    Point axis_{};
+    double other_ = 0;
+    double start_ = 0;
+};
+
+// SCALE: the selected objects about a base point, by a factor (a number, or the
+// distance of a point from the base) or by reference ("r": a reference length by a
+// number or two points, then the new length by a number or a point's distance from the
+// base). A factor that is not positive is refused and asked again.
+class ScaleCommand : public SelectingCommand {
+public:
+    void Answer(SimHost& host, const std::string& text) override {
+        if (step_ == Step::Objects) return SelectingCommand::Answer(host, text);
+        const std::optional<Point> point = ParsePointInput(text, host.LastPoint());
+        const std::optional<double> number = ParseReal(text);
+        switch (step_) {
+            case Step::Base:
+                if (point) Base(host, *point);
+                else Ask(host, true);
+                return;
+            case Step::Factor:
+                if (AsciiLower(text) == "r") {
+                    Go(host, Step::Reference, host.texts().scaleReference);
+                } else if (number) {
+                    Apply(host, *number);
+                } else if (point) {
+                    Apply(host, Distance(base_, *point));
+                } else {
+                    Ask(host, true);
+                }
+                return;
+            case Step::Reference:
+                if (text.empty() || number) {
+                    reference_ = text.empty() ? 1.0 : *number;
+                    Go(host, Step::NewLength, host.texts().scaleNewLength);
+                } else if (point) {
+                    Take(host, *point);
+                } else {
+                    Ask(host, true);
+                }
+                return;
+            case Step::ReferenceEnd:
+            case Step::NewLength:
+                if (number && step_ == Step::NewLength) {
+                    NewLength(host, *number);
+                } else if (point) {
+                    Take(host, *point);
+                } else {
+                    Ask(host, true);
+                }
+                return;
+            case Step::Objects: return;
+        }
+    }
+    void Click(SimHost& host, Point p) override {
+        if (step_ == Step::Objects) return SelectingCommand::Click(host, p);
+        Take(host, p);
+    }
+
+private:
+    enum class Step { Objects, Base, Factor, Reference, ReferenceEnd, NewLength };
+
+    static double Distance(Point a, Point b) { return std::hypot(b.x - a.x, b.y - a.y); }
+
+    void Selected(SimHost& host) override {
+        if (selector_.selected().empty()) return host.FinishCommand();
+        Go(host, Step::Base, host.texts().scaleBasePoint);
+    }
+    void Go(SimHost& host, Step step, std::string_view prompt) {
+        step_ = step;
+        host.Ask(PromptKind::Point, prompt);
+    }
+    void Ask(SimHost& host, bool wrong) {
+        if (wrong) host.Message(host.texts().pointRequired);
+        const EditionTexts& t = host.texts();
+        switch (step_) {
+            case Step::Base: return host.Ask(PromptKind::Point, t.scaleBasePoint);
+            case Step::Factor: return host.Ask(PromptKind::Point, t.scaleFactor);
+            case Step::Reference: return host.Ask(PromptKind::Point, t.scaleReference);
+            case Step::ReferenceEnd: return host.Ask(PromptKind::Point, t.scaleSecondPoint);
+            case Step::NewLength: return host.Ask(PromptKind::Point, t.scaleNewLength);
+            case Step::Objects: return;
+        }
+    }
+    void Base(SimHost& host, Point p) {
+        base_ = p;
+        host.SetLastPoint(p);
+        Go(host, Step::Factor, host.texts().scaleFactor);
+    }
+    void Take(SimHost& host, Point p) {
+        switch (step_) {
+            case Step::Base: return Base(host, p);
+            case Step::Factor: return Apply(host, Distance(base_, p));
+            case Step::Reference:
+                referenceStart_ = p;
+                host.SetLastPoint(p);
+                return Go(host, Step::ReferenceEnd, host.texts().scaleSecondPoint);
+            case Step::ReferenceEnd:
+                reference_ = Distance(referenceStart_, p);
+                host.SetLastPoint(p);
+                return Go(host, Step::NewLength, host.texts().scaleNewLength);
+            case Step::NewLength: return NewLength(host, Distance(base_, p));
+            case Step::Objects: return;
+        }
+    }
+    void NewLength(SimHost& host, double length) {
+        if (reference_ == 0) {
+            host.Message(host.texts().scaleNotPositive);
+            return Ask(host, false);
+        }
+        Apply(host, length / reference_);
+    }
+    void Apply(SimHost& host, double factor) {
+        if (!(factor > 0)) {
+            host.Message(host.texts().scaleNotPositive);
+            return Ask(host, false);
+        }
+        for (int id : selector_.selected())
+            if (Entity* e = host.drawing().Find(id)) ScaleEntity(*e, base_, factor);
+        host.FinishCommand();
+    }
+
+    Step step_ = Step::Objects;
+    Point base_{};
+    Point referenceStart_{};
+    double reference_ = 1;
+};
+
+// COPY: the selected objects copied from a base point to a second point. LT 2000 and
+// LT 2002 make one copy; LT 2006 asks for further points until Enter. Enter at the
+// first second-point prompt takes the base point as the displacement.
+class CopyCommand : public SelectingCommand {
+public:
+    void Answer(SimHost& host, const std::string& text) override {
+        if (step_ == Step::Objects) return SelectingCommand::Answer(host, text);
+        if (text.empty()) {
+            if (step_ == Step::Second) Copy(host, base_, {0, 0});
+            if (step_ != Step::Base) host.FinishCommand();
+            else Again(host);
+            return;
+        }
+        if (const auto p = ParsePointInput(text, host.LastPoint())) {
+            Take(host, *p);
+        } else {
+            Again(host);
+        }
+    }
+    void Click(SimHost& host, Point p) override {
+        if (step_ == Step::Objects) return SelectingCommand::Click(host, p);
+        Take(host, p);
+    }
+
+private:
+    enum class Step { Objects, Base, Second, Next };
+
+    void Selected(SimHost& host) override {
+        if (selector_.selected().empty()) return host.FinishCommand();
+        step_ = Step::Base;
+        host.Ask(PromptKind::Point, host.texts().copyBasePoint);
+    }
+    void Again(SimHost& host) {
+        host.Message(host.texts().pointRequired);
+        host.Ask(PromptKind::Point, step_ == Step::Base     ? host.texts().copyBasePoint
+                                    : step_ == Step::Second ? host.texts().copySecondPoint
+                                                            : host.texts().copyNextPoint);
+    }
+    void Take(SimHost& host, Point p) {
+        if (step_ == Step::Base) {
+            base_ = p;
+            host.SetLastPoint(p);
+            step_ = Step::Second;
+            host.Ask(PromptKind::Point, host.texts().copySecondPoint);
+            return;
+        }
+        Copy(host, p, base_);
+        host.SetLastPoint(p);
+        if (host.edition() != Edition::LT2006) return host.FinishCommand();
+        step_ = Step::Next;
+        host.Ask(PromptKind::Point, host.texts().copyNextPoint);
+    }
+    void Copy(SimHost& host, Point to, Point from) {
+        std::vector<Entity> copies;
+        for (int id : selector_.selected())
+            if (const Entity* e = host.drawing().Find(id)) copies.push_back(*e);
+        for (Entity& e : copies) {
+            MoveEntity(e, {to.x - from.x, to.y - from.y});
+            host.drawing().Add(std::move(e));
+        }
+    }
+
+    Step step_ = Step::Objects;
+    Point base_{};
 };
 
 // The next name "*E<n>" no block of the drawing has.
@@ -977,6 +1365,13 @@ std::unique_ptr<Command> MakeCommand(const std::string& name) {
         {"e", [] { return std::make_unique<SelectionCommand>(true); }},
         {"select", [] { return std::make_unique<SelectionCommand>(false); }},
         {"list", [] { return std::make_unique<ListCommand>(); }},
+        {"ellipse", [] { return std::make_unique<EllipseCommand>(); }},
+        {"el", [] { return std::make_unique<EllipseCommand>(); }},
+        {"scale", [] { return std::make_unique<ScaleCommand>(); }},
+        {"sc", [] { return std::make_unique<ScaleCommand>(); }},
+        {"copy", [] { return std::make_unique<CopyCommand>(); }},
+        {"co", [] { return std::make_unique<CopyCommand>(); }},
+        {"cp", [] { return std::make_unique<CopyCommand>(); }},
         {"li", [] { return std::make_unique<ListCommand>(); }},
         {"u", [] { return std::make_unique<UndoCommand>(); }},
         {"id", [] { return std::make_unique<IdCommand>(); }},

@@ -115,6 +115,31 @@ struct EditionTexts {
     std::string_view listInsertPoint;   // %s x, %s y, %s z
     std::string_view listBlockName;     // %s
     std::string_view listTextValue;     // %s
+
+    // ELLIPSE (the arc and centre options)
+    std::string_view ellipseAxisEnd;    // first prompt: axis end point, or [円弧(A)/中心(C)]
+    std::string_view ellipseArcAxisEnd; // after "a": axis end point, or [中心(C)]
+    std::string_view ellipseCentre;
+    std::string_view ellipseAxisPoint;  // the end of the first axis
+    std::string_view ellipseOtherAxis;  // the distance to the other axis
+    std::string_view ellipseStartAngle;
+    std::string_view ellipseEndAngle;
+    std::string_view ellipseInvalid;    // an axis of no length
+
+    // SCALE
+    std::string_view scaleBasePoint;
+    std::string_view scaleFactor;       // the factor, or [参照(R)]
+    std::string_view scaleReference;    // the reference length <1>
+    std::string_view scaleSecondPoint;
+    std::string_view scaleNewLength;
+    std::string_view scaleNotPositive;  // a factor that is not positive
+
+    // COPY
+    std::string_view copyBasePoint;
+    std::string_view copySecondPoint;
+    std::string_view copyNextPoint;     // LT 2006: further copies until Enter
+
+    std::string_view dxfoutReplace;     // %s: the file exists; replace it?
 };
 
 const EditionTexts& TextsFor(Edition edition);

@@ -209,6 +209,49 @@ void RotateEntity(Entity& entity, Point base, double degrees) {
     }
 }
 
+void ScaleEntity(Entity& entity, Point base, double factor) {
+    const auto scaled = [&](Point p) { return Point{base.x + (p.x - base.x) * factor, base.y + (p.y - base.y) * factor}; };
+    if (entity.normalZ < 0) {
+        Entity world = ToWorld(entity);
+        ScaleEntity(world, base, factor);
+        entity = MirroredX(world);
+        entity.normalZ = -1;
+        return;
+    }
+    switch (entity.kind) {
+        case EntityKind::Ellipse:
+            // The major axis is a vector from the centre: it grows, it does not move.
+            if (!entity.points.empty()) entity.points[0] = scaled(entity.points[0]);
+            if (entity.points.size() > 1) entity.points[1] = {entity.points[1].x * factor, entity.points[1].y * factor};
+            return;
+        case EntityKind::Text:
+            entity.height *= factor;
+            break;
+        case EntityKind::Insert:
+            entity.scaleX *= factor;
+            entity.scaleY *= factor;
+            break;
+        default:
+            break;
+    }
+    for (Point& p : entity.points) p = scaled(p);
+    entity.radius *= factor;
+}
+
+void MoveEntity(Entity& entity, Point delta) {
+    if (entity.normalZ < 0) {
+        Entity world = ToWorld(entity);
+        MoveEntity(world, delta);
+        entity = MirroredX(world);
+        entity.normalZ = -1;
+        return;
+    }
+    // An ellipse's second point is its major axis, a vector: it does not move.
+    const std::size_t moved = entity.kind == EntityKind::Ellipse ? std::min<std::size_t>(1, entity.points.size())
+                                                                  : entity.points.size();
+    for (std::size_t i = 0; i < moved; ++i) entity.points[i] = {entity.points[i].x + delta.x, entity.points[i].y + delta.y};
+}
+
 BulgeArc ArcOfBulge(Point a, Point b, double bulge) {
     const double sweep = 4 * std::atan(bulge);  // signed: counter-clockwise positive
     const double dx = b.x - a.x;

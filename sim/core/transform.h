@@ -12,6 +12,13 @@ namespace tessavue::sim {
 // Turns the entity about `base` by `degrees` (counter-clockwise). Exact for every kind.
 void RotateEntity(Entity& entity, Point base, double degrees);
 
+// Scales the entity about `base` by `factor` (positive), as SCALE does: its points
+// move away from the base, lengths, radii and heights grow; directions stay.
+void ScaleEntity(Entity& entity, Point base, double factor);
+
+// Moves the entity by `delta`.
+void MoveEntity(Entity& entity, Point delta);
+
 // The pieces a polyline explodes into: one line per straight segment (and the closing
 // one), one arc per arc segment, in world coordinates.
 std::vector<Entity> ExplodePolyline(const Entity& polyline);

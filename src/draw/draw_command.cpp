@@ -5,6 +5,7 @@
 
 #include "draw/figure_rewrite.h"
 #include "draw/template_figure.h"
+#include "draw/typed_figures.h"
 #include "host/busy_scope.h"
 #include "host/undo_journal.h"
 #include "dxf_data/entity_table.h"
@@ -294,6 +295,48 @@ DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
     return DrawOutcome::Drawn;
 }
 
+// 丸棒曲げ: both limits on the bar are checked before AutoCAD is touched.
+DrawOutcome DrawBend(DrawCommand& command, const DrawRequest& request, const FaceParameters& face) {
+    const std::optional<double> radius = ReadNumberField("曲げ半径", request.BendRadiusText, command.Messages);
+    if (!radius) return DrawOutcome::Refused;
+    const std::optional<double> diameter = ReadNumberField("丸棒直径", request.BarDiameterText, command.Messages);
+    if (!diameter) return DrawOutcome::Refused;
+    if (*diameter >= *radius) {
+        command.Messages.ShowConfirmation(BarNotBelowBendRadiusMessage());
+        return DrawOutcome::Refused;
+    }
+    // From this diameter on, the cap arcs would be scaled through zero.
+    if (*diameter >= LargestBendDiameter(*radius)) {
+        command.Messages.ShowConfirmation(BarTooThickForBendMessage(*radius));
+        return DrawOutcome::Refused;
+    }
+    HostLink& link = command.Link;
+    BusyScope busy(command.SetBusy);
+    link.desktop().SetForeground(link.HostMainWindow);
+    double x = 0;
+    double y = 0;
+    if (!PickPointInHost(link, x, y)) {
+        if (link.TypingFailed()) link.messages().ShowConfirmation(TypingFailedMessage({}));
+        return DrawOutcome::Cancelled;
+    }
+    return DrawRoundBarBend(link, x, y, *radius, *diameter * 0.5, face.SideTurn) ? DrawOutcome::Drawn
+                                                                                  : DrawOutcome::Cancelled;
+}
+
+// オフセット: a copy along the face's depth, joined at the corners with 高さ checked.
+DrawOutcome DrawOffset(DrawCommand& command, const DrawRequest& request, const FaceParameters& face, double height) {
+    if (height == 0) {
+        command.Messages.ShowConfirmation(OffsetHeightZeroMessage());
+        return DrawOutcome::Refused;
+    }
+    HostLink& link = command.Link;
+    BusyScope busy(command.SetBusy);
+    link.desktop().SetForeground(link.HostMainWindow);
+    const bool drawn = RunOffset(link, command.Files, command.PathToText, request.InvertHeightSign ? -1 : 1, height,
+                                 face.OffsetDirection, request.HeightLines);
+    return drawn ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
+}
+
 }  // namespace
 
 DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
@@ -304,13 +347,16 @@ DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
 
     if (request.FigureKind == "２面選択") return DrawTwoFace(command, request);
     if (request.FigureKind == "既存軸") return DrawAxisFigure(command, request);
-    if (request.FigureKind != kExistingFigureKind && !IsTemplateKind(request.FigureKind)) {
+    if (request.FigureKind == "丸棒曲げ") return DrawBend(command, request, *face);
+    if (request.FigureKind != kExistingFigureKind && !IsTemplateKind(request.FigureKind) &&
+        request.FigureKind != "オフセット") {
         command.Messages.ShowConfirmation(KindNotAvailableMessage(request.FigureKind));
         return DrawOutcome::Refused;
     }
 
     const std::optional<double> height = ReadNumberField("高さ", request.HeightText, command.Messages);
     if (!height) return DrawOutcome::Refused;
+    if (request.FigureKind == "オフセット") return DrawOffset(command, request, *face, *height);
     if (IsTemplateKind(request.FigureKind)) return DrawTemplateFigure(command, request, *face, *height);
 
     const FigureRewrite rewrite = RewriteFor(request, *height);

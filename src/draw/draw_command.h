@@ -1,9 +1,9 @@
 // The draw command behind the four direction buttons: the palette's inputs checked,
 // the figure written in the face's pre-insertion frame, inserted into AutoCAD as a
 // block at a point the user picks, exploded and the block purged. The existing figure,
-// the figures typed in as numbers (円, 四角, 六角), the turned part (既存軸) and the
-// two-face solid (２面選択, typed as lines) are drawn so far; the other kinds say so
-// and do nothing.
+// the figures typed in as numbers (円, 四角, 六角), the turned part (既存軸), and the
+// kinds typed straight into AutoCAD (２面選択, 丸棒曲げ, オフセット) are drawn so far;
+// the other kinds say so and do nothing.
 #pragma once
 
 #include <filesystem>
@@ -43,6 +43,9 @@ struct DrawRequest {
     // ２面選択: the points picked in the top view and in the front view.
     FacePointLists TopFace;
     FacePointLists FrontFace;
+    // 丸棒曲げ: as the edits hold them.
+    std::string BendRadiusText = "20";   // 曲げ半径 (Edit7)
+    std::string BarDiameterText = "10";  // 丸棒直径 (Edit8)
 };
 
 struct DrawCommand {

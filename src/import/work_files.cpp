@@ -5,7 +5,7 @@
 namespace tessavue {
 
 std::vector<std::filesystem::path> ProgramFiles::WorkingDxfFiles() const {
-    return {selection, turnedLeft, turnedRight, exploded, figureTemplate};
+    return {selection, turnedLeft, turnedRight, exploded, figureTemplate, offset};
 }
 
 ProgramFiles DeriveProgramFiles(const std::filesystem::path& program, std::string programFileName) {
@@ -19,6 +19,7 @@ ProgramFiles DeriveProgramFiles(const std::filesystem::path& program, std::strin
     files.turnedRight = files.directory / "r_45.dxf";
     files.exploded = files.directory / "explode.dxf";
     files.figureTemplate = files.directory / "elem.dxf";
+    files.offset = files.directory / "ofst.dxf";
     files.readme = files.directory / "readme.txt";
     return files;
 }

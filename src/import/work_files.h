@@ -22,10 +22,11 @@ struct ProgramFiles {
     std::filesystem::path turnedRight;      // r_45.dxf
     std::filesystem::path exploded;         // explode.dxf
     std::filesystem::path figureTemplate;   // elem.dxf
+    std::filesystem::path offset;           // ofst.dxf
     std::filesystem::path readme;           // readme.txt
 
-    // The five DXF working files, deleted at start-up and at close so that no run
-    // picks up another run's exports.
+    // The DXF working files, deleted at start-up and at close so that no run picks
+    // up another run's exports (AutoCAD would ask before writing over one).
     std::vector<std::filesystem::path> WorkingDxfFiles() const;
 };
 

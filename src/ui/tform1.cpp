@@ -236,6 +236,8 @@ void TForm1::Button2Click(Control sender) {
     request.AxisOutline = axisOutline_;
     request.TopFace = topFace_;
     request.FrontFace = frontFace_;
+    request.BendRadiusText = view_.Text(Control::Edit7);
+    request.BarDiameterText = view_.Text(Control::Edit8);
     DrawCommand command{host_, *this, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); }, clock_};
     RunDrawCommand(command, request);
 }

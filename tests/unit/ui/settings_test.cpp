@@ -57,11 +57,12 @@ TEST(DeriveProgramFiles, NamesBesideTheProgram) {
     EXPECT_EQ(f.turnedRight, dir / "r_45.dxf");
     EXPECT_EQ(f.exploded, dir / "explode.dxf");
     EXPECT_EQ(f.figureTemplate, dir / "elem.dxf");
+    EXPECT_EQ(f.offset, dir / "ofst.dxf");
     EXPECT_EQ(f.readme, dir / "readme.txt");
     EXPECT_EQ(f.programFileName, "tessavue.exe");
     EXPECT_EQ(f.WorkingDxfFiles(),
               (std::vector<fs::path>{dir / "tessavue.dxf", dir / "l_45.dxf", dir / "r_45.dxf", dir / "explode.dxf",
-                                     dir / "elem.dxf"}));
+                                     dir / "elem.dxf", dir / "ofst.dxf"}));
 }
 
 TEST(DeriveProgramFiles, OnlyTheLastExtensionIsReplaced) {
@@ -294,8 +295,10 @@ TEST_F(PaletteRuns, APositionOffEveryScreenFallsBackToTheDefault) {
 }
 
 TEST_F(PaletteRuns, WorkingFilesAreDeletedAtStartAndAtCloseAndNothingElse) {
-    const std::vector<std::string> working{"tessavue.dxf", "l_45.dxf", "r_45.dxf", "explode.dxf", "elem.dxf"};
-    const std::vector<std::string> kept{"tessavue.ini", "readme.txt", "ofst.dxf", "drawing.dxf", "tessavue.exe"};
+    // The offset file too: a leftover one would make AutoCAD ask before the next export.
+    const std::vector<std::string> working{"tessavue.dxf", "l_45.dxf", "r_45.dxf", "explode.dxf", "elem.dxf",
+                                           "ofst.dxf"};
+    const std::vector<std::string> kept{"tessavue.ini", "readme.txt", "drawing.dxf", "tessavue.exe"};
     for (const auto& name : working) folder.Write(name);
     for (const auto& name : kept) folder.Write(name);
     Start();

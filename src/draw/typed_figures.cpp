@@ -1,0 +1,186 @@
+#include "draw/typed_figures.h"
+
+#include <cmath>
+#include <system_error>
+#include <vector>
+
+#include "dxf_data/number_text.h"
+#include "host/history_queries.h"
+#include "host/undo_journal.h"
+#include "import/dxf_reader.h"
+#include "import/selection_export.h"
+#include "iso/projection.h"
+
+namespace tessavue {
+namespace {
+
+struct Pt {
+    double X = 0;
+    double Y = 0;
+};
+
+std::string Text(Pt p) { return NumberText(p.X) + "," + NumberText(p.Y); }
+
+// Runs the bend's commands one by one, each noted for the put-back and checked in
+// the history before the next acts on AutoCAD's last object.
+class CheckedSteps {
+public:
+    explicit CheckedSteps(HostLink& link) : link_(link), journal_(link) {}
+
+    bool Run(const std::string& command, const std::string& echo) {
+        if (failed_) return false;
+        if (!journal_.Run(command)) return Fail();
+        const HostHistory history = CopyHostHistory(link_);
+        if (history.typed) journal_.NoteSteps(1);
+        if (!history.finished || HistoryShowsCancel(history.lines, link_.CommandPrompt + echo)) return Fail();
+        return true;
+    }
+
+    // Takes back what was drawn and tells the user why, unless the palette is closing.
+    void PutBack() {
+        const bool typingFailed = link_.TypingFailed();
+        const std::vector<std::string> left = journal_.PutBack();
+        if (typingFailed || !left.empty()) {
+            link_.messages().ShowConfirmation(TypingFailedMessage(left));
+        } else if (!link_.WaitsAbandoned() && !link_.HostGone()) {
+            link_.messages().ShowConfirmation(BendFailedMessage());
+        }
+    }
+
+private:
+    bool Fail() {
+        failed_ = true;
+        return false;
+    }
+
+    HostLink& link_;
+    UndoJournal journal_;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+std::string IsoEllipseCommand(double cx, double cy, double r, double startAngle, double endAngle, double axisAngle) {
+    const double major = std::sqrt(1.5) * r;
+    const double minor = std::sqrt(0.5) * r;
+    const double first = Radians(axisAngle);
+    const double second = Radians(axisAngle + 90);
+    return "_ellipse\r" + std::string("a\r") + "c\r" + NumberText(cx) + "," + NumberText(cy) + "\r" + "@" +
+           NumberText(std::cos(first) * major) + "," + NumberText(std::sin(first) * major) + "\r" + "@" +
+           NumberText(std::cos(second) * minor) + "," + NumberText(std::sin(second) * minor) + "\r" +
+           NumberText(startAngle) + "\r" + NumberText(endAngle) + "\r";
+}
+
+double LargestBendDiameter(double bendRadius) { return 2 * bendRadius / std::sqrt(4.5); }
+
+std::string BarNotBelowBendRadiusMessage() { return "丸棒直径より曲げ半径を大きくして下さい。"; }
+
+std::string BarTooThickForBendMessage(double bendRadius) {
+    return "丸棒直径は曲げ半径の 0.943 倍（" + NumberText(LargestBendDiameter(bendRadius)) +
+           "）より小さくして下さい。";
+}
+
+std::string BendFailedMessage() {
+    return "丸棒曲げの作図がＡｕｔｏＣＡＤで完了しなかったため、描いた分を元に戻しました。";
+}
+
+bool DrawRoundBarBend(HostLink& link, double px, double py, double bendRadius, double barRadius,
+                      std::int32_t sideTurn) {
+    const double R = bendRadius;
+    const double k = std::sqrt(1.5) * barRadius;
+    const double c30 = std::cos(0.5235987755982988);
+    const double s30 = std::sin(0.5235987755982988);
+    const double c60 = std::cos(1.0471975511965976);
+    const double s60 = std::sin(1.0471975511965976);
+    const double t = std::sqrt(3.0);
+    const Pt A0{px + R / t, py};
+    const Pt A1{px + c30 * R, py + s30 * R};
+    const Pt A2{A1.X - c60 * k, A1.Y - s60 * k};
+    const Pt A3{A1.X + c60 * k, A1.Y + s60 * k};
+    const Pt B0{px, py - R};
+    const Pt C0{px - R / t, py};
+    const Pt C1{px - c30 * R, py - s30 * R};
+    const Pt C2{C1.X - c60 * k, C1.Y - s60 * k};
+    const Pt C3{C1.X + c60 * k, C1.Y + s60 * k};
+    const Pt D0{px, py + R};
+    struct Segment {
+        double start, end;
+        Pt p0, p1, p2, p3, section;
+        double sectionAngle;
+    };
+    const Segment segments[] = {
+        {-30, 30, A0, A1, A2, A3, {A1.X, A1.Y}, 60},
+        {30, 150, B0, A1, A2, A3, {C1.X, A1.Y}, -60},
+        {150, 210, C0, C1, C3, C2, {C1.X, C1.Y}, 60},
+        {210, 330, D0, C1, C3, C2, {A1.X, C1.Y}, -60},
+    };
+    const std::string rotate = "rotate l  " + NumberText(px) + "," + NumberText(py) + " " + std::to_string(sideTurn) + " ";
+    CheckedSteps steps(link);
+    // Each object is turned right after it is drawn, while it is still the last one.
+    const auto turned = [&] { return sideTurn == 0 || steps.Run(rotate, "rotate"); };
+    for (const Segment& s : segments) {
+        for (const Pt& to : {s.p2, s.p3}) {
+            const bool drawn = steps.Run(IsoEllipseCommand(px, py, R, s.start, s.end, 0), "_ellipse") &&
+                               steps.Run("scale l  " + Text(s.p0) + " r " + Text(s.p0) + " " + Text(s.p1) + " " +
+                                             Text(to) + " ",
+                                         "scale") &&
+                               turned();
+            if (!drawn) {
+                steps.PutBack();
+                return false;
+            }
+        }
+        for (const auto& [from, until] : {std::pair{0.0, 180.0}, std::pair{180.0, 360.0}}) {
+            if (!steps.Run(IsoEllipseCommand(s.section.X, s.section.Y, barRadius, from, until, s.sectionAngle),
+                           "_ellipse") ||
+                !turned()) {
+                steps.PutBack();
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::string OffsetHeightZeroMessage() { return "オフセットでは高さは０以外に設定して下さい。"; }
+
+bool RunOffset(HostLink& link, const ProgramFiles& files, const PathText& pathText, int sign, double height,
+               const std::string& direction, bool joinCorners) {
+    // No offset file of an earlier command may stand in the way of this one's export,
+    // and none stays after it, whichever way it ends.
+    struct OffsetFile {
+        const std::filesystem::path& path;
+        void Remove() const {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+        }
+        ~OffsetFile() { Remove(); }
+    } offsetFile{files.offset};
+    offsetFile.Remove();
+
+    if (!link.RunHostCommand("select ")) return false;
+    if (WasCommandCancelled(link, "select") || !HistoryShowsSelection(link)) return false;
+    if (joinCorners) {
+        UndoJournal journal(link);
+        if (!journal.FileDialogs(false)) {
+            journal.PutBack();
+            return false;
+        }
+        const bool exported = ExportSelectionDxf(link, pathText(files.offset), "2000");
+        if (!journal.FileDialogs(true) || !exported) {
+            journal.PutBack();
+            return false;
+        }
+    }
+    std::string copy = "copy pre  0,0 @" + NumberText(sign * height) + "<" + direction + " ";
+    // LT 2006 goes on asking for further copies until Enter.
+    if (link.TargetVersion == "LT 2006" || link.TargetVersion == "2006") copy += " ";
+    if (!link.RunHostCommand(copy)) return false;
+    if (!joinCorners) return true;
+    const std::string layer = GetCurrentLayer(link);
+    const bool joined = DrawOffsetConnectors(link, files.offset, sign, height, direction);
+    const bool restored = SetCurrentLayer(link, layer);
+    return joined && restored;
+}
+
+}  // namespace tessavue
