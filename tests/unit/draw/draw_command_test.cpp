@@ -17,6 +17,7 @@
 #include "host/undo_journal.h"
 #include "draw/figure_rewrite.h"
 #include "draw/template_figure.h"
+#include "draw/typed_figures.h"
 #include "import/selection_command.h"
 #include "iso/faces.h"
 #include "dxf_text.h"
@@ -385,6 +386,19 @@ TEST_P(DrawCommandTest, ADamagedTemplateIsRefusedAndNotWritten) {
     EXPECT_EQ(desktop.host().drawing().entities().size(), planCount);
     EXPECT_EQ(Typed("id "), 0u);
     EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+}
+
+
+// The text of one isometric arc, as the stand-in and AutoCAD read it: the second
+// axis's X is not exactly 0 and is written in exponent form.
+TEST(IsoEllipseCommand, CentreAxesAndAnglesAsTyped) {
+    const std::string text = IsoEllipseCommand(0, 0, 10, -30, 30, 0);
+    EXPECT_EQ(text.substr(0, text.find("@", text.find("@") + 1)),
+              "_ellipse\ra\rc\r0,0\r@12.2474487139159,0\r");
+    const std::string second = text.substr(text.find("@", text.find("@") + 1));
+    EXPECT_NE(second.find("E-16,7.07106781186548\r"), std::string::npos) << second;
+    EXPECT_TRUE(second.ends_with("\r-30\r30\r")) << second;
+    EXPECT_NEAR(LargestBendDiameter(20), 18.856180831641, 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, DrawCommandTest, ::testing::Values(Edition::LT2000, Edition::LT2006));

@@ -459,5 +459,80 @@ TEST(SimList, ListsEachSelectedObjectUnderTheUnitPrecision) {
     }
 }
 
+
+// ELLIPSE as the bend types it: the arc by its centre, the first axis relative to the
+// centre, the other axis's distance as a point relative to the first axis's end, and
+// true angles from the first axis. The arc's ends lie at those angles.
+TEST(SimEllipse, ArcByCentreWithTrueAngles) {
+    SimHost host;
+    host.Type("_ellipse\ra\rc\r0,0\r@12.2474487139159,0\r@4.3E-16,7.07106781186548\r-30\r30\r");
+    ASSERT_EQ(host.drawing().entities().size(), 1u);
+    const Entity& e = host.drawing().entities().back();
+    ASSERT_EQ(e.kind, EntityKind::Ellipse);
+    EXPECT_NEAR(e.points[1].x, 12.2474487139159, 1e-9);
+    EXPECT_NEAR(e.ratio, std::sqrt(1.0 / 3.0), 1e-9);
+    const auto at = [&](double parameter) {
+        const double t = parameter * kDegree;
+        return Point{e.points[1].x * std::cos(t), e.ratio * e.points[1].x * std::sin(t)};
+    };
+    // The points at -30 and 30 degrees of the isometric circle of radius 10.
+    ExpectNear(at(e.startAngle), {10 * std::cos(30 * kDegree), -5}, "start");
+    ExpectNear(at(e.endAngle), {10 * std::cos(30 * kDegree), 5}, "end");
+    EXPECT_EQ(host.CommandLineText(), std::string(host.texts().idlePrompt));
+    // An axis of no length is refused and asked again; Esc then leaves nothing.
+    host.Type("_ellipse\ra\rc\r5,5\r@0,0\r\x1b");
+    EXPECT_EQ(host.drawing().entities().size(), 1u);
+}
+
+// SCALE by reference about a base point, the new length a point's distance from the
+// base; a factor of 0 is asked again.
+TEST(SimScale, ByReferenceAndRefusingZero) {
+    SimHost host;
+    host.drawing().AddLine({10, 0}, {20, 0});
+    host.Type("scale l  0,0 r 0,0 10,0 0,30 ");
+    const Entity& e = host.drawing().entities().back();
+    ExpectNear(e.points[0], {30, 0}, "start");
+    ExpectNear(e.points[1], {60, 0}, "end");
+    host.Type("scale l  0,0 0 ");
+    EXPECT_TRUE(HistoryHolds(host, std::string(host.texts().scaleNotPositive)));
+    host.Type("0.5 ");
+    ExpectNear(host.drawing().entities().back().points[1], {30, 0}, "halved");
+}
+
+// COPY: one copy in LT 2000 and 2002; LT 2006 asks for more until Enter.
+TEST(SimCopy, OneCopyOrUntilEnter) {
+    for (Edition edition : {Edition::LT2000, Edition::LT2006}) {
+        SimHost host(edition);
+        host.drawing().AddLine({0, 0}, {1, 0});
+        host.Type("select l  ");
+        host.Type("copy pre  0,0 @10<90 ");
+        EXPECT_EQ(host.drawing().entities().size(), 2u);
+        ExpectNear(host.drawing().entities().back().points[0], {0, 10}, "copied");
+        EXPECT_EQ(host.InCommand(), edition == Edition::LT2006) << "LT 2006 asks for another point";
+        // Only LT 2006 needs the second blank; at the idle prompt it would repeat COPY.
+        if (edition == Edition::LT2006) host.Type(" ");
+        EXPECT_FALSE(host.InCommand());
+        EXPECT_EQ(host.drawing().entities().size(), 2u);
+    }
+}
+
+// DXFOUT to a file that is there asks before replacing it; the answer No writes nothing.
+TEST(SimDxfOutReplace, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "tessavue-sim-replace.dxf";
+    std::ofstream(file) << "mine";
+    SimHost host;
+    host.filedia = 0;
+    host.drawing().AddLine({0, 0}, {1, 0});
+    host.Type("dxfout " + file.string() + "\r");
+    EXPECT_EQ(host.Waiting(), PromptKind::Text);
+    host.Type("n ");
+    EXPECT_FALSE(host.InCommand());
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "mine");
+    host.Type("dxfout " + file.string() + "\ry 16 ");
+    EXPECT_GT(std::filesystem::file_size(file), 100u);
+    std::filesystem::remove(file);
+}
+
 }  // namespace
 }  // namespace tessavue::sim

@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <deque>
+#include <fstream>
+#include <numbers>
 #include <optional>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "fake_profile_file.h"
 #include "import/listed_selection.h"
 #include "draw/draw_command.h"
+#include "draw/typed_figures.h"
 #include "iso_view.h"
 #include "ui/tform1.h"
 
@@ -146,7 +149,11 @@ protected:
                 std::optional<Point> insertAt = std::nullopt) {
         ids_ = std::move(ids);
         selections_ = std::move(selections);
+        pumps_ = 0;
         desktop.pumpHook = [this, insertAt] {
+            // A wait nobody answers (a prompt this user does not know) ends the
+            // command instead of hanging the test.
+            if (++pumps_ > 20000) form.Host().AbandonWaits();
             sim::SimHost& host = desktop.host();
             const std::string& running = host.RunningCommand();
             if (running == "ID" && host.Waiting() == sim::PromptKind::Point) {
@@ -156,7 +163,8 @@ protected:
                     host.Click(*ids_.front());
                 }
                 if (!ids_.empty()) ids_.pop_front();
-            } else if (running == "LIST" && host.Waiting() == sim::PromptKind::Objects && !selections_.empty()) {
+            } else if ((running == "LIST" || running == "SELECT") && host.Waiting() == sim::PromptKind::Objects &&
+                       !selections_.empty()) {
                 for (Point p : selections_.front()) host.Click(p);
                 selections_.pop_front();
                 host.Type("\r");
@@ -185,6 +193,7 @@ protected:
 
     std::deque<std::optional<Point>> ids_;
     std::deque<std::vector<Point>> selections_;
+    int pumps_ = 0;
 };
 
 // Three points in each view; 上面 again starts only its own view afresh; the chain on
@@ -426,6 +435,217 @@ TEST_F(AxisAndTwoFaceTest, APressWhileACommandRunsIsIgnored) {
     EXPECT_FALSE(Busy());
     EXPECT_EQ(view.texts[Control::Label9], countBefore);
     EXPECT_EQ(Boxes(), std::vector<std::string>{});
+}
+
+
+// ---------------------------------------------------------------------------------
+// 丸棒曲げ and オフセット, typed straight into AutoCAD
+// ---------------------------------------------------------------------------------
+
+// An elliptical arc as a drafter checks it: its centre, its semi-axes, its major axis's
+// direction (either way) and where it begins and ends, counter-clockwise.
+testing::Expected IsoArc(Point c, double majorDegrees, double a, double b, Point from, Point to,
+                         const std::string& what) {
+    using testing::Near;
+    return {what + " about " + testing::Show(c), [=](const sim::Entity& e) {
+                if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
+                const double length = std::hypot(e.points[1].x, e.points[1].y);
+                if (!Near(length, a) || !Near(e.ratio * length, b)) return false;
+                const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
+                const double off = std::abs(testing::Mod180(direction) - testing::Mod180(majorDegrees));
+                return std::min(off, 180 - off) <= 1e-6 && Near(testing::EllipsePoint(e, e.startAngle), from) &&
+                       Near(testing::EllipsePoint(e, e.endAngle), to);
+            }};
+}
+
+Point Turn(Point p, Point about, double degrees) {
+    const double r = degrees * std::numbers::pi / 180;
+    const double x = p.x - about.x;
+    const double y = p.y - about.y;
+    return {about.x + x * std::cos(r) - y * std::sin(r), about.y + x * std::sin(r) + y * std::cos(r)};
+}
+
+// The bend about `at`, worked out from its geometry: the bar's centre line is the
+// isometric circle of radius R (semi-axes sqrt(1.5) R and sqrt(0.5) R, major axis
+// level); its point at 30 degrees is (R cos 30, R sin 30) from the centre. Each quarter
+// of the outline is that centre line's arc scaled about the centre of the arc it
+// stands for (the caps about a point R/sqrt(3) from the centre, the long sides about a
+// point R above or below it) so that its junction lands sqrt(1.5) q inside or outside
+// along the 60-degree normal there; each junction carries a cross-section, the
+// isometric circle of radius q in the vertical plane across the bar, in two halves.
+// On a side face everything is turned about `at` by the face's side turn.
+std::vector<testing::Expected> BendFigure(Point at, double R, double q, double sideTurn) {
+    using testing::Along;
+    using testing::operator+;
+    const double a = std::sqrt(1.5);
+    const double b = std::sqrt(0.5);
+    // The centre line's point at a true angle from its major axis.
+    const auto onCentreLine = [&](double degrees) {
+        const double t = degrees * std::numbers::pi / 180;
+        const double rho = 1 / std::sqrt(std::pow(std::cos(t) / (a * R), 2) + std::pow(std::sin(t) / (b * R), 2));
+        return at + Along(degrees, rho);
+    };
+    const Point upper = onCentreLine(30);   // the junction at 30 degrees
+    const Point lower = onCentreLine(210);  // and its opposite
+    const double k = a * q;
+    struct Quarter {
+        double from, to;
+        Point scaleCentre, junction;
+        double outward;  // the direction from the junction away from the scale centre
+    };
+    const Quarter quarters[] = {
+        {-30, 30, at + Point{R / std::sqrt(3.0), 0}, upper, 60},
+        {30, 150, at + Point{0, -R}, upper, 60},
+        {150, 210, at + Point{-R / std::sqrt(3.0), 0}, lower, 240},
+        {210, 330, at + Point{0, R}, lower, 240},
+    };
+    std::vector<testing::Expected> figure;
+    const auto turned = [&](Point p) { return Turn(p, at, sideTurn); };
+    for (const Quarter& qu : quarters) {
+        const double reach = std::hypot(qu.junction.x - qu.scaleCentre.x, qu.junction.y - qu.scaleCentre.y);
+        for (double side : {-1.0, 1.0}) {
+            const Point moved = qu.junction + Along(qu.outward, side * k);
+            const double f = std::hypot(moved.x - qu.scaleCentre.x, moved.y - qu.scaleCentre.y) / reach;
+            const auto scaled = [&](Point p) {
+                return Point{qu.scaleCentre.x + (p.x - qu.scaleCentre.x) * f, qu.scaleCentre.y + (p.y - qu.scaleCentre.y) * f};
+            };
+            figure.push_back(IsoArc(turned(scaled(at)), sideTurn, f * a * R, f * b * R,
+                                    turned(scaled(onCentreLine(qu.from))), turned(scaled(onCentreLine(qu.to))),
+                                    "outline"));
+        }
+    }
+    // The cross-sections: at the junctions and at the two points level with one and
+    // plumb with the other, their first axis at +60 or -60 degrees.
+    const std::pair<Point, double> sections[] = {
+        {upper, 60}, {{lower.x, upper.y}, -60}, {lower, 60}, {{upper.x, lower.y}, -60}};
+    for (const auto& [centre, axis] : sections) {
+        const Point end = Along(axis, a * q);
+        const Point p0 = centre + end;
+        const Point p1 = centre + Point{-end.x, -end.y};
+        figure.push_back(IsoArc(turned(centre), axis + sideTurn, a * q, b * q, turned(p0), turned(p1), "section"));
+        figure.push_back(IsoArc(turned(centre), axis + sideTurn, a * q, b * q, turned(p1), turned(p0), "section"));
+    }
+    return figure;
+}
+
+TEST_F(AxisAndTwoFaceTest, TheBendOnEachFaceIsItsSixteenArcs) {
+    view.comboIndex = 5;  // 丸棒曲げ
+    view.texts[Control::Edit7] = "20";
+    view.texts[Control::Edit8] = "10";
+    for (int face : {0, 1, 2, 3}) {
+        SCOPED_TRACE(testing::kFaces[face].name);
+        const Point at{300.0 + 100 * face, 300};
+        Answer({at});
+        const std::size_t before = desktop.host().drawing().entities().size();
+        Press(static_cast<Control>(static_cast<int>(Control::Button2) + face));
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+        const double sideTurn = face == 2 ? -60 : face == 3 ? 60 : 0;
+        EXPECT_TRUE(testing::HoldsExactly(Added(before), BendFigure(at, 20, 5, sideTurn)));
+        EXPECT_FALSE(Busy());
+    }
+}
+
+// The bar must stay below the bend radius and below 2R/sqrt(4.5), where the cap arcs
+// would be scaled through zero.
+TEST_F(AxisAndTwoFaceTest, ABarTooThickForItsBendIsRefused) {
+    view.comboIndex = 5;  // 丸棒曲げ
+    view.texts[Control::Edit7] = "20";
+    const std::size_t before = desktop.host().drawing().entities().size();
+    for (const char* diameter : {"20", "25", "19", "18.86"}) {
+        view.texts[Control::Edit8] = diameter;
+        Press(Control::Button2);
+    }
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{BarNotBelowBendRadiusMessage(), BarNotBelowBendRadiusMessage(),
+                                                 BarTooThickForBendMessage(20), BarTooThickForBendMessage(20)}));
+    EXPECT_TRUE(desktop.host().ReceivedInput().empty());
+    view.texts[Control::Edit8] = "18.8";
+    Answer({Point{0, -300}});
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    EXPECT_TRUE(testing::HoldsExactly(Added(before), BendFigure({0, -300}, 20, 9.4, 0)));
+}
+
+// A step the user cancels (Esc in the third arc): nothing more acts on the last
+// object, everything the bend drew is taken back, the user's objects stay and the
+// user is told.
+TEST_F(AxisAndTwoFaceTest, ABendStepThatFailsTakesTheBendBack) {
+    view.comboIndex = 5;  // 丸棒曲げ
+    const auto before = desktop.host().drawing().entities();
+    int ellipses = 0;
+    std::size_t typedAfterFailure = 0;
+    desktop.typingHook = [&](std::string& text) {
+        if (ellipses >= 3) ++typedAfterFailure;
+        if (text.starts_with("_ellipse") && ++ellipses == 3) text = text.substr(0, text.find('@')) + "\x1b";
+    };
+    Answer({Point{0, 0}});
+    Press(Control::Button2);
+    desktop.typingHook = nullptr;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{BendFailedMessage()});
+    EXPECT_EQ(desktop.host().drawing().entities(), before);
+    for (const auto& chunk : desktop.host().ReceivedInput())
+        EXPECT_EQ(chunk.bytes.find("_ellipse", 1), std::string::npos);
+    std::size_t scales = 0;
+    for (const auto& chunk : desktop.host().ReceivedInput()) scales += chunk.bytes.starts_with("scale") ? 1 : 0;
+    EXPECT_EQ(scales, 2u) << "the two arcs before the cancelled one were scaled, nothing after it";
+    EXPECT_FALSE(Busy());
+}
+
+// The offset on each face and with the height sign turned: the selected objects
+// copied along the face's depth; with 高さ, a line from each distinct corner to its
+// copy, on the corner's layer; the current layer as before; no offset file left,
+// even with a leftover one at the start.
+TEST_F(AxisAndTwoFaceTest, OffsetCopiesAlongTheDepthAndJoinsTheCorners) {
+    auto& d = desktop.host().drawing();
+    d.AddLayer("外形");
+    d.SetCurrentLayer("外形");
+    d.AddLine({100, 250}, {140, 250});  // on 外形
+    d.SetCurrentLayer("0");
+    view.comboIndex = 8;  // オフセット
+    struct Case {
+        int face;
+        bool invert;
+        bool join;
+        double direction;
+    };
+    const Case cases[] = {{0, false, true, 90}, {1, true, true, 90}, {2, false, false, 210}, {3, true, true, 330}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::kFaces[c.face].name);
+        std::ofstream(form.Files().offset) << "left over";
+        view.checked[Control::menu_help_othr_sign] = c.invert;
+        view.checked[Control::CheckBox1] = c.join;
+        view.texts[Control::Edit1] = "10";
+        Answer({}, {{{120, 200}, {140, 215}, {120, 250}}});
+        const std::size_t before = desktop.host().drawing().entities().size();
+        Press(static_cast<Control>(static_cast<int>(Control::Button2) + c.face));
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+        using testing::Along;
+        using testing::operator+;
+        const Point shift = Along(c.direction, c.invert ? -10 : 10);
+        std::vector<testing::Expected> figure = {
+            testing::LineFrom(Point{100, 200} + shift, Point{140, 200} + shift, "copy"),
+            testing::LineFrom(Point{140, 200} + shift, Point{140, 230} + shift, "copy"),
+            testing::LineFrom(Point{100, 250} + shift, Point{140, 250} + shift, "copy"),
+        };
+        const std::vector<std::pair<Point, std::string>> corners = {
+            {{100, 200}, "0"}, {{140, 200}, "0"}, {{140, 230}, "0"}, {{100, 250}, "外形"}, {{140, 250}, "外形"}};
+        if (c.join)
+            for (const auto& [corner, layer] : corners) {
+                testing::Expected line = testing::LineFrom(corner, corner + shift, "connector on " + layer);
+                const auto matches = line.matches;
+                const std::string onLayer = layer;
+                line.matches = [matches, onLayer](const sim::Entity& e) { return matches(e) && e.layer == onLayer; };
+                figure.push_back(line);
+            }
+        EXPECT_TRUE(testing::HoldsExactly(Added(before), figure));
+        // The next case picks the same objects: its copies must not lie under the picks.
+        for (const sim::Entity& e : Added(before)) desktop.host().drawing().Erase(e.id);
+        EXPECT_EQ(desktop.host().drawing().currentLayer(), "0");
+        EXPECT_FALSE(std::filesystem::exists(form.Files().offset));
+        EXPECT_FALSE(Busy());
+    }
+    view.texts[Control::Edit1] = "0";
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{OffsetHeightZeroMessage()});
 }
 
 }  // namespace
