@@ -671,5 +671,71 @@ INSTANTIATE_TEST_SUITE_P(Editions, AxisAndTwoFaceRuns, ::testing::Values(sim::Ed
                              return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
                          });
 
+
+// ---------------------------------------------------------------------------------
+// A round-bar bend (丸棒曲げ) and an offset (オフセット), typed straight into AutoCAD
+// ---------------------------------------------------------------------------------
+
+class BendAndOffsetRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {
+protected:
+    std::vector<Entity> AddedSince(int lastId) {
+        std::vector<Entity> added;
+        for (const Entity& e : SimState().entities)
+            if (e.id > lastId) added.push_back(e);
+        return added;
+    }
+};
+
+// The bend on 上左 and on 左, picked by the user; then the plan's corner lines offset
+// on 右 with their connectors on the plan's layer, the current layer as before.
+TEST_P(BendAndOffsetRuns, TheBendAndTheOffsetLandWhereTheFacesPutThem) {
+    ASSERT_TRUE(Start(PlanDrawing(), {}, Settings(false), GetParam()));
+    const std::vector<Entity> plan = SimState().entities;
+    ASSERT_OK(palette().SelectKind(L"丸棒曲げ"));
+    ASSERT_OK(palette().SetText(Id(Control::Edit7), L"20"));
+    ASSERT_OK(palette().SetText(Id(Control::Edit8), L"10"));
+    for (int face : {0, 2}) {
+        SCOPED_TRACE(kFaces[face].name);
+        const Point at{300.0 + 150 * face, 300};
+        const int lastId = SimState().entities.back().id;
+        ASSERT_OK(palette().Click(Id(kButtons[face])));
+        ASSERT_OK(WaitForPrompt(texts().idPoint));
+        std::ostringstream point;
+        point << at.x << "," << at.y << "\r";
+        ASSERT_OK(sim().Type(point.str()));
+        ASSERT_OK(WaitUntilFree());
+        ASSERT_OK(sim().WaitUntilIdle());
+        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+        EXPECT_TRUE(HoldsExactly(AddedSince(lastId), BendFigure(at, 20, 5, face == 2 ? -60 : 0)));
+    }
+
+    ASSERT_OK(palette().SelectKind(L"オフセット"));
+    const int lastId = SimState().entities.back().id;
+    ASSERT_OK(palette().Click(Id(kButtons[3])));
+    ASSERT_OK(WaitForPrompt(texts().selectObjects));
+    ASSERT_OK(sim().Type("120,200\r140,215\r\r"));
+    ASSERT_OK(WaitUntilFree());
+    ASSERT_OK(sim().WaitUntilIdle());
+    EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+    // Height 10 along the right face's depth, 330 degrees.
+    const Point shift = Along(330, 10);
+    std::vector<testing::Expected> figure = {LineFrom(Point{100, 200} + shift, Point{140, 200} + shift, "copy"),
+                                    LineFrom(Point{140, 200} + shift, Point{140, 230} + shift, "copy")};
+    for (Point corner : {Point{100, 200}, Point{140, 200}, Point{140, 230}})
+        figure.push_back(LineFrom(corner, corner + shift, "connector"));
+    const std::vector<Entity> added = AddedSince(lastId);
+    EXPECT_TRUE(HoldsExactly(added, figure));
+    for (const Entity& e : added) EXPECT_EQ(e.layer, kOutline);
+    const sim::SimDump state = SimState();
+    const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
+    EXPECT_TRUE(SameObjects(plan, userPart));
+    EXPECT_FALSE(fs::exists(WorkFile(L"ofst.dxf")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, BendAndOffsetRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
+                         [](const ::testing::TestParamInfo<sim::Edition>& p) {
+                             return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
+                         });
+
 }  // namespace
 }  // namespace tessavue::e2e

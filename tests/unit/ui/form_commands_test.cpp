@@ -442,92 +442,6 @@ TEST_F(AxisAndTwoFaceTest, APressWhileACommandRunsIsIgnored) {
 // 丸棒曲げ and オフセット, typed straight into AutoCAD
 // ---------------------------------------------------------------------------------
 
-// An elliptical arc as a drafter checks it: its centre, its semi-axes, its major axis's
-// direction (either way) and where it begins and ends, counter-clockwise.
-testing::Expected IsoArc(Point c, double majorDegrees, double a, double b, Point from, Point to,
-                         const std::string& what) {
-    using testing::Near;
-    return {what + " about " + testing::Show(c), [=](const sim::Entity& e) {
-                if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
-                const double length = std::hypot(e.points[1].x, e.points[1].y);
-                if (!Near(length, a) || !Near(e.ratio * length, b)) return false;
-                const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
-                const double off = std::abs(testing::Mod180(direction) - testing::Mod180(majorDegrees));
-                return std::min(off, 180 - off) <= 1e-6 && Near(testing::EllipsePoint(e, e.startAngle), from) &&
-                       Near(testing::EllipsePoint(e, e.endAngle), to);
-            }};
-}
-
-Point Turn(Point p, Point about, double degrees) {
-    const double r = degrees * std::numbers::pi / 180;
-    const double x = p.x - about.x;
-    const double y = p.y - about.y;
-    return {about.x + x * std::cos(r) - y * std::sin(r), about.y + x * std::sin(r) + y * std::cos(r)};
-}
-
-// The bend about `at`, worked out from its geometry: the bar's centre line is the
-// isometric circle of radius R (semi-axes sqrt(1.5) R and sqrt(0.5) R, major axis
-// level); its point at 30 degrees is (R cos 30, R sin 30) from the centre. Each quarter
-// of the outline is that centre line's arc scaled about the centre of the arc it
-// stands for (the caps about a point R/sqrt(3) from the centre, the long sides about a
-// point R above or below it) so that its junction lands sqrt(1.5) q inside or outside
-// along the 60-degree normal there; each junction carries a cross-section, the
-// isometric circle of radius q in the vertical plane across the bar, in two halves.
-// On a side face everything is turned about `at` by the face's side turn.
-std::vector<testing::Expected> BendFigure(Point at, double R, double q, double sideTurn) {
-    using testing::Along;
-    using testing::operator+;
-    const double a = std::sqrt(1.5);
-    const double b = std::sqrt(0.5);
-    // The centre line's point at a true angle from its major axis.
-    const auto onCentreLine = [&](double degrees) {
-        const double t = degrees * std::numbers::pi / 180;
-        const double rho = 1 / std::sqrt(std::pow(std::cos(t) / (a * R), 2) + std::pow(std::sin(t) / (b * R), 2));
-        return at + Along(degrees, rho);
-    };
-    const Point upper = onCentreLine(30);   // the junction at 30 degrees
-    const Point lower = onCentreLine(210);  // and its opposite
-    const double k = a * q;
-    struct Quarter {
-        double from, to;
-        Point scaleCentre, junction;
-        double outward;  // the direction from the junction away from the scale centre
-    };
-    const Quarter quarters[] = {
-        {-30, 30, at + Point{R / std::sqrt(3.0), 0}, upper, 60},
-        {30, 150, at + Point{0, -R}, upper, 60},
-        {150, 210, at + Point{-R / std::sqrt(3.0), 0}, lower, 240},
-        {210, 330, at + Point{0, R}, lower, 240},
-    };
-    std::vector<testing::Expected> figure;
-    const auto turned = [&](Point p) { return Turn(p, at, sideTurn); };
-    for (const Quarter& qu : quarters) {
-        const double reach = std::hypot(qu.junction.x - qu.scaleCentre.x, qu.junction.y - qu.scaleCentre.y);
-        for (double side : {-1.0, 1.0}) {
-            const Point moved = qu.junction + Along(qu.outward, side * k);
-            const double f = std::hypot(moved.x - qu.scaleCentre.x, moved.y - qu.scaleCentre.y) / reach;
-            const auto scaled = [&](Point p) {
-                return Point{qu.scaleCentre.x + (p.x - qu.scaleCentre.x) * f, qu.scaleCentre.y + (p.y - qu.scaleCentre.y) * f};
-            };
-            figure.push_back(IsoArc(turned(scaled(at)), sideTurn, f * a * R, f * b * R,
-                                    turned(scaled(onCentreLine(qu.from))), turned(scaled(onCentreLine(qu.to))),
-                                    "outline"));
-        }
-    }
-    // The cross-sections: at the junctions and at the two points level with one and
-    // plumb with the other, their first axis at +60 or -60 degrees.
-    const std::pair<Point, double> sections[] = {
-        {upper, 60}, {{lower.x, upper.y}, -60}, {lower, 60}, {{upper.x, lower.y}, -60}};
-    for (const auto& [centre, axis] : sections) {
-        const Point end = Along(axis, a * q);
-        const Point p0 = centre + end;
-        const Point p1 = centre + Point{-end.x, -end.y};
-        figure.push_back(IsoArc(turned(centre), axis + sideTurn, a * q, b * q, turned(p0), turned(p1), "section"));
-        figure.push_back(IsoArc(turned(centre), axis + sideTurn, a * q, b * q, turned(p1), turned(p0), "section"));
-    }
-    return figure;
-}
-
 TEST_F(AxisAndTwoFaceTest, TheBendOnEachFaceIsItsSixteenArcs) {
     view.comboIndex = 5;  // 丸棒曲げ
     view.texts[Control::Edit7] = "20";
@@ -540,7 +454,7 @@ TEST_F(AxisAndTwoFaceTest, TheBendOnEachFaceIsItsSixteenArcs) {
         Press(static_cast<Control>(static_cast<int>(Control::Button2) + face));
         EXPECT_EQ(Boxes(), std::vector<std::string>{});
         const double sideTurn = face == 2 ? -60 : face == 3 ? 60 : 0;
-        EXPECT_TRUE(testing::HoldsExactly(Added(before), BendFigure(at, 20, 5, sideTurn)));
+        EXPECT_TRUE(testing::HoldsExactly(Added(before), testing::BendFigure(at, 20, 5, sideTurn)));
         EXPECT_FALSE(Busy());
     }
 }
@@ -562,7 +476,7 @@ TEST_F(AxisAndTwoFaceTest, ABarTooThickForItsBendIsRefused) {
     Answer({Point{0, -300}});
     Press(Control::Button2);
     EXPECT_EQ(Boxes(), std::vector<std::string>{});
-    EXPECT_TRUE(testing::HoldsExactly(Added(before), BendFigure({0, -300}, 20, 9.4, 0)));
+    EXPECT_TRUE(testing::HoldsExactly(Added(before), testing::BendFigure({0, -300}, 20, 9.4, 0)));
 }
 
 // A step the user cancels (Esc in the third arc): nothing more acts on the last
