@@ -235,6 +235,15 @@ DrawOutcome DrawAxisFigure(DrawCommand& command, const DrawRequest& request) {
     return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
 }
 
+// The point a typed figure starts from, picked by the user in AutoCAD (brought to
+// the front for it). False when the pick was cancelled or could not be typed (said).
+bool PickStartPoint(HostLink& link, double& x, double& y) {
+    link.desktop().SetForeground(link.HostMainWindow);
+    if (PickPointInHost(link, x, y)) return true;
+    if (link.TypingFailed()) link.messages().ShowConfirmation(TypingFailedMessage({}));
+    return false;
+}
+
 // ２面選択: a closed chain of lines from a picked point, each top-view step projected
 // onto the top face and raised by the front view's step.
 DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
@@ -271,13 +280,9 @@ DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
 
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
-    link.desktop().SetForeground(link.HostMainWindow);
     double x = 0;
     double y = 0;
-    if (!PickPointInHost(link, x, y)) {
-        if (link.TypingFailed()) link.messages().ShowConfirmation(TypingFailedMessage({}));
-        return DrawOutcome::Cancelled;
-    }
+    if (!PickStartPoint(link, x, y)) return DrawOutcome::Cancelled;
     // The chain is one line command: if a segment cannot be typed, the command is
     // cancelled and undone, so no half chain stays.
     UndoJournal journal(link);
@@ -312,13 +317,9 @@ DrawOutcome DrawBend(DrawCommand& command, const DrawRequest& request, const Fac
     }
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
-    link.desktop().SetForeground(link.HostMainWindow);
     double x = 0;
     double y = 0;
-    if (!PickPointInHost(link, x, y)) {
-        if (link.TypingFailed()) link.messages().ShowConfirmation(TypingFailedMessage({}));
-        return DrawOutcome::Cancelled;
-    }
+    if (!PickStartPoint(link, x, y)) return DrawOutcome::Cancelled;
     return DrawRoundBarBend(link, x, y, *radius, *diameter * 0.5, face.SideTurn) ? DrawOutcome::Drawn
                                                                                   : DrawOutcome::Cancelled;
 }

@@ -209,6 +209,24 @@ protected:
         EXPECT_TRUE(HoldsExactly(Draw(face, at), FigureOf(PlanFigure(), place, options)));
     }
 
+    // A direction button for a figure typed from a picked point: the user picks `at`
+    // when AutoCAD asks. Returns what the command added.
+    std::vector<Entity> DrawFromPick(int face, Point at) {
+        const int lastId = SimState().entities.back().id;
+        EXPECT_OK(palette().Click(Id(kButtons[face])));
+        EXPECT_OK(WaitForPrompt(texts().idPoint));
+        std::ostringstream point;
+        point << at.x << "," << at.y << "\r";
+        EXPECT_OK(sim().Type(point.str()));
+        EXPECT_OK(WaitUntilFree());
+        EXPECT_OK(sim().WaitUntilIdle());
+        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+        std::vector<Entity> added;
+        for (const Entity& e : SimState().entities)
+            if (e.id > lastId) added.push_back(e);
+        return added;
+    }
+
     fs::path WorkFile(const wchar_t* name) const { return OwnFolder() / name; }
 
 private:
@@ -640,18 +658,7 @@ TEST_P(AxisAndTwoFaceRuns, TheTurnedPartAndTheTwoFaceSolidLandWhereTheFacesPutTh
     for (int face : {0, 1}) {
         SCOPED_TRACE(kFaces[face].name);
         const Point at{300.0 + 100 * face, 100};
-        const int lastId = SimState().entities.back().id;
-        ASSERT_OK(palette().Click(Id(kButtons[face])));
-        ASSERT_OK(WaitForPrompt(texts().idPoint));
-        std::ostringstream start;
-        start << at.x << "," << at.y << "\r";
-        ASSERT_OK(sim().Type(start.str()));
-        ASSERT_OK(WaitUntilFree());
-        ASSERT_OK(sim().WaitUntilIdle());
-        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
-        std::vector<Entity> added;
-        for (const Entity& e : SimState().entities)
-            if (e.id > lastId) added.push_back(e);
+        const std::vector<Entity> added = DrawFromPick(face, at);
         const Point v1 = at + Along(kFaces[face].planX, 10);
         const Point v2 = v1 + Along(kFaces[face].planY, 5) + Point{0, 8};
         EXPECT_TRUE(HoldsExactly(added, {LineFrom(at, v1, "first"), LineFrom(v1, v2, "second"),
@@ -697,16 +704,7 @@ TEST_P(BendAndOffsetRuns, TheBendAndTheOffsetLandWhereTheFacesPutThem) {
     for (int face : {0, 2}) {
         SCOPED_TRACE(kFaces[face].name);
         const Point at{300.0 + 150 * face, 300};
-        const int lastId = SimState().entities.back().id;
-        ASSERT_OK(palette().Click(Id(kButtons[face])));
-        ASSERT_OK(WaitForPrompt(texts().idPoint));
-        std::ostringstream point;
-        point << at.x << "," << at.y << "\r";
-        ASSERT_OK(sim().Type(point.str()));
-        ASSERT_OK(WaitUntilFree());
-        ASSERT_OK(sim().WaitUntilIdle());
-        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
-        EXPECT_TRUE(HoldsExactly(AddedSince(lastId), BendFigure(at, 20, 5, face == 2 ? -60 : 0)));
+        EXPECT_TRUE(HoldsExactly(DrawFromPick(face, at), BendFigure(at, 20, 5, face == 2 ? -60 : 0)));
     }
 
     ASSERT_OK(palette().SelectKind(L"オフセット"));

@@ -527,8 +527,10 @@ TEST(SimDxfOutReplace, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(host.Waiting(), PromptKind::Text);
     host.Type("n ");
     EXPECT_FALSE(host.InCommand());
-    std::ifstream in(file);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "mine");
+    {
+        std::ifstream in(file);  // closed before the file is written again
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "mine");
+    }
     host.Type("dxfout " + file.string() + "\ry 16 ");
     EXPECT_GT(std::filesystem::file_size(file), 100u);
     std::filesystem::remove(file);
