@@ -986,6 +986,101 @@ private:
     Point base_{};
 };
 
+// TEXT and -TEXT: the start point (it becomes the last point), the height (Enter keeps
+// the current one), the angle (Enter keeps the last one), then the text, which only a
+// carriage return ends. An empty text makes nothing; a text becomes the last object.
+class TextCommand : public Command {
+public:
+    void Start(SimHost& host) override {
+        host.Message(FormatText(host.texts().textCurrentStyle, {FormatDecimal(host.textHeight)}));
+        host.Ask(PromptKind::Point, host.texts().textStartPoint);
+    }
+
+    void Answer(SimHost& host, const std::string& text) override {
+        switch (step_) {
+            case Step::Start:
+                if (const auto p = ParsePointInput(text, host.LastPoint())) {
+                    Take(host, *p);
+                } else {
+                    host.Message(host.texts().pointRequired);
+                    host.Ask(PromptKind::Point, host.texts().textStartPoint);
+                }
+                return;
+            case Step::Height:
+                if (text.empty()) return Height(host, host.textHeight);
+                if (const auto h = ParseReal(text); h && *h > 0) return Height(host, *h);
+                if (const auto p = ParsePointInput(text, host.LastPoint())) return Take(host, *p);
+                host.Message(host.texts().pointRequired);
+                return AskHeight(host);
+            case Step::Angle:
+                if (text.empty()) return Angle(host, host.textAngle);
+                if (const auto a = ParseReal(text)) return Angle(host, *a);
+                if (const auto p = ParsePointInput(text, host.LastPoint())) return Take(host, *p);
+                host.Message(host.texts().angleRequired);
+                return AskAngle(host);
+            case Step::Value:
+                if (!text.empty()) {
+                    Entity e;
+                    e.kind = EntityKind::Text;
+                    e.layer = host.drawing().currentLayer();
+                    e.points = {start_};
+                    e.height = height_;
+                    e.rotation = angle_;
+                    e.text = text;
+                    host.drawing().Add(std::move(e));
+                }
+                host.FinishCommand();
+                return;
+        }
+    }
+
+    void Click(SimHost& host, Point p) override {
+        if (step_ != Step::Value) Take(host, p);
+    }
+
+private:
+    enum class Step { Start, Height, Angle, Value };
+
+    void Take(SimHost& host, Point p) {
+        switch (step_) {
+            case Step::Start:
+                start_ = p;
+                host.SetLastPoint(p);
+                step_ = Step::Height;
+                return AskHeight(host);
+            case Step::Height:
+                return Height(host, std::hypot(p.x - start_.x, p.y - start_.y));
+            case Step::Angle:
+                return Angle(host, std::atan2(p.y - start_.y, p.x - start_.x) * 180 / std::numbers::pi);
+            case Step::Value: return;
+        }
+    }
+    void AskHeight(SimHost& host) {
+        host.Ask(PromptKind::Point, FormatText(host.texts().textHeight, {FormatDecimal(host.textHeight)}));
+    }
+    void AskAngle(SimHost& host) {
+        host.Ask(PromptKind::Point, FormatText(host.texts().textAngle, {FormatDecimal(host.textAngle, 0)}));
+    }
+    void Height(SimHost& host, double h) {
+        if (h <= 0) return AskHeight(host);
+        height_ = h;
+        host.textHeight = h;
+        step_ = Step::Angle;
+        AskAngle(host);
+    }
+    void Angle(SimHost& host, double degrees) {
+        angle_ = degrees;
+        host.textAngle = degrees;
+        step_ = Step::Value;
+        host.Ask(PromptKind::Text, host.texts().textValue, true);
+    }
+
+    Step step_ = Step::Start;
+    Point start_{};
+    double height_ = 2.5;
+    double angle_ = 0;
+};
+
 // The next name "*E<n>" no block of the drawing has.
 std::string FreeAnonymousName(const Drawing& drawing) {
     for (int n = 1;; ++n) {
@@ -1366,6 +1461,8 @@ std::unique_ptr<Command> MakeCommand(const std::string& name) {
         {"select", [] { return std::make_unique<SelectionCommand>(false); }},
         {"list", [] { return std::make_unique<ListCommand>(); }},
         {"ellipse", [] { return std::make_unique<EllipseCommand>(); }},
+        {"text", [] { return std::make_unique<TextCommand>(); }},
+        {"dtext", [] { return std::make_unique<TextCommand>(); }},
         {"el", [] { return std::make_unique<EllipseCommand>(); }},
         {"scale", [] { return std::make_unique<ScaleCommand>(); }},
         {"sc", [] { return std::make_unique<ScaleCommand>(); }},

@@ -25,7 +25,8 @@ enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text, Insert };
 //             for a whole ellipse)
 //   Polyline: points = vertices, closed, bulges (empty, or one a vertex: the bulge of
 //             the segment that starts there, tan(sweep / 4), positive counter-clockwise)
-//   Text:     points[0] insertion point, height, rotation, text (Shift-JIS)
+//   Text:     points[0] insertion point, height, rotation, text (Shift-JIS), widthFactor,
+//             oblique
 //   Insert:   points[0] insertion point, block (the block's name), scaleX, scaleY,
 //             rotation: a reference to a block definition of the drawing
 // Circles, arcs and polylines carry their extrusion direction as AutoCAD does: with
@@ -50,6 +51,8 @@ struct Entity {
     double scaleY = 1;
     std::vector<double> bulges;
     double normalZ = 1;
+    double widthFactor = 1;  // Text: the glyphs' width against their height
+    double oblique = 0;      // Text: the slant of the glyphs' uprights, degrees clockwise from square
     friend bool operator==(const Entity&, const Entity&) = default;
 };
 

@@ -109,7 +109,7 @@ void WriteEntity(const Entity& e, std::ostream& out) {
             break;
         case EntityKind::Text:
             out << "text" << head << point(e.points, 0) << " " << Number(e.height) << " " << Number(e.rotation) << " "
-                << QuoteBytes(e.text) << "\n";
+                << QuoteBytes(e.text) << " " << Number(e.widthFactor) << " " << Number(e.oblique) << "\n";
             break;
         case EntityKind::Insert:
             out << "insert" << head << point(e.points, 0) << " " << Number(e.scaleX) << " " << Number(e.scaleY) << " "
@@ -157,6 +157,8 @@ std::optional<Entity> ReadEntity(const std::string& kind, RecordReader& r) {
         e.height = r.Real();
         e.rotation = r.Real();
         e.text = r.Text();
+        e.widthFactor = r.Real();
+        e.oblique = r.Real();
     } else if (kind == "insert") {
         e.kind = EntityKind::Insert;
         e.points = {r.At()};

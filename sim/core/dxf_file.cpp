@@ -165,6 +165,8 @@ void WriteEntity(DxfWriter& w, const Entity& e, const std::string& modelSpace) {
             w.Real(40, e.height);
             w.Pair(1, e.text);
             w.Real(50, e.rotation);
+            if (e.widthFactor != 1) w.Real(41, e.widthFactor);
+            if (e.oblique != 0) w.Real(51, e.oblique);
             w.Subclass("AcDbText");
             break;
         case EntityKind::Polyline:
@@ -597,6 +599,8 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
             e.points = {{num(r, 10), num(r, 20)}};
             e.height = num(r, 40);
             e.rotation = num(r, 50);
+            e.widthFactor = num(r, 41, 1);
+            e.oblique = num(r, 51);
             const std::string* value = r.Find(1);
             e.text = value ? *value : "";
         } else if (r.type == "INSERT") {

@@ -119,6 +119,11 @@ constexpr EditionTexts kLt2000{
     .copySecondPoint = "2 点目を指定 または <1 点目を移動距離として使用>: ",
     .copyNextPoint = "2 点目を指定 または [終了(E)/元に戻す(U)] <終了>: ",
     .dxfoutReplace = "ﾌｧｲﾙ \"%s\" は既に存在します。置き換えますか? [はい(Y)/いいえ(N)] <N>: ",
+    .textCurrentStyle = "現在の文字ｽﾀｲﾙ:  \"Standard\"  文字の高さ:  %s",
+    .textStartPoint = "文字列の始点を指定 または [位置合わせｵﾌﾟｼｮﾝ(J)/文字ｽﾀｲﾙ変更(S)]: ",
+    .textHeight = "高さを指定 <%s>: ",
+    .textAngle = "文字列の角度を指定 <%s>: ",
+    .textValue = "文字列を入力: ",
 };
 
 constexpr EditionTexts kLt2002 = [] {
@@ -240,6 +245,11 @@ constexpr EditionTexts kLt2006{
     .copySecondPoint = "2 点目を指定 または <1 点目を移動距離として使用>: ",
     .copyNextPoint = "2 点目を指定 または [終了(E)/元に戻す(U)] <終了>: ",
     .dxfoutReplace = "ファイル \"%s\" は既に存在します。置き換えますか? [はい(Y)/いいえ(N)] <N>: ",
+    .textCurrentStyle = "現在の文字スタイル:  \"Standard\"  文字の高さ:  %s",
+    .textStartPoint = "文字列の始点を指定 または [位置合わせオプション(J)/文字スタイル変更(S)]: ",
+    .textHeight = "高さを指定 <%s>: ",
+    .textAngle = "文字列の角度を指定 <%s>: ",
+    .textValue = "文字列を入力: ",
 };
 
 }  // namespace

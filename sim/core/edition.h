@@ -140,6 +140,13 @@ struct EditionTexts {
     std::string_view copyNextPoint;     // LT 2006: further copies until Enter
 
     std::string_view dxfoutReplace;     // %s: the file exists; replace it?
+
+    // TEXT / -TEXT
+    std::string_view textCurrentStyle;  // %s: the current text height
+    std::string_view textStartPoint;
+    std::string_view textHeight;        // %s: the default height
+    std::string_view textAngle;         // %s: the default angle
+    std::string_view textValue;         // the text itself, ended by a carriage return only
 };
 
 const EditionTexts& TextsFor(Edition edition);

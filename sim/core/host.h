@@ -124,6 +124,10 @@ public:
     // Every file dxfout wrote, in order.
     std::vector<std::filesystem::path> writtenFiles;
 
+    // TEXTSIZE and the last text angle: what Enter keeps at TEXT's prompts.
+    double textHeight = 2.5;
+    double textAngle = 0;
+
     // Where copyhist puts the history (the clipboard). Unset: copyhist copies nowhere.
     std::function<void(const std::string&)> setClipboard;
 

@@ -132,7 +132,7 @@ std::optional<Entity> MapInsert(const Entity& e, const Affine& m) {
 }
 
 // The exact image of `e` (world form) under `m`, or nullopt when no entity holds it.
-std::optional<Entity> MapEntity(const Entity& e, const Affine& m, const Entity& insert) {
+std::optional<Entity> MapEntity(const Entity& e, const Affine& m) {
     Entity out = e;
     switch (e.kind) {
         case EntityKind::Line:
@@ -159,11 +159,29 @@ std::optional<Entity> MapEntity(const Entity& e, const Affine& m, const Entity& 
             const bool whole = std::abs(std::fmod(e.endAngle - e.startAngle, 360.0)) < 1e-12;
             return MapConic(e, m, e.points[0], major, minor, e.startAngle, e.endAngle, whole);
         }
-        case EntityKind::Text:
+        case EntityKind::Text: {
+            // A glyph point (x, y), in units of the height, lies at
+            //   p + h ((w x + y tan o) b + y n)
+            // with b the baseline's direction and n square to it. Carried by the
+            // placement, the baseline keeps its direction M b and the upright M n
+            // splits into a part along the new baseline (more slant) and one square
+            // to it (the new height); the advance per unit is |M b| against that.
             for (Point& p : out.points) p = m.Apply(p);
-            out.rotation = e.rotation + insert.rotation;
-            out.height = e.height * std::abs(insert.scaleY);
+            const double theta = e.rotation * kDegree;
+            const Point mb = m.Linear({std::cos(theta), std::sin(theta)});
+            const Point mn = m.Linear({-std::sin(theta), std::cos(theta)});
+            const double along = std::hypot(mb.x, mb.y);
+            if (along == 0) return out;
+            const Point b{mb.x / along, mb.y / along};
+            const double alpha = mn.x * b.x + mn.y * b.y;
+            const double beta = -mn.x * b.y + mn.y * b.x;
+            if (beta == 0) return out;
+            out.rotation = Normalize(std::atan2(b.y, b.x) / kDegree);
+            out.height = e.height * beta;
+            out.widthFactor = e.widthFactor * along / beta;
+            out.oblique = std::atan((std::tan(e.oblique * kDegree) * along + alpha) / beta) / kDegree;
             return out;
+        }
         case EntityKind::Insert:
             return MapInsert(e, m);
     }
@@ -303,7 +321,7 @@ Explosion ExplodeInsert(const Entity& insert, const Block& block) {
     const Affine m = PlacementOf(insert, block.base);
     out.entities.reserve(block.entities.size());
     for (const Entity& e : block.entities) {
-        if (std::optional<Entity> image = MapEntity(ToWorld(e), m, insert)) {
+        if (std::optional<Entity> image = MapEntity(ToWorld(e), m)) {
             out.entities.push_back(std::move(*image));
         } else {
             out.leftover.push_back(e);
