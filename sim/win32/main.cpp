@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -233,6 +234,41 @@ POINT ToScreen(Point p) {
 
 Point ToDrawing(int x, int y) { return Point{(x - g.originX) / g.scale, (g.originY - y) / g.scale}; }
 
+// A text as AutoCAD shows it: its glyphs carried onto the drawing by its rotation,
+// height, width factor and oblique angle, so that a text laid on an isometric face
+// leans and stretches with it. The font is sized to the height on screen and mapped
+// by a world transform from glyph pixels (y down, baseline at 0).
+void DrawTextEntity(HDC dc, const Entity& e) {
+    const double pixels = e.height * g.scale;
+    const std::wstring text = Widen(e.text);
+    if (pixels < 1 || text.empty()) return;
+    const double theta = e.rotation * std::numbers::pi / 180;
+    const double slant = std::tan(e.oblique * std::numbers::pi / 180);
+    const double bx = std::cos(theta), by = std::sin(theta);
+    const double nx = -by, ny = bx;
+    const POINT at = ToScreen(e.points[0]);
+    const int oldMode = SetGraphicsMode(dc, GM_ADVANCED);
+    XFORM form{};
+    form.eM11 = static_cast<FLOAT>(e.widthFactor * bx);
+    form.eM12 = static_cast<FLOAT>(-e.widthFactor * by);
+    form.eM21 = static_cast<FLOAT>(-slant * bx - nx);
+    form.eM22 = static_cast<FLOAT>(slant * by + ny);
+    form.eDx = static_cast<FLOAT>(at.x);
+    form.eDy = static_cast<FLOAT>(at.y);
+    SetWorldTransform(dc, &form);
+    HFONT font = CreateFontW(-static_cast<int>(std::lround(pixels)), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    const UINT oldAlign = SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+    TextOutW(dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
+    SetTextAlign(dc, oldAlign);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+    SetGraphicsMode(dc, oldMode);
+}
+
 void PaintCanvas(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC screen = BeginPaint(hwnd, &ps);
@@ -276,9 +312,7 @@ void PaintCanvas(HWND hwnd) {
         std::vector<POINT> points;
         for (const Point& p : Outline(e)) points.push_back(ToScreen(p));
         if (e.kind == EntityKind::Text && !e.points.empty()) {
-            const POINT at = ToScreen(e.points[0]);
-            const std::wstring text = Widen(e.text);
-            TextOutW(dc, at.x, at.y - 14, text.c_str(), static_cast<int>(text.size()));
+            DrawTextEntity(dc, e);
         } else if (points.size() >= 2) {
             Polyline(dc, points.data(), static_cast<int>(points.size()));
         }

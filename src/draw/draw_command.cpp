@@ -6,6 +6,7 @@
 #include "draw/figure_rewrite.h"
 #include "draw/template_figure.h"
 #include "draw/typed_figures.h"
+#include "import/selection_export.h"
 #include "host/busy_scope.h"
 #include "host/undo_journal.h"
 #include "dxf_data/entity_table.h"
@@ -340,6 +341,111 @@ DrawOutcome DrawOffset(DrawCommand& command, const DrawRequest& request, const F
 
 }  // namespace
 
+std::string TextNotMadeMessage() {
+    return "文字が作成されなかったため、作図を中止しました。図面は変更していません。";
+}
+std::string TextPointUnreadMessage() {
+    return "文字の始点を読み取れなかったため、作図を中止しました。文字は平面のまま残しています。";
+}
+
+namespace {
+
+// Whether AutoCAD's last object is a text starting at (x, y), as LIST shows it (to
+// the decimals it shows): only then is it the text just written.
+bool LastObjectIsTextAt(HostLink& link, double x, double y) {
+    if (!link.RunHostCommand("list l  ")) return false;
+    const HostHistory history = CopyHostHistory(link);
+    if (!history.finished || !ListingShowsObjects(history.lines)) return false;
+    std::size_t start = history.lines.size();
+    while (start > 0 && history.lines[start - 1].find("list") == std::string::npos) --start;
+    int objects = 0;
+    bool text = false;
+    bool there = false;
+    for (std::size_t i = start; i < history.lines.size(); ++i) {
+        const std::string& line = history.lines[i];
+        if (line.find("画層") != std::string::npos) {
+            ++objects;
+            text = line.find("文字") != std::string::npos;
+        }
+        const std::size_t from = line.find("X=");
+        const std::size_t yAt = line.find("Y=");
+        const std::size_t zAt = line.find("Z=");
+        if (!text || line.find("始点") == std::string::npos || from == std::string::npos || yAt == std::string::npos ||
+            zAt == std::string::npos)
+            continue;
+        const std::string xText = line.substr(from + 2, yAt - from - 2);
+        const std::string yText = line.substr(yAt + 2, zAt - yAt - 2);
+        const std::optional<double> lx = TryStrToFloat(xText);
+        const std::optional<double> ly = TryStrToFloat(yText);
+        if (!lx || !ly) continue;
+        // Half a unit in the last decimal LIST shows.
+        const std::size_t dot = xText.find('.');
+        const int decimals = dot == std::string::npos ? 0 : static_cast<int>(xText.find_last_not_of(' ') - dot);
+        const double slack = 0.5 * std::pow(10.0, -decimals) + 1e-12;
+        there = std::abs(*lx - x) <= slack && std::abs(*ly - y) <= slack;
+    }
+    return objects == 1 && text && there;
+}
+
+// 文字: the user writes the text with AutoCAD's own command; it is turned about its
+// start point onto the face, exported, erased and inserted there again.
+DrawOutcome DrawText(DrawCommand& command, const DrawRequest& request, const FaceParameters& face) {
+    HostLink& link = command.Link;
+    BusyScope busy(command.SetBusy);
+    link.desktop().SetForeground(link.HostMainWindow);
+    const bool lt2006 = link.TargetVersion == "LT 2006" || link.TargetVersion == "2006";
+    const std::string word = lt2006 ? "-text" : "text";
+    if (!link.RunHostCommand(word + " ")) return DrawOutcome::Cancelled;
+    if (WasCommandCancelled(link, word)) return DrawOutcome::Cancelled;
+    double x = 0;
+    double y = 0;
+    // Without the start point the text cannot be put back where it was: it stays in plan.
+    if (!ReadLastPoint(link, x, y)) {
+        if (!link.WaitsAbandoned()) command.Messages.ShowConfirmation(TextPointUnreadMessage());
+        return DrawOutcome::Cancelled;
+    }
+    // An empty text makes no object: "select l" would take the user's own.
+    if (!LastObjectIsTextAt(link, x, y)) {
+        if (!link.WaitsAbandoned()) command.Messages.ShowConfirmation(TextNotMadeMessage());
+        return DrawOutcome::Refused;
+    }
+
+    UndoJournal journal(link);
+    const auto stop = [&] {
+        std::error_code ignored;
+        std::filesystem::remove(command.Files.figureTemplate, ignored);
+        const bool typingFailed = link.TypingFailed();
+        const std::vector<std::string> left = journal.PutBack();
+        if (typingFailed || !left.empty()) command.Messages.ShowConfirmation(TypingFailedMessage(left));
+        return DrawOutcome::Cancelled;
+    };
+    if (!link.RunHostCommand("select l  ")) return stop();
+    if (!journal.Turn(static_cast<int>(face.Angle))) return stop();
+    if (!journal.FileDialogs(false)) return stop();
+    std::error_code ignored;
+    std::filesystem::remove(command.Files.figureTemplate, ignored);
+    if (!ExportSelectionDxf(link, command.PathToText(command.Files.figureTemplate), "")) return stop();
+    if (!journal.FileDialogs(true)) return stop();
+    if (!link.RunHostCommand("erase pre  ")) return stop();
+    EntityTableRows& table = EntityTable();
+    ClearEntityTable(table);
+
+    FigureRewrite rewrite = RewriteFor(request, 0);
+    rewrite.BaseX = x;
+    rewrite.BaseY = y;
+    const LocalTime now = command.Clock();
+    const std::string blockName = FigureBlockName(now);
+    const std::filesystem::path figureFile = FigureFilePath(command.Files.directory, now);
+    if (!WriteFigureFile(command.Files.figureTemplate, figureFile, rewrite, table, command.Messages))
+        return DrawOutcome::Refused;
+    const BlockInsertion insertion = InsertionFor(face, false);
+    const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
+                                            insertion.XScale, insertion.YScale, insertion.Rotation, PlanPoint{x, y});
+    return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
+}
+
+}  // namespace
+
 DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
     HostLink& link = command.Link;
     if (!link.EnsureCaptured()) return DrawOutcome::NotCaptured;
@@ -349,6 +455,7 @@ DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
     if (request.FigureKind == "２面選択") return DrawTwoFace(command, request);
     if (request.FigureKind == "既存軸") return DrawAxisFigure(command, request);
     if (request.FigureKind == "丸棒曲げ") return DrawBend(command, request, *face);
+    if (request.FigureKind == "文字") return DrawText(command, request, *face);
     if (request.FigureKind != kExistingFigureKind && !IsTemplateKind(request.FigureKind) &&
         request.FigureKind != "オフセット") {
         command.Messages.ShowConfirmation(KindNotAvailableMessage(request.FigureKind));

@@ -2,8 +2,9 @@
 // the figure written in the face's pre-insertion frame, inserted into AutoCAD as a
 // block at a point the user picks, exploded and the block purged. The existing figure,
 // the figures typed in as numbers (円, 四角, 六角), the turned part (既存軸), and the
-// kinds typed straight into AutoCAD (２面選択, 丸棒曲げ, オフセット) are drawn so far;
-// the other kinds say so and do nothing.
+// kinds typed straight into AutoCAD (２面選択, 丸棒曲げ, オフセット) and a text written
+// with AutoCAD's own command (文字) are drawn so far; the other kinds say so and do
+// nothing.
 #pragma once
 
 #include <filesystem>
@@ -69,6 +70,8 @@ std::string TwoFaceDirectionMessage();
 std::string TwoFaceNothingSelectedMessage();
 std::string TwoFaceCountsDifferMessage();
 std::string TwoFaceOnePointMessage();
+std::string TextNotMadeMessage();
+std::string TextPointUnreadMessage();
 
 enum class DrawOutcome {
     NotCaptured,  // the capture failed and told the user

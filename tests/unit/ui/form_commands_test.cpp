@@ -562,5 +562,97 @@ TEST_F(AxisAndTwoFaceTest, OffsetCopiesAlongTheDepthAndJoinsTheCorners) {
     EXPECT_EQ(Boxes(), std::vector<std::string>{OffsetHeightZeroMessage()});
 }
 
+
+// ---------------------------------------------------------------------------------
+// 文字: a text written with AutoCAD's own command, laid on the face
+// ---------------------------------------------------------------------------------
+
+// The user at AutoCAD answers TEXT: the start point, the height, the angle 0 and `value`.
+void AnswerText(sim::SimDesktop& desktop, Point at, double height, const std::string& value) {
+    desktop.pumpHook = [&desktop, at, height, value] {
+        sim::SimHost& host = desktop.host();
+        if (host.RunningCommand() != "TEXT") return;
+        const std::string& line = host.CommandLineText();
+        const sim::EditionTexts& t = host.texts();
+        if (line.find(std::string(t.textStartPoint)) != std::string::npos) {
+            host.Click(at);
+        } else if (line.find("<") != std::string::npos && line.find(std::string(t.textAngle.substr(0, 6))) != std::string::npos) {
+            host.Type("0\r");
+        } else if (line.ends_with(std::string(t.textValue))) {
+            host.Type(value + "\r");
+        } else if (host.Waiting() == sim::PromptKind::Point) {
+            host.Type(testing::Number(height) + "\r");
+        }
+    };
+}
+
+// A plan text of height h and angle 0 laid on the face: its glyph point (x, y) (in
+// units of its height) must land at at + h (x X + y Y), with X and Y the face's images
+// of plan +X and +Y at unit length. As a text that is a rotation along X, a height
+// square to it, a width factor and an oblique angle.
+struct TextOnFace {
+    double rotation, height, width, oblique;
+};
+TextOnFace ExpectedText(const testing::FaceView& face, double h) {
+    using testing::Along;
+    const Point X = Along(face.planX, 1);
+    const Point Y = Along(face.planY, 1);
+    const Point n{-X.y, X.x};
+    const double square = Y.x * n.x + Y.y * n.y;
+    const double along = Y.x * X.x + Y.y * X.y;
+    return {face.planX, h * square, 1 / square, std::atan(along / square) * 180 / std::numbers::pi};
+}
+
+TEST_F(AxisAndTwoFaceTest, ATextLiesOnEachFaceAtItsStartPoint) {
+    view.comboIndex = 6;  // 文字
+    for (int face : {0, 1, 2, 3}) {
+        SCOPED_TRACE(testing::kFaces[face].name);
+        const Point at{300.0 + 100 * face, 400};
+        AnswerText(desktop, at, 5, "ABC");
+        const std::size_t before = desktop.host().drawing().entities().size();
+        Press(static_cast<Control>(static_cast<int>(Control::Button2) + face));
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+        const auto added = Added(before);
+        ASSERT_EQ(added.size(), 1u) << "the plan text is replaced by the one on the face";
+        const sim::Entity& text = added.front();
+        ASSERT_EQ(text.kind, EntityKind::Text);
+        EXPECT_EQ(text.text, "ABC");
+        EXPECT_NEAR(text.points[0].x, at.x, 1e-9);
+        EXPECT_NEAR(text.points[0].y, at.y, 1e-9);
+        const TextOnFace want = ExpectedText(testing::kFaces[face], 5);
+        EXPECT_NEAR(std::remainder(text.rotation - want.rotation, 360.0), 0, 1e-9);
+        EXPECT_NEAR(text.height, want.height, 1e-9);
+        EXPECT_NEAR(text.widthFactor, want.width, 1e-9);
+        EXPECT_NEAR(text.oblique, want.oblique, 1e-9);
+        EXPECT_FALSE(Busy());
+        EXPECT_TRUE(desktop.host().drawing().blocks().empty());
+    }
+}
+
+// An empty text makes no object: the user's last object is not selected, turned or
+// erased. A start point that cannot be read stops with the text left in plan.
+TEST_F(AxisAndTwoFaceTest, ATextThatWasNotMadeOrCannotBePlacedTouchesNothing) {
+    view.comboIndex = 6;  // 文字
+    auto before = desktop.host().drawing().entities();
+    AnswerText(desktop, {500, 400}, 5, "");
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{TextNotMadeMessage()});
+    EXPECT_EQ(desktop.host().drawing().entities(), before);
+    for (const auto& chunk : desktop.host().ReceivedInput()) EXPECT_NE(chunk.bytes, "select l  ");
+
+    AnswerText(desktop, {500, 400}, 5, "ABC");
+    desktop.typingHook = [this](std::string& text) {
+        if (text == "lastpoint ") desktop.host().SetLastPoint({std::nan(""), 0});
+    };
+    Press(Control::Button2);
+    desktop.typingHook = nullptr;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{TextPointUnreadMessage()});
+    const auto& after = desktop.host().drawing().entities();
+    ASSERT_EQ(after.size(), before.size() + 1);
+    EXPECT_EQ(after.back().kind, EntityKind::Text);
+    EXPECT_NEAR(after.back().rotation, 0, 1e-12) << "left in plan where the user wrote it";
+    EXPECT_FALSE(Busy());
+}
+
 }  // namespace
 }  // namespace tessavue
