@@ -735,5 +735,53 @@ INSTANTIATE_TEST_SUITE_P(Editions, BendAndOffsetRuns, ::testing::Values(sim::Edi
                              return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
                          });
 
+
+// ---------------------------------------------------------------------------------
+// A text (文字) written with the stand-in's own text command
+// ---------------------------------------------------------------------------------
+
+class TextRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
+
+// On each face the text keeps its start point, and its baseline and upright run along
+// the face's images of plan X and Y at true length; LT 2006 is asked with "-text".
+TEST_P(TextRuns, ATextLiesOnEachFaceAtItsStartPoint) {
+    ASSERT_TRUE(Start(PlanDrawing(), {}, Settings(false), GetParam()));
+    ASSERT_OK(palette().SelectKind(L"文字"));
+    for (int face : {0, 1, 2, 3}) {
+        SCOPED_TRACE(kFaces[face].name);
+        const Point at{300.0 + 100 * face, 400};
+        const int lastId = SimState().entities.back().id;
+        ASSERT_OK(palette().Click(Id(kButtons[face])));
+        ASSERT_OK(WaitForPrompt(texts().textStartPoint));
+        std::ostringstream answers;
+        answers << at.x << "," << at.y << "\r5\r0\rABC\r";
+        ASSERT_OK(sim().Type(answers.str()));
+        ASSERT_OK(WaitUntilFree());
+        ASSERT_OK(sim().WaitUntilIdle());
+        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+        std::vector<Entity> added;
+        for (const Entity& e : SimState().entities)
+            if (e.id > lastId) added.push_back(e);
+        ASSERT_EQ(added.size(), 1u);
+        const Entity& text = added.front();
+        EXPECT_EQ(text.kind, EntityKind::Text);
+        EXPECT_TRUE(Near(text.points[0], at));
+        const TextOnFace want = ExpectedText(kFaces[face], 5);
+        EXPECT_NEAR(std::remainder(text.rotation - want.rotation, 360.0), 0, 1e-6);
+        EXPECT_NEAR(text.height, want.height, 1e-6);
+        EXPECT_NEAR(text.widthFactor, want.width, 1e-6);
+        EXPECT_NEAR(text.oblique, want.oblique, 1e-6);
+    }
+    const std::string word = GetParam() == sim::Edition::LT2006 ? "-text " : "text ";
+    bool asked = false;
+    for (const auto& chunk : SimState().inputs) asked = asked || chunk.bytes == word;
+    EXPECT_TRUE(asked) << "the palette asks with " << word;
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, TextRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
+                         [](const ::testing::TestParamInfo<sim::Edition>& p) {
+                             return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
+                         });
+
 }  // namespace
 }  // namespace tessavue::e2e

@@ -431,4 +431,24 @@ inline std::vector<Expected> BendFigure(Point at, double R, double q, double sid
     return figure;
 }
 
+// ---------------------------------------------------------------------------------
+// A text laid on a face (文字)
+// ---------------------------------------------------------------------------------
+
+// A plan text of height h and angle 0 laid on the face: its glyph point (x, y) (in
+// units of its height) must land at at + h (x X + y Y), with X and Y the face's images
+// of plan +X and +Y at unit length. As a text that is a rotation along X, a height
+// square to it, a width factor and an oblique angle.
+struct TextOnFace {
+    double rotation, height, width, oblique;
+};
+inline TextOnFace ExpectedText(const FaceView& face, double h) {
+    const Point X = Along(face.planX, 1);
+    const Point Y = Along(face.planY, 1);
+    const Point n{-X.y, X.x};
+    const double square = Y.x * n.x + Y.y * n.y;
+    const double along = Y.x * X.x + Y.y * X.y;
+    return {face.planX, h * square, 1 / square, std::atan(along / square) * 180 / std::numbers::pi};
+}
+
 }  // namespace tessavue::testing

@@ -170,7 +170,9 @@ int SimWaitPrompt(const std::wstring& name, milliseconds bound) {
     if (name == L"select-objects") prompt = &tessavue::sim::EditionTexts::selectObjects;
     if (name == L"id-point") prompt = &tessavue::sim::EditionTexts::idPoint;
     if (name == L"insert-point") prompt = &tessavue::sim::EditionTexts::insertPoint;
-    if (!prompt) return Usage("unknown prompt " + ToUtf8(name) + " (select-objects, id-point, insert-point)");
+    if (name == L"text-start") prompt = &tessavue::sim::EditionTexts::textStartPoint;
+    if (!prompt)
+        return Usage("unknown prompt " + ToUtf8(name) + " (select-objects, id-point, insert-point, text-start)");
     Status asked = WaitFor(
         [&] {
             const auto line = SimCommandLine();

@@ -586,23 +586,6 @@ void AnswerText(sim::SimDesktop& desktop, Point at, double height, const std::st
     };
 }
 
-// A plan text of height h and angle 0 laid on the face: its glyph point (x, y) (in
-// units of its height) must land at at + h (x X + y Y), with X and Y the face's images
-// of plan +X and +Y at unit length. As a text that is a rotation along X, a height
-// square to it, a width factor and an oblique angle.
-struct TextOnFace {
-    double rotation, height, width, oblique;
-};
-TextOnFace ExpectedText(const testing::FaceView& face, double h) {
-    using testing::Along;
-    const Point X = Along(face.planX, 1);
-    const Point Y = Along(face.planY, 1);
-    const Point n{-X.y, X.x};
-    const double square = Y.x * n.x + Y.y * n.y;
-    const double along = Y.x * X.x + Y.y * X.y;
-    return {face.planX, h * square, 1 / square, std::atan(along / square) * 180 / std::numbers::pi};
-}
-
 TEST_F(AxisAndTwoFaceTest, ATextLiesOnEachFaceAtItsStartPoint) {
     view.comboIndex = 6;  // 文字
     for (int face : {0, 1, 2, 3}) {
@@ -619,7 +602,7 @@ TEST_F(AxisAndTwoFaceTest, ATextLiesOnEachFaceAtItsStartPoint) {
         EXPECT_EQ(text.text, "ABC");
         EXPECT_NEAR(text.points[0].x, at.x, 1e-9);
         EXPECT_NEAR(text.points[0].y, at.y, 1e-9);
-        const TextOnFace want = ExpectedText(testing::kFaces[face], 5);
+        const testing::TextOnFace want = testing::ExpectedText(testing::kFaces[face], 5);
         EXPECT_NEAR(std::remainder(text.rotation - want.rotation, 360.0), 0, 1e-9);
         EXPECT_NEAR(text.height, want.height, 1e-9);
         EXPECT_NEAR(text.widthFactor, want.width, 1e-9);
