@@ -209,18 +209,25 @@ protected:
         EXPECT_TRUE(HoldsExactly(Draw(face, at), FigureOf(PlanFigure(), place, options)));
     }
 
-    // A direction button for a figure typed from a picked point: the user picks `at`
-    // when AutoCAD asks. Returns what the command added.
-    std::vector<Entity> DrawFromPick(int face, Point at) {
+    // A direction button whose command asks `prompt` first: the user types `answers`
+    // once it is asked. Returns what the command added.
+    std::vector<Entity> DrawAnswering(int face, std::string_view prompt, const std::string& answers) {
         const int lastId = SimState().entities.back().id;
         EXPECT_OK(palette().Click(Id(kButtons[face])));
-        EXPECT_OK(WaitForPrompt(texts().idPoint));
-        std::ostringstream point;
-        point << at.x << "," << at.y << "\r";
-        EXPECT_OK(sim().Type(point.str()));
+        EXPECT_OK(WaitForPrompt(prompt));
+        EXPECT_OK(sim().Type(answers));
         EXPECT_OK(WaitUntilFree());
         EXPECT_OK(sim().WaitUntilIdle());
         EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+        return AddedSince(lastId);
+    }
+    // A figure typed from a point the user picks at `at`.
+    std::vector<Entity> DrawFromPick(int face, Point at) {
+        std::ostringstream point;
+        point << at.x << "," << at.y << "\r";
+        return DrawAnswering(face, texts().idPoint, point.str());
+    }
+    std::vector<Entity> AddedSince(int lastId) {
         std::vector<Entity> added;
         for (const Entity& e : SimState().entities)
             if (e.id > lastId) added.push_back(e);
@@ -683,15 +690,7 @@ INSTANTIATE_TEST_SUITE_P(Editions, AxisAndTwoFaceRuns, ::testing::Values(sim::Ed
 // A round-bar bend (丸棒曲げ) and an offset (オフセット), typed straight into AutoCAD
 // ---------------------------------------------------------------------------------
 
-class BendAndOffsetRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {
-protected:
-    std::vector<Entity> AddedSince(int lastId) {
-        std::vector<Entity> added;
-        for (const Entity& e : SimState().entities)
-            if (e.id > lastId) added.push_back(e);
-        return added;
-    }
-};
+class BendAndOffsetRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
 
 // The bend on 上左 and on 左, picked by the user; then the plan's corner lines offset
 // on 右 with their connectors on the plan's layer, the current layer as before.
@@ -750,18 +749,9 @@ TEST_P(TextRuns, ATextLiesOnEachFaceAtItsStartPoint) {
     for (int face : {0, 1, 2, 3}) {
         SCOPED_TRACE(kFaces[face].name);
         const Point at{300.0 + 100 * face, 400};
-        const int lastId = SimState().entities.back().id;
-        ASSERT_OK(palette().Click(Id(kButtons[face])));
-        ASSERT_OK(WaitForPrompt(texts().textStartPoint));
         std::ostringstream answers;
         answers << at.x << "," << at.y << "\r5\r0\rABC\r";
-        ASSERT_OK(sim().Type(answers.str()));
-        ASSERT_OK(WaitUntilFree());
-        ASSERT_OK(sim().WaitUntilIdle());
-        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
-        std::vector<Entity> added;
-        for (const Entity& e : SimState().entities)
-            if (e.id > lastId) added.push_back(e);
+        const std::vector<Entity> added = DrawAnswering(face, texts().textStartPoint, answers.str());
         ASSERT_EQ(added.size(), 1u);
         const Entity& text = added.front();
         EXPECT_EQ(text.kind, EntityKind::Text);
