@@ -181,6 +181,8 @@ private:
             case EntityKind::Polyline: name = t.listPolyline; break;
             case EntityKind::Text: name = t.listText; break;
             case EntityKind::Insert: name = t.listInsert; break;
+            case EntityKind::Solid: name = t.listSolid; break;
+            case EntityKind::Dimension: name = t.listDimension; break;
         }
         char handle[16];
         std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(e.id));
@@ -227,6 +229,17 @@ private:
             case EntityKind::Insert:
                 host.Message(FormatText(t.listBlockName, {e.block}));
                 point(t.listInsertPoint, e.points[0]);
+                break;
+            case EntityKind::Solid:
+                for (const Point& v : e.points) point(t.listVertex, v);
+                break;
+            case EntityKind::Dimension:
+                host.Message(FormatText(t.listBlockName, {e.block}));
+                if (e.points.size() >= 2) {
+                    point(t.listVertex, e.points[0]);
+                    point(t.listVertex, e.points[1]);
+                }
+                host.Message(FormatText(t.listTextValue, {e.text}));
                 break;
         }
     }
@@ -1081,6 +1094,113 @@ private:
     double angle_ = 0;
 };
 
+// DIMLINEAR from three points: the two measured points and the dimension line's
+// place. A horizontal dimension unless the place lies beside the points and between
+// them in Y (or the points share their X), then a vertical one. The dimension is one
+// object whose picture, an anonymous "*D" block, holds the dimension line, the two
+// extension lines, two filled arrowheads and the measured text.
+class DimLinearCommand : public Command {
+public:
+    void Start(SimHost& host) override { host.AskOnSameLine(PromptKind::Point, host.texts().dimFirstOrigin); }
+
+    void Answer(SimHost& host, const std::string& text) override {
+        if (const auto p = ParsePointInput(text, host.LastPoint())) return Click(host, *p);
+        host.Message(host.texts().pointRequired);
+        Ask(host);
+    }
+
+    void Click(SimHost& host, Point p) override {
+        points_.push_back(p);
+        host.SetLastPoint(p);
+        if (points_.size() < 3) return Ask(host);
+        Make(host);
+        host.FinishCommand();
+    }
+
+private:
+    void Ask(SimHost& host) {
+        const EditionTexts& t = host.texts();
+        host.Ask(PromptKind::Point, points_.empty()        ? t.dimFirstOrigin
+                                    : points_.size() == 1 ? t.dimSecondOrigin
+                                                          : t.dimLinePosition);
+    }
+
+    void Make(SimHost& host) {
+        const Point a = points_[0];
+        const Point b = points_[1];
+        const Point at = points_[2];
+        const bool beside = at.x < std::min(a.x, b.x) || at.x > std::max(a.x, b.x);
+        const bool between = at.y >= std::min(a.y, b.y) && at.y <= std::max(a.y, b.y);
+        const bool vertical = a.x == b.x || (beside && between);
+        // The dimension line's ends, square to the measured direction.
+        const Point d1 = vertical ? Point{at.x, a.y} : Point{a.x, at.y};
+        const Point d2 = vertical ? Point{at.x, b.y} : Point{b.x, at.y};
+        const double length = vertical ? std::abs(b.y - a.y) : std::abs(b.x - a.x);
+        const std::string measured = FormatDecimal(length, host.drawing().unitPrecision);
+        const std::string layer = host.drawing().currentLayer();
+        constexpr double kArrow = 2.5;
+        constexpr double kTextHeight = 2.5;
+        std::vector<Entity> picture;
+        const auto line = [&](Point p, Point q) {
+            Entity e;
+            e.kind = EntityKind::Line;
+            e.layer = layer;
+            e.points = {p, q};
+            picture.push_back(e);
+        };
+        line(d1, d2);
+        line(a, d1);
+        line(b, d2);
+        // Arrowheads pointing out at each end of the dimension line.
+        const double lx = d2.x - d1.x;
+        const double ly = d2.y - d1.y;
+        const double span = std::hypot(lx, ly);
+        const Point u = span > 0 ? Point{lx / span, ly / span} : Point{1, 0};
+        const Point n{-u.y, u.x};
+        for (const auto& [tip, inward] : {std::pair{d1, 1.0}, std::pair{d2, -1.0}}) {
+            const Point base{tip.x + inward * kArrow * u.x, tip.y + inward * kArrow * u.y};
+            const double w = kArrow / 6;
+            Entity solid;
+            solid.kind = EntityKind::Solid;
+            solid.layer = layer;
+            const Point left{base.x + w * n.x, base.y + w * n.y};
+            const Point right{base.x - w * n.x, base.y - w * n.y};
+            solid.points = {tip, left, right, right};
+            picture.push_back(solid);
+        }
+        // The measurement above the middle of the line, along it.
+        Entity value;
+        value.kind = EntityKind::Text;
+        value.layer = layer;
+        value.height = kTextHeight;
+        value.rotation = std::atan2(u.y, u.x) * 180 / std::numbers::pi;
+        value.text = measured;
+        const double width = kTextHeight * 0.8 * static_cast<double>(measured.size());
+        const Point middle{(d1.x + d2.x) / 2, (d1.y + d2.y) / 2};
+        value.points = {Point{middle.x - width / 2 * u.x + kTextHeight / 2 * n.x,
+                              middle.y - width / 2 * u.y + kTextHeight / 2 * n.y}};
+        picture.push_back(value);
+
+        Drawing& drawing = host.drawing();
+        std::string name;
+        for (int k = 1;; ++k) {
+            name = "*D" + std::to_string(k);
+            if (drawing.FindBlock(name) == nullptr) break;
+        }
+        drawing.DefineBlock(Block{name, {0, 0}, std::move(picture)});
+        Entity dimension;
+        dimension.kind = EntityKind::Dimension;
+        dimension.layer = layer;
+        dimension.block = name;
+        dimension.text = measured;
+        dimension.points = {a, b, d1, d2, middle};
+        drawing.Add(std::move(dimension));
+        host.Message(FormatText(host.texts().dimMeasured, {measured}));
+    }
+
+    std::vector<Point> points_;
+};
+
 // The next name "*E<n>" no block of the drawing has.
 std::string FreeAnonymousName(const Drawing& drawing) {
     for (int n = 1;; ++n) {
@@ -1107,6 +1227,9 @@ private:
             std::optional<Entity> keeper;
             if (e->kind == EntityKind::Polyline) {
                 parts = ExplodePolyline(*e);
+            } else if (const Block* picture = e->kind == EntityKind::Dimension ? drawing.FindBlock(e->block) : nullptr) {
+                // A dimension falls into the lines, arrowheads and text of its picture.
+                parts = picture->entities;
             } else if (const Block* block = e->kind == EntityKind::Insert ? drawing.FindBlock(e->block) : nullptr) {
                 Explosion explosion = ExplodeInsert(*e, *block);
                 parts = std::move(explosion.entities);
@@ -1462,6 +1585,8 @@ std::unique_ptr<Command> MakeCommand(const std::string& name) {
         {"list", [] { return std::make_unique<ListCommand>(); }},
         {"ellipse", [] { return std::make_unique<EllipseCommand>(); }},
         {"text", [] { return std::make_unique<TextCommand>(); }},
+        {"dimlinear", [] { return std::make_unique<DimLinearCommand>(); }},
+        {"dli", [] { return std::make_unique<DimLinearCommand>(); }},
         {"dtext", [] { return std::make_unique<TextCommand>(); }},
         {"el", [] { return std::make_unique<EllipseCommand>(); }},
         {"scale", [] { return std::make_unique<ScaleCommand>(); }},

@@ -386,6 +386,12 @@ std::vector<Point> Outline(const Entity& source) {
         case EntityKind::Insert:
             if (e.points.empty()) return {};
             return {e.points[0]};
+        case EntityKind::Solid:
+            if (e.points.size() < 4) return {};
+            return {e.points[0], e.points[1], e.points[3], e.points[2], e.points[0]};
+        case EntityKind::Dimension:
+            if (e.points.size() < 4) return {};
+            return {e.points[0], e.points[2], e.points[3], e.points[1]};
         case EntityKind::Text: {
             if (e.points.empty()) return {};
             // A rough baseline: AutoCAD's fonts are about as wide as high per character.

@@ -14,7 +14,7 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text, Insert };
+enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text, Insert, Solid, Dimension };
 
 // One entity; which fields matter depends on the kind:
 //   Line:     points[0] start, points[1] end
@@ -29,6 +29,11 @@ enum class EntityKind { Line, Circle, Arc, Ellipse, Polyline, Text, Insert };
 //             oblique
 //   Insert:   points[0] insertion point, block (the block's name), scaleX, scaleY,
 //             rotation: a reference to a block definition of the drawing
+//   Solid:    points = the four corners in DXF order (a triangle repeats its third),
+//             filled
+//   Dimension: points[0] and points[1] the measured points, points[2] and points[3]
+//             the ends of the dimension line, points[4] the text's middle; text the
+//             measurement; block the anonymous "*D" block that holds its picture
 // Circles, arcs and polylines carry their extrusion direction as AutoCAD does: with
 // normalZ -1 (what MIRROR leaves on a circle or an arc) their points and angles are
 // in object coordinates, whose X runs against the world's (ToWorld gives the world

@@ -115,6 +115,15 @@ void WriteEntity(const Entity& e, std::ostream& out) {
             out << "insert" << head << point(e.points, 0) << " " << Number(e.scaleX) << " " << Number(e.scaleY) << " "
                 << Number(e.rotation) << " " << QuoteBytes(e.block) << "\n";
             break;
+        case EntityKind::Solid:
+            out << "solid" << head << point(e.points, 0) << " " << point(e.points, 1) << " " << point(e.points, 2) << " "
+                << point(e.points, 3) << "\n";
+            break;
+        case EntityKind::Dimension:
+            out << "dimension" << head;
+            for (std::size_t i = 0; i < 5; ++i) out << point(e.points, i) << " ";
+            out << QuoteBytes(e.text) << " " << QuoteBytes(e.block) << "\n";
+            break;
     }
 }
 
@@ -159,6 +168,14 @@ std::optional<Entity> ReadEntity(const std::string& kind, RecordReader& r) {
         e.text = r.Text();
         e.widthFactor = r.Real();
         e.oblique = r.Real();
+    } else if (kind == "solid") {
+        e.kind = EntityKind::Solid;
+        for (int i = 0; i < 4; ++i) e.points.push_back(r.At());
+    } else if (kind == "dimension") {
+        e.kind = EntityKind::Dimension;
+        for (int i = 0; i < 5; ++i) e.points.push_back(r.At());
+        e.text = r.Text();
+        e.block = r.Text();
     } else if (kind == "insert") {
         e.kind = EntityKind::Insert;
         e.points = {r.At()};

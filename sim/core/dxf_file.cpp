@@ -184,6 +184,29 @@ void WriteEntity(DxfWriter& w, const Entity& e, const std::string& modelSpace) {
             }
             normal();
             break;
+        case EntityKind::Solid:
+            start("SOLID", "AcDbTrace");
+            w.Xy(10, e.points.at(0));
+            w.Xy(11, e.points.at(1));
+            w.Xy(12, e.points.at(2));
+            w.Xy(13, e.points.at(3));
+            break;
+        case EntityKind::Dimension: {
+            // A rotated linear dimension whose picture is its anonymous block.
+            start("DIMENSION", "AcDbDimension");
+            w.Pair(2, e.block);
+            w.Xy(10, e.points.at(3));
+            w.Xy(11, e.points.at(4));
+            w.Pair(70, "32");
+            w.Pair(1, "");
+            w.Subclass("AcDbAlignedDimension");
+            w.Xy(13, e.points.at(0));
+            w.Xy(14, e.points.at(1));
+            const bool vertical = e.points.at(2).x == e.points.at(3).x && e.points.at(2).y != e.points.at(3).y;
+            w.Real(50, vertical ? 90 : 0);
+            w.Subclass("AcDbRotatedDimension");
+            break;
+        }
         case EntityKind::Insert:
             start("INSERT", "AcDbBlockReference");
             w.Pair(2, e.block);
@@ -603,6 +626,10 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
             e.oblique = num(r, 51);
             const std::string* value = r.Find(1);
             e.text = value ? *value : "";
+        } else if (r.type == "SOLID") {
+            e.kind = EntityKind::Solid;
+            e.points = {{num(r, 10), num(r, 20)}, {num(r, 11), num(r, 21)}, {num(r, 12), num(r, 22)},
+                        {num(r, 13), num(r, 23)}};
         } else if (r.type == "INSERT") {
             e.kind = EntityKind::Insert;
             e.points = {{num(r, 10), num(r, 20)}};

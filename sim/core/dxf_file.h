@@ -34,7 +34,7 @@ struct DxfDrawing {
 };
 
 // The layers (LAYER table), the block definitions and the LINE, CIRCLE, ARC, ELLIPSE,
-// TEXT, INSERT, LWPOLYLINE and POLYLINE entities of a DXF file of either version;
+// TEXT, SOLID, INSERT, LWPOLYLINE and POLYLINE entities of a DXF file of either version;
 // other entities are skipped.
 // nullopt, with the reason in `error`, when the text is no DXF (odd pair layout, a
 // number that does not read, no EOF).

@@ -124,6 +124,12 @@ constexpr EditionTexts kLt2000{
     .textHeight = "高さを指定 <%s>: ",
     .textAngle = "文字列の角度を指定 <%s>: ",
     .textValue = "文字列を入力: ",
+    .dimFirstOrigin = "1 本目の寸法補助線の起点を指定 または <ｵﾌﾞｼﾞｪｸﾄを選択>: ",
+    .dimSecondOrigin = "2 本目の寸法補助線の起点を指定: ",
+    .dimLinePosition = "寸法線の位置を指定 または [ﾏﾙﾁﾃｷｽﾄ(M)/寸法値(T)/寸法値角度(A)/水平(H)/垂直(V)/回転(R)]: ",
+    .dimMeasured = "寸法値 = %s",
+    .listSolid = "ｿﾘｯﾄﾞ",
+    .listDimension = "寸法",
 };
 
 constexpr EditionTexts kLt2002 = [] {
@@ -250,6 +256,12 @@ constexpr EditionTexts kLt2006{
     .textHeight = "高さを指定 <%s>: ",
     .textAngle = "文字列の角度を指定 <%s>: ",
     .textValue = "文字列を入力: ",
+    .dimFirstOrigin = "1 本目の寸法補助線の起点を指定 または <オブジェクトを選択>: ",
+    .dimSecondOrigin = "2 本目の寸法補助線の起点を指定: ",
+    .dimLinePosition = "寸法線の位置を指定 または [マルチテキスト(M)/寸法値(T)/寸法値角度(A)/水平(H)/垂直(V)/回転(R)]: ",
+    .dimMeasured = "寸法値 = %s",
+    .listSolid = "ソリッド",
+    .listDimension = "寸法",
 };
 
 }  // namespace

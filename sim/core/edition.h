@@ -147,6 +147,14 @@ struct EditionTexts {
     std::string_view textHeight;        // %s: the default height
     std::string_view textAngle;         // %s: the default angle
     std::string_view textValue;         // the text itself, ended by a carriage return only
+
+    // DIMLINEAR
+    std::string_view dimFirstOrigin;
+    std::string_view dimSecondOrigin;
+    std::string_view dimLinePosition;
+    std::string_view dimMeasured;       // %s: the measurement as shown
+    std::string_view listSolid;         // LIST's names of a SOLID and a DIMENSION
+    std::string_view listDimension;
 };
 
 const EditionTexts& TextsFor(Edition edition);

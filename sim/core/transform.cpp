@@ -184,6 +184,11 @@ std::optional<Entity> MapEntity(const Entity& e, const Affine& m) {
         }
         case EntityKind::Insert:
             return MapInsert(e, m);
+        case EntityKind::Solid:
+        case EntityKind::Dimension:
+            // Corners and defining points map as points; a filled shape stays one.
+            for (Point& p : out.points) p = m.Apply(p);
+            return out;
     }
     return out;
 }
@@ -223,6 +228,10 @@ void RotateEntity(Entity& entity, Point base, double degrees) {
         case EntityKind::Insert:
             for (Point& p : entity.points) p = m.Apply(p);
             entity.rotation = Normalize(entity.rotation + degrees);
+            return;
+        case EntityKind::Solid:
+        case EntityKind::Dimension:
+            for (Point& p : entity.points) p = m.Apply(p);
             return;
     }
 }

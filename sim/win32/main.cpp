@@ -309,10 +309,23 @@ void PaintCanvas(HWND hwnd) {
             }
             return;
         }
+        if (e.kind == EntityKind::Dimension) {
+            // A dimension shows its picture as it stands.
+            if (const Block* picture = drawing.FindBlock(e.block); picture != nullptr && depth < 8)
+                for (const Entity& part : picture->entities) draw(part, depth + 1);
+            return;
+        }
         std::vector<POINT> points;
         for (const Point& p : Outline(e)) points.push_back(ToScreen(p));
         if (e.kind == EntityKind::Text && !e.points.empty()) {
             DrawTextEntity(dc, e);
+        } else if (e.kind == EntityKind::Solid && points.size() >= 4) {
+            // Filled, as AutoCAD draws an arrowhead.
+            HBRUSH fill = CreateSolidBrush(RGB(255, 255, 255));
+            HGDIOBJ oldBrush = SelectObject(dc, fill);
+            Polygon(dc, points.data(), 4);
+            SelectObject(dc, oldBrush);
+            DeleteObject(fill);
         } else if (points.size() >= 2) {
             Polyline(dc, points.data(), static_cast<int>(points.size()));
         }

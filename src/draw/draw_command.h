@@ -2,9 +2,8 @@
 // the figure written in the face's pre-insertion frame, inserted into AutoCAD as a
 // block at a point the user picks, exploded and the block purged. The existing figure,
 // the figures typed in as numbers (円, 四角, 六角), the turned part (既存軸), and the
-// kinds typed straight into AutoCAD (２面選択, 丸棒曲げ, オフセット) and a text written
-// with AutoCAD's own command (文字) are drawn so far; the other kinds say so and do
-// nothing.
+// kinds typed straight into AutoCAD (２面選択, 丸棒曲げ, オフセット), a text written with
+// AutoCAD's own command (文字) and a dimension AutoCAD makes (寸法) are all drawn.
 #pragma once
 
 #include <filesystem>
@@ -47,6 +46,8 @@ struct DrawRequest {
     // 丸棒曲げ: as the edits hold them.
     std::string BendRadiusText = "20";   // 曲げ半径 (Edit7)
     std::string BarDiameterText = "10";  // 丸棒直径 (Edit8)
+    // 寸法: the distance of the dimension line from the measured points (Edit6).
+    std::string DimensionOffsetText = "10";
 };
 
 struct DrawCommand {
@@ -72,6 +73,10 @@ std::string TwoFaceCountsDifferMessage();
 std::string TwoFaceOnePointMessage();
 std::string TextNotMadeMessage();
 std::string TextPointUnreadMessage();
+std::string DimensionDirectionMessage(int degrees);
+std::string DimensionFaceMessage(std::int32_t faceCode);
+std::string DimensionSamePointsMessage();
+std::string DimensionNotMadeMessage();
 
 enum class DrawOutcome {
     NotCaptured,  // the capture failed and told the user

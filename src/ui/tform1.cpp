@@ -238,6 +238,7 @@ void TForm1::Button2Click(Control sender) {
     request.FrontFace = frontFace_;
     request.BendRadiusText = view_.Text(Control::Edit7);
     request.BarDiameterText = view_.Text(Control::Edit8);
+    request.DimensionOffsetText = view_.Text(Control::Edit6);
     DrawCommand command{host_, *this, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); }, clock_};
     RunDrawCommand(command, request);
 }

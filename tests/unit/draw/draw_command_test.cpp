@@ -214,12 +214,12 @@ TEST_P(DrawCommandTest, NoSelectionTellsTheUserAndTypesNothing) {
 TEST_P(DrawCommandTest, AHeightThatIsNoNumberAndAKindNotBuiltYetAreRefusedBeforeAnythingIsTyped) {
     Select();
     EXPECT_EQ(Draw(FaceTopLeft, "1O"), DrawOutcome::Refused);
-    EXPECT_EQ(Draw(FaceTopLeft, "10", "寸法"), DrawOutcome::Refused);
+    EXPECT_EQ(Draw(FaceTopLeft, "10", "不明"), DrawOutcome::Refused);
     EXPECT_EQ(Draw(FaceTopLeft, "10", "円", [](DrawRequest& r) { r.DiameterText = "1O"; }), DrawOutcome::Refused);
     EXPECT_EQ(Draw(FaceTopLeft, "10", "四角", [](DrawRequest& r) { r.XSideText = ""; }), DrawOutcome::Refused);
     ASSERT_EQ(sink.confirmations.size(), 4u);
     EXPECT_NE(sink.confirmations[0].find("1O"), std::string::npos);
-    EXPECT_EQ(sink.confirmations[1], KindNotAvailableMessage("寸法"));
+    EXPECT_EQ(sink.confirmations[1], KindNotAvailableMessage("不明"));
     EXPECT_NE(sink.confirmations[2].find("直径"), std::string::npos);
     EXPECT_NE(sink.confirmations[3].find("Ｘ"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(files.figureTemplate));

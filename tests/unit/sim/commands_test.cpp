@@ -17,6 +17,7 @@
 #include "core/dump.h"
 #include "core/dxf_file.h"
 #include "core/host.h"
+#include "core/transform.h"
 
 namespace tessavue::sim {
 namespace {
@@ -534,6 +535,73 @@ TEST(SimDxfOutReplace, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
     host.Type("dxfout " + file.string() + "\ry 16 ");
     EXPECT_GT(std::filesystem::file_size(file), 100u);
     std::filesystem::remove(file);
+}
+
+
+// DIMLINEAR from three typed points: one dimension object, horizontal or vertical as
+// the points say, whose picture holds the dimension line, two extension lines, two
+// filled arrowheads and the measured text; "select l" picks it and EXPLODE takes it
+// apart into those pieces, which a DXF export and an uneven insertion carry.
+TEST(SimDimLinear, OneObjectThatExplodesIntoItsPicture) {
+    struct Case {
+        const char* name;
+        const char* typed;
+        Point lineFrom, lineTo;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"horizontal", "_dimlinear 100,200 140,200 120,210 ", {100, 210}, {140, 210}, "40.0000"},
+        {"vertical", "_dimlinear 0,0 0,50 -10,25 ", {-10, 0}, {-10, 50}, "50.0000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimHost host;
+        host.Type(c.typed);
+        ASSERT_EQ(host.drawing().entities().size(), 1u);
+        EXPECT_EQ(host.drawing().entities()[0].kind, EntityKind::Dimension);
+        EXPECT_EQ(host.CommandLineText(), std::string(host.texts().idlePrompt));
+        host.Type("select l  ");
+        host.Type("explode pre  ");
+        const auto& pieces = host.drawing().entities();
+        int lines = 0, solids = 0, texts = 0;
+        bool dimensionLine = false;
+        for (const Entity& e : pieces) {
+            lines += e.kind == EntityKind::Line;
+            solids += e.kind == EntityKind::Solid;
+            if (e.kind == EntityKind::Text) {
+                ++texts;
+                EXPECT_EQ(e.text, c.value);
+            }
+            if (e.kind == EntityKind::Line && e.points[0] == c.lineFrom && e.points[1] == c.lineTo) dimensionLine = true;
+        }
+        EXPECT_EQ(lines, 3);
+        EXPECT_EQ(solids, 2);
+        EXPECT_EQ(texts, 1);
+        EXPECT_TRUE(dimensionLine);
+        // Arrowheads point at the ends of the dimension line.
+        for (const Entity& e : pieces)
+            if (e.kind == EntityKind::Solid) {
+                EXPECT_TRUE(e.points[0] == c.lineFrom || e.points[0] == c.lineTo);
+            }
+
+        // Through DXF and back, and through an insertion scaled unevenly and exploded.
+        Drawing drawing;
+        drawing.DefineBlock(Block{"dim", {0, 0}, pieces});
+        drawing.AddInsert("dim", {0, 0}, std::sqrt(1.5), std::sqrt(0.5), 30);
+        const auto file = ReadDxf(WriteDxf(drawing, std::nullopt, DxfVersion::R2000));
+        ASSERT_TRUE(file);
+        const Block* block = nullptr;
+        for (const Block& b : file->blocks)
+            if (b.name == "dim") block = &b;
+        ASSERT_NE(block, nullptr);
+        ASSERT_EQ(block->entities.size(), pieces.size()) << "SOLIDs come back from the file";
+        const Explosion explosion = ExplodeInsert(file->entities.back(), *block);
+        EXPECT_TRUE(explosion.leftover.empty());
+        for (const Entity& e : explosion.entities) {
+            if (e.kind != EntityKind::Solid) continue;
+            ASSERT_EQ(e.points.size(), 4u);
+        }
+    }
 }
 
 }  // namespace

@@ -637,5 +637,86 @@ TEST_F(AxisAndTwoFaceTest, ATextThatWasNotMadeOrCannotBePlacedTouchesNothing) {
     EXPECT_FALSE(Busy());
 }
 
+
+// ---------------------------------------------------------------------------------
+// 寸法: a dimension AutoCAD makes, laid on the face through the picked points
+// ---------------------------------------------------------------------------------
+
+// On each face, a pair in a direction the face carries: the third point on the line,
+// so the dimension line runs through the picked points; its text is the true
+// distance. Picks in the other order come out the same.
+TEST_F(AxisAndTwoFaceTest, ADimensionRunsThroughThePickedPointsOnEachFace) {
+    view.comboIndex = 7;  // 寸法
+    using testing::Along;
+    using testing::operator+;
+    struct Case {
+        int face;
+        double direction;
+        bool swapped;
+    };
+    const Case cases[] = {{0, 30, false}, {0, 210, true}, {1, 150, false}, {2, 330, false},
+                          {2, 90, false}, {3, 30, false},  {3, 270, true}};
+    int k = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(testing::kFaces[c.face].name) + " " + std::to_string(c.direction));
+        const Point p1{300.0 + 80 * k++, 500};
+        const Point p2 = p1 + Along(c.direction, 40);
+        const Point middle{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
+        Answer({c.swapped ? p2 : p1, c.swapped ? p1 : p2, middle, Point{-900, -900}});
+        const std::size_t before = desktop.host().drawing().entities().size();
+        Press(static_cast<Control>(static_cast<int>(Control::Button2) + c.face));
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+        const auto added = Added(before);
+        bool line = false;
+        bool value = false;
+        // The palette reads the picks back as AutoCAD shows them, to four decimals.
+        const auto near = [](Point a, Point b) { return std::abs(a.x - b.x) < 1e-4 && std::abs(a.y - b.y) < 1e-4; };
+        for (const sim::Entity& e : added) {
+            if (e.kind == EntityKind::Line &&
+                ((near(e.points[0], p1) && near(e.points[1], p2)) || (near(e.points[0], p2) && near(e.points[1], p1))))
+                line = true;
+            if (e.kind == EntityKind::Text && e.text == "40.0000") value = true;
+        }
+        EXPECT_TRUE(line) << "the dimension line through the picked points";
+        EXPECT_TRUE(value) << "the true distance as its text";
+        EXPECT_EQ(std::count_if(added.begin(), added.end(), [](const sim::Entity& e) { return e.kind == EntityKind::Solid; }), 2);
+        EXPECT_EQ(added.size(), 6u) << "the plan dimension is gone; its pieces lie on the face";
+        EXPECT_FALSE(Busy());
+    }
+}
+
+// The direction check: 29.95 and 30.85 count as 30, 29.85 is told as 29; coincident
+// picks; a direction the face would turn elsewhere; a dimension AutoCAD does not make.
+TEST_F(AxisAndTwoFaceTest, DimensionPicksThatCannotBeDrawnAreTold) {
+    view.comboIndex = 7;  // 寸法
+    using testing::Along;
+    using testing::operator+;
+    const Point p1{0, -500};
+    const auto press = [&](double degrees, int face) {
+        Answer({p1, p1 + Along(degrees, 40), p1, Point{-900, -900}});
+        Press(static_cast<Control>(static_cast<int>(Control::Button2) + face));
+        return Boxes();
+    };
+    EXPECT_EQ(press(29.95, 0), std::vector<std::string>{});
+    EXPECT_EQ(press(30.85, 0), std::vector<std::string>{});
+    EXPECT_EQ(press(29.85, 0), std::vector<std::string>{DimensionDirectionMessage(29)});
+    EXPECT_EQ(press(150, 0), std::vector<std::string>{DimensionFaceMessage(0)});
+    EXPECT_EQ(press(90, 1), std::vector<std::string>{DimensionFaceMessage(1)});
+    Answer({p1, p1, p1});
+    Press(Control::Button2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{DimensionSamePointsMessage()});
+
+    const auto before = desktop.host().drawing().entities();
+    desktop.typingHook = [](std::string& text) {
+        if (text.starts_with("_dimlinear")) text = "_dimlinear \x1b";
+    };
+    Answer({p1, p1 + Along(30, 40), p1});
+    Press(Control::Button2);
+    desktop.typingHook = nullptr;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{DimensionNotMadeMessage()});
+    EXPECT_EQ(desktop.host().drawing().entities(), before) << "nothing of the user's is touched";
+    EXPECT_FALSE(Busy());
+}
+
 }  // namespace
 }  // namespace tessavue
