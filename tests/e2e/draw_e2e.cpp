@@ -12,6 +12,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <numbers>
 #include <set>
 #include <sstream>
@@ -766,6 +767,46 @@ TEST_P(TextRuns, ATextLiesOnEachFaceAtItsStartPoint) {
     bool asked = false;
     for (const auto& chunk : SimState().inputs) asked = asked || chunk.bytes == word;
     EXPECT_TRUE(asked) << "the palette asks with " << word;
+}
+
+
+// A dimension of a pair along the face's direction, the third point on the line: its
+// dimension line runs through the picked points and its text is the true distance.
+TEST_P(TextRuns, ADimensionRunsThroughThePickedPoints) {
+    ASSERT_TRUE(Start(PlanDrawing(), {}, Settings(false), GetParam()));
+    ASSERT_OK(palette().SelectKind(L"寸法"));
+    struct Case {
+        int face;
+        double direction;
+    };
+    for (const Case& c : {Case{0, 30}, Case{2, 90}, Case{3, 210}}) {
+        SCOPED_TRACE(kFaces[c.face].name);
+        const Point p1{300.0 + 100 * c.face, 450};
+        const Point p2 = p1 + Along(c.direction, 40);
+        const Point middle{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
+        const int lastId = SimState().entities.back().id;
+        ASSERT_OK(palette().Click(Id(kButtons[c.face])));
+        for (Point p : {p1, p2, middle}) {
+            ASSERT_OK(WaitForPrompt(texts().idPoint));
+            std::ostringstream point;
+            point << std::setprecision(17) << p.x << "," << p.y << "\r";
+            ASSERT_OK(sim().Type(point.str()));
+        }
+        ASSERT_OK(WaitUntilFree());
+        ASSERT_OK(sim().WaitUntilIdle());
+        EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
+        const auto within = [](Point a, Point b) { return std::abs(a.x - b.x) < 1e-4 && std::abs(a.y - b.y) < 1e-4; };
+        bool line = false;
+        bool value = false;
+        for (const Entity& e : AddedSince(lastId)) {
+            if (e.kind == EntityKind::Line &&
+                ((within(e.points[0], p1) && within(e.points[1], p2)) || (within(e.points[0], p2) && within(e.points[1], p1))))
+                line = true;
+            value = value || (e.kind == EntityKind::Text && e.text == "40.0000");
+        }
+        EXPECT_TRUE(line);
+        EXPECT_TRUE(value);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, TextRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
