@@ -91,7 +91,8 @@ namespace {
 // The figure-file steps every kind of the general path ends with: the work file
 // rewritten into the face's frame, inserted where the user picks, exploded, purged.
 DrawOutcome DrawFigureFile(DrawCommand& command, const FaceParameters& face, const std::filesystem::path& workFile,
-                           const FigureRewrite& rewrite, const EntityTableRows& table) {
+                           const FigureRewrite& rewrite, const EntityTableRows& table,
+                           const std::optional<PlanPoint>& at = std::nullopt) {
     HostLink& link = command.Link;
     const LocalTime now = command.Clock();
     const std::string blockName = FigureBlockName(now);
@@ -99,7 +100,7 @@ DrawOutcome DrawFigureFile(DrawCommand& command, const FaceParameters& face, con
     if (!WriteFigureFile(workFile, figureFile, rewrite, table, command.Messages)) return DrawOutcome::Refused;
     const BlockInsertion insertion = InsertionFor(face, false);
     const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
-                                            insertion.XScale, insertion.YScale, insertion.Rotation);
+                                            insertion.XScale, insertion.YScale, insertion.Rotation, at);
     return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
 }
 
@@ -115,6 +116,18 @@ FigureRewrite RewriteFor(const DrawRequest& request, double height) {
     rewrite.BaseX = request.SelectionBase.X;
     rewrite.BaseY = request.SelectionBase.Y;
     return rewrite;
+}
+
+// 文字 and 寸法: what AutoCAD exported into the template goes back in about the base
+// point, with no raised copy, and the insertion point typed as that same point.
+DrawOutcome DrawAtBase(DrawCommand& command, const DrawRequest& request, const FaceParameters& face, double x,
+                       double y) {
+    EntityTableRows& table = EntityTable();
+    ClearEntityTable(table);
+    FigureRewrite rewrite = RewriteFor(request, 0);
+    rewrite.BaseX = x;
+    rewrite.BaseY = y;
+    return DrawFigureFile(command, face, command.Files.figureTemplate, rewrite, table, PlanPoint{x, y});
 }
 
 // The template made when there is none yet and filled with `figure`, the palette
@@ -427,21 +440,7 @@ DrawOutcome DrawText(DrawCommand& command, const DrawRequest& request, const Fac
     if (!ExportSelectionDxf(link, command.PathToText(command.Files.figureTemplate), "")) return stop();
     if (!journal.FileDialogs(true)) return stop();
     if (!link.RunHostCommand("erase pre  ")) return stop();
-    EntityTableRows& table = EntityTable();
-    ClearEntityTable(table);
-
-    FigureRewrite rewrite = RewriteFor(request, 0);
-    rewrite.BaseX = x;
-    rewrite.BaseY = y;
-    const LocalTime now = command.Clock();
-    const std::string blockName = FigureBlockName(now);
-    const std::filesystem::path figureFile = FigureFilePath(command.Files.directory, now);
-    if (!WriteFigureFile(command.Files.figureTemplate, figureFile, rewrite, table, command.Messages))
-        return DrawOutcome::Refused;
-    const BlockInsertion insertion = InsertionFor(face, false);
-    const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
-                                            insertion.XScale, insertion.YScale, insertion.Rotation, PlanPoint{x, y});
-    return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
+    return DrawAtBase(command, request, face, x, y);
 }
 
 }  // namespace
@@ -574,21 +573,7 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
     if (started) journal.NoteSteps(1);
     if (!exported || !journal.FileDialogs(true)) return stop("");
     if (!link.RunHostCommand("erase pre  ")) return stop("");
-    EntityTableRows& table = EntityTable();
-    ClearEntityTable(table);
-
-    FigureRewrite rewrite = RewriteFor(request, 0);
-    rewrite.BaseX = bx;
-    rewrite.BaseY = by;
-    const LocalTime now = command.Clock();
-    const std::string blockName = FigureBlockName(now);
-    const std::filesystem::path figureFile = FigureFilePath(command.Files.directory, now);
-    if (!WriteFigureFile(command.Files.figureTemplate, figureFile, rewrite, table, command.Messages))
-        return DrawOutcome::Refused;
-    const BlockInsertion insertion = InsertionFor(face, false);
-    const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
-                                            insertion.XScale, insertion.YScale, insertion.Rotation, PlanPoint{bx, by});
-    return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
+    return DrawAtBase(command, request, face, bx, by);
 }
 
 }  // namespace
