@@ -195,16 +195,21 @@ std::optional<Entity> MapEntity(const Entity& e, const Affine& m) {
 
 }  // namespace
 
+// For an entity in object coordinates with a downward extrusion: applies `change` to
+// its world form and takes the result back into its own coordinates, so that it keeps
+// its extrusion as AutoCAD's ROTATE, SCALE and MOVE leave it. False for any other.
+template <typename Change>
+bool ChangedInTheWorld(Entity& entity, Change change) {
+    if (entity.normalZ >= 0) return false;
+    Entity world = ToWorld(entity);
+    change(world);
+    entity = MirroredX(world);
+    entity.normalZ = -1;
+    return true;
+}
+
 void RotateEntity(Entity& entity, Point base, double degrees) {
-    if (entity.normalZ < 0) {
-        // Turned in the world and taken back into its own coordinates: the entity
-        // keeps its extrusion, as AutoCAD's ROTATE leaves it.
-        Entity world = ToWorld(entity);
-        RotateEntity(world, base, degrees);
-        entity = MirroredX(world);
-        entity.normalZ = -1;
-        return;
-    }
+    if (ChangedInTheWorld(entity, [&](Entity& world) { RotateEntity(world, base, degrees); })) return;
     const double r = degrees * kDegree;
     Affine m{std::cos(r), -std::sin(r), std::sin(r), std::cos(r), {}};
     m.t = Point{base.x - m.a * base.x - m.b * base.y, base.y - m.c * base.x - m.d * base.y};
@@ -238,13 +243,7 @@ void RotateEntity(Entity& entity, Point base, double degrees) {
 
 void ScaleEntity(Entity& entity, Point base, double factor) {
     const auto scaled = [&](Point p) { return Point{base.x + (p.x - base.x) * factor, base.y + (p.y - base.y) * factor}; };
-    if (entity.normalZ < 0) {
-        Entity world = ToWorld(entity);
-        ScaleEntity(world, base, factor);
-        entity = MirroredX(world);
-        entity.normalZ = -1;
-        return;
-    }
+    if (ChangedInTheWorld(entity, [&](Entity& world) { ScaleEntity(world, base, factor); })) return;
     switch (entity.kind) {
         case EntityKind::Ellipse:
             // The major axis is a vector from the centre: it grows, it does not move.
@@ -266,13 +265,7 @@ void ScaleEntity(Entity& entity, Point base, double factor) {
 }
 
 void MoveEntity(Entity& entity, Point delta) {
-    if (entity.normalZ < 0) {
-        Entity world = ToWorld(entity);
-        MoveEntity(world, delta);
-        entity = MirroredX(world);
-        entity.normalZ = -1;
-        return;
-    }
+    if (ChangedInTheWorld(entity, [&](Entity& world) { MoveEntity(world, delta); })) return;
     // An ellipse's second point is its major axis, a vector: it does not move.
     const std::size_t moved = entity.kind == EntityKind::Ellipse ? std::min<std::size_t>(1, entity.points.size())
                                                                   : entity.points.size();

@@ -363,41 +363,52 @@ std::string TextPointUnreadMessage() {
 
 namespace {
 
+// AutoCAD's listing of its last object ("list l  "): the history lines after the LIST
+// echo; empty when it could not be had.
+std::vector<std::string> LastObjectListing(HostLink& link) {
+    if (!link.RunHostCommand("list l  ")) return {};
+    const HostHistory history = CopyHostHistory(link);
+    if (!history.finished) return {};
+    std::size_t start = history.lines.size();
+    while (start > 0 && history.lines[start - 1].find("list") == std::string::npos) --start;
+    return {history.lines.begin() + static_cast<std::ptrdiff_t>(start), history.lines.end()};
+}
+
+// Whether a listing shows exactly one object, and that one under the name `kind`.
+bool ListsOneObjectOfKind(const std::vector<std::string>& listing, const char* kind) {
+    int objects = 0;
+    bool named = false;
+    for (const std::string& line : listing) {
+        if (line.find("画層") == std::string::npos) continue;
+        ++objects;
+        named = line.find(kind) != std::string::npos;
+    }
+    return objects == 1 && named;
+}
+
 // Whether AutoCAD's last object is a text starting at (x, y), as LIST shows it (to
 // the decimals it shows): only then is it the text just written.
 bool LastObjectIsTextAt(HostLink& link, double x, double y) {
-    if (!link.RunHostCommand("list l  ")) return false;
-    const HostHistory history = CopyHostHistory(link);
-    if (!history.finished || !ListingShowsObjects(history.lines)) return false;
-    std::size_t start = history.lines.size();
-    while (start > 0 && history.lines[start - 1].find("list") == std::string::npos) --start;
-    int objects = 0;
-    bool text = false;
-    bool there = false;
-    for (std::size_t i = start; i < history.lines.size(); ++i) {
-        const std::string& line = history.lines[i];
-        if (line.find("画層") != std::string::npos) {
-            ++objects;
-            text = line.find("文字") != std::string::npos;
-        }
+    const std::vector<std::string> listing = LastObjectListing(link);
+    if (!ListsOneObjectOfKind(listing, "文字")) return false;
+    for (const std::string& line : listing) {
         const std::size_t from = line.find("X=");
         const std::size_t yAt = line.find("Y=");
         const std::size_t zAt = line.find("Z=");
-        if (!text || line.find("始点") == std::string::npos || from == std::string::npos || yAt == std::string::npos ||
+        if (line.find("始点") == std::string::npos || from == std::string::npos || yAt == std::string::npos ||
             zAt == std::string::npos)
             continue;
         const std::string xText = line.substr(from + 2, yAt - from - 2);
-        const std::string yText = line.substr(yAt + 2, zAt - yAt - 2);
         const std::optional<double> lx = TryStrToFloat(xText);
-        const std::optional<double> ly = TryStrToFloat(yText);
-        if (!lx || !ly) continue;
+        const std::optional<double> ly = TryStrToFloat(line.substr(yAt + 2, zAt - yAt - 2));
+        if (!lx || !ly) return false;
         // Half a unit in the last decimal LIST shows.
         const std::size_t dot = xText.find('.');
         const int decimals = dot == std::string::npos ? 0 : static_cast<int>(xText.find_last_not_of(' ') - dot);
         const double slack = 0.5 * std::pow(10.0, -decimals) + 1e-12;
-        there = std::abs(*lx - x) <= slack && std::abs(*ly - y) <= slack;
+        return std::abs(*lx - x) <= slack && std::abs(*ly - y) <= slack;
     }
-    return objects == 1 && text && there;
+    return false;
 }
 
 // 文字: the user writes the text with AutoCAD's own command; it is turned about its
@@ -463,22 +474,7 @@ std::string DimensionNotMadeMessage() {
 namespace {
 
 // Whether AutoCAD's last object is one dimension, as LIST shows it.
-bool LastObjectIsDimension(HostLink& link) {
-    if (!link.RunHostCommand("list l  ")) return false;
-    const HostHistory history = CopyHostHistory(link);
-    if (!history.finished) return false;
-    std::size_t start = history.lines.size();
-    while (start > 0 && history.lines[start - 1].find("list") == std::string::npos) --start;
-    int objects = 0;
-    bool dimension = false;
-    for (std::size_t i = start; i < history.lines.size(); ++i) {
-        const std::string& line = history.lines[i];
-        if (line.find("画層") == std::string::npos) continue;
-        ++objects;
-        dimension = line.find("寸法") != std::string::npos;
-    }
-    return objects == 1 && dimension;
-}
+bool LastObjectIsDimension(HostLink& link) { return ListsOneObjectOfKind(LastObjectListing(link), "寸法"); }
 
 // 寸法: three picks; the pair laid out along plan X (or plan Y for an upright pair) at
 // its true length about its midpoint, so that the face carries it onto the line

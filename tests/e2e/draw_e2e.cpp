@@ -53,6 +53,12 @@ const Control kButtons[] = {Control::Button2, Control::Button3, Control::Button4
     return ::testing::AssertionSuccess();
 }
 
+// The first objects of `now`, which the user had before, are those of `plan`.
+::testing::AssertionResult UserPartAsItWas(const std::vector<Entity>& plan, const std::vector<Entity>& now) {
+    if (now.size() < plan.size()) return ::testing::AssertionFailure() << "objects of the user's are gone";
+    return SameObjects(plan, {now.begin(), now.begin() + static_cast<long>(plan.size())});
+}
+
 // ---------------------------------------------------------------------------------
 // Figure files kept for the independent reader
 // ---------------------------------------------------------------------------------
@@ -302,8 +308,7 @@ TEST_P(FourFaces, EachFaceShowsThePlanAsTheIsometricViewAndTheDrawingIsLeftAsItW
             EXPECT_EQ(chunk.transport, transport);
         }
     }
-    const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
-    EXPECT_TRUE(SameObjects(plan, userPart)) << "after the four figures";
+    EXPECT_TRUE(UserPartAsItWas(plan, state.entities)) << "after the four figures";
     EXPECT_TRUE(state.blocks.empty());
 }
 
@@ -506,11 +511,17 @@ TEST_F(DrawEndToEnd, TheStandInClosedMidSelectionLeavesThePaletteFreeAndQuiet) {
 }
 
 
+// Runs on a copydata edition and on LT 2006, which types through the clipboard.
+class EditionRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
+std::string EditionName(const ::testing::TestParamInfo<sim::Edition>& p) {
+    return p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000";
+}
+
 // ---------------------------------------------------------------------------------
 // The figures typed in as numbers (円, 四角, 六角)
 // ---------------------------------------------------------------------------------
 
-class NumberFigureRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
+class NumberFigureRuns : public EditionRuns {};
 
 // The user makes a layer current, then draws each row at a point of its own; only the
 // first command asks for the template's point, and no line of it stays.
@@ -561,8 +572,7 @@ TEST_P(NumberFigureRuns, EachKindOnEachFaceShowsTheIsometricViewOnTheCurrentLaye
         for (const Entity& e : added) EXPECT_EQ(e.layer, "部品");
     }
     const sim::SimDump state = SimState();
-    const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
-    EXPECT_TRUE(SameObjects(plan, userPart)) << "the user's objects are as they were";
+    EXPECT_TRUE(UserPartAsItWas(plan, state.entities)) << "the user's objects are as they were";
     std::size_t ids = 0;
     for (const auto& chunk : state.inputs) ids += chunk.bytes == "id " ? 1 : 0;
     EXPECT_EQ(ids, 1u) << "one template point, asked once";
@@ -571,9 +581,7 @@ TEST_P(NumberFigureRuns, EachKindOnEachFaceShowsTheIsometricViewOnTheCurrentLaye
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, NumberFigureRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
-                         [](const ::testing::TestParamInfo<sim::Edition>& p) {
-                             return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
-                         });
+                         EditionName);
 
 // Esc at the template's point: the command ends quietly, nothing drawn, no template.
 TEST_F(DrawEndToEnd, EscAtTheTemplatePointEndsTheNumberFigureQuietly) {
@@ -595,7 +603,7 @@ TEST_F(DrawEndToEnd, EscAtTheTemplatePointEndsTheNumberFigureQuietly) {
 // A turned part (既存軸) and a two-face solid (２面選択)
 // ---------------------------------------------------------------------------------
 
-class AxisAndTwoFaceRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {
+class AxisAndTwoFaceRuns : public EditionRuns {
 protected:
     // The user answers a selection in AutoCAD by typing the points of the objects.
     void Choose(Control button, const std::string& picks) {
@@ -676,22 +684,19 @@ TEST_P(AxisAndTwoFaceRuns, TheTurnedPartAndTheTwoFaceSolidLandWhereTheFacesPutTh
     EXPECT_EQ(Boxes(), (std::vector<MessageBoxText>{{kConfirmTitle, L"２面選択ではこの方向は作図できません。"}}));
 
     const sim::SimDump state = SimState();
-    const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
-    EXPECT_TRUE(SameObjects(plan, userPart)) << "the selections change nothing";
+    EXPECT_TRUE(UserPartAsItWas(plan, state.entities)) << "the selections change nothing";
     EXPECT_TRUE(state.blocks.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, AxisAndTwoFaceRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
-                         [](const ::testing::TestParamInfo<sim::Edition>& p) {
-                             return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
-                         });
+                         EditionName);
 
 
 // ---------------------------------------------------------------------------------
 // A round-bar bend (丸棒曲げ) and an offset (オフセット), typed straight into AutoCAD
 // ---------------------------------------------------------------------------------
 
-class BendAndOffsetRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
+class BendAndOffsetRuns : public EditionRuns {};
 
 // The bend on 上左 and on 左, picked by the user; then the plan's corner lines offset
 // on 右 with their connectors on the plan's layer, the current layer as before.
@@ -725,22 +730,19 @@ TEST_P(BendAndOffsetRuns, TheBendAndTheOffsetLandWhereTheFacesPutThem) {
     EXPECT_TRUE(HoldsExactly(added, figure));
     for (const Entity& e : added) EXPECT_EQ(e.layer, kOutline);
     const sim::SimDump state = SimState();
-    const std::vector<Entity> userPart(state.entities.begin(), state.entities.begin() + static_cast<long>(plan.size()));
-    EXPECT_TRUE(SameObjects(plan, userPart));
+    EXPECT_TRUE(UserPartAsItWas(plan, state.entities));
     EXPECT_FALSE(fs::exists(WorkFile(L"ofst.dxf")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, BendAndOffsetRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
-                         [](const ::testing::TestParamInfo<sim::Edition>& p) {
-                             return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
-                         });
+                         EditionName);
 
 
 // ---------------------------------------------------------------------------------
 // A text (文字) written with the stand-in's own text command
 // ---------------------------------------------------------------------------------
 
-class TextRuns : public DrawEndToEnd, public ::testing::WithParamInterface<sim::Edition> {};
+class TextRuns : public EditionRuns {};
 
 // On each face the text keeps its start point, and its baseline and upright run along
 // the face's images of plan X and Y at true length; LT 2006 is asked with "-text".
@@ -810,9 +812,7 @@ TEST_P(TextRuns, ADimensionRunsThroughThePickedPoints) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, TextRuns, ::testing::Values(sim::Edition::LT2000, sim::Edition::LT2006),
-                         [](const ::testing::TestParamInfo<sim::Edition>& p) {
-                             return std::string(p.param == sim::Edition::LT2006 ? "LT2006" : "LT2000");
-                         });
+                         EditionName);
 
 }  // namespace
 }  // namespace tessavue::e2e

@@ -133,40 +133,46 @@ inline Expected LineFrom(Point a, Point b, const std::string& what) {
             }};
 }
 
-// An isometric circle or arc: the centre, semi-axes √1.5·r and √0.5·r with the major
-// one along the face's direction; an arc begins and ends at the images of its ends.
-inline Expected EllipseFor(const Placement& place, Point centre, double radius, double lift,
-                    std::optional<std::pair<double, double>> arc, const std::string& what) {
-    const Point c = place(centre, lift);
-    const double majorDirection = place.face.major;
-    std::optional<std::pair<Point, Point>> ends;
-    if (arc)
-        ends = {place(centre + Along(arc->first, radius), lift), place(centre + Along(arc->second, radius), lift)};
-    return {what + " about " + Show(c), [=](const Entity& e) {
-                if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
-                const double length = std::hypot(e.points[1].x, e.points[1].y);
-                if (!Near(length, std::sqrt(1.5) * radius) || !Near(e.ratio * length, std::sqrt(0.5) * radius))
-                    return false;
-                const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
-                const double off = std::abs(Mod180(direction) - Mod180(majorDirection));
-                if (std::min(off, 180 - off) > 1e-6) return false;
-                if (!ends) return Near(std::abs(e.endAngle - e.startAngle), 360.0);
-                return Near(EllipsePoint(e, e.startAngle), ends->first) && Near(EllipsePoint(e, e.endAngle), ends->second);
-            }};
+// Whether `e` is an ellipse about `c` with semi-axes `a` and `b`, its major axis along
+// `majorDegrees` (either way).
+inline bool EllipseShape(const Entity& e, Point c, double majorDegrees, double a, double b) {
+    if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
+    const double length = std::hypot(e.points[1].x, e.points[1].y);
+    if (!Near(length, a) || !Near(e.ratio * length, b)) return false;
+    const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
+    const double off = std::abs(Mod180(direction) - Mod180(majorDegrees));
+    return std::min(off, 180 - off) <= 1e-6;
 }
 
 // A whole isometric circle: centre `c`, semi-axes sqrt(1.5) r and sqrt(0.5) r, the major
-// one along `majorDegrees` (either way).
+// one along `majorDegrees`.
 inline Expected IsoCircle(Point c, double majorDegrees, double radius, const std::string& what) {
     return {what + " r " + std::to_string(radius) + " about " + Show(c), [=](const Entity& e) {
-                if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
-                const double length = std::hypot(e.points[1].x, e.points[1].y);
-                if (!Near(length, std::sqrt(1.5) * radius) || !Near(e.ratio * length, std::sqrt(0.5) * radius))
-                    return false;
-                const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
-                const double off = std::abs(Mod180(direction) - Mod180(majorDegrees));
-                return std::min(off, 180 - off) <= 1e-6 && Near(std::abs(e.endAngle - e.startAngle), 360.0);
+                return EllipseShape(e, c, majorDegrees, std::sqrt(1.5) * radius, std::sqrt(0.5) * radius) &&
+                       Near(std::abs(e.endAngle - e.startAngle), 360.0);
             }};
+}
+
+// An elliptical arc as a drafter checks it: its centre, its semi-axes, its major axis's
+// direction and where it begins and ends, counter-clockwise.
+inline Expected IsoArc(Point c, double majorDegrees, double a, double b, Point from, Point to,
+                       const std::string& what) {
+    return {what + " about " + Show(c), [=](const Entity& e) {
+                return EllipseShape(e, c, majorDegrees, a, b) && Near(EllipsePoint(e, e.startAngle), from) &&
+                       Near(EllipsePoint(e, e.endAngle), to);
+            }};
+}
+
+// An isometric circle or arc of the plan: the centre, semi-axes sqrt(1.5) r and
+// sqrt(0.5) r with the major one along the face's direction; an arc begins and ends at
+// the images of its ends.
+inline Expected EllipseFor(const Placement& place, Point centre, double radius, double lift,
+                           std::optional<std::pair<double, double>> arc, const std::string& what) {
+    const Point c = place(centre, lift);
+    if (!arc) return IsoCircle(c, place.face.major, radius, what);
+    return IsoArc(c, place.face.major, std::sqrt(1.5) * radius, std::sqrt(0.5) * radius,
+                  place(centre + Along(arc->first, radius), lift), place(centre + Along(arc->second, radius), lift),
+                  what);
 }
 
 inline Expected PolylineFor(const Placement& place, const std::vector<Point>& vertices, double lift, const std::string& what) {
@@ -347,21 +353,6 @@ inline std::vector<Expected> TurnedPart(Point at, double axisDirection, double m
 // ---------------------------------------------------------------------------------
 // A round-bar bend (丸棒曲げ)
 // ---------------------------------------------------------------------------------
-
-// An elliptical arc as a drafter checks it: its centre, its semi-axes, its major axis's
-// direction (either way) and where it begins and ends, counter-clockwise.
-inline Expected IsoArc(Point c, double majorDegrees, double a, double b, Point from, Point to,
-                         const std::string& what) {
-    return {what + " about " + Show(c), [=](const sim::Entity& e) {
-                if (e.kind != EntityKind::Ellipse || !Near(e.points[0], c)) return false;
-                const double length = std::hypot(e.points[1].x, e.points[1].y);
-                if (!Near(length, a) || !Near(e.ratio * length, b)) return false;
-                const double direction = std::atan2(e.points[1].y, e.points[1].x) * 180 / std::numbers::pi;
-                const double off = std::abs(Mod180(direction) - Mod180(majorDegrees));
-                return std::min(off, 180 - off) <= 1e-6 && Near(EllipsePoint(e, e.startAngle), from) &&
-                       Near(EllipsePoint(e, e.endAngle), to);
-            }};
-}
 
 inline Point Turn(Point p, Point about, double degrees) {
     const double r = degrees * std::numbers::pi / 180;
