@@ -9,6 +9,15 @@
 
 namespace tessavue {
 
+// The three picture help windows, each explaining one figure kind's inputs.
+enum class HelpPicture { Dimension, TwoFace, ExistingAxis };
+
+// How the target-version dialog was closed.
+struct TargetVersionAnswer {
+    bool confirmed = false;  // with Ok; any other way is a cancel
+    int item = -1;           // the list's selected item then; -1 for none
+};
+
 struct WindowRect {
     int left = 0;
     int top = 0;
@@ -54,6 +63,13 @@ public:
 
     // Starts Notepad with `parameter` in `directory` and returns without waiting.
     virtual void StartNotepad(const std::filesystem::path& directory, const std::string& parameter) = 0;
+
+    // Shows a picture help window without waiting; one already shown comes to the
+    // front. A window that comes up from hidden is centred on the desktop.
+    virtual void ShowPicture(HelpPicture picture) = 0;
+    // Runs the target-version dialog modally, its list opening with item `item`
+    // selected (-1: none), and tells how it was closed.
+    virtual TargetVersionAnswer RunTargetVersionDialog(int item) = 0;
 
     // Modal boxes owned by the palette, each with one OK button: the confirmation
     // type (title "確認"), the information type (title "情報"), and the application's

@@ -7,6 +7,7 @@
 #include "dxf_data/entity_table.h"
 
 #include <exception>
+#include <iterator>
 #include <functional>
 #include <filesystem>
 #include <optional>
@@ -69,6 +70,15 @@ private:
 };
 
 }  // namespace
+
+int TargetVersionItem(const std::string& version) {
+    const int count = static_cast<int>(std::size(kTargetVersions));
+    for (int i = 0; i < count; ++i)
+        if (version == kTargetVersions[i]) return i;
+    // The settings file writes the long name of this edition; the list has the short one.
+    if (version == "LT 2006") return 2;
+    return -1;
+}
 
 std::string MissingReadmeMessage() { return "マニュアルはありません。あしからず。\r\n\r\nm(_ _)m"; }
 
@@ -204,6 +214,26 @@ void TForm1::menu_help_othr_circClick() {
 void TForm1::menu_help_othr_a_llClick() {
     view_.SetChecked(Control::menu_help_othr_a_ll, !view_.Checked(Control::menu_help_othr_a_ll));
 }
+
+void TForm1::menu_help_othr_trgtClick() {
+    // The list always opens on the edition in use, or on nothing: never on an item
+    // chosen in an earlier opening that was cancelled.
+    const int current = TargetVersionItem(host_.TargetVersion);
+    const TargetVersionAnswer answer = view_.RunTargetVersionDialog(current);
+    if (!answer.confirmed) return;
+    // Only a different choice replaces the text: Ok with nothing chosen, or on the
+    // edition already served, keeps the stored text (an "LT 2006" stays "LT 2006"),
+    // so confirming can never leave an edition no capture would find.
+    std::string version = host_.TargetVersion;
+    if (answer.item >= 0 && answer.item < static_cast<int>(std::size(kTargetVersions)) && answer.item != current)
+        version = kTargetVersions[answer.item];
+    host_.ApplyTargetVersion(version);
+    host_.CaptureHost();
+}
+
+void TForm1::Button6Click() { view_.ShowPicture(HelpPicture::Dimension); }
+void TForm1::Button9Click() { view_.ShowPicture(HelpPicture::TwoFace); }
+void TForm1::Button12Click() { view_.ShowPicture(HelpPicture::ExistingAxis); }
 
 void TForm1::Button1Click() {
     SelectionCommand command{host_, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); },

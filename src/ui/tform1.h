@@ -30,6 +30,12 @@ inline constexpr const char* kFigureKinds[] = {
     "既存図形", "既存軸", "円", "四角", "六角", "丸棒曲げ", "文字", "寸法", "オフセット", "２面選択",
 };
 
+// The editions the target-version dialog offers, in its list's order.
+inline constexpr const char* kTargetVersions[] = {"LT 2000", "2002", "2006"};
+// The item of that list serving the same edition as `version`: the item of the same
+// text, and "2006" for the "LT 2006" a settings file may hold. -1 when none does.
+int TargetVersionItem(const std::string& version);
+
 // The two texts of the Help menu's own boxes.
 std::string MissingReadmeMessage();
 // `programFileName`: the program's file name (name and extension) as Shift-JIS.
@@ -62,6 +68,12 @@ public:
     void menu_help_othr_signClick();
     void menu_help_othr_circClick();
     void menu_help_othr_a_llClick();
+    // 対象バージョン: the user chooses the edition served; Ok applies it and captures.
+    void menu_help_othr_trgtClick();
+    // The "!" buttons of the 寸法, ２面選択 and 既存軸 panels: their picture windows.
+    void Button6Click();
+    void Button9Click();
+    void Button12Click();
     // 選択: the user selects the existing figure in AutoCAD and picks its base point.
     void Button1Click();
     // The four direction buttons; any other sender does nothing.

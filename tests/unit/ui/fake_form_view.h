@@ -78,6 +78,12 @@ public:
         log.push_back("destroy");
     }
 
+    void ShowPicture(HelpPicture picture) override { pictures.push_back(picture); }
+    TargetVersionAnswer RunTargetVersionDialog(int item) override {
+        dialogOpenings.push_back(item);
+        return dialogAnswer ? dialogAnswer(item) : TargetVersionAnswer{};
+    }
+
     void ShowConfirmation(const std::string& text) override { Show("確認", text); }
     void ShowInformation(const std::string& text) override { Show("情報", text); }
     void ShowError(const std::string& text) override { Show("error", text); }
@@ -95,6 +101,12 @@ public:
     std::vector<std::pair<std::filesystem::path, std::string>> notepadStarts;
     std::string caption;
     int destroyed = 0;
+
+    std::vector<HelpPicture> pictures;
+    // The item each opening of the target-version dialog selected, and what the user
+    // does in it (cancel when unset).
+    std::vector<int> dialogOpenings;
+    std::function<TargetVersionAnswer(int)> dialogAnswer;
 
     std::vector<ShownBox> boxes;
     std::vector<std::string> log;

@@ -270,6 +270,59 @@ TEST_F(PaletteRuns, AnEditionChangedDuringTheRunIsWrittenAtClose) {
     EXPECT_EQ(file.Value("画面", "AutoCAD"), "2002");
 }
 
+// The target-version dialog over a run whose settings file names `stored`, with an
+// idle LT 2006 the only AutoCAD running.
+TEST_F(PaletteRuns, TheTargetVersionDialogChangesTheEditionOnlyWhenTheUserChoseAnother) {
+    const WindowHandle main = desktop.Add({"AutoCAD LT 2006 - [Drawing1.dwg]", "AfxFrame", ""});
+    const WindowHandle bar = desktop.Add({"", "AfxControlBar", "", main});
+    desktop.Add({"", "Afx:00400000:8:00010011:00000000:00000000", "コマンド: ", bar});
+    desktop.Add({"", "Afx:00400000:0:00010011:00000000:00000000", "Marin", bar});
+    constexpr TargetVersionAnswer kCancel{false, 2};
+    struct Case {
+        const char* stored;
+        TargetVersionAnswer answer;
+        int opensOn;          // the item selected as the dialog opens
+        const char* edition;  // TargetVersion afterwards, and in the file after the close
+        bool captured;        // false: not even tried, or tried and failed (see failed)
+        bool failed;          // the capture-failure message was shown
+    };
+    const Case cases[] = {
+        {"2002", {true, 2}, 1, "2006", true, false},
+        {"LT 2000", {true, 1}, 0, "2002", false, true},
+        // A cancel after another item was chosen changes nothing and captures nothing.
+        {"2002", kCancel, 1, "2002", false, false},
+        // The settings file's long name opens on its item; Ok without a change keeps it.
+        {"LT 2006", {true, 2}, 2, "LT 2006", true, false},
+        {"2006", {true, 2}, 2, "2006", true, false},
+        // A text no item serves opens on no item; Ok with none chosen keeps it (and its
+        // capture fails as before), a choice replaces it.
+        {"LT 2002", {true, -1}, -1, "LT 2002", false, true},
+        {"LT 2002", {true, 2}, -1, "2006", true, false},
+        {"lt 2006", {true, -1}, -1, "lt 2006", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.stored) + " -> " + c.edition);
+        file.values[{"画面", "AutoCAD"}] = c.stored;
+        Start();
+        view->dialogAnswer = [&c](int) { return c.answer; };
+        form->RunHandler([this] { form->menu_help_othr_trgtClick(); });
+        EXPECT_EQ(view->dialogOpenings, std::vector<int>{c.opensOn});
+        EXPECT_EQ(form->Host().TargetVersion, c.edition);
+        EXPECT_EQ(form->Host().CommandLineFound, c.captured);
+        EXPECT_EQ(view->boxes.size(), c.failed ? 1u : 0u);
+        if (c.failed && !view->boxes.empty()) EXPECT_EQ(view->boxes[0].text, CaptureFailureMessage());
+        if (c.captured) EXPECT_EQ(form->Host().CommandPrompt, "コマンド: ") << "the LT 2006 texts";
+        Close();
+        EXPECT_EQ(file.Value("画面", "AutoCAD"), c.edition);
+    }
+}
+
+TEST(TargetVersionItem, TheItemOfTheSameEditionOrNone) {
+    const std::pair<const char*, int> rows[] = {{"LT 2000", 0}, {"2002", 1},   {"2006", 2},    {"LT 2006", 2},
+                                                {"2000", -1},   {"LT 2002", -1}, {"", -1},      {"LT 2006 ", -1}};
+    for (const auto& [text, item] : rows) EXPECT_EQ(TargetVersionItem(text), item) << text;
+}
+
 TEST_F(PaletteRuns, APositionOffEveryScreenFallsBackToTheDefault) {
     struct Case {
         int left, top;
