@@ -31,7 +31,21 @@ enum class Control : int {
 
 constexpr int ControlId(Control c) { return static_cast<int>(c); }
 
-// The palette's window class, so that the driver and AutoCAD-side tools can find it.
+// The target-version dialog's controls; their ids are those of a window of its own.
+enum class VersionControl : int {
+    ComboBox1 = 3001,
+    Button1 = 3002,  // Ok
+    Button2 = 3003,  // ｷｬﾝｾﾙ
+};
+
+constexpr int ControlId(VersionControl c) { return static_cast<int>(c); }
+
+// The window classes of the palette and its secondary windows, so that the driver and
+// AutoCAD-side tools can find them.
 inline constexpr const wchar_t* kPaletteClassName = L"TForm1";
+inline constexpr const wchar_t* kDimensionPictureClassName = L"TForm2";     // 寸法
+inline constexpr const wchar_t* kTwoFacePictureClassName = L"TForm3";       // ２面選択
+inline constexpr const wchar_t* kExistingAxisPictureClassName = L"TForm4";  // 既存軸
+inline constexpr const wchar_t* kTargetVersionClassName = L"TForm5";
 
 }  // namespace tessavue

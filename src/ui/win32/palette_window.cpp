@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "platform/win32/text_codec.h"
+#include "ui/picture_resources.h"
 
 namespace tessavue {
 namespace {
@@ -76,7 +77,21 @@ bool PaletteWindow::Create() {
     font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
     CreateControls();
-    return true;
+    return CreateSecondaryWindows();
+}
+
+bool PaletteWindow::CreateSecondaryWindows() {
+    const PictureWindowSpec specs[] = {
+        {kDimensionPictureClassName, "寸法", 324, 641, TESSAVUE_BITMAP_DIMENSION},
+        {kTwoFacePictureClassName, "２面選択", 801, 600, TESSAVUE_BITMAP_TWO_FACE},
+        {kExistingAxisPictureClassName, "既存軸", 801, 600, TESSAVUE_BITMAP_EXISTING_AXIS},
+    };
+    for (std::size_t i = 0; i < pictures_.size(); ++i) {
+        pictures_[i] = std::make_unique<PictureHelpWindow>(instance_, specs[i]);
+        if (!pictures_[i]->Create(hwnd_, font_)) return false;
+    }
+    versionDialog_ = std::make_unique<TargetVersionDialog>(instance_);
+    return versionDialog_->Create(hwnd_, font_);
 }
 
 void PaletteWindow::CreateMainMenu() {
@@ -363,6 +378,18 @@ void PaletteWindow::StartNotepad(const std::filesystem::path& directory, const s
     ShellExecuteW(hwnd_, nullptr, L"notepad.exe", WidenCp932(parameter).c_str(), directory.c_str(), SW_SHOW);
 }
 
+void PaletteWindow::ShowPicture(HelpPicture picture) {
+    const auto index = static_cast<std::size_t>(picture);
+    if (index < pictures_.size() && pictures_[index]) pictures_[index]->Show();
+}
+
+TargetVersionAnswer PaletteWindow::RunTargetVersionDialog(int item) {
+    if (!versionDialog_) return {};
+    // A close of the palette asked for meanwhile ends the dialog as a cancel, so that
+    // the palette can go.
+    return versionDialog_->Run(item, [this] { return form_ != nullptr && form_->ClosePending(); });
+}
+
 void PaletteWindow::SetCaption(const std::string& caption) { SetWindowTextW(hwnd_, WidenCp932(caption).c_str()); }
 
 void PaletteWindow::DestroyForm() {
@@ -460,10 +487,14 @@ void PaletteWindow::OnCommand(int id, int code, HWND control) {
                 form_->RunHandler([this, sender] { form_->Button7Click(sender); });
             } else if (sender == Control::Button10 || sender == Control::Button11) {
                 form_->RunHandler([this, sender] { form_->Button10Click(sender); });
+            } else if (sender == Control::Button6) {
+                Run(&TForm1::Button6Click);
+            } else if (sender == Control::Button9) {
+                Run(&TForm1::Button9Click);
+            } else if (sender == Control::Button12) {
+                Run(&TForm1::Button12Click);
             }
         }
-        // The other panel buttons get their commands with the features they start;
-        // until then a click does nothing.
         return;
     }
     switch (static_cast<Control>(id)) {
@@ -473,6 +504,7 @@ void PaletteWindow::OnCommand(int id, int code, HWND control) {
     case Control::menu_help_othr_sign: Run(&TForm1::menu_help_othr_signClick); break;
     case Control::menu_help_othr_circ: Run(&TForm1::menu_help_othr_circClick); break;
     case Control::menu_help_othr_a_ll: Run(&TForm1::menu_help_othr_a_llClick); break;
+    case Control::menu_help_othr_trgt: Run(&TForm1::menu_help_othr_trgtClick); break;
     default: break;
     }
 }

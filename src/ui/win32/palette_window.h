@@ -6,11 +6,14 @@
 
 #include <windows.h>
 
+#include <array>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "ui/form_view.h"
 #include "ui/tform1.h"
+#include "ui/win32/secondary_windows.h"
 
 namespace tessavue {
 
@@ -47,6 +50,8 @@ public:
     void PlaceTopmost(const WindowRect& bounds) override;
     bool OnAnyScreen(const WindowRect& bounds) override;
     void StartNotepad(const std::filesystem::path& directory, const std::string& parameter) override;
+    void ShowPicture(HelpPicture picture) override;
+    TargetVersionAnswer RunTargetVersionDialog(int item) override;
     void SetCaption(const std::string& caption) override;
     void DestroyForm() override;
     void ShowConfirmation(const std::string& text) override;
@@ -65,6 +70,7 @@ private:
                        DWORD exStyle, int x, int y, int width, int height);
     void CreateControls();
     void CreateMainMenu();
+    bool CreateSecondaryWindows();
     HWND Item(Control control) const;
     bool IsMenuItem(Control control) const;
     void ShowBox(const std::string& text, const char* title, UINT icon);
@@ -77,6 +83,9 @@ private:
     HBRUSH faceBrush_ = nullptr;
     TForm1* form_ = nullptr;
     std::map<Control, HWND> controls_;
+    // In HelpPicture's order.
+    std::array<std::unique_ptr<PictureHelpWindow>, 3> pictures_;
+    std::unique_ptr<TargetVersionDialog> versionDialog_;
     std::map<HWND, WNDPROC> originalProcs_;
     // Where the focus went when an edit last lost it (its WM_KILLFOCUS), so that the
     // EN_KILLFOCUS that follows can tell a move inside the palette from one away.

@@ -310,8 +310,12 @@ TEST_F(PaletteRuns, TheTargetVersionDialogChangesTheEditionOnlyWhenTheUserChoseA
         EXPECT_EQ(form->Host().TargetVersion, c.edition);
         EXPECT_EQ(form->Host().CommandLineFound, c.captured);
         EXPECT_EQ(view->boxes.size(), c.failed ? 1u : 0u);
-        if (c.failed && !view->boxes.empty()) EXPECT_EQ(view->boxes[0].text, CaptureFailureMessage());
-        if (c.captured) EXPECT_EQ(form->Host().CommandPrompt, "コマンド: ") << "the LT 2006 texts";
+        if (c.failed && !view->boxes.empty()) {
+            EXPECT_EQ(view->boxes[0].text, CaptureFailureMessage());
+        }
+        if (c.captured) {
+            EXPECT_EQ(form->Host().CommandPrompt, "コマンド: ") << "the LT 2006 texts";
+        }
         Close();
         EXPECT_EQ(file.Value("画面", "AutoCAD"), c.edition);
     }
