@@ -21,7 +21,10 @@ import struct
 import subprocess
 import sys
 
-from PIL import Image, ImageDraw, ImageFont
+try:
+    from PIL import Image, ImageDraw, ImageFont
+except ImportError:
+    sys.exit("make_pictures.py: Pillow is missing; scripts/setup installs Debian's python3-pil")
 
 # --------------------------------------------------------------------------------------
 # Colours
