@@ -144,35 +144,14 @@ Expected<bool> Palette::IsChecked(int id) const {
 Expected<std::vector<std::wstring>> Palette::Kinds() const {
     auto combo = Control(kComboBox1);
     if (!combo) return combo.status();
-    const auto count = SendWithTimeout(*combo, CB_GETCOUNT, 0, 0);
-    if (!count || *count < 0) return Status::Fail("the kind list does not answer");
-    std::vector<std::wstring> items;
-    for (LRESULT i = 0; i < *count; ++i) {
-        const auto length = SendWithTimeout(*combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (!length || *length < 0) return Status::Fail("cannot read item " + std::to_string(i) + " of the kind list");
-        std::wstring item(static_cast<std::size_t>(*length) + 1, L'\0');
-        const auto copied =
-            SendWithTimeout(*combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
-        if (!copied || *copied < 0) return Status::Fail("cannot read item " + std::to_string(i) + " of the kind list");
-        item.resize(static_cast<std::size_t>(*copied));
-        items.push_back(item);
-    }
-    return items;
+    return ComboItems(*combo, "the kind list");
 }
 
 Status Palette::SelectKind(const std::wstring& kind) {
     auto combo = Control(kComboBox1);
     if (!combo) return combo.status();
     if (!IsShown(*combo) || !IsReachable(*combo)) return Status::Fail("the kind list is disabled or hidden");
-    auto kinds = Kinds();
-    if (!kinds) return kinds.status();
-    std::size_t index = 0;
-    while (index < kinds->size() && (*kinds)[index] != kind) ++index;
-    if (index == kinds->size()) return Status::Fail("the kind list has no item " + Quoted(kind));
-    if (!SendWithTimeout(*combo, CB_SETCURSEL, index, 0)) return Status::Fail("the kind list does not answer");
-    // A pick with the mouse or the keys notifies the parent; CB_SETCURSEL alone does not.
-    PostMessageW(window_, WM_COMMAND, MAKEWPARAM(kComboBox1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(*combo));
-    return Status::Ok();
+    return PickComboItem(*combo, window_, kind, "the kind list");
 }
 
 Status Palette::Click(int id) {

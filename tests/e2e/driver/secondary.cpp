@@ -185,18 +185,7 @@ Expected<HWND> VersionDialog::Item(int id) const {
 Expected<std::vector<std::wstring>> VersionDialog::Items() const {
     auto list = Item(ControlId(VersionControl::ComboBox1));
     if (!list) return list.status();
-    const auto count = SendWithTimeout(*list, CB_GETCOUNT, 0, 0);
-    if (!count || *count < 0) return Status::Fail("the edition list does not answer");
-    std::vector<std::wstring> items;
-    for (LRESULT i = 0; i < *count; ++i) {
-        wchar_t text[64] = {};
-        const auto length = SendWithTimeout(*list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (!length || *length < 0 || *length >= 64) return Status::Fail("an edition item cannot be read");
-        if (!SendWithTimeout(*list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text)))
-            return Status::Fail("an edition item cannot be read");
-        items.emplace_back(text);
-    }
-    return items;
+    return ComboItems(*list, "the edition list");
 }
 
 Expected<std::wstring> VersionDialog::Selected() const {
@@ -215,15 +204,7 @@ Expected<std::wstring> VersionDialog::Selected() const {
 Status VersionDialog::Choose(const std::wstring& item) {
     auto list = Item(ControlId(VersionControl::ComboBox1));
     if (!list) return list.status();
-    auto items = Items();
-    if (!items) return items.status();
-    std::size_t index = 0;
-    while (index < items->size() && (*items)[index] != item) ++index;
-    if (index == items->size()) return Status::Fail("the edition list has no item " + Quoted(item));
-    if (!SendWithTimeout(*list, CB_SETCURSEL, index, 0)) return Status::Fail("the edition list does not answer");
-    PostMessageW(window_, WM_COMMAND, MAKEWPARAM(ControlId(VersionControl::ComboBox1), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(*list));
-    return Status::Ok();
+    return PickComboItem(*list, window_, item, "the edition list");
 }
 
 Status VersionDialog::Press(int which) {

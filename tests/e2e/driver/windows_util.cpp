@@ -1,5 +1,7 @@
 #include "windows_util.h"
 
+#include "texts.h"
+
 namespace tessavue::e2e {
 
 namespace {
@@ -90,6 +92,35 @@ bool IsReachable(HWND window) {
         if ((GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD) == 0) break;
     }
     return IsWindow(window);
+}
+
+Expected<std::vector<std::wstring>> ComboItems(HWND combo, const std::string& what) {
+    const auto count = SendWithTimeout(combo, CB_GETCOUNT, 0, 0);
+    if (!count || *count < 0) return Status::Fail(what + " does not answer");
+    std::vector<std::wstring> items;
+    for (LRESULT i = 0; i < *count; ++i) {
+        const std::string unreadable = "cannot read item " + std::to_string(i) + " of " + what;
+        const auto length = SendWithTimeout(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (!length || *length < 0) return Status::Fail(unreadable);
+        std::wstring item(static_cast<std::size_t>(*length) + 1, L'\0');
+        const auto copied =
+            SendWithTimeout(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+        if (!copied || *copied < 0) return Status::Fail(unreadable);
+        item.resize(static_cast<std::size_t>(*copied));
+        items.push_back(item);
+    }
+    return items;
+}
+
+Status PickComboItem(HWND combo, HWND parent, const std::wstring& item, const std::string& what) {
+    auto items = ComboItems(combo, what);
+    if (!items) return items.status();
+    std::size_t index = 0;
+    while (index < items->size() && (*items)[index] != item) ++index;
+    if (index == items->size()) return Status::Fail(what + " has no item " + Quoted(item));
+    if (!SendWithTimeout(combo, CB_SETCURSEL, index, 0)) return Status::Fail(what + " does not answer");
+    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return Status::Ok();
 }
 
 }  // namespace tessavue::e2e

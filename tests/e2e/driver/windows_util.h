@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "status.h"
+
 namespace tessavue::e2e {
 
 // Top-level windows of process `processId`, hidden ones included, in EnumWindows order.
@@ -33,6 +35,12 @@ bool IsReachable(HWND window);
 // True when `title` (Shift-JIS) would be taken for AutoCAD's main window: it holds
 // "AutoCAD" and none of the titles of AutoCAD's secondary windows.
 bool IsHostMainTitle(const std::string& title);
+
+// The items of combo box `combo` in order; `what` names the list in a failure.
+Expected<std::vector<std::wstring>> ComboItems(HWND combo, const std::string& what);
+// Selects `item` in `combo` as a pick with the mouse or the keys does: the selection
+// changes and `parent` hears of it (CB_SETCURSEL alone tells nobody).
+Status PickComboItem(HWND combo, HWND parent, const std::wstring& item, const std::string& what);
 
 // Sends `message` with a time-out; nullopt when the target did not answer.
 std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
