@@ -81,13 +81,13 @@ bool PaletteWindow::Create() {
 }
 
 bool PaletteWindow::CreateSecondaryWindows() {
-    const PictureWindowSpec specs[] = {
+    const PictureWindowLayout layouts[] = {
         {kDimensionPictureClassName, "寸法", 324, 641, TESSAVUE_BITMAP_DIMENSION},
         {kTwoFacePictureClassName, "２面選択", 801, 600, TESSAVUE_BITMAP_TWO_FACE},
         {kExistingAxisPictureClassName, "既存軸", 801, 600, TESSAVUE_BITMAP_EXISTING_AXIS},
     };
     for (std::size_t i = 0; i < pictures_.size(); ++i) {
-        pictures_[i] = std::make_unique<PictureHelpWindow>(instance_, specs[i]);
+        pictures_[i] = std::make_unique<PictureHelpWindow>(instance_, layouts[i]);
         if (!pictures_[i]->Create(hwnd_, font_)) return false;
     }
     versionDialog_ = std::make_unique<TargetVersionDialog>(instance_);

@@ -82,8 +82,8 @@ void BringToFront(HWND hwnd) {
 
 // ------------------------------------------------------------ picture windows
 
-PictureHelpWindow::PictureHelpWindow(HINSTANCE instance, const PictureWindowSpec& spec)
-    : instance_(instance), spec_(spec) {}
+PictureHelpWindow::PictureHelpWindow(HINSTANCE instance, const PictureWindowLayout& layout)
+    : instance_(instance), layout_(layout) {}
 
 PictureHelpWindow::~PictureHelpWindow() {
     if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
@@ -91,15 +91,15 @@ PictureHelpWindow::~PictureHelpWindow() {
 }
 
 bool PictureHelpWindow::Create(HWND owner, HFONT font) {
-    if (!RegisterOnce(instance_, spec_.className, &PictureHelpWindow::WindowProc)) return false;
-    hwnd_ = CreateSized(instance_, spec_.className, spec_.caption, kPictureStyle, 0, spec_.clientWidth,
-                        spec_.clientHeight, owner, this);
+    if (!RegisterOnce(instance_, layout_.className, &PictureHelpWindow::WindowProc)) return false;
+    hwnd_ = CreateSized(instance_, layout_.className, layout_.caption, kPictureStyle, 0, layout_.clientWidth,
+                        layout_.clientHeight, owner, this);
     if (hwnd_ == nullptr) return false;
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     // A DIB section keeps the bitmap's own colours: a two-colour bitmap loaded as a
     // device bitmap would be painted in the control's text and background colours.
     bitmap_ = static_cast<HBITMAP>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(spec_.bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        LoadImageW(instance_, MAKEINTRESOURCEW(layout_.bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     HWND image = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, 0, 0, 0, 0, hwnd_, nullptr,
                                  instance_, nullptr);
     if (image != nullptr && bitmap_ != nullptr)

@@ -10,7 +10,7 @@
 
 namespace tessavue {
 
-struct PictureWindowSpec {
+struct PictureWindowLayout {
     const wchar_t* className;
     const char* caption;  // Shift-JIS
     int clientWidth;
@@ -20,7 +20,7 @@ struct PictureWindowSpec {
 
 class PictureHelpWindow {
 public:
-    PictureHelpWindow(HINSTANCE instance, const PictureWindowSpec& spec);
+    PictureHelpWindow(HINSTANCE instance, const PictureWindowLayout& layout);
     ~PictureHelpWindow();
     PictureHelpWindow(const PictureHelpWindow&) = delete;
     PictureHelpWindow& operator=(const PictureHelpWindow&) = delete;
@@ -36,7 +36,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE instance_;
-    PictureWindowSpec spec_;
+    PictureWindowLayout layout_;
     HWND hwnd_ = nullptr;
     HBITMAP bitmap_ = nullptr;
 };
