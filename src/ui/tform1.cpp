@@ -236,7 +236,7 @@ void TForm1::Button9Click() { view_.ShowPicture(HelpPicture::TwoFace); }
 void TForm1::Button12Click() { view_.ShowPicture(HelpPicture::ExistingAxis); }
 
 void TForm1::Button1Click() {
-    SelectionCommand command{host_, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); },
+    SelectionCommand command{host_, files_, pathText_, setBusy_,
                              view_.Checked(Control::menu_help_othr_a_ll)};
     RunSelectionCommand(command, selectionBase_);
 }
@@ -269,37 +269,37 @@ void TForm1::Button2Click(Control sender) {
     request.BendRadiusText = view_.Text(Control::Edit7);
     request.BarDiameterText = view_.Text(Control::Edit8);
     request.DimensionOffsetText = view_.Text(Control::Edit6);
-    DrawCommand command{host_, *this, files_, pathText_, [this](bool busy) { SetPaletteBusy(busy); }, clock_};
+    DrawCommand command{host_, *this, files_, pathText_, setBusy_, clock_};
     RunDrawCommand(command, request);
+}
+
+bool TForm1::RunInHost(const std::function<void()>& steps) {
+    // The two-face and axis buttons stay pressable while a command waits for AutoCAD
+    // (so that their help stays at hand); a press then would type into the open prompt.
+    if (depth_ > 1) return false;
+    if (!host_.EnsureCaptured()) return false;
+    BusyScope busy(setBusy_);
+    host_.desktop().SetForeground(host_.HostMainWindow);
+    steps();
+    return true;
 }
 
 void TForm1::Button7Click(Control sender) {
     if (sender != Control::Button7 && sender != Control::Button8) return;
-    // These buttons stay pressable while a command waits for AutoCAD (so that their
-    // help stays at hand); a press then would type into the open prompt.
-    if (depth_ > 1) return;
-    if (!host_.EnsureCaptured()) return;
     const bool top = sender == Control::Button7;
     const Control label = top ? Control::Label9 : Control::Label10;
-    const std::function<void(bool)> setBusy = [this](bool on) { SetPaletteBusy(on); };
-    BusyScope busy(setBusy);
-    host_.desktop().SetForeground(host_.HostMainWindow);
-    PickFacePoints(host_, top ? topFace_ : frontFace_,
-                   [this, label](int count) { view_.SetText(label, std::to_string(count)); });
+    RunInHost([&] {
+        PickFacePoints(host_, top ? topFace_ : frontFace_,
+                       [this, label](int count) { view_.SetText(label, std::to_string(count)); });
+    });
 }
 
 void TForm1::Button10Click(Control sender) {
     if (sender != Control::Button10 && sender != Control::Button11) return;
-    if (depth_ > 1) return;  // as for 上面 and 正面
-    if (!host_.EnsureCaptured()) return;
     std::string message;
-    {
-        const std::function<void(bool)> setBusy = [this](bool on) { SetPaletteBusy(on); };
-        BusyScope busy(setBusy);
-        host_.desktop().SetForeground(host_.HostMainWindow);
-        message = sender == Control::Button10 ? SelectCentreLine(host_, axisCentre_)
-                                              : SelectOutline(host_, axisOutline_);
-    }
+    RunInHost([&] {
+        message = sender == Control::Button10 ? SelectCentreLine(host_, axisCentre_) : SelectOutline(host_, axisOutline_);
+    });
     // Told once the palette is free again.
     if (!message.empty()) ShowConfirmation(message);
 }

@@ -118,6 +118,9 @@ public:
 private:
     void ApplySettings(const PaletteSettings& settings);
     void ShowErrorSafely(const char* text);
+    // Runs `steps` with the palette busy and AutoCAD in front. False, without running
+    // them, inside another command's wait or when AutoCAD cannot be captured.
+    bool RunInHost(const std::function<void()>& steps);
 
     FormView& view_;
     HostLink host_;
@@ -134,6 +137,7 @@ private:
     FacePointLists frontFace_;
     PathText pathText_ = [](const std::filesystem::path& path) { return path.string(); };
     LocalClock clock_ = CurrentLocalTime;
+    const std::function<void(bool)> setBusy_ = [this](bool on) { SetPaletteBusy(on); };
 };
 
 }  // namespace tessavue

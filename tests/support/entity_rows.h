@@ -23,6 +23,19 @@ struct Row {
     double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0, EndAngle = 0;
 };
 
+// The record a row describes, for filling a table as the reader would.
+inline EntityRecord Record(const Row& row) {
+    EntityRecord record;
+    record.Kind = row.Kind;
+    record.Layer = row.Layer;
+    record.X1 = row.X1;
+    record.Y1 = row.Y1;
+    record.X2 = row.X2;
+    record.Y2 = row.Y2;
+    record.EndAngle = row.EndAngle;
+    return record;
+}
+
 // The number of filled rows: up to the first empty one.
 inline int FilledRows(const EntityTableRows& table) {
     int n = 0;

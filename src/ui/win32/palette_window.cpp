@@ -61,17 +61,8 @@ bool PaletteWindow::Create() {
                             instance_, this);
     if (hwnd_ == nullptr) return false;
 
-    // The menu bar may wrap or the frame differ from what AdjustWindowRectEx assumed;
-    // the client area is what the controls are laid out in.
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    if (client.right != kClientWidth || client.bottom != kClientHeight) {
-        RECT window{};
-        GetWindowRect(hwnd_, &window);
-        SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + kClientWidth - client.right,
-                     window.bottom - window.top + kClientHeight - client.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    // The client area is what the controls are laid out in.
+    FitClient(hwnd_, kClientWidth, kClientHeight);
 
     const std::wstring face = WidenCp932("ＭＳ Ｐゴシック");
     font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,

@@ -42,18 +42,6 @@ bool RegisterOnce(HINSTANCE instance, const wchar_t* className, WNDPROC proc) {
     return RegisterClassExW(&wc) != 0;
 }
 
-// A window whose client area is exactly width x height: the frame Windows (or Wine)
-// really draws may differ from what AdjustWindowRectEx assumed.
-void FitClient(HWND hwnd, int width, int height) {
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    if (client.right == width && client.bottom == height) return;
-    RECT window{};
-    GetWindowRect(hwnd, &window);
-    SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left + width - client.right,
-                 window.bottom - window.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 HWND CreateSized(HINSTANCE instance, const wchar_t* className, const char* caption, DWORD style, DWORD exStyle,
                  int width, int height, HWND owner, void* self) {
     RECT outer{0, 0, width, height};
@@ -79,6 +67,16 @@ void BringToFront(HWND hwnd) {
 }
 
 }  // namespace
+
+void FitClient(HWND hwnd, int width, int height) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    if (client.right == width && client.bottom == height) return;
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left + width - client.right,
+                 window.bottom - window.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 // ------------------------------------------------------------ picture windows
 

@@ -10,6 +10,11 @@
 
 namespace tessavue {
 
+// Resizes `hwnd` so that its client area is exactly width x height: the frame Windows
+// (or Wine) really draws, a menu bar that wraps included, may differ from what
+// AdjustWindowRectEx assumed.
+void FitClient(HWND hwnd, int width, int height);
+
 struct PictureWindowLayout {
     const wchar_t* className;
     const char* caption;  // Shift-JIS

@@ -7,6 +7,7 @@
 #include "dxf_data/str_to_float.h"
 #include "iso/faces.h"
 #include "dxf_data/number_text.h"
+#include "entity_rows.h"
 #include "iso_test_support.h"
 
 namespace tessavue {
@@ -14,6 +15,7 @@ namespace {
 
 using testing::Export;
 using testing::IndexOf;
+using testing::Record;
 using testing::ThreeEntities;
 
 double Value(const DxfLines& lines, std::size_t index) { return StrToFloat(lines[index]); }
@@ -226,28 +228,6 @@ TEST(CopyEntitiesToHeight, NoCopyWithoutHeightOrForFlatKinds) {
     EXPECT_EQ(CopyEntitiesToHeight(broken, Inputs(FaceTopLeft, 0)).Fault, SectionFault::NoEntities);
 }
 
-EntityRecord LineRow(double x1, double y1, double x2, double y2, const char* layer = "0") {
-    EntityRecord row;
-    row.Kind = 0;
-    row.Layer = layer;
-    row.X1 = x1;
-    row.Y1 = y1;
-    row.X2 = x2;
-    row.Y2 = y2;
-    return row;
-}
-
-EntityRecord RoundRow(int kind, double cx, double cy, double r, double start = 0, double end = 0) {
-    EntityRecord row;
-    row.Kind = kind;
-    row.X1 = cx;
-    row.Y1 = cy;
-    row.X2 = r;
-    row.Y2 = start;
-    row.EndAngle = end;
-    return row;
-}
-
 class HeightLines : public ::testing::Test {
 protected:
     void SetUp() override { ClearEntityTable(table); }
@@ -255,8 +235,8 @@ protected:
 };
 
 TEST_F(HeightLines, SharedCornersOncePerLayer) {
-    table[0] = LineRow(0, 0, 10, 0);
-    table[1] = LineRow(10, 0, 10, 5);
+    table[0] = Record({0, "0", 0, 0, 10, 0});
+    table[1] = Record({0, "0", 10, 0, 10, 5});
     HeightLinePoints points;
     CollectHeightLinePoints(table, Inputs(FaceTopLeft, 10), points);
     EXPECT_EQ(points.Count, 3);
@@ -264,13 +244,13 @@ TEST_F(HeightLines, SharedCornersOncePerLayer) {
     CollectHeightLinePoints(table, Inputs(FaceTopLeft, 10), points);
     EXPECT_EQ(points.Count, 4);
     // The first empty row ends the table.
-    table[3] = LineRow(50, 50, 60, 60);
+    table[3] = Record({0, "0", 50, 50, 60, 60});
     CollectHeightLinePoints(table, Inputs(FaceTopLeft, 10), points);
     EXPECT_EQ(points.Count, 4);
 }
 
 TEST_F(HeightLines, RecordsRunFromBottomToTop) {
-    table[0] = LineRow(3, 4, 3, 4, "壁");
+    table[0] = Record({0, "壁", 3, 4, 3, 4});
     const std::string text = HeightLineText(table, Inputs(FaceLeft, 10, -1));
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     RotateForFace(FaceLeft, -1, 3, 4, 0, x0, y0);
@@ -281,7 +261,7 @@ TEST_F(HeightLines, RecordsRunFromBottomToTop) {
 }
 
 TEST_F(HeightLines, CirclesGetTheirSilhouette) {
-    table[0] = RoundRow(1, 5, -5, 2);
+    table[0] = Record({1, "0", 5, -5, 2});
     for (int face : {FaceTopLeft, FaceTopRight, FaceLeft, FaceRight}) {
         HeightLinePoints points;
         CollectHeightLinePoints(table, Inputs(face, 10), points);
@@ -304,8 +284,8 @@ TEST_F(HeightLines, CirclesGetTheirSilhouette) {
 
 TEST_F(HeightLines, ArcsOnlyWhereTheyPass) {
     // Face 0 looks for 315 and 135 degrees.
-    table[0] = RoundRow(2, 0, 0, 1, 300, 60);  // crosses 0: has 315 only
-    table[1] = RoundRow(2, 9, 9, 1, 150, 200); // has neither
+    table[0] = Record({2, "0", 0, 0, 1, 300, 60});  // crosses 0: has 315 only
+    table[1] = Record({2, "0", 9, 9, 1, 150, 200}); // has neither
     HeightLinePoints points;
     CollectHeightLinePoints(table, Inputs(FaceTopLeft, 10), points);
     ASSERT_EQ(points.Count, 1);
@@ -318,8 +298,8 @@ TEST_F(HeightLines, ArcsOnlyWhereTheyPass) {
 }
 
 TEST_F(HeightLines, WhenThereAreNone) {
-    table[0] = LineRow(0, 0, 1, 1);
-    table[1] = RoundRow(1, 5, 5, 1);
+    table[0] = Record({0, "0", 0, 0, 1, 1});
+    table[1] = Record({1, "0", 5, 5, 1});
     HeightInputs inputs = Inputs(FaceTopLeft, 10);
     inputs.CircleHeightLines = false;  // an existing figure's circles get none, its lines do
     HeightLinePoints points;
@@ -347,7 +327,7 @@ TEST_F(HeightLines, WhenThereAreNone) {
 // The whole rewrite of an exported plan: turn, raised copy, height lines.
 TEST_F(HeightLines, WholeSectionAfterTheThreeSteps) {
     DxfLines lines = Export({"LINE", "  5", "1F", "  8", "0", " 10", "10", " 20", "20", " 11", "12", " 21", "20", "  0"});
-    table[0] = LineRow(0, 0, 2, 0);  // the same line relative to the base point (10, 20)
+    table[0] = Record({0, "0", 0, 0, 2, 0});  // the same line relative to the base point (10, 20)
     const HeightInputs inputs = Inputs(FaceTopRight, 5);
     ASSERT_TRUE(TurnEntitiesToFace(lines, inputs.FaceCode, 10, 20));
     ASSERT_TRUE(CopyEntitiesToHeight(lines, inputs));
