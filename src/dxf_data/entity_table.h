@@ -9,13 +9,18 @@
 namespace tessavue {
 
 struct EntityRecord {
-    std::int32_t Kind = -1;  // -1 empty, 0 line, 1 circle, 2 arc
+    std::int32_t Kind = -1;  // -1 empty, 0 line, 1 circle, 2 arc, 3 ellipse (whole, or an arc of one)
     std::string Layer = "0";
     double X1 = 0;  // line start X / centre X, minus base X
     double Y1 = 0;  // line start Y / centre Y, minus base Y
-    double X2 = 0;  // line end X minus base X / radius
-    double Y2 = 0;  // line end Y minus base Y / arc start angle (degrees)
-    double EndAngle = 0;  // arc end angle (degrees)
+    double X2 = 0;  // line end X minus base X / radius / ellipse: X of the major semi-axis
+    double Y2 = 0;  // line end Y minus base Y / arc start angle (degrees) / ellipse: Y of the major semi-axis
+    double EndAngle = 0;  // arc end angle / ellipse end parameter (degrees)
+    // An ellipse runs counter-clockwise through centre + cos t * major + sin t * Ratio *
+    // (major turned by +90 degrees), t from StartParameter to EndAngle (0 to 360 whole).
+    // An arc or a circle under uneven scales becomes one.
+    double Ratio = 1;            // ellipse: minor / major
+    double StartParameter = 0;   // ellipse: start parameter (degrees)
 };
 
 inline constexpr int kEntityRows = 500;
