@@ -8,6 +8,7 @@
 #include "draw/typed_figures.h"
 #include "import/selection_export.h"
 #include "host/busy_scope.h"
+#include "host/host_frame.h"
 #include "host/undo_journal.h"
 #include "dxf_data/entity_table.h"
 #include "iso/faces.h"
@@ -33,6 +34,25 @@ public:
 private:
     std::filesystem::path file_;
 };
+
+// Every kind works in the frame of the host: the world's UCS, a current layer that is
+// on and thawed and, for the kinds that read points, AutoCAD's coordinates shown at
+// full precision until the command ends. nullopt when the frame is open; otherwise how
+// the command ends (the user was told why).
+std::optional<DrawOutcome> OpenFrame(HostFrame& frame, bool readsPoints) {
+    switch (frame.Open({.VisibleLayer = true, .FullPrecision = readsPoints})) {
+        case FrameOutcome::Ready: return std::nullopt;
+        case FrameOutcome::Refused: return DrawOutcome::Refused;
+        case FrameOutcome::Ended: break;
+    }
+    return DrawOutcome::Cancelled;
+}
+
+// Whether the template kinds will ask for the template's point first.
+bool TemplateMissing(const ProgramFiles& files) {
+    std::error_code error;
+    return !std::filesystem::exists(files.figureTemplate, error);
+}
 
 }  // namespace
 
@@ -166,6 +186,8 @@ DrawOutcome DrawTemplateFigure(DrawCommand& command, const DrawRequest& request,
         return DrawOutcome::Refused;
 
     BusyScope busy(command.SetBusy);
+    HostFrame frame(command.Link);
+    if (const std::optional<DrawOutcome> ended = OpenFrame(frame, TemplateMissing(command.Files))) return *ended;
     if (const std::optional<DrawOutcome> ended = PrepareTemplate(command, figure)) return *ended;
     FigureRewrite rewrite = RewriteFor(request, height);
     // The figure stands about the origin of the template.
@@ -232,6 +254,8 @@ DrawOutcome DrawAxisFigure(DrawCommand& command, const DrawRequest& request) {
 
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
+    HostFrame frame(link);
+    if (const std::optional<DrawOutcome> ended = OpenFrame(frame, TemplateMissing(command.Files))) return *ended;
     if (const std::optional<DrawOutcome> ended = PrepareTemplate(command, figure)) return *ended;
 
     const LocalTime now = command.Clock();
@@ -294,6 +318,8 @@ DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
 
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
+    HostFrame frame(link);
+    if (const std::optional<DrawOutcome> ended = OpenFrame(frame, true)) return *ended;
     double x = 0;
     double y = 0;
     if (!PickStartPoint(link, x, y)) return DrawOutcome::Cancelled;
@@ -331,6 +357,8 @@ DrawOutcome DrawBend(DrawCommand& command, const DrawRequest& request, const Fac
     }
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
+    HostFrame frame(link);
+    if (const std::optional<DrawOutcome> ended = OpenFrame(frame, true)) return *ended;
     double x = 0;
     double y = 0;
     if (!PickStartPoint(link, x, y)) return DrawOutcome::Cancelled;
@@ -347,6 +375,8 @@ DrawOutcome DrawOffset(DrawCommand& command, const DrawRequest& request, const F
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
     link.desktop().SetForeground(link.HostMainWindow);
+    HostFrame frame(link);
+    if (const std::optional<DrawOutcome> ended = OpenFrame(frame, false)) return *ended;
     const bool drawn = RunOffset(link, command.Files, command.PathToText, request.InvertHeightSign ? -1 : 1, height,
                                  face.OffsetDirection, request.HeightLines);
     return drawn ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
@@ -366,7 +396,7 @@ namespace {
 // AutoCAD's listing of its last object ("list l  "): the history lines after the LIST
 // echo; empty when it could not be had.
 std::vector<std::string> LastObjectListing(HostLink& link) {
-    if (!link.RunHostCommand("list l  ")) return {};
+    if (!RunHostListing(link, "list l  ")) return {};
     const HostHistory history = CopyHostHistory(link);
     if (!history.finished) return {};
     std::size_t start = history.lines.size();
@@ -417,6 +447,8 @@ DrawOutcome DrawText(DrawCommand& command, const DrawRequest& request, const Fac
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
     link.desktop().SetForeground(link.HostMainWindow);
+    HostFrame frame(link);
+    if (const std::optional<DrawOutcome> ended = OpenFrame(frame, true)) return *ended;
     const bool lt2006 = link.TargetVersion == "LT 2006" || link.TargetVersion == "2006";
     const std::string word = lt2006 ? "-text" : "text";
     if (!link.RunHostCommand(word + " ")) return DrawOutcome::Cancelled;
@@ -444,7 +476,9 @@ DrawOutcome DrawText(DrawCommand& command, const DrawRequest& request, const Fac
         return DrawOutcome::Cancelled;
     };
     if (!link.RunHostCommand("select l  ")) return stop();
-    if (!journal.Turn(static_cast<int>(face.Angle))) return stop();
+    // About the start point as read: the export is moved by that same point and the
+    // text inserted there again.
+    if (!journal.Turn(static_cast<int>(face.Angle), x, y)) return stop();
     if (!journal.FileDialogs(false)) return stop();
     std::error_code ignored;
     std::filesystem::remove(command.Files.figureTemplate, ignored);
@@ -486,6 +520,8 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
     link.desktop().SetForeground(link.HostMainWindow);
+    HostFrame frame(link);
+    if (const std::optional<DrawOutcome> ended = OpenFrame(frame, true)) return *ended;
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0, x3 = 0, y3 = 0;
     if (!PickPointInHost(link, x1, y1) || !PickPointInHost(link, x2, y2) || !PickPointInHost(link, x3, y3)) {
         if (link.TypingFailed()) link.messages().ShowConfirmation(TypingFailedMessage({}));
@@ -514,9 +550,10 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
     const double mx = (x1 + x2) / 2;
     const double my = (y1 + y2) / 2;
     const double half = std::hypot(x2 - x1, y2 - y1) / 2;
-    // The picks come back as AutoCAD shows them (four decimals): a third point snapped
-    // onto the line is on it when it is within that, not only when exactly there.
-    constexpr double kOnLine = 2e-4;
+    // The picks come back as AutoCAD shows them, rounded to the decimals it shows: a
+    // third point snapped onto the line is on it when it is within two units of the
+    // last decimal, not only when exactly there.
+    const double kOnLine = 2 * std::pow(10.0, -frame.ShownDecimals());
     if (upright) {
         // Along plan Y: the third point only says on which side.
         x3 = x3 < mx - kOnLine ? mx - *offset : x3 > mx + kOnLine ? mx + *offset : mx;
@@ -604,6 +641,8 @@ DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request) {
 
     BusyScope busy(command.SetBusy);
     link.desktop().SetForeground(link.HostMainWindow);
+    HostFrame frame(link);
+    if (const std::optional<DrawOutcome> ended = OpenFrame(frame, false)) return *ended;
     return DrawFigureFile(command, *face, workFile, rewrite, table);
 }
 

@@ -22,6 +22,11 @@ constexpr unsigned kPollsPerEscape = 20;
 
 const char kEscape[] = "\x1b";
 
+// How many pauses one listing may take. The table holds 500 lines of LIST, some 3,500
+// lines of text: at a page of a couple of dozen lines that is a few hundred pauses. A
+// listing that goes on pausing far beyond is no listing of ours to page through.
+constexpr int kMostListingPauses = 5000;
+
 bool IsBlankOrControl(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte <= 0x20 || byte == 0x7F;
@@ -111,6 +116,36 @@ std::optional<PlanPoint> LastPointInPrompt(const std::string& commandLine) {
     const auto y = TryStrToFloat(yText);
     if (!x || !y) return std::nullopt;
     return PlanPoint{*x, *y};
+}
+
+bool IsListingPause(const std::string& commandLine) {
+    if (Holds(commandLine, "ﾘﾀｰﾝ") || Holds(commandLine, "リターン")) return true;
+    for (std::size_t i = 0; i + 5 <= commandLine.size(); ++i) {
+        std::string word = commandLine.substr(i, 5);
+        for (char& c : word)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (word == "enter") return true;
+    }
+    return false;
+}
+
+bool RunHostListing(HostLink& link, const std::string& command) {
+    if (!link.SendHostCommand(command)) return false;
+    int pauses = 0;
+    for (unsigned poll = 0;; ++poll) {
+        if (link.WaitsAbandoned()) return false;
+        const std::string current = link.ReadCommandLine();
+        if (current == link.CommandPrompt) return true;
+        if (IsListingPause(current) && pauses < kMostListingPauses) {
+            // AutoCAD takes the Enter before the typing returns, so the next read shows
+            // the next part of the listing: another pause, or the idle prompt.
+            if (!link.SendHostCommand("\r")) return false;
+            ++pauses;
+            poll = 0;
+            continue;
+        }
+        if (!link.BetweenPolls(poll, current)) return false;
+    }
 }
 
 HostHistory CopyHostHistory(HostLink& link) {

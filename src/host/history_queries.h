@@ -42,7 +42,18 @@ struct PlanPoint {
 // ("<12.5,-3.25,0>"); nullopt when they are not decimal numbers (another unit format).
 std::optional<PlanPoint> LastPointInPrompt(const std::string& commandLine);
 
+// Whether the command line asks for Enter before a listing goes on: AutoCAD stops a
+// listing longer than its text window so that the user can read it. The wording
+// differs by edition; every one asks for the Enter key by name.
+bool IsListingPause(const std::string& commandLine);
+
 // ---- queries that drive AutoCAD ---------------------------------------------------------
+
+// Types a command that lists (LIST, the layer listing) and waits for the idle prompt,
+// answering every pause of the listing with Enter: the palette asked for the listing,
+// so the user is not made to page through it. False when it could not be typed or the
+// wait was abandoned.
+bool RunHostListing(HostLink& link, const std::string& command);
 
 struct HostHistory {
     std::vector<std::string> lines;

@@ -1,8 +1,12 @@
 #include "host/undo_journal.h"
 
+#include "dxf_data/number_text.h"
+
 namespace tessavue {
 
-std::string TurnCommand(int degrees) { return "rotate pre  @ " + std::to_string(degrees) + " "; }
+std::string TurnCommand(int degrees, double x, double y) {
+    return "rotate pre  " + NumberText(x) + "," + NumberText(y) + " " + std::to_string(degrees) + " ";
+}
 
 bool UndoJournal::Run(const std::string& command) {
     if (!link_.SendHostCommand(command)) return false;
@@ -18,8 +22,10 @@ bool UndoJournal::Undo(std::size_t steps) {
     return link_.WaitForCommandLine(link_.CommandPrompt, WaitMode::Exact);
 }
 
-bool UndoJournal::Turn(int degrees) {
-    if (!link_.SendHostCommand(TurnCommand(degrees))) return false;
+bool UndoJournal::Turn(int degrees, double x, double y) {
+    turnX_ = x;
+    turnY_ = y;
+    if (!link_.SendHostCommand(TurnCommand(degrees, x, y))) return false;
     // The whole command is typed, so AutoCAD turns the objects even when the wait
     // for it is abandoned.
     turnedDegrees_ += degrees;
@@ -34,7 +40,7 @@ bool UndoJournal::FileDialogs(bool on) {
 
 std::vector<std::string> UndoJournal::PutBackCommands() const {
     std::vector<std::string> commands;
-    if (turnedDegrees_ != 0) commands.push_back(TurnCommand(-turnedDegrees_));
+    if (turnedDegrees_ != 0) commands.push_back(TurnCommand(-turnedDegrees_, turnX_, turnY_));
     if (undoSteps_ > 0) {
         std::string undo;
         for (std::size_t i = 0; i < undoSteps_; ++i) undo += "u ";

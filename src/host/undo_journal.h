@@ -33,8 +33,10 @@ public:
     void NoteSteps(std::size_t steps) { undoSteps_ += steps; }
     // Types "u " `steps` times and waits; the steps leave the journal once typed.
     bool Undo(std::size_t steps);
-    // Turns the previous selection set by `degrees` about the last point.
-    bool Turn(int degrees);
+    // Turns the previous selection set by `degrees` about (x, y), typed as numbers: the
+    // point as the palette read it, so that every later step works from the same one.
+    // Every turn of one journal is about the same point.
+    bool Turn(int degrees, double x, double y);
     // Sets FILEDIA to 1 or 0.
     bool FileDialogs(bool on);
 
@@ -54,11 +56,13 @@ private:
     HostLink& link_;
     std::size_t undoSteps_ = 0;
     int turnedDegrees_ = 0;
+    double turnX_ = 0;
+    double turnY_ = 0;
     bool fileDialogsOff_ = false;
 };
 
-// The command that turns the previous selection set about the last point.
-std::string TurnCommand(int degrees);
+// The command that turns the previous selection set by `degrees` about (x, y).
+std::string TurnCommand(int degrees, double x, double y);
 
 // What the user is told when a command stopped because AutoCAD could not be typed
 // into, with the put-back commands it could not type (none: nothing is left to do).

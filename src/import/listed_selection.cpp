@@ -4,6 +4,7 @@
 
 #include "dxf_data/number_text.h"
 #include "dxf_data/str_to_float.h"
+#include "host/host_frame.h"
 
 namespace tessavue {
 namespace {
@@ -66,7 +67,7 @@ bool ListingShowsObjects(const std::vector<std::string>& lines) {
 
 ListedSelection ListSelectedLines(HostLink& link) {
     ListedSelection selection;
-    if (!link.RunHostCommand("list ")) return selection;
+    if (!RunHostListing(link, "list ")) return selection;
     const HostHistory history = CopyHostHistory(link);
     if (!history.finished || HistoryShowsCancel(history.lines, link.CommandPrompt + "list")) return selection;
     if (!ListingShowsObjects(history.lines)) {
@@ -92,26 +93,48 @@ std::string CentreLineNotLevelMessage() { return "水平或いは垂直な中心
 std::string SeveralCentreLinesMessage() { return "複数選択されています。中心線は１本だけ選択して下さい。"; }
 std::string TooManyObjectsMessage() { return "選択されたオブジェクトの数が多すぎます。"; }
 
+std::optional<ListedLine> LevelCentreLine(const ListedLine& line, int lunits, int luprec) {
+    ListedLine level = line;
+    if (SameAsShown(line.X1, line.X2, lunits, luprec)) {
+        level.X2 = level.X1;
+    } else if (SameAsShown(line.Y1, line.Y2, lunits, luprec)) {
+        level.Y2 = level.Y1;
+    } else {
+        return std::nullopt;
+    }
+    return level;
+}
+
 std::string SelectCentreLine(HostLink& link, std::optional<ListedLine>& centre) {
+    // The ends are listed at full precision; whether the line is level is decided as the
+    // user sees it.
+    HostFrame frame(link);
+    if (frame.Open({.VisibleLayer = false, .FullPrecision = true}) != FrameOutcome::Ready) return {};
     const ListedSelection selection = ListSelectedLines(link);
+    frame.Close();
     if (selection.Outcome != ListOutcome::Listed) return {};
     if (selection.Lines.empty()) return NoCentreLineMessage();
     if (selection.Lines.size() > 1) return SeveralCentreLinesMessage();
-    const ListedLine& line = selection.Lines.front();
-    // Exactly vertical or horizontal as listed: the body is turned about it.
-    if (line.X1 != line.X2 && line.Y1 != line.Y2) return CentreLineNotLevelMessage();
-    centre = line;
+    const std::optional<ListedLine> level =
+        LevelCentreLine(selection.Lines.front(), frame.UserUnits(), frame.UserPrecision());
+    if (!level) return CentreLineNotLevelMessage();
+    centre = level;
     return {};
 }
 
 std::string SelectOutline(HostLink& link, std::optional<std::vector<ListedLine>>& outline) {
+    HostFrame frame(link);
+    if (frame.Open({.VisibleLayer = false, .FullPrecision = true}) != FrameOutcome::Ready) return {};
     ListedSelection selection = ListSelectedLines(link);
+    frame.Close();
     if (selection.Outcome != ListOutcome::Listed) return {};
     outline = std::move(selection.Lines);
     return selection.TooMany ? TooManyObjectsMessage() : std::string();
 }
 
 void PickFacePoints(HostLink& link, FacePointLists& lists, const std::function<void(int)>& counted) {
+    HostFrame frame(link);
+    if (frame.Open({.VisibleLayer = false, .FullPrecision = true}) != FrameOutcome::Ready) return;
     lists = FacePointLists{};
     if (counted) counted(0);
     for (;;) {

@@ -55,6 +55,11 @@ std::string CentreLineNotLevelMessage();      // one line, neither vertical nor 
 std::string SeveralCentreLinesMessage();
 std::string TooManyObjectsMessage();
 
+// The centre line made exactly vertical (or horizontal) when its two X (or Y) values
+// look the same in the user's units `lunits` at precision `luprec`, as the user saw it
+// drawn; nullopt when it is neither.
+std::optional<ListedLine> LevelCentreLine(const ListedLine& line, int lunits, int luprec);
+
 // 中心線: one vertical or horizontal line becomes `centre`; otherwise `centre` stays
 // and the result is what to tell the user, once the palette is free again. A
 // cancelled or empty selection changes nothing and tells nothing.

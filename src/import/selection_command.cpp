@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "host/busy_scope.h"
+#include "host/host_frame.h"
 #include "host/undo_journal.h"
 #include "import/selection_export.h"
 
@@ -45,43 +46,30 @@ private:
     UndoJournal journal_;
 };
 
-// From "filedia 0 " to "filedia 1 ": the exports, the turns and the explosion.
-SelectionOutcome ExportSelection(SelectionCommand& command, Selection& selection) {
-    HostLink& link = command.Link;
+// From "filedia 0 " to "filedia 1 ": the exports and the turns. Nothing of the user's
+// is exploded: where the selection holds polylines, block references or ellipses (which
+// the R12 export writes as polylines), the whole selection is exported once more in
+// DXF 2000, which keeps them as AutoCAD has them, and the palette reads every line,
+// arc and circle out of it at any depth of blocks.
+SelectionOutcome ExportSelection(SelectionCommand& command, Selection& selection, const PlanPoint& base) {
     const ProgramFiles& files = command.Files;
     UndoJournal& journal = selection.journal();
     if (!selection.Export(files.selection)) return selection.Stop();
 
     if (command.ProjectAll) {
-        // +45, -90 and +45 about the picked point: the objects end where they began.
-        if (!journal.Turn(45)) return selection.Stop();
+        // +45, -90 and +45 about the point as read: the objects end where they began,
+        // and the turned exports stand about the same point the figure is drawn from.
+        if (!journal.Turn(45, base.X, base.Y)) return selection.Stop();
         if (!selection.Export(files.turnedLeft)) return selection.Stop();
         RemoveHandseed(files.turnedLeft);
-        if (!journal.Turn(-90)) return selection.Stop();
+        if (!journal.Turn(-90, base.X, base.Y)) return selection.Stop();
         if (!selection.Export(files.turnedRight)) return selection.Stop();
         RemoveHandseed(files.turnedRight);
-        if (!journal.Turn(45)) return selection.Stop();
+        if (!journal.Turn(45, base.X, base.Y)) return selection.Stop();
     }
 
     if (SelectionNeedsExplode(files.selection)) {
-        // From the explosion on every command is an undo step: the explosion, the
-        // two of the previous-set query, and the export when it is made.
-        if (!journal.Run("explode pre  ")) return selection.Stop();
-        if (!journal.Run("select pre\r ")) return selection.Stop();
-        const HostHistory history = CopyHostHistory(link);
-        if (history.typed) journal.NoteSteps(1);
-        if (link.WaitsAbandoned() || link.HostGone() || link.TypingFailed()) return selection.Stop();
-        if (history.finished && HistoryShowsPreviousSelection(history.lines)) {
-            bool started = false;
-            const bool exported = ExportSelectionDxf(link, command.PathToText(files.exploded), "", &started);
-            // Typed, the export is one more undo step whether AutoCAD finished it or
-            // the put-back cancels it.
-            if (started) journal.NoteSteps(1);
-            if (!exported || !journal.Undo(1)) return selection.Stop();
-        }
-        // The explosion and what followed it; without the query's history ("copyhist "
-        // never typed) one step fewer, so no step of the user's own is undone.
-        if (!journal.Undo(journal.Steps())) return selection.Stop();
+        if (!ExportSelectionDxf(command.Link, command.PathToText(files.exploded), "2000")) return selection.Stop();
     }
 
     if (!journal.FileDialogs(true)) return selection.Stop();
@@ -104,6 +92,14 @@ SelectionOutcome RunSelectionCommand(SelectionCommand& command, PlanPoint& baseP
     BusyScope busy(command.SetBusy);
     link.desktop().SetForeground(link.HostMainWindow);
 
+    // The base point is read at full precision; the user's units come back at the end.
+    HostFrame frame(link);
+    switch (frame.Open({.VisibleLayer = false, .FullPrecision = true})) {
+        case FrameOutcome::Ready: break;
+        case FrameOutcome::Refused: return SelectionOutcome::Stopped;
+        case FrameOutcome::Ended: return SelectionOutcome::Abandoned;
+    }
+
     Selection selection(command);
     if (!link.RunHostCommand("select ")) return selection.Stop();
     if (WasCommandCancelled(link, "select")) return selection.Ended();
@@ -115,7 +111,7 @@ SelectionOutcome RunSelectionCommand(SelectionCommand& command, PlanPoint& baseP
 
     if (!selection.journal().FileDialogs(false)) return selection.Stop();
     try {
-        return ExportSelection(command, selection);
+        return ExportSelection(command, selection, basePoint);
     } catch (...) {
         // A work file that cannot be read (locked, damaged) ends the command with its
         // message, but never with the user's file dialogs off or the plan exploded.

@@ -406,7 +406,7 @@ TEST_F(HostLinkTest, TheJournalHoldsWhatWasTypedAndPutsItBackInOrder) {
     using S = JournalStep;
     const Case cases[] = {
         {"nothing done", {}, {}},
-        {"turned there and partly back", {{S::Turn, 45}, {S::Turn, -90}}, {"rotate pre  @ 45 "}},
+        {"turned there and partly back", {{S::Turn, 45}, {S::Turn, -90}}, {"rotate pre  78.14063886,-118.89259016 45 "}},
         {"turned there and back", {{S::Turn, 45}, {S::Turn, -90}, {S::Turn, 45}}, {}},
         {"file dialogs off", {{S::DialogsOff}}, {"filedia 1 "}},
         {"file dialogs off and on again", {{S::DialogsOff}, {S::DialogsOn}}, {}},
@@ -415,7 +415,7 @@ TEST_F(HostLinkTest, TheJournalHoldsWhatWasTypedAndPutsItBackInOrder) {
          {"u u ", "filedia 1 "}},
         {"everything at once",
          {{S::DialogsOff}, {S::Turn, 45}, {S::Run}, {S::Note, 2}},
-         {"rotate pre  @ -45 ", "u u u ", "filedia 1 "}},
+         {"rotate pre  78.14063886,-118.89259016 -45 ", "u u u ", "filedia 1 "}},
         {"a turn that was never typed", {{S::Turn, 45, false}}, {}},
         {"an explosion that was never typed", {{S::DialogsOff}, {S::Run, 0, false}}, {"filedia 1 "}},
         {"an undo that was never typed", {{S::Run}, {S::Run}, {S::Undo, 2, false}}, {"u u "}},
@@ -433,7 +433,7 @@ TEST_F(HostLinkTest, TheJournalHoldsWhatWasTypedAndPutsItBackInOrder) {
                 case S::Run: done = journal.Run("explode pre  "); break;
                 case S::Note: journal.NoteSteps(static_cast<std::size_t>(step.amount)); break;
                 case S::Undo: done = journal.Undo(static_cast<std::size_t>(step.amount)); break;
-                case S::Turn: done = journal.Turn(step.amount); break;
+                case S::Turn: done = journal.Turn(step.amount, 78.14063886, -118.89259016); break;
                 case S::DialogsOff: done = journal.FileDialogs(false); break;
                 case S::DialogsOn: done = journal.FileDialogs(true); break;
             }
@@ -458,7 +458,7 @@ TEST_F(HostLinkTest, APutBackThatCannotBeTypedSaysWhatIsLeft) {
     link.CaptureHost();
     UndoJournal journal(link);
     ASSERT_TRUE(journal.FileDialogs(false));
-    ASSERT_TRUE(journal.Turn(45));
+    ASSERT_TRUE(journal.Turn(45, 1e-5, 1234567.125));
     ASSERT_TRUE(journal.Run("explode pre  "));
     desktop.log.clear();
     // The turn back gets through after a few tries; then the clipboard stays held.
@@ -468,7 +468,7 @@ TEST_F(HostLinkTest, APutBackThatCannotBeTypedSaysWhatIsLeft) {
     };
     const std::vector<std::string> left = journal.PutBack();
     ASSERT_EQ(desktop.log.size(), 1u);
-    EXPECT_NE(desktop.log[0].find("rotate pre  @ -45 "), std::string::npos);
+    EXPECT_NE(desktop.log[0].find("rotate pre  1E-5,1234567.125 -45 "), std::string::npos);
     EXPECT_EQ(left, (std::vector<std::string>{"u ", "filedia 1 "}));
 
     const std::string opening = TypingFailedMessage({});
