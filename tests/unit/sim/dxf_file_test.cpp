@@ -198,7 +198,7 @@ TEST_F(SimDxfOut, FiledialogOneOpensTheDialogInstead) {
     host.Type("filedia ");
     EXPECT_NE(host.CommandLineText().find("FILEDIA"), std::string::npos);
     host.Type("2 ");
-    EXPECT_EQ(host.HistoryLines().back(), host.texts().sysvarRange);
+    EXPECT_EQ(host.HistoryLines().back(), "0 から 1 の整数が必要です。");
     host.Type("0 ");
     EXPECT_EQ(host.filedia, 0);
     EXPECT_TRUE(Idle());
