@@ -12,10 +12,6 @@
 namespace tessavue::sim {
 namespace {
 
-std::string FormatPoint(Point p) {
-    return FormatDecimal(p.x) + "," + FormatDecimal(p.y) + "," + FormatDecimal(0.0);
-}
-
 // SELECT: an object selection, which becomes the previous selection set.
 class SelectCommand : public SelectingCommand {
 private:
@@ -23,29 +19,36 @@ private:
 };
 
 // LIST: an object selection, then each selected object as AutoCAD lists it, in the
-// order of the selection set, with coordinates and lengths under the drawing's unit
-// precision. An empty selection lists nothing.
+// order of the selection set, with coordinates (in the current UCS) and lengths in the
+// drawing's units. An empty selection lists nothing. A listing longer than the text
+// window waits for Enter page by page.
 class ListCommand : public SelectingCommand {
 public:
+    void Answer(SimHost& host, const std::string& text) override {
+        if (!pager_.Paused()) return SelectingCommand::Answer(host, text);
+        if (pager_.Continue(host)) host.FinishCommand();
+    }
 
 private:
     void Selected(SimHost& host) override {
         for (int id : selector_.selected()) {
             if (const Entity* e = host.drawing().Find(id)) List(host, *e);
         }
-        host.FinishCommand();
+        if (pager_.Show(host)) host.FinishCommand();
     }
 
-    static void List(SimHost& host, const Entity& entity) {
+    void List(SimHost& host, const Entity& entity) {
         const EditionTexts& t = host.texts();
-        const int decimals = host.drawing().unitPrecision;
-        const auto number = [decimals](double v) {
-            std::string text = FormatDecimal(v, decimals);
+        const auto line = [&](std::string text) { pager_.Add(std::move(text)); };
+        // Numbers stand right-aligned in a field, as long as they fit it.
+        const auto number = [&](double v) {
+            std::string text = host.ShowLength(v);
             if (text.size() < 9) text.insert(0, 9 - text.size(), ' ');
             return text;
         };
-        const auto point = [&](std::string_view pattern, Point p) {
-            host.Message(FormatText(pattern, {number(p.x), number(p.y), number(0)}));
+        const auto point = [&](std::string_view pattern, Point world) {
+            const Point p = host.ToUcs(world);
+            line(FormatText(pattern, {number(p.x), number(p.y), number(0)}));
         };
         const Entity e = entity.kind == EntityKind::Circle || entity.kind == EntityKind::Arc ? ToWorld(entity) : entity;
         std::string_view name = t.listLine;
@@ -62,9 +65,9 @@ private:
         }
         char handle[16];
         std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(e.id));
-        host.Message(FormatText(t.listHeader, {std::string(name), e.layer}));
-        host.Message(t.listSpace);
-        host.Message(FormatText(t.listHandle, {handle}));
+        line(FormatText(t.listHeader, {std::string(name), e.layer}));
+        line(std::string(t.listSpace));
+        line(FormatText(t.listHandle, {handle}));
         constexpr double kPi = 3.14159265358979323846;
         switch (e.kind) {
             case EntityKind::Line: {
@@ -76,21 +79,21 @@ private:
                 if (angle < 0) angle += 360;
                 std::string degrees = FormatDecimal(angle, 0);
                 if (degrees.size() < 7) degrees.insert(0, 7 - degrees.size(), ' ');
-                host.Message(FormatText(t.listLength, {number(std::hypot(b.x - a.x, b.y - a.y)), degrees}));
-                host.Message(FormatText(t.listDelta, {number(b.x - a.x), number(b.y - a.y), number(0)}));
+                line(FormatText(t.listLength, {number(std::hypot(b.x - a.x, b.y - a.y)), degrees}));
+                line(FormatText(t.listDelta, {number(b.x - a.x), number(b.y - a.y), number(0)}));
                 break;
             }
             case EntityKind::Circle:
                 point(t.listCentre, e.points[0]);
-                host.Message(FormatText(t.listRadius, {number(e.radius)}));
-                host.Message(FormatText(t.listCircumference, {number(2 * kPi * e.radius)}));
-                host.Message(FormatText(t.listArea, {number(kPi * e.radius * e.radius)}));
+                line(FormatText(t.listRadius, {number(e.radius)}));
+                line(FormatText(t.listCircumference, {number(2 * kPi * e.radius)}));
+                line(FormatText(t.listArea, {number(kPi * e.radius * e.radius)}));
                 break;
             case EntityKind::Arc:
                 point(t.listCentre, e.points[0]);
-                host.Message(FormatText(t.listRadius, {number(e.radius)}));
-                host.Message(FormatText(t.listStartAngle, {FormatDecimal(e.startAngle, 0)}));
-                host.Message(FormatText(t.listEndAngle, {FormatDecimal(e.endAngle, 0)}));
+                line(FormatText(t.listRadius, {number(e.radius)}));
+                line(FormatText(t.listStartAngle, {FormatDecimal(e.startAngle, 0)}));
+                line(FormatText(t.listEndAngle, {FormatDecimal(e.endAngle, 0)}));
                 break;
             case EntityKind::Ellipse:
                 point(t.listCentre, e.points[0]);
@@ -100,26 +103,27 @@ private:
                 break;
             case EntityKind::Text:
                 point(t.listFromPoint, e.points[0]);
-                host.Message(FormatText(t.listTextValue, {e.text}));
+                line(FormatText(t.listTextValue, {e.text}));
                 break;
             case EntityKind::Insert:
-                host.Message(FormatText(t.listBlockName, {e.block}));
+                line(FormatText(t.listBlockName, {e.block}));
                 point(t.listInsertPoint, e.points[0]);
                 break;
             case EntityKind::Solid:
                 for (const Point& v : e.points) point(t.listVertex, v);
                 break;
             case EntityKind::Dimension:
-                host.Message(FormatText(t.listBlockName, {e.block}));
+                line(FormatText(t.listBlockName, {e.block}));
                 if (e.points.size() >= 2) {
                     point(t.listVertex, e.points[0]);
                     point(t.listVertex, e.points[1]);
                 }
-                host.Message(FormatText(t.listTextValue, {e.text}));
+                line(FormatText(t.listTextValue, {e.text}));
                 break;
         }
     }
 
+    ListingPager pager_;
 };
 
 // ID: shows the coordinates of a point and makes it the last point.
@@ -130,7 +134,7 @@ public:
     void Answer(SimHost& host, const std::string& text) override {
         if (text.empty()) {
             host.FinishCommand();
-        } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+        } else if (const auto p = host.ParsePoint(text)) {
             Show(host, *p);
         } else {
             host.Message(host.texts().pointRequired);
@@ -143,7 +147,9 @@ public:
 private:
     static void Show(SimHost& host, Point p) {
         host.SetLastPoint(p);
-        host.Message(FormatText(host.texts().idResult, {FormatDecimal(p.x), FormatDecimal(p.y), FormatDecimal(0.0)}));
+        const Point shown = host.ToUcs(p);
+        host.Message(FormatText(host.texts().idResult,
+                                {host.ShowLength(shown.x), host.ShowLength(shown.y), host.ShowLength(0.0)}));
         host.FinishCommand();
     }
 };
@@ -156,7 +162,7 @@ public:
     void Answer(SimHost& host, const std::string& text) override {
         if (text.empty()) {
             host.FinishCommand();
-        } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+        } else if (const auto p = host.ParsePoint(text)) {
             host.SetLastPoint(*p);
             host.FinishCommand();
         } else {
@@ -172,7 +178,7 @@ public:
 
 private:
     static void Prompt(SimHost& host) {
-        host.Ask(PromptKind::Point, FormatText(host.texts().lastPointPrompt, {FormatPoint(host.LastPoint())}));
+        host.Ask(PromptKind::Point, FormatText(host.texts().lastPointPrompt, {host.ShowPoint(host.LastPoint())}));
     }
 };
 

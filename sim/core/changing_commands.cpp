@@ -49,7 +49,7 @@ public:
                 if (selector_.Answer(host, text)) AfterSelection(host);
                 return;
             case Step::Base:
-                if (const auto p = ParsePointInput(text, host.LastPoint())) {
+                if (const auto p = host.ParsePoint(text)) {
                     AcceptBase(host, *p);
                 } else {
                     host.Message(host.texts().pointRequired);
@@ -130,7 +130,7 @@ class ScaleCommand : public SelectingCommand {
 public:
     void Answer(SimHost& host, const std::string& text) override {
         if (step_ == Step::Objects) return SelectingCommand::Answer(host, text);
-        const std::optional<Point> point = ParsePointInput(text, host.LastPoint());
+        const std::optional<Point> point = host.ParsePoint(text);
         const std::optional<double> number = ParseReal(text);
         switch (step_) {
             case Step::Base:
@@ -258,7 +258,7 @@ public:
             else Again(host);
             return;
         }
-        if (const auto p = ParsePointInput(text, host.LastPoint())) {
+        if (const auto p = host.ParsePoint(text)) {
             Take(host, *p);
         } else {
             Again(host);

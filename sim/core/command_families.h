@@ -53,10 +53,16 @@ std::unique_ptr<Command> MakeIdCommand();
 std::unique_ptr<Command> MakeLastPointCommand();
 std::unique_ptr<Command> MakeCopyHistCommand();
 // file_commands.cpp
-std::unique_ptr<Command> MakeLayerCommand();
-std::unique_ptr<Command> MakeFiledialogCommand();
 std::unique_ptr<Command> MakeDxfOutCommand();
 std::unique_ptr<Command> MakeInsertCommand();
 std::unique_ptr<Command> MakePurgeCommand();
+// settings_commands.cpp
+std::unique_ptr<Command> MakeLayerCommand();
+std::unique_ptr<Command> MakeFiledialogCommand();
+std::unique_ptr<Command> MakeLinearUnitsCommand();
+std::unique_ptr<Command> MakeUnitPrecisionCommand();
+std::unique_ptr<Command> MakeDimensionDecimalsCommand();
+std::unique_ptr<Command> MakeUcsCommand();
+std::unique_ptr<Command> MakeWorldUcsCommand();
 
 }  // namespace tessavue::sim

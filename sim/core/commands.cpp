@@ -1,5 +1,5 @@
-// The stand-in's command table and the object selection every selecting command
-// shares. The commands themselves live in one file per family:
+// The stand-in's command table and what the commands share. The commands themselves
+// live in one file per family:
 //
 //   command     aliases        family (file)
 //   LINE        L              drawing_commands.cpp
@@ -20,8 +20,16 @@
 //   DXFOUT                     file_commands.cpp
 //   INSERT                     file_commands.cpp
 //   PURGE                      file_commands.cpp
-//   LAYER                      file_commands.cpp
-//   FILEDIA                    file_commands.cpp
+//   LAYER                      settings_commands.cpp
+//   UCS                        settings_commands.cpp
+//   FILEDIA                    settings_commands.cpp
+//   LUNITS                     settings_commands.cpp
+//   LUPREC                     settings_commands.cpp
+//   DIMDEC                     settings_commands.cpp
+//   WORLDUCS (read only)       settings_commands.cpp
+//
+// Shared here: the object selection, the paging of long listings and the matching of
+// names against wildcards.
 //
 // Names arrive lower-cased with AutoCAD's "_", "-" and "." prefixes removed, so
 // "-insert" and "_explode" find INSERT and EXPLODE here.
@@ -60,11 +68,73 @@ std::unique_ptr<Command> MakeCommand(const std::string& name) {
         {"insert", MakeInsertCommand},
         {"purge", MakePurgeCommand},
         {"layer", MakeLayerCommand},
+        {"ucs", MakeUcsCommand},
         {"filedia", MakeFiledialogCommand},
+        {"lunits", MakeLinearUnitsCommand},
+        {"luprec", MakeUnitPrecisionCommand},
+        {"dimdec", MakeDimensionDecimalsCommand},
+        {"worlducs", MakeWorldUcsCommand},
     };
     const auto it = commands.find(name);
     if (it == commands.end()) return nullptr;
     return it->second();
+}
+
+bool ListingPager::Show(SimHost& host) {
+    if (!pageStart_) pageStart_ = host.CommandStartLine();
+    while (!waiting_.empty()) {
+        if (host.LinesShown() - *pageStart_ >= kTextWindowLines) {
+            paused_ = true;
+            host.Ask(PromptKind::Text, host.texts().listPause);
+            return false;
+        }
+        host.Message(waiting_.front());
+        waiting_.pop_front();
+    }
+    return true;
+}
+
+bool ListingPager::Continue(SimHost& host) {
+    paused_ = false;
+    // The pause line with its answer is the last of the old page.
+    pageStart_ = host.LinesShown();
+    return Show(host);
+}
+
+// A name matched against one pattern of AutoCAD's wildcards: "*" any run, "?" any one
+// character; ASCII letters without regard to case.
+static bool MatchesWildcard(const std::string& name, const std::string& pattern) {
+    const std::string n = AsciiUpper(name);
+    const std::string p = AsciiUpper(pattern);
+    std::size_t ni = 0, pi = 0, starP = std::string::npos, starN = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
+            ++ni;
+            ++pi;
+        } else if (pi < p.size() && p[pi] == '*') {
+            starP = pi++;
+            starN = ni;
+        } else if (starP != std::string::npos) {
+            pi = starP + 1;
+            ni = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*') ++pi;
+    return pi == p.size();
+}
+
+bool MatchesAny(const std::string& name, const std::string& patterns) {
+    std::size_t start = 0;
+    while (start <= patterns.size()) {
+        const std::size_t comma = patterns.find(',', start);
+        const std::string one = patterns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!one.empty() && MatchesWildcard(name, one)) return true;
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return false;
 }
 
 std::optional<double> ParseReal(const std::string& text) {
@@ -135,7 +205,7 @@ bool ObjectSelector::Answer(SimHost& host, const std::string& text) {
     const auto& t = host.texts();
     const std::string word = AsciiLower(text);
     if (corner_ == Corner::FirstWindow || corner_ == Corner::FirstCrossing) {
-        if (const auto p = ParsePointInput(text, host.LastPoint())) {
+        if (const auto p = host.ParsePoint(text)) {
             firstCorner_ = *p;
             forcedCrossing_ = corner_ == Corner::FirstCrossing;
             corner_ = Corner::Opposite;
@@ -147,7 +217,7 @@ bool ObjectSelector::Answer(SimHost& host, const std::string& text) {
         return false;
     }
     if (corner_ == Corner::Opposite) {
-        if (const auto p = ParsePointInput(text, host.LastPoint())) {
+        if (const auto p = host.ParsePoint(text)) {
             AddRectangle(host, firstCorner_, *p, false, forcedCrossing_);
             Prompt(host);
         } else {
@@ -158,11 +228,13 @@ bool ObjectSelector::Answer(SimHost& host, const std::string& text) {
     }
     if (text.empty()) return End(host);
     if (word == "l" || word == "last") {
-        const auto last = host.drawing().LastEntity();
+        const auto last = host.drawing().LastVisibleEntity();
         Add(host, last ? std::vector<int>{*last} : std::vector<int>{}, false);
     } else if (word == "all") {
+        // Objects on layers that are off are taken too; on frozen layers they are not.
         std::vector<int> ids;
-        for (const Entity& e : host.drawing().entities()) ids.push_back(e.id);
+        for (const Entity& e : host.drawing().entities())
+            if (host.drawing().IsThawed(e)) ids.push_back(e.id);
         Add(host, ids, false);
     } else if (word == "p" || word == "pre" || word == "previous") {
         std::vector<int> ids;
@@ -178,7 +250,7 @@ bool ObjectSelector::Answer(SimHost& host, const std::string& text) {
         corner_ = word.front() == 'w' ? Corner::FirstWindow : Corner::FirstCrossing;
         host.Ask(PromptKind::Objects, t.firstCorner);
         return false;
-    } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+    } else if (const auto p = host.ParsePoint(text)) {
         // A typed point picks like a click there, and is echoed.
         if (const auto hit = host.drawing().HitTest(*p, host.pickbox)) {
             Add(host, {*hit}, false);

@@ -79,8 +79,12 @@ const Layer* Drawing::FindLayer(const std::string& name) const {
     return nullptr;
 }
 
+Layer* Drawing::FindLayer(const std::string& name) {
+    return const_cast<Layer*>(static_cast<const Drawing&>(*this).FindLayer(name));
+}
+
 Layer& Drawing::AddLayer(const std::string& name) {
-    if (const Layer* existing = FindLayer(name)) return const_cast<Layer&>(*existing);
+    if (Layer* existing = FindLayer(name)) return *existing;
     layers_.push_back(Layer{name, 7});
     return layers_.back();
 }
@@ -226,11 +230,22 @@ bool Drawing::Erase(int id) {
     return true;
 }
 
-std::optional<int> Drawing::LastEntity() const {
-    if (entities_.empty()) return std::nullopt;
-    return std::max_element(entities_.begin(), entities_.end(),
-                            [](const Entity& a, const Entity& b) { return a.id < b.id; })
-        ->id;
+bool Drawing::IsVisible(const Entity& e) const {
+    const Layer* layer = FindLayer(e.layer);
+    return layer == nullptr || (layer->on && !layer->frozen);
+}
+
+bool Drawing::IsThawed(const Entity& e) const {
+    const Layer* layer = FindLayer(e.layer);
+    return layer == nullptr || !layer->frozen;
+}
+
+std::optional<int> Drawing::LastVisibleEntity() const {
+    std::optional<int> last;
+    for (const Entity& e : entities_) {
+        if (IsVisible(e) && (!last || e.id > *last)) last = e.id;
+    }
+    return last;
 }
 
 std::optional<int> Drawing::HitTest(Point p, double tolerance) const {
@@ -238,6 +253,7 @@ std::optional<int> Drawing::HitTest(Point p, double tolerance) const {
     double bestDistance = std::numeric_limits<double>::infinity();
     // Later entities lie on top, as on AutoCAD's screen: they win a tie.
     for (const Entity& e : entities_) {
+        if (!IsVisible(e)) continue;
         double d = std::numeric_limits<double>::infinity();
         for (const std::vector<Point>& outline : Strokes(*this, e)) {
             if (outline.size() == 1) d = std::min(d, Distance(p, outline[0]));
@@ -275,6 +291,7 @@ std::vector<int> Drawing::InRectangle(Point a, Point b, bool crossing) const {
     };
     std::vector<int> out;
     for (const Entity& e : entities_) {
+        if (!IsVisible(e)) continue;
         const std::vector<std::vector<Point>> strokes = Strokes(*this, e);
         bool take = !crossing;
         for (const std::vector<Point>& outline : strokes) {

@@ -81,9 +81,13 @@ struct Block {
     friend bool operator==(const Block&, const Block&) = default;
 };
 
+// A layer that is off hides its objects but keeps them in ALL; a frozen one hides
+// them from everything but the previous selection set.
 struct Layer {
     std::string name;
     int color = 7;
+    bool on = true;
+    bool frozen = false;
     friend bool operator==(const Layer&, const Layer&) = default;
 };
 
@@ -96,8 +100,16 @@ class Drawing {
 public:
     Drawing();
 
-    // LUPREC: the decimals AutoCAD shows lengths and coordinates with (LIST, ID).
+    // The drawing's own settings, kept (and undone) with it:
+    // LUNITS, the format lengths and coordinates are shown in (units.h);
+    int linearUnits = 2;
+    // LUPREC, their decimals (or the fraction's power of two);
     int unitPrecision = 4;
+    // DIMDEC, the decimals of a dimension's measured text;
+    int dimensionDecimals = 4;
+    // the origin of the current user coordinate system, a world point ((0,0): the
+    // world's own). Typed points are taken in it and shown points given in it.
+    Point ucsOrigin{};
 
     const std::vector<Layer>& layers() const { return layers_; }
     const std::vector<Entity>& entities() const { return entities_; }
@@ -105,6 +117,7 @@ public:
 
     // Layer names compare as AutoCAD compares them: ASCII letters case-insensitively.
     const Layer* FindLayer(const std::string& name) const;
+    Layer* FindLayer(const std::string& name);
     Layer& AddLayer(const std::string& name);
     // False when no such layer exists.
     bool SetCurrentLayer(const std::string& name);
@@ -133,12 +146,18 @@ public:
     const Entity* Find(int id) const;
     Entity* Find(int id);
     bool Erase(int id);
-    // Id of the most recently added entity still in the drawing, or nullopt.
-    std::optional<int> LastEntity() const;
+    // Whether the entity's layer is on and thawed: only then is it drawn and can it be
+    // picked. A layer the drawing lacks counts as on and thawed.
+    bool IsVisible(const Entity& e) const;
+    // Whether the entity's layer is thawed (ALL takes objects on layers that are off).
+    bool IsThawed(const Entity& e) const;
+    // Id of the most recently added entity still in the drawing whose layer is on and
+    // thawed (AutoCAD's "last"), or nullopt.
+    std::optional<int> LastVisibleEntity() const;
 
-    // The entity whose outline passes nearest to `p`, within `tolerance`.
+    // The visible entity whose outline passes nearest to `p`, within `tolerance`.
     std::optional<int> HitTest(Point p, double tolerance) const;
-    // Entities wholly inside the rectangle (window) or touching it (crossing).
+    // Visible entities wholly inside the rectangle (window) or touching it (crossing).
     std::vector<int> InRectangle(Point a, Point b, bool crossing) const;
     // Bounding box of every entity; nullopt for an empty drawing.
     std::optional<Extents> ComputeExtents() const;

@@ -32,7 +32,7 @@ public:
                 }
                 return;
             }
-            if (const auto p = ParsePointInput(text, host.LastPoint())) {
+            if (const auto p = host.ParsePoint(text)) {
                 AcceptFirst(host, *p);
             } else {
                 host.Message(host.texts().pointRequired);
@@ -47,7 +47,7 @@ public:
         } else if ((word == "c" || word == "close") && segments_.size() >= 2) {
             AddSegment(host, vertices_.front());
             host.FinishCommand();
-        } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+        } else if (const auto p = host.ParsePoint(text)) {
             AddSegment(host, *p);
             AskNext(host);
         } else {
@@ -111,7 +111,7 @@ public:
 
     void Answer(SimHost& host, const std::string& text) override {
         const std::string word = AsciiLower(text);
-        const std::optional<Point> point = ParsePointInput(text, host.LastPoint());
+        const std::optional<Point> point = host.ParsePoint(text);
         switch (step_) {
             case Step::First:
                 if (word == "a" && !arc_) {
@@ -291,14 +291,14 @@ private:
 class TextCommand : public Command {
 public:
     void Start(SimHost& host) override {
-        host.Message(FormatText(host.texts().textCurrentStyle, {FormatDecimal(host.textHeight)}));
+        host.Message(FormatText(host.texts().textCurrentStyle, {host.ShowLength(host.textHeight)}));
         host.Ask(PromptKind::Point, host.texts().textStartPoint);
     }
 
     void Answer(SimHost& host, const std::string& text) override {
         switch (step_) {
             case Step::Start:
-                if (const auto p = ParsePointInput(text, host.LastPoint())) {
+                if (const auto p = host.ParsePoint(text)) {
                     Take(host, *p);
                 } else {
                     host.Message(host.texts().pointRequired);
@@ -308,13 +308,13 @@ public:
             case Step::Height:
                 if (text.empty()) return Height(host, host.textHeight);
                 if (const auto h = ParseReal(text); h && *h > 0) return Height(host, *h);
-                if (const auto p = ParsePointInput(text, host.LastPoint())) return Take(host, *p);
+                if (const auto p = host.ParsePoint(text)) return Take(host, *p);
                 host.Message(host.texts().pointRequired);
                 return AskHeight(host);
             case Step::Angle:
                 if (text.empty()) return Angle(host, host.textAngle);
                 if (const auto a = ParseReal(text)) return Angle(host, *a);
-                if (const auto p = ParsePointInput(text, host.LastPoint())) return Take(host, *p);
+                if (const auto p = host.ParsePoint(text)) return Take(host, *p);
                 host.Message(host.texts().angleRequired);
                 return AskAngle(host);
             case Step::Value:
@@ -355,7 +355,7 @@ private:
         }
     }
     void AskHeight(SimHost& host) {
-        host.Ask(PromptKind::Point, FormatText(host.texts().textHeight, {FormatDecimal(host.textHeight)}));
+        host.Ask(PromptKind::Point, FormatText(host.texts().textHeight, {host.ShowLength(host.textHeight)}));
     }
     void AskAngle(SimHost& host) {
         host.Ask(PromptKind::Point, FormatText(host.texts().textAngle, {FormatDecimal(host.textAngle, 0)}));
@@ -384,13 +384,14 @@ private:
 // place. A horizontal dimension unless the place lies beside the points and between
 // them in Y (or the points share their X), then a vertical one. The dimension is one
 // object whose picture, an anonymous "*D" block, holds the dimension line, the two
-// extension lines, two filled arrowheads and the measured text.
+// extension lines, two filled arrowheads and the measured text, which is decimal with
+// the drawing's DIMDEC decimals whatever LUNITS and LUPREC say.
 class DimLinearCommand : public Command {
 public:
     void Start(SimHost& host) override { host.AskOnSameLine(PromptKind::Point, host.texts().dimFirstOrigin); }
 
     void Answer(SimHost& host, const std::string& text) override {
-        if (const auto p = ParsePointInput(text, host.LastPoint())) return Click(host, *p);
+        if (const auto p = host.ParsePoint(text)) return Click(host, *p);
         host.Message(host.texts().pointRequired);
         Ask(host);
     }
@@ -422,7 +423,7 @@ private:
         const Point d1 = vertical ? Point{at.x, a.y} : Point{a.x, at.y};
         const Point d2 = vertical ? Point{at.x, b.y} : Point{b.x, at.y};
         const double length = vertical ? std::abs(b.y - a.y) : std::abs(b.x - a.x);
-        const std::string measured = FormatDecimal(length, host.drawing().unitPrecision);
+        const std::string measured = FormatDecimal(length, host.drawing().dimensionDecimals);
         const std::string layer = host.drawing().currentLayer();
         constexpr double kArrow = 2.5;
         constexpr double kTextHeight = 2.5;

@@ -242,6 +242,10 @@ SimDump MakeDump(const SimHost& host) {
     SimDump dump;
     dump.edition = std::string(host.texts().name);
     dump.lastPoint = host.LastPoint();
+    dump.linearUnits = host.drawing().linearUnits;
+    dump.unitPrecision = host.drawing().unitPrecision;
+    dump.dimensionDecimals = host.drawing().dimensionDecimals;
+    dump.ucsOrigin = host.drawing().ucsOrigin;
     dump.currentLayer = host.drawing().currentLayer();
     dump.layers = host.drawing().layers();
     dump.entities = host.drawing().entities();
@@ -256,8 +260,13 @@ void WriteDump(const SimDump& dump, std::ostream& out) {
     out << kMagic << "\n";
     out << "edition " << QuoteBytes(dump.edition) << "\n";
     out << "last-point " << Number(dump.lastPoint.x) << " " << Number(dump.lastPoint.y) << "\n";
+    out << "units " << dump.linearUnits << " " << dump.unitPrecision << " " << dump.dimensionDecimals << "\n";
+    out << "ucs-origin " << Number(dump.ucsOrigin.x) << " " << Number(dump.ucsOrigin.y) << "\n";
     out << "current-layer " << QuoteBytes(dump.currentLayer) << "\n";
-    for (const Layer& layer : dump.layers) out << "layer " << QuoteBytes(layer.name) << " " << layer.color << "\n";
+    for (const Layer& layer : dump.layers) {
+        out << "layer " << QuoteBytes(layer.name) << " " << layer.color << (layer.on ? "" : " off")
+            << (layer.frozen ? " frozen" : "") << "\n";
+    }
     for (const Entity& e : dump.entities) WriteEntity(e, out);
     for (const Block& block : dump.blocks) {
         out << "block " << QuoteBytes(block.name) << " " << Number(block.base.x) << " " << Number(block.base.y) << " "
@@ -305,12 +314,20 @@ std::optional<SimDump> ReadDump(std::istream& in, std::string* error) {
             dump.edition = r.Text();
         } else if (kind == "last-point") {
             dump.lastPoint = r.At();
+        } else if (kind == "units") {
+            dump.linearUnits = static_cast<int>(r.Integer());
+            dump.unitPrecision = static_cast<int>(r.Integer());
+            dump.dimensionDecimals = static_cast<int>(r.Integer());
+        } else if (kind == "ucs-origin") {
+            dump.ucsOrigin = r.At();
         } else if (kind == "current-layer") {
             dump.currentLayer = r.Text();
         } else if (kind == "layer") {
             Layer layer;
             layer.name = r.Text();
             layer.color = static_cast<int>(r.Integer());
+            layer.on = !r.Next("off");
+            layer.frozen = r.Next("frozen");
             dump.layers.push_back(layer);
         } else if (kind == "history") {
             dump.history.push_back(r.Text());

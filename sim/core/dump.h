@@ -7,8 +7,10 @@
 //   tessavue-sim-dump 1
 //   edition "LT2000"
 //   last-point <x> <y>
+//   units <LUNITS> <LUPREC> <DIMDEC>
+//   ucs-origin <x> <y>             the current UCS's origin, a world point
 //   current-layer "<name>"
-//   layer "<name>" <color>
+//   layer "<name>" <color> [off] [frozen]
 //   line <id> "<layer>" <x1> <y1> <x2> <y2>
 //   circle <id> "<layer>" <cx> <cy> <r>
 //   arc <id> "<layer>" <cx> <cy> <r> <start> <end>
@@ -41,6 +43,10 @@ namespace tessavue::sim {
 struct SimDump {
     std::string edition;
     Point lastPoint{};
+    int linearUnits = 2;
+    int unitPrecision = 4;
+    int dimensionDecimals = 4;
+    Point ucsOrigin{};
     std::string currentLayer = "0";
     std::vector<Layer> layers;
     std::vector<Entity> entities;

@@ -1,6 +1,7 @@
 #include "dxf_file.h"
 
 #include "text.h"
+#include "units.h"
 
 #include <algorithm>
 #include <charconv>
@@ -316,8 +317,9 @@ std::string WriteDxf(const Drawing& drawing, const std::optional<std::vector<int
     for (const Layer& layer : drawing.layers()) {
         t.Entry("LAYER", "AcDbLayerTableRecord");
         body.Pair(2, layer.name);
-        body.Int(70, 0);
-        body.Int(62, layer.color);
+        // Frozen is flag 1; a layer that is off keeps its colour with the sign turned.
+        body.Int(70, layer.frozen ? 1 : 0);
+        body.Int(62, layer.on ? layer.color : -layer.color);
         body.Pair(6, "CONTINUOUS");
     }
     t.End();
@@ -472,6 +474,15 @@ std::string WriteDxf(const Drawing& drawing, const std::optional<std::vector<int
     h.Pair(5, w.R2000() ? body.PeekHandle() : std::string("20000"));
     h.Pair(9, "$CLAYER");
     h.Pair(8, drawing.currentLayer());
+    h.Pair(9, "$LUNITS");
+    h.Int(70, drawing.linearUnits);
+    h.Pair(9, "$LUPREC");
+    h.Int(70, drawing.unitPrecision);
+    // DIMDEC came after R12, whose header has no place for it.
+    if (w.R2000()) {
+        h.Pair(9, "$DIMDEC");
+        h.Int(70, drawing.dimensionDecimals);
+    }
     h.Pair(9, "$LIMMIN");
     h.Real(10, 0);
     h.Real(20, 0);
@@ -517,6 +528,20 @@ struct Record {
         return nullptr;
     }
 };
+
+// The header's variables: each a 9 pair with its name followed by its value.
+void ReadHeader(const Record& header, DxfDrawing& out) {
+    for (std::size_t i = 0; i + 1 < header.pairs.size(); ++i) {
+        if (header.pairs[i].code != 9 || header.pairs[i + 1].code != 70) continue;
+        const std::string name = Trim(header.pairs[i].value);
+        const auto value = Real(header.pairs[i + 1].value);
+        if (!value) continue;
+        const int v = static_cast<int>(*value);
+        if (name == "$LUNITS") out.linearUnits = v;
+        else if (name == "$LUPREC") out.unitPrecision = v;
+        else if (name == "$DIMDEC") out.dimensionDecimals = v;
+    }
+}
 
 }  // namespace
 
@@ -572,6 +597,8 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
         if (r.type == "SECTION") {
             const std::string* name = r.Find(2);
             section = name ? Trim(*name) : "";
+            // The header's variables are pairs of the section's own record.
+            if (section == "HEADER") ReadHeader(r, out);
             continue;
         }
         if (r.type == "ENDSEC") {
@@ -580,7 +607,10 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
         }
         if (section == "TABLES" && r.type == "LAYER") {
             if (const std::string* name = r.Find(2)) {
-                Layer layer{*name, static_cast<int>(std::abs(num(r, 62, 7)))};
+                const int color = static_cast<int>(num(r, 62, 7));
+                Layer layer{*name, std::abs(color)};
+                layer.on = color >= 0;
+                layer.frozen = (static_cast<int>(num(r, 70)) & 1) != 0;
                 out.layers.push_back(layer);
             }
             continue;
@@ -684,6 +714,12 @@ void LoadDxfInto(Drawing& drawing, const DxfDrawing& file) {
     for (Entity& e : entities) e.id = ++id;
     drawing.Restore(file.layers, "0", std::move(entities));
     for (const Block& block : file.blocks) drawing.DefineBlock(block);
+    const auto take = [](int& setting, std::optional<int> value, int lowest, int highest) {
+        if (value && *value >= lowest && *value <= highest) setting = *value;
+    };
+    take(drawing.linearUnits, file.linearUnits, kLinearUnitsMin, kLinearUnitsMax);
+    take(drawing.unitPrecision, file.unitPrecision, kPrecisionMin, kPrecisionMax);
+    take(drawing.dimensionDecimals, file.dimensionDecimals, kPrecisionMin, kPrecisionMax);
 }
 
 bool LoadDxfFile(Drawing& drawing, const std::filesystem::path& path, std::string* error) {

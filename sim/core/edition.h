@@ -55,7 +55,8 @@ struct EditionTexts {
     std::string_view layerNotFound;     // %s: the name given
 
     std::string_view sysvarNewValue;    // %s name, %s current value
-    std::string_view sysvarRange;       // an out-of-range integer value (0 or 1)
+    std::string_view sysvarRange;       // %d lowest, %d highest: an answer that is no integer in range
+    std::string_view sysvarReadOnly;    // %s name, %s value: a read-only variable typed as a command
     std::string_view dxfoutFileName;    // FILEDIA 0: the file name, ended by a carriage return
     std::string_view dxfoutDialog;      // FILEDIA 1: the file dialog opens (shown on the command line)
     std::string_view dxfoutAccuracy;    // before objects were chosen
@@ -155,6 +156,30 @@ struct EditionTexts {
     std::string_view dimMeasured;       // %s: the measurement as shown
     std::string_view listSolid;         // LIST's names of a SOLID and a DIMENSION
     std::string_view listDimension;
+
+    // A listing (LIST, -LAYER ?) that has filled the text window waits for Enter.
+    std::string_view listPause;
+
+    // UCS
+    std::string_view ucsOptions;        // the option prompt, World the default
+    std::string_view ucsNewOrigin;      // "n": the new UCS's origin, or the other ways to one
+    std::string_view ucsMoveOrigin;     // "m": the moved origin
+    std::string_view ucsOrigin;         // "o": the new origin
+
+    // -LAYER: the state options and the listing
+    std::string_view layerListNames;    // "?": which layers to list, Enter for all
+    std::string_view layerListHeads[4]; // the listing's column heads: name, state, colour, linetype
+    std::string_view layerOn;           // the listing's state words
+    std::string_view layerOff;
+    std::string_view layerFrozen;
+    std::string_view colorNames[7];     // AutoCAD's colours 1 to 7 by name
+    std::string_view layerOnNames;      // the names (comma list, wildcards) each option asks for
+    std::string_view layerOffNames;
+    std::string_view layerFreezeNames;
+    std::string_view layerThawNames;
+    std::string_view layerOffCurrent;   // %s: the current layer is to go off; Y or N
+    std::string_view layerFreezeCurrent;  // %s: the current layer cannot be frozen
+    std::string_view layerFrozenCurrent;  // %s: a frozen layer cannot become current
 };
 
 const EditionTexts& TextsFor(Edition edition);

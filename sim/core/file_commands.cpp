@@ -1,5 +1,5 @@
-// The commands of files and settings: DXFOUT writes the drawing, -INSERT reads one in,
-// -PURGE tidies the block table, -LAYER and the system variables change settings.
+// The commands of files: DXFOUT writes the drawing, -INSERT reads one in, -PURGE tidies
+// the block table.
 #include "command_families.h"
 
 #include <charconv>
@@ -14,87 +14,6 @@
 
 namespace tessavue::sim {
 namespace {
-
-// -LAYER, its set (S) and make (M) options: layer names may hold blanks, so their
-// prompts end only at a carriage return.
-class LayerCommand : public Command {
-public:
-    void Start(SimHost& host) override {
-        host.Message(FormatText(host.texts().layerCurrent, {host.drawing().currentLayer()}));
-        AskOption(host);
-    }
-
-    void Answer(SimHost& host, const std::string& text) override {
-        const auto& t = host.texts();
-        const std::string current = host.drawing().currentLayer();
-        switch (step_) {
-            case Step::Option: {
-                const std::string word = AsciiLower(text);
-                if (text.empty()) {
-                    host.FinishCommand();
-                } else if (word == "s" || word == "set") {
-                    step_ = Step::SetName;
-                    host.Ask(PromptKind::Text, FormatText(t.layerSetName, {current}), true);
-                } else if (word == "m" || word == "make") {
-                    step_ = Step::MakeName;
-                    host.Ask(PromptKind::Text, FormatText(t.layerMakeName, {current}), true);
-                } else {
-                    host.Message(t.pointRequired);
-                    AskOption(host);
-                }
-                break;
-            }
-            case Step::SetName:
-                if (text.empty()) {
-                    AskOption(host);
-                } else if (host.drawing().SetCurrentLayer(text)) {
-                    AskOption(host);
-                } else {
-                    host.Message(FormatText(t.layerNotFound, {text}));
-                    host.Ask(PromptKind::Text, FormatText(t.layerSetName, {current}), true);
-                }
-                break;
-            case Step::MakeName:
-                if (!text.empty()) {
-                    host.drawing().AddLayer(text);
-                    host.drawing().SetCurrentLayer(text);
-                }
-                AskOption(host);
-                break;
-        }
-    }
-
-private:
-    enum class Step { Option, SetName, MakeName };
-
-    void AskOption(SimHost& host) {
-        step_ = Step::Option;
-        host.Ask(PromptKind::Text, host.texts().layerOptions);
-    }
-
-    Step step_ = Step::Option;
-};
-
-// FILEDIA typed as a command: shows its value, takes 0 or 1, Enter keeps it.
-class FiledialogCommand : public Command {
-public:
-    void Start(SimHost& host) override { Prompt(host); }
-    void Answer(SimHost& host, const std::string& text) override {
-        if (text == "0" || text == "1") {
-            host.filedia = text == "1" ? 1 : 0;
-        } else if (!text.empty()) {
-            host.Message(host.texts().sysvarRange);
-            Prompt(host);
-            return;
-        }
-        host.FinishCommand();
-    }
-
-private:
-    static void Prompt(SimHost& host) {
-        host.Ask(PromptKind::Text, FormatText(host.texts().sysvarNewValue, {"FILEDIA", std::to_string(host.filedia)}));
-    }
-};
 
 // DXFOUT as AutoCAD asks it with FILEDIA 0: the file name (to the carriage return),
 // then the accuracy prompt, which also offers the objects and version options; the
@@ -283,7 +202,7 @@ public:
                     Ask(host, Step::YScale, t.insertYScale);
                 } else if (word == "r") {
                     Ask(host, Step::Rotation, t.insertRotation);
-                } else if (const auto p = ParsePointInput(text, host.LastPoint())) {
+                } else if (const auto p = host.ParsePoint(text)) {
                     Place(host, *p);
                 } else {
                     host.Message(t.pointRequired);
@@ -357,7 +276,8 @@ private:
         }
         Drawing& drawing = host.drawing();
         for (const Layer& layer : file->layers) {
-            if (drawing.FindLayer(layer.name) == nullptr) drawing.AddLayer(layer.name).color = layer.color;
+            // A layer new to the drawing comes with its colour and its states.
+            if (drawing.FindLayer(layer.name) == nullptr) drawing.AddLayer(layer.name) = layer;
         }
         // Blocks the file's entities refer to come along unless the drawing has its own.
         for (const Block& nested : file->blocks) {
@@ -407,42 +327,6 @@ private:
     double scaleY_ = 1;
     double rotation_ = 0;
 };
-
-// A name matched against one pattern of AutoCAD's wildcards: "*" any run, "?" any one
-// character; ASCII letters without regard to case.
-bool MatchesWildcard(const std::string& name, const std::string& pattern) {
-    const std::string n = AsciiUpper(name);
-    const std::string p = AsciiUpper(pattern);
-    std::size_t ni = 0, pi = 0, starP = std::string::npos, starN = 0;
-    while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
-            ++ni;
-            ++pi;
-        } else if (pi < p.size() && p[pi] == '*') {
-            starP = pi++;
-            starN = ni;
-        } else if (starP != std::string::npos) {
-            pi = starP + 1;
-            ni = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == '*') ++pi;
-    return pi == p.size();
-}
-
-bool MatchesAny(const std::string& name, const std::string& patterns) {
-    std::size_t start = 0;
-    while (start <= patterns.size()) {
-        const std::size_t comma = patterns.find(',', start);
-        const std::string one = patterns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (!one.empty() && MatchesWildcard(name, one)) return true;
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    return false;
-}
 
 // -PURGE of block definitions: the names (wildcards and comma lists; ended by a
 // carriage return, as names may hold blanks), whether to ask about each one, then the
@@ -539,8 +423,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Command> MakeLayerCommand() { return std::make_unique<LayerCommand>(); }
-std::unique_ptr<Command> MakeFiledialogCommand() { return std::make_unique<FiledialogCommand>(); }
 std::unique_ptr<Command> MakeDxfOutCommand() { return std::make_unique<DxfOutCommand>(); }
 std::unique_ptr<Command> MakeInsertCommand() { return std::make_unique<InsertCommand>(); }
 std::unique_ptr<Command> MakePurgeCommand() { return std::make_unique<PurgeCommand>(); }

@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "text.h"
+#include "units.h"
 
 namespace tessavue::sim {
 namespace {
@@ -24,7 +25,7 @@ std::optional<double> ParseNumber(std::string_view text) {
 
 }  // namespace
 
-std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint) {
+std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint, Point origin) {
     bool relative = false;
     if (!text.empty() && text.front() == '@') {
         relative = true;
@@ -54,8 +55,8 @@ std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint) {
         if (!x || !y) return std::nullopt;
         p = Point{*x, *y};
     }
-    if (relative) p = Point{lastPoint.x + p.x, lastPoint.y + p.y};
-    return p;
+    const Point from = relative ? lastPoint : origin;
+    return Point{from.x + p.x, from.y + p.y};
 }
 
 std::string FormatDecimal(double value, int decimals) {
@@ -65,6 +66,15 @@ std::string FormatDecimal(double value, int decimals) {
     // A value that rounds to zero is shown without its sign.
     if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) text.erase(0, 1);
     return text;
+}
+
+std::string SimHost::ShowLength(double value) const {
+    return FormatLength(value, drawing_.linearUnits, drawing_.unitPrecision);
+}
+
+std::string SimHost::ShowPoint(Point world) const {
+    const Point p = ToUcs(world);
+    return ShowLength(p.x) + "," + ShowLength(p.y) + "," + ShowLength(0.0);
 }
 
 SimHost::SimHost(Edition edition) : edition_(edition), texts_(&TextsFor(edition)) {
@@ -163,6 +173,8 @@ void SimHost::StartCommand(const std::string& typed) {
     command_ = std::move(command);
     commandName_ = AsciiUpper(bare);
     commandStartDrawing_ = drawing_;
+    // The echo line is the current line: it is the first the command shows.
+    commandStartLine_ = history_.size();
     finished_ = false;
     command_->Start(*this);
     AfterCommandCall();

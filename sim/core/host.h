@@ -53,8 +53,10 @@ public:
 };
 
 // AutoCAD's coordinate input: "x,y", "x,y,z", "@dx,dy", "@" (the last point itself),
-// "dist<angle" and "@dist<angle". nullopt when `text` is none of these.
-std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint);
+// "dist<angle" and "@dist<angle". The absolute forms are taken in a user coordinate
+// system whose origin is the world point `origin`; the relative ones from `lastPoint`.
+// The result is a world point; nullopt when `text` is none of these.
+std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint, Point origin = {});
 // A number as AutoCAD shows it with four decimals ("12.5000"); never "-0.0000".
 std::string FormatDecimal(double value, int decimals = 4);
 
@@ -145,6 +147,23 @@ public:
     // Undoes the last recorded command: its name, or nullopt when nothing is left.
     std::optional<std::string> UndoLast();
 
+    // A typed point as AutoCAD takes it: in the current UCS, "@" from the last point.
+    std::optional<Point> ParsePoint(std::string_view text) const {
+        return ParsePointInput(text, lastPoint_, drawing_.ucsOrigin);
+    }
+    // A world point in the current UCS, as every coordinate is shown.
+    Point ToUcs(Point world) const { return Point{world.x - drawing_.ucsOrigin.x, world.y - drawing_.ucsOrigin.y}; }
+    // A length or a coordinate in the drawing's units (LUNITS, LUPREC).
+    std::string ShowLength(double value) const;
+    // A world point as "x,y,z" in the current UCS and the drawing's units.
+    std::string ShowPoint(Point world) const;
+
+    // How many lines the command line has shown so far: the finished history lines and
+    // the current one once it holds anything. A listing counts its lines with it.
+    std::size_t LinesShown() const { return history_.size() + (pendingNewLine_ || !current_.empty() ? 1 : 0); }
+    // LinesShown() just before the running command's echo line went up.
+    std::size_t CommandStartLine() const { return commandStartLine_; }
+
 private:
     struct UndoStep {
         std::string command;
@@ -178,6 +197,7 @@ private:
     std::string lastCommand_;
     bool finished_ = false;
     Drawing commandStartDrawing_;
+    std::size_t commandStartLine_ = 0;
 
     Point lastPoint_{};
     std::optional<Point> lastLineEnd_;

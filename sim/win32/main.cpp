@@ -39,6 +39,7 @@
 #include "core/dxf_file.h"
 #include "core/host.h"
 #include "core/scripted_user.h"
+#include "core/text.h"
 #include "core/transform.h"
 
 namespace {
@@ -297,7 +298,10 @@ void PaintCanvas(HWND hwnd) {
             const Block* block = drawing.FindBlock(e.block);
             if (block != nullptr && depth < 8) {
                 const Explosion explosion = ExplodeInsert(e, *block);
-                for (const Entity& part : explosion.entities) draw(part, depth + 1);
+                // A part on a layer of its own that is off or frozen stays hidden; a
+                // part on layer 0 goes with the reference.
+                for (const Entity& part : explosion.entities)
+                    if (AsciiUpper(part.layer) == "0" || drawing.IsVisible(part)) draw(part, depth + 1);
                 // What no single entity holds (a sheared arc segment) is drawn as its image.
                 for (const Entity& part : explosion.leftover) {
                     for (const auto& stroke : PlacedStrokes(drawing, e, *block, part, 8 - depth)) {
@@ -330,7 +334,9 @@ void PaintCanvas(HWND hwnd) {
             Polyline(dc, points.data(), static_cast<int>(points.size()));
         }
     };
-    for (const Entity& e : drawing.entities()) draw(e, 0);
+    // Objects on layers that are off or frozen are not drawn.
+    for (const Entity& e : drawing.entities())
+        if (drawing.IsVisible(e)) draw(e, 0);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
     BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);

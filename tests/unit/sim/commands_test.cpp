@@ -421,6 +421,8 @@ TEST(SimDump, ExplodedEllipsesAndReferencesSurviveTheRoundTrip) {
 // LIST as the palette reads it: every selected object in selection order, a line with
 // its "始点" and "終点" lines and their X=, Y=, Z= fields under the unit precision; other
 // objects under their own names; Esc cancels, and an empty selection lists nothing.
+// The four objects take 26 lines after the 4 of the command and its selection, more
+// than the text window's 24: the listing waits once for Enter.
 TEST(SimList, ListsEachSelectedObjectUnderTheUnitPrecision) {
     for (Edition edition : {Edition::LT2000, Edition::LT2006}) {
         SCOPED_TRACE(std::string(TextsFor(edition).name));
@@ -432,6 +434,8 @@ TEST(SimList, ListsEachSelectedObjectUnderTheUnitPrecision) {
         d.AddPolyline({{0, 0}, {1, 1}}, false);
         d.unitPrecision = 2;
         host.Type("list all\r\r");
+        EXPECT_EQ(host.CommandLineText(), std::string(TextsFor(edition).listPause));
+        host.Type("\r");
         const auto& lines = host.HistoryLines();
         std::vector<std::string> listing;
         bool after = false;

@@ -47,6 +47,45 @@ TEST(SimDump, RoundTripKeepsEveryByteAndEveryDouble) {
     EXPECT_EQ(after->entities[0].points[0].y, 1e-300);
 }
 
+// The drawing's units, its UCS origin and its layers' states come back exactly; a
+// dump written before they were kept reads with AutoCAD's defaults.
+TEST(SimDump, UnitsUcsOriginAndLayerStatesSurvive) {
+    SimHost host(Edition::LT2000);
+    Drawing& d = host.drawing();
+    d.linearUnits = 4;
+    d.unitPrecision = 7;
+    d.dimensionDecimals = 1;
+    d.ucsOrigin = {0.1 + 0.2, -1.0 / 3};
+    d.AddLayer("画層 off").on = false;
+    d.AddLayer("F").frozen = true;
+    Layer& both = d.AddLayer("both");
+    both.on = false;
+    both.frozen = true;
+    both.color = 250;
+    std::stringstream stream;
+    WriteDump(MakeDump(host), stream);
+    std::string error;
+    const auto after = ReadDump(stream, &error);
+    ASSERT_TRUE(after) << error;
+    EXPECT_EQ(after->linearUnits, 4);
+    EXPECT_EQ(after->unitPrecision, 7);
+    EXPECT_EQ(after->dimensionDecimals, 1);
+    EXPECT_EQ(after->ucsOrigin, d.ucsOrigin);
+    EXPECT_EQ(after->layers, d.layers());
+
+    std::string old;
+    std::istringstream lines(stream.str());
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("units ", 0) != 0 && line.rfind("ucs-origin ", 0) != 0) old += line + "\n";
+    std::istringstream oldStream(old);
+    const auto before = ReadDump(oldStream, &error);
+    ASSERT_TRUE(before) << error;
+    EXPECT_EQ(before->linearUnits, 2);
+    EXPECT_EQ(before->unitPrecision, 4);
+    EXPECT_EQ(before->dimensionDecimals, 4);
+    EXPECT_EQ(before->ucsOrigin, (Point{0, 0}));
+}
+
 TEST(SimDump, EveryRecordLineIsPrintableAscii) {
     SimHost host;
     host.Receive("copydata", AllBytes());
@@ -79,8 +118,10 @@ TEST(SimDump, DamagedDumpsAreRefused) {
         s.replace(s.find("line 1"), 6, "line x");
         return s;
     }();
+    const std::string head = good.substr(0, good.find('\n') + 1);
     for (const std::string& bad : {std::string(), truncated, badNumber, std::string("hello\nend\n"),
-                                   good.substr(0, good.find('\n') + 1) + "layer \"0\n" + "end\n"}) {
+                                   head + "layer \"0\n" + "end\n", head + "layer \"0\" 7 frozen off\nend\n",
+                                   head + "units 2 4\nend\n", head + "ucs-origin 1\nend\n"}) {
         std::istringstream in(bad);
         std::string error;
         EXPECT_FALSE(ReadDump(in, &error).has_value()) << bad;

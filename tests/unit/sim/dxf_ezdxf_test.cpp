@@ -4,15 +4,18 @@
 // missing interpreter or ezdxf fails the test.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/dxf_file.h"
 #include "core/host.h"
 #include "plan_samples.h"
+#include "temp_folder.h"
 
 #ifndef TESSAVUE_SOURCE_DIR
 #error "TESSAVUE_SOURCE_DIR must name the repository"
@@ -78,6 +81,58 @@ TEST(SimDxfWithEzdxf, EveryWrittenFileIsReadAuditedAndCounted) {
     const int status = std::system(command.c_str());
     EXPECT_EQ(status, 0) << "scripts/check-dxf reported a problem (its output is above): " << command;
     std::filesystem::remove_all(folder);
+}
+
+// What the script prints, one line each; the exit status after "exit ".
+std::vector<std::string> RunLines(const std::string& command) {
+    std::vector<std::string> lines;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return {"cannot run: " + command};
+    std::string line;
+    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    lines.push_back("exit " + std::to_string(pclose(pipe)));
+    return lines;
+}
+
+// The unit settings and the layer states as another reader finds them in what dxfout
+// wrote: a layer that is off has a negative colour, a frozen one flag 1. R12 has no
+// $DIMDEC.
+TEST(SimDxfWithEzdxf, UnitsAndLayerStatesAsAnotherReaderSeesThem) {
+    ASSERT_TRUE(std::filesystem::exists("/usr/bin/python3")) << "/usr/bin/python3 missing: run scripts/setup";
+    testing::TempFolder folder("tessavue-ezdxf-states");
+    SimHost host(Edition::LT2000);
+    host.filedia = 0;
+    host.drawing().AddLayer("DIM").color = 1;
+    host.drawing().AddLayer("HIDDEN").color = 5;
+    host.drawing().AddLayer("GONE").color = 250;
+    host.Type("lunits 4 luprec 8 dimdec 1 ");
+    host.Type("-layer off HIDDEN,GONE\rf GONE,dim\r\r");
+    host.drawing().AddLine({0, 0}, {1, 1});
+    const std::string script = std::string(TESSAVUE_SOURCE_DIR) + "/tests/unit/sim/dxf_states.py";
+    const std::vector<std::string> layers = {
+        "layer 0 on thawed 7",
+        "layer DIM on frozen 1",
+        "layer HIDDEN off thawed 5",
+        "layer GONE off frozen 250",
+        "exit 0",
+    };
+    for (const char* version : {"r12", "2000"}) {
+        SCOPED_TRACE(version);
+        const auto path = folder / (std::string(version) + ".dxf");
+        host.Type("dxfout " + path.string() + "\rv " + version + " 16 ");
+        ASSERT_TRUE(std::filesystem::exists(path));
+        std::vector<std::string> expected = {"header $LUNITS 4", "header $LUPREC 8"};
+        if (std::string(version) == "2000") expected.push_back("header $DIMDEC 1");
+        expected.insert(expected.end(), layers.begin(), layers.end());
+        EXPECT_EQ(RunLines("/usr/bin/python3 '" + script + "' '" + path.string() + "'"), expected);
+    }
 }
 
 }  // namespace

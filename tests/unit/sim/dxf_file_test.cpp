@@ -5,12 +5,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/dxf_file.h"
 #include "core/host.h"
+#include "dxf_text.h"
 
 namespace tessavue::sim {
 namespace {
@@ -172,6 +175,90 @@ TEST(SimDxfReader, RefusesWhatIsNoDxf) {
     EXPECT_NE(error.find("no number"), std::string::npos);
 }
 
+// Layer states and the unit settings go out in the file and come back: off as the
+// colour's sign, frozen as flag 1, $LUNITS and $LUPREC in both versions, $DIMDEC only in
+// 2000 (R12 had none).
+TEST(SimDxfSettings, LayerStatesAndUnitsRoundTripInBothVersions) {
+    Drawing d;
+    d.AddLayer("OFF").color = 1;
+    d.FindLayer("OFF")->on = false;
+    d.AddLayer("FROZEN").color = 5;
+    d.FindLayer("FROZEN")->frozen = true;
+    Layer& both = d.AddLayer("壁 2");
+    both.color = 250;
+    both.on = false;
+    both.frozen = true;
+    d.linearUnits = 4;
+    d.unitPrecision = 8;
+    d.dimensionDecimals = 1;
+    d.AddLine({0, 0}, {1, 0});
+    for (DxfVersion v : {DxfVersion::R12, DxfVersion::R2000}) {
+        const bool r2000 = v == DxfVersion::R2000;
+        SCOPED_TRACE(r2000 ? "2000" : "R12");
+        const std::string text = WriteDxf(d, std::nullopt, v);
+        // The pairs as written: the layer's name, then its flags and its colour.
+        const auto lines = Lines(text);
+        const auto off = std::find(lines.begin(), lines.end(), "OFF");
+        ASSERT_NE(off, lines.end());
+        EXPECT_EQ(std::vector<std::string>(off + 1, off + 5), (std::vector<std::string>{" 70", "0", " 62", "-1"}));
+        const auto frozen = std::find(lines.begin(), lines.end(), "FROZEN");
+        ASSERT_NE(frozen, lines.end());
+        EXPECT_EQ(std::vector<std::string>(frozen + 1, frozen + 5), (std::vector<std::string>{" 70", "1", " 62", "5"}));
+        EXPECT_EQ(CountLine(lines, "$DIMDEC"), r2000 ? 1u : 0u);
+
+        std::string error;
+        const auto file = ReadDxf(text, &error);
+        ASSERT_TRUE(file) << error;
+        EXPECT_EQ(file->layers, d.layers());
+        EXPECT_EQ(file->linearUnits, 4);
+        EXPECT_EQ(file->unitPrecision, 8);
+        EXPECT_EQ(file->dimensionDecimals, r2000 ? std::optional<int>(1) : std::nullopt);
+        Drawing loaded;
+        LoadDxfInto(loaded, *file);
+        EXPECT_EQ(loaded.layers(), d.layers());
+        EXPECT_EQ(loaded.linearUnits, 4);
+        EXPECT_EQ(loaded.unitPrecision, 8);
+        EXPECT_EQ(loaded.dimensionDecimals, r2000 ? 1 : 4) << "R12 leaves DIMDEC as it was";
+    }
+}
+
+// A starting drawing from another program: its header's settings are taken when they
+// are in range (AutoCAD would not have written others), its layers' states as coded.
+TEST(SimDxfSettings, AStartingDrawingsHeaderAndLayers) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<int, std::string>> header;  // after $ACADVER
+        int lunits, luprec, dimdec;
+    };
+    const Row rows[] = {
+        {"all three, padded as some writers do", {{9, "$LUNITS"}, {70, "     3"}, {9, "$LUPREC"}, {70, "2"}, {9, "$DIMDEC"}, {70, "6"}}, 3, 2, 6},
+        {"none", {}, 2, 4, 4},
+        {"out of range", {{9, "$LUNITS"}, {70, "6"}, {9, "$LUPREC"}, {70, "-1"}, {9, "$DIMDEC"}, {70, "9"}}, 2, 4, 4},
+        {"a point variable between them", {{9, "$LUPREC"}, {70, "0"}, {9, "$INSBASE"}, {10, "0.0"}, {20, "0.0"}, {9, "$LUNITS"}, {70, "5"}}, 5, 0, 4},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::DxfText text;
+        text.Begin("HEADER").Pair(9, "$ACADVER").Pair(1, "AC1015");
+        for (const auto& [code, value] : row.header) text.Pair(code, value);
+        text.End().Begin("TABLES").Pair(0, "TABLE").Pair(2, "LAYER").Pair(70, "3");
+        text.Pair(0, "LAYER").Pair(2, "0").Pair(70, "0").Pair(62, "7").Pair(6, "CONTINUOUS");
+        text.Pair(0, "LAYER").Pair(2, "Hidden").Pair(70, "64").Pair(62, "-3").Pair(6, "CONTINUOUS");
+        text.Pair(0, "LAYER").Pair(2, "Frozen").Pair(70, "65").Pair(62, "2").Pair(6, "CONTINUOUS");
+        text.Pair(0, "ENDTAB").End().Begin("ENTITIES").LineEntity(0, 0, 1, 1, "Hidden").End().Eof();
+        std::string error;
+        const auto file = ReadDxf(text.str(), &error);
+        ASSERT_TRUE(file) << error;
+        Drawing d;
+        LoadDxfInto(d, *file);
+        EXPECT_EQ(d.linearUnits, row.lunits);
+        EXPECT_EQ(d.unitPrecision, row.luprec);
+        EXPECT_EQ(d.dimensionDecimals, row.dimdec);
+        // Flag 64 (referenced) is no state of ours; flag 1 in 65 is frozen.
+        EXPECT_EQ(d.layers(), (std::vector<Layer>{{"0", 7, true, false}, {"Hidden", 3, false, false}, {"Frozen", 2, true, true}}));
+    }
+}
+
 // ---- the commands ----------------------------------------------------------------------
 
 class SimDxfOut : public ::testing::Test {
@@ -198,7 +285,7 @@ TEST_F(SimDxfOut, FiledialogOneOpensTheDialogInstead) {
     host.Type("filedia ");
     EXPECT_NE(host.CommandLineText().find("FILEDIA"), std::string::npos);
     host.Type("2 ");
-    EXPECT_EQ(host.HistoryLines().back(), host.texts().sysvarRange);
+    EXPECT_EQ(host.HistoryLines().back(), "0 から 1 の整数が必要です。");
     host.Type("0 ");
     EXPECT_EQ(host.filedia, 0);
     EXPECT_TRUE(Idle());
