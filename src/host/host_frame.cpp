@@ -114,7 +114,8 @@ std::string UnitsUnreadMessage() {
 
 HostFrame::~HostFrame() {
     try {
-        Close();
+        const std::vector<std::string> left = Close();
+        if (!left.empty()) link_.messages().ShowConfirmation(TypingFailedMessage(left));
     } catch (...) {
         // Nothing may leave a destructor; the put-back is as far as it got.
     }
@@ -189,21 +190,18 @@ FrameOutcome HostFrame::Open(const FrameNeeds& needs) {
     return FrameOutcome::Ready;
 }
 
-void HostFrame::Close() {
+std::vector<std::string> HostFrame::Close() {
     std::vector<std::string> commands;
     commands.swap(restore_);
-    if (commands.empty() || link_.HostGone()) return;
+    if (commands.empty() || link_.HostGone()) return {};
     // A command still asking for input (the one that stopped) is cancelled first.
     if (link_.ReadCommandLine() != link_.CommandPrompt) link_.SendHostCommand("\x1b\x1b");
     for (std::size_t i = 0; i < commands.size(); ++i) {
-        if (!link_.SendHostCommand(commands[i])) {
-            link_.messages().ShowConfirmation(
-                TypingFailedMessage({commands.begin() + static_cast<std::ptrdiff_t>(i), commands.end()}));
-            return;
-        }
+        if (!link_.SendHostCommand(commands[i])) return {commands.begin() + static_cast<std::ptrdiff_t>(i), commands.end()};
         // Once the waits are over (the palette closing) what is typed queues up in order.
         if (!link_.WaitsAbandoned()) link_.WaitForCommandLine(link_.CommandPrompt, WaitMode::Exact);
     }
+    return {};
 }
 
 }  // namespace tessavue

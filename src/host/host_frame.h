@@ -85,8 +85,10 @@ public:
     FrameOutcome Open(const FrameNeeds& needs);
     // Types the user's LUNITS and LUPREC back when the frame changed them; once.
     // A command still asking for input is cancelled first. Without waiting once the
-    // waits are over (the palette closing); nothing when AutoCAD is gone.
-    void Close();
+    // waits are over (the palette closing); nothing when AutoCAD is gone. Returns the
+    // commands it could not type (the clipboard held by another program), for the
+    // caller to name in its message; the destructor names them itself.
+    std::vector<std::string> Close();
 
     // The user's own units, as they were when the frame opened.
     int UserUnits() const { return userUnits_; }

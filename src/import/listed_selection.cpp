@@ -111,7 +111,6 @@ std::string SelectCentreLine(HostLink& link, std::optional<ListedLine>& centre) 
     HostFrame frame(link);
     if (frame.Open({.VisibleLayer = false, .FullPrecision = true}) != FrameOutcome::Ready) return {};
     const ListedSelection selection = ListSelectedLines(link);
-    frame.Close();
     if (selection.Outcome != ListOutcome::Listed) return {};
     if (selection.Lines.empty()) return NoCentreLineMessage();
     if (selection.Lines.size() > 1) return SeveralCentreLinesMessage();
@@ -126,7 +125,6 @@ std::string SelectOutline(HostLink& link, std::optional<std::vector<ListedLine>>
     HostFrame frame(link);
     if (frame.Open({.VisibleLayer = false, .FullPrecision = true}) != FrameOutcome::Ready) return {};
     ListedSelection selection = ListSelectedLines(link);
-    frame.Close();
     if (selection.Outcome != ListOutcome::Listed) return {};
     outline = std::move(selection.Lines);
     return selection.TooMany ? TooManyObjectsMessage() : std::string();

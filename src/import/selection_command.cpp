@@ -13,7 +13,8 @@ namespace {
 
 class Selection {
 public:
-    explicit Selection(SelectionCommand& command) : command_(command), link_(command.Link), journal_(command.Link) {}
+    Selection(SelectionCommand& command, HostFrame& frame)
+        : command_(command), link_(command.Link), frame_(frame), journal_(command.Link) {}
 
     bool Export(const std::filesystem::path& file) {
         return ExportSelectionDxf(link_, command_.PathToText(file), "");
@@ -24,7 +25,11 @@ public:
     // of the put-back could not be typed either.
     SelectionOutcome Stop() {
         const bool typingFailed = link_.TypingFailed();
-        const std::vector<std::string> leftUndone = journal_.PutBack();
+        std::vector<std::string> leftUndone = journal_.PutBack();
+        // The user's units go back last, and what cannot be typed of them is named in the
+        // same message.
+        const std::vector<std::string> units = frame_.Close();
+        leftUndone.insert(leftUndone.end(), units.begin(), units.end());
         if (typingFailed || !leftUndone.empty()) {
             link_.messages().ShowConfirmation(TypingFailedMessage(leftUndone));
             return SelectionOutcome::Failed;
@@ -43,6 +48,7 @@ public:
 private:
     SelectionCommand& command_;
     HostLink& link_;
+    HostFrame& frame_;
     UndoJournal journal_;
 };
 
@@ -100,7 +106,7 @@ SelectionOutcome RunSelectionCommand(SelectionCommand& command, PlanPoint& baseP
         case FrameOutcome::Ended: return SelectionOutcome::Abandoned;
     }
 
-    Selection selection(command);
+    Selection selection(command, frame);
     if (!link.RunHostCommand("select ")) return selection.Stop();
     if (WasCommandCancelled(link, "select")) return selection.Ended();
     if (!HistoryShowsSelection(link)) return selection.Ended();

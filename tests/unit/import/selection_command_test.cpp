@@ -81,9 +81,14 @@ protected:
                                  [this](bool busy) { busyCalls.push_back(busy); }, projectAll};
         return RunSelectionCommand(command, base);
     }
-    std::vector<std::string> ExportOf(const std::filesystem::path& file) const {
-        return {"dxfout " + file.string() + "\r", "o p  ", "v r12 ", "16 "};
+    std::vector<std::string> ExportOf(const std::filesystem::path& file, const std::string& version = "r12") const {
+        return {"dxfout " + file.string() + "\r", "o p  ", "v " + version + " ", "16 "};
     }
+    // What the selection types before it asks for anything, and after it is done: the
+    // UCS checked, the units set for reading (LUNITS is already decimal; Enter keeps
+    // it), and the user's LUPREC typed back.
+    static std::vector<std::string> Opening() { return {"worlducs ", "lunits ", "luprec ", "8 "}; }
+    static std::vector<std::string> Closing() { return {"luprec 4 "}; }
     bool Idle() { return link.ReadCommandLine() == link.CommandPrompt; }
 
     SimDesktop desktop{GetParam()};
@@ -96,15 +101,19 @@ protected:
 };
 
 TEST_P(SelectionCommandTest, LinesOnlyWithoutProjectAllWriteJustTheSelectionFile) {
-    User("window 90,190 150,250\nenter\npick 100,200\n");
+    // A corner AutoCAD would show rounded at its four decimals is read at eight.
+    User("window 90,190 150,250\nenter\npick 100.14063885583995,200.89259015094285\n");
     const auto before = desktop.host().drawing().entities();
     EXPECT_EQ(Run(false), SelectionOutcome::Exported);
-    std::vector<std::string> expected = {"select ", "id ", "filedia 0 "};
+    std::vector<std::string> expected = Opening();
+    for (const auto& s : {"select ", "id ", "filedia 0 "}) expected.push_back(s);
     for (const auto& s : ExportOf(files.selection)) expected.push_back(s);
     expected.push_back("filedia 1 ");
+    for (const auto& s : Closing()) expected.push_back(s);
     EXPECT_EQ(Typed(), expected);
-    EXPECT_EQ(base.X, 100);
-    EXPECT_EQ(base.Y, 200);
+    EXPECT_EQ(base.X, 100.14063886);
+    EXPECT_EQ(base.Y, 200.89259015);
+    EXPECT_EQ(desktop.host().drawing().unitPrecision, 4) << "the user's LUPREC is back";
     EXPECT_TRUE(std::filesystem::exists(files.selection));
     EXPECT_FALSE(std::filesystem::exists(files.turnedLeft));
     EXPECT_FALSE(std::filesystem::exists(files.turnedRight));
@@ -115,17 +124,21 @@ TEST_P(SelectionCommandTest, LinesOnlyWithoutProjectAllWriteJustTheSelectionFile
 }
 
 TEST_P(SelectionCommandTest, ProjectAllTurnsThereAndBackWithAnExportBetweenEachTurn) {
-    User("window 90,190 150,250\nenter\npick 100,200\n");
+    User("window 90,190 150,250\nenter\npick 100.14063885583995,200.89259015094285\n");
     const auto before = desktop.host().drawing().entities();
     EXPECT_EQ(Run(true), SelectionOutcome::Exported);
-    std::vector<std::string> expected = {"select ", "id ", "filedia 0 "};
+    std::vector<std::string> expected = Opening();
     auto add = [&](const std::vector<std::string>& s) { expected.insert(expected.end(), s.begin(), s.end()); };
+    add({"select ", "id ", "filedia 0 "});
     add(ExportOf(files.selection));
-    add({"rotate pre  @ 45 "});
+    // Turned about the point as read, typed as numbers: the exports stand about the very
+    // point the figure is later moved by.
+    add({"rotate pre  100.14063886,200.89259015 45 "});
     add(ExportOf(files.turnedLeft));
-    add({"rotate pre  @ -90 "});
+    add({"rotate pre  100.14063886,200.89259015 -90 "});
     add(ExportOf(files.turnedRight));
-    add({"rotate pre  @ 45 ", "filedia 1 "});
+    add({"rotate pre  100.14063886,200.89259015 45 ", "filedia 1 "});
+    add(Closing());
     EXPECT_EQ(Typed(), expected);
     EXPECT_TRUE(std::filesystem::exists(files.turnedLeft));
     EXPECT_TRUE(std::filesystem::exists(files.turnedRight));
@@ -133,42 +146,59 @@ TEST_P(SelectionCommandTest, ProjectAllTurnsThereAndBackWithAnExportBetweenEachT
     ExpectSameEntities(before, desktop.host().drawing().entities());
 }
 
-TEST_P(SelectionCommandTest, APolylineIsExplodedExportedAndTheExplosionUndone) {
-    desktop.host().drawing().AddPolyline({{100, 240}, {130, 240}, {130, 245}}, false);
-    User("window 90,190 150,250\nenter\npick 100,200\n");
-    const auto before = desktop.host().drawing().entities();
-    EXPECT_EQ(Run(false), SelectionOutcome::Exported);
-    std::vector<std::string> expected = {"select ", "id ", "filedia 0 "};
-    auto add = [&](const std::vector<std::string>& s) { expected.insert(expected.end(), s.begin(), s.end()); };
-    add(ExportOf(files.selection));
-    add({"explode pre  ", "select pre\r "});
-    add(ExportOf(files.exploded));
-    add({"u ", "u u u ", "filedia 1 "});
-    EXPECT_EQ(Typed(), expected);
-    EXPECT_TRUE(std::filesystem::exists(files.exploded));
-    EXPECT_FALSE(SelectionNeedsExplode(files.exploded)) << "the exploded copy holds no polyline";
-    EXPECT_EQ(desktop.host().drawing().entities(), before) << "the explosion is undone";
-}
-
-// AutoCAD may have no previous selection set after the explosion: then nothing is
-// exported, and the undo takes back just the explosion and the query's two commands.
-TEST_P(SelectionCommandTest, NoPreviousSetAfterTheExplosionSkipsTheExplodedExport) {
-    desktop.host().drawing().AddPolyline({{100, 240}, {130, 240}, {130, 245}}, false);
-    User("window 90,190 150,250\nenter\npick 100,200\n");
-    const auto before = desktop.host().drawing().entities();
-    desktop.typingHook = [this](const std::string& text) {
-        if (text == "select pre\r ") desktop.host().SetPreviousSelection({});
+// Polylines, block references and ellipses (which R12 shows as polylines) are not
+// exploded: the whole selection is exported once more in DXF 2000, and the drawing is
+// never changed for it.
+TEST_P(SelectionCommandTest, PolylinesBlocksAndEllipsesAreExportedWholeInDxf2000AndNothingIsExploded) {
+    struct Case {
+        const char* name;
+        std::function<void(sim::Drawing&)> add;
     };
-    EXPECT_EQ(Run(false), SelectionOutcome::Exported);
-    desktop.typingHook = nullptr;
-    std::vector<std::string> expected = {"select ", "id ", "filedia 0 "};
-    auto add = [&](const std::vector<std::string>& s) { expected.insert(expected.end(), s.begin(), s.end()); };
-    add(ExportOf(files.selection));
-    add({"explode pre  ", "select pre\r ", "u u u ", "filedia 1 "});
-    EXPECT_EQ(Typed(), expected);
-    EXPECT_FALSE(std::filesystem::exists(files.exploded));
-    EXPECT_EQ(desktop.host().drawing().entities(), before) << "the explosion is undone";
-    EXPECT_TRUE(Idle());
+    const Case cases[] = {
+        {"a polyline", [](sim::Drawing& d) { d.AddPolyline({{100, 240}, {130, 240}, {130, 245}}, false); }},
+        {"a block reference",
+         [](sim::Drawing& d) {
+             Entity line;
+             line.points = {{0, 0}, {5, 0}};
+             d.DefineBlock(sim::Block{"part", {0, 0}, {line}});
+             d.AddInsert("part", {110, 240});
+         }},
+        {"an ellipse", [](sim::Drawing& d) { d.AddEllipse({120, 240}, {5, 0}, 0.5); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimDesktop own(GetParam());
+        RecordingSink ownSink;
+        HostLink ownLink(own, ownSink);
+        ownLink.ApplyTargetVersion(link.TargetVersion);
+        c.add(own.host().drawing());
+        std::string error;
+        auto user = ScriptedUser::Parse("window 90,190 150,250\nenter\npick 100,200\n", &error);
+        ASSERT_TRUE(user) << error;
+        own.SetUser(std::move(*user));
+        const auto before = own.host().drawing();
+        SelectionCommand command{ownLink, files, [](const std::filesystem::path& p) { return p.string(); },
+                                 [](bool) {}, false};
+        EXPECT_EQ(RunSelectionCommand(command, base), SelectionOutcome::Exported);
+        std::vector<std::string> typed;
+        for (const auto& chunk : own.host().ReceivedInput())
+            if (chunk.transport != "user" && chunk.bytes != "copyhist " && chunk.bytes != "lastpoint " &&
+                chunk.bytes != " ")
+                typed.push_back(chunk.bytes);
+        std::vector<std::string> expected = Opening();
+        auto add = [&](const std::vector<std::string>& s) { expected.insert(expected.end(), s.begin(), s.end()); };
+        add({"select ", "id ", "filedia 0 "});
+        add(ExportOf(files.selection));
+        add(ExportOf(files.exploded, "2000"));
+        add({"filedia 1 "});
+        add(Closing());
+        EXPECT_EQ(typed, expected);
+        EXPECT_TRUE(std::filesystem::exists(files.exploded));
+        EXPECT_EQ(own.host().drawing().entities(), before.entities()) << "nothing was exploded";
+        EXPECT_EQ(own.host().drawing().blocks(), before.blocks());
+        EXPECT_TRUE(ownSink.confirmations.empty());
+        std::filesystem::remove(files.exploded);
+    }
 }
 
 TEST_P(SelectionCommandTest, EscAtTheSelectionOrThePickStopsQuietlyAndLeavesNoWorkFile) {
@@ -215,20 +245,26 @@ TEST_P(SelectionCommandTest, AClosedPaletteBetweenTheTurnsTurnsThePlanBack) {
     ExpectSameEntities(before, desktop.host().drawing().entities());
     const auto typed = Typed();
     ASSERT_GE(typed.size(), 2u);
-    EXPECT_EQ(typed[typed.size() - 2], "rotate pre  @ -45 ");
-    EXPECT_EQ(typed.back(), "filedia 1 ") << "the file dialogs are back on";
+    ASSERT_GE(typed.size(), 3u);
+    EXPECT_EQ(typed[typed.size() - 3], "rotate pre  100,200 -45 ");
+    EXPECT_EQ(typed[typed.size() - 2], "filedia 1 ") << "the file dialogs are back on";
+    EXPECT_EQ(typed.back(), "luprec 4 ") << "and the user's units";
     EXPECT_FALSE(std::filesystem::exists(files.turnedRight));
     EXPECT_TRUE(Idle());
 }
 
-TEST_P(SelectionCommandTest, AClosedPaletteDuringTheExplodedExportUndoesTheExplosion) {
+TEST_P(SelectionCommandTest, AClosedPaletteDuringTheWholeExportPutsTheSettingsBack) {
     desktop.host().drawing().AddPolyline({{100, 240}, {130, 240}, {130, 245}}, false);
     User("window 90,190 150,250\nenter\npick 100,200\n");
     const auto before = desktop.host().drawing().entities();
     AbandonWhenWriting(desktop, "explode.dxf", [this] { link.AbandonWaits(); });
     EXPECT_EQ(Run(false), SelectionOutcome::Abandoned);
     EXPECT_EQ(desktop.host().drawing().entities(), before);
-    EXPECT_EQ(Typed().back(), "filedia 1 ");
+    const auto typed = Typed();
+    ASSERT_GE(typed.size(), 2u);
+    EXPECT_EQ(typed[typed.size() - 2], "filedia 1 ");
+    EXPECT_EQ(typed.back(), "luprec 4 ");
+    EXPECT_EQ(desktop.host().drawing().unitPrecision, 4);
     EXPECT_TRUE(Idle());
 }
 
@@ -280,7 +316,9 @@ TEST_P(SelectionCommandTest, AnUnreadableWorkFileStillTurnsTheFileDialogsBackOn)
         };
         EXPECT_THROW(Run(false), DxfReadError);
         desktop.host().pathFromText = nullptr;
-        EXPECT_EQ(Typed().back(), "filedia 1 ");
+        const auto typed = Typed();
+        EXPECT_EQ(typed[typed.size() - 2], "filedia 1 ");
+        EXPECT_EQ(typed.back(), "luprec 4 ");
         EXPECT_TRUE(Idle());
         EXPECT_TRUE(sink.confirmations.empty()) << "the error box shows the error";
         std::filesystem::remove_all(files.selection);
@@ -319,7 +357,7 @@ TEST_P(SelectionThroughTheClipboard, ACommandThatCannotBePastedStopsAndIsTold) {
     };
     const Case cases[] = {
         {"the clipboard comes back for the put-back", 10, {}, true},
-        {"the clipboard stays held", 1000000, {"rotate pre  @ -45 ", "filedia 1 "}, false},
+        {"the clipboard stays held", 1000000, {"rotate pre  100,200 -45 ", "filedia 1 ", "luprec 4 "}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -328,7 +366,7 @@ TEST_P(SelectionThroughTheClipboard, ACommandThatCannotBePastedStopsAndIsTold) {
         User("window 90,190 150,250\nenter\npick 100,200\n");
         const auto before = desktop.host().drawing().entities();
         desktop.typingHook = [&](const std::string& text) {
-            if (text == "rotate pre  @ 45 ") desktop.clipboardBusy = c.busyTries;
+            if (text == "rotate pre  100,200 45 ") desktop.clipboardBusy = c.busyTries;
         };
         EXPECT_EQ(Run(true), SelectionOutcome::Failed);
         desktop.typingHook = nullptr;
@@ -337,7 +375,7 @@ TEST_P(SelectionThroughTheClipboard, ACommandThatCannotBePastedStopsAndIsTold) {
         EXPECT_FALSE(std::filesystem::exists(files.turnedLeft)) << "the export never ran";
         if (c.putBack) {
             ExpectSameEntities(before, desktop.host().drawing().entities());
-            EXPECT_EQ(Typed().back(), "filedia 1 ");
+            EXPECT_EQ(Typed().back(), "luprec 4 ");
         }
         EXPECT_TRUE(Idle());
         EXPECT_EQ(busyCalls.back(), false);
