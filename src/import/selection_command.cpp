@@ -88,22 +88,24 @@ SelectionOutcome RunSelectionCommand(SelectionCommand& command, PlanPoint& baseP
     HostLink& link = command.Link;
     if (!link.EnsureCaptured()) return SelectionOutcome::NotCaptured;
     const ProgramFiles& files = command.Files;
-    // A selection that stops early must leave no work file of an earlier one behind:
-    // the draw command would take it for this selection.
-    for (const auto& file : {files.selection, files.turnedLeft, files.turnedRight, files.exploded}) {
-        std::error_code ignored;
-        std::filesystem::remove(file, ignored);
-    }
 
     BusyScope busy(command.SetBusy);
     link.desktop().SetForeground(link.HostMainWindow);
 
     // The base point is read at full precision; the user's units come back at the end.
+    // A selection the frame refuses keeps the last one.
     HostFrame frame(link);
     switch (frame.Open({.VisibleLayer = false, .FullPrecision = true})) {
         case FrameOutcome::Ready: break;
         case FrameOutcome::Refused: return SelectionOutcome::Stopped;
         case FrameOutcome::Ended: return SelectionOutcome::Abandoned;
+    }
+
+    // A selection that stops early must leave no work file of an earlier one behind:
+    // the draw command would take it for this selection.
+    for (const auto& file : {files.selection, files.turnedLeft, files.turnedRight, files.exploded}) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
     }
 
     Selection selection(command, frame);

@@ -26,7 +26,7 @@ using sim::Entity;
 using sim::EntityKind;
 using sim::Point;
 
-inline constexpr double kTolerance = 1e-6;
+inline constexpr double kTolerance = 1e-9;
 inline constexpr double kHeight = 10;
 
 // ---------------------------------------------------------------------------------

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <functional>
 #include <fstream>
 #include <numbers>
 #include <optional>
@@ -17,6 +20,7 @@
 #include "import/listed_selection.h"
 #include "draw/draw_command.h"
 #include "draw/typed_figures.h"
+#include "host/host_frame.h"
 #include "iso_view.h"
 #include "ui/tform1.h"
 
@@ -185,7 +189,8 @@ protected:
     }
     void Press(Control button) {
         form.RunHandler([this, button] {
-            if (button == Control::Button7 || button == Control::Button8) form.Button7Click(button);
+            if (button == Control::Button1) form.Button1Click();
+            else if (button == Control::Button7 || button == Control::Button8) form.Button7Click(button);
             else if (button == Control::Button10 || button == Control::Button11) form.Button10Click(button);
             else form.Button2Click(button);
         });
@@ -716,6 +721,163 @@ TEST_F(AxisAndTwoFaceTest, DimensionPicksThatCannotBeDrawnAreTold) {
     EXPECT_EQ(Boxes(), std::vector<std::string>{DimensionNotMadeMessage()});
     EXPECT_EQ(desktop.host().drawing().entities(), before) << "nothing of the user's is touched";
     EXPECT_FALSE(Busy());
+}
+
+
+// ---------------------------------------------------------------------------------
+// The host's frame: the world's UCS, a visible current layer, points at full precision
+// ---------------------------------------------------------------------------------
+
+// In a UCS of the user's every command stops before it types anything of its own; on a
+// current layer that is off or frozen every draw kind does. Each says why, and nothing
+// of the user's changes.
+TEST_F(AxisAndTwoFaceTest, EveryKindStopsFirstInAUsersUcsOrOnAHiddenCurrentLayer) {
+    auto& d = desktop.host().drawing();
+    d.AddLine({-200, 0}, {-200, 100});
+    d.AddLine({-180, 10}, {-180, 90});
+    // What each kind needs is chosen first, in the world's UCS.
+    view.comboIndex = 0;
+    Answer({Point{100, 200}}, {{{120, 200}}});
+    Press(Control::Button1);
+    Answer({}, {{{-200, 50}}, {{-180, 50}}});
+    Press(Control::Button10);
+    Press(Control::Button11);
+    Answer({Point{0, 0}, Point{10, 0}, std::nullopt});
+    Press(Control::Button7);
+    Answer({Point{0, 0}, Point{10, 5}, std::nullopt});
+    Press(Control::Button8);
+    ASSERT_EQ(Boxes(), std::vector<std::string>{});
+
+    sim::Layer& layer = *d.FindLayer("0");
+    struct Condition {
+        const char* name;
+        std::function<void()> set;
+        std::string message;
+        std::vector<std::string> asked;  // what the palette typed before it stopped
+        bool drawsOnly;                  // only the draw kinds look at the layer
+    };
+    const Condition conditions[] = {
+        {"a UCS of the user's", [&] { d.ucsOrigin = {10.5, -3.25}; }, NotWorldUcsMessage(), {"worlducs ", "-layer  "}, false},
+        {"the current layer off", [&] { layer.on = false; }, HiddenLayerMessage("0", {true, true, false}),
+         {"worlducs ", "-layer  ", "-layer ?\r0\r\r"}, true},
+        {"the current layer frozen", [&] { layer.frozen = true; }, HiddenLayerMessage("0", {true, false, true}),
+         {"worlducs ", "-layer  ", "-layer ?\r0\r\r"}, true},
+    };
+    const char* const kinds[] = {"既存図形", "既存軸", "円", "四角", "六角", "丸棒曲げ", "文字", "寸法", "オフセット", "２面選択"};
+    for (const Condition& c : conditions) {
+        SCOPED_TRACE(c.name);
+        c.set();
+        const auto typedSince = [this](std::size_t from) {
+            std::vector<std::string> out;
+            const auto& input = desktop.host().ReceivedInput();
+            for (std::size_t i = from; i < input.size(); ++i)
+                if (input[i].transport != "user" && input[i].bytes != "copyhist ") out.push_back(input[i].bytes);
+            return out;
+        };
+        for (int k = 0; k < 10; ++k) {
+            SCOPED_TRACE(kinds[k]);
+            view.comboIndex = k;
+            Answer({});
+            const auto before = d.entities();
+            const std::size_t typed = desktop.host().ReceivedInput().size();
+            Press(Control::Button2);
+            EXPECT_EQ(Boxes(), std::vector<std::string>{c.message});
+            EXPECT_EQ(typedSince(typed), c.asked);
+            EXPECT_EQ(d.entities(), before);
+            EXPECT_FALSE(Busy());
+        }
+        if (!c.drawsOnly) {
+            // The selections read points: they stop as well, after the one question.
+            for (Control button : {Control::Button1, Control::Button7, Control::Button10}) {
+                Answer({});
+                const std::size_t typed = desktop.host().ReceivedInput().size();
+                Press(button);
+                EXPECT_EQ(Boxes(), std::vector<std::string>{c.message});
+                EXPECT_EQ(typedSince(typed), std::vector<std::string>{"worlducs "});
+            }
+        }
+        d.ucsOrigin = {};
+        layer.on = true;
+        layer.frozen = false;
+        EXPECT_EQ(d.unitPrecision, 4);
+    }
+}
+
+// A plan whose corners AutoCAD shows rounded at its four decimals, in architectural
+// units: the base point is picked at a corner with all its digits. The palette reads it
+// at eight decimals in decimal units, so each face's figure stands exactly about the
+// point as read (off the picked corner by AutoCAD's rounding at eight decimals only)
+// and every height line meets the corners of the figure and of its raised copy; the
+// user's units are back afterwards.
+TEST_F(AxisAndTwoFaceTest, ACornerWithSixteenDigitsGivesExactFiguresOnEveryFace) {
+    auto& d = desktop.host().drawing();
+    d.linearUnits = 4;
+    d.unitPrecision = 2;
+    const Point c0{78.14063885583995, 118.89259015094285};
+    const Point c1{c0.x + 40.123456789012345, c0.y + 0.3183098861837907};
+    const Point c2{c1.x - 0.7071067811865476, c1.y + 25.19842099789746};
+    d.AddLine(c0, c1);
+    d.AddLine(c1, c2);
+    const Point centre{c0.x + 19.87654321098765, c0.y + 12.3456789012345};
+    d.AddCircle(centre, 4.242640687119285);
+
+    view.comboIndex = 0;  // 既存図形
+    view.checked[Control::menu_help_othr_circ] = true;
+    view.checked[Control::CheckBox1] = true;
+    Answer({c0}, {{c0, Point{(c1.x + c2.x) / 2, (c1.y + c2.y) / 2}, Point{centre.x + 4.242640687119285, centre.y}}});
+    Press(Control::Button1);
+    ASSERT_EQ(Boxes(), std::vector<std::string>{});
+    EXPECT_EQ(d.linearUnits, 4) << "the user's units are back";
+    EXPECT_EQ(d.unitPrecision, 2);
+
+    // The corner as AutoCAD shows it at eight decimals.
+    const auto shown = [](double v) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.8f", v);
+        return std::strtod(text, nullptr);
+    };
+    const Point read{shown(c0.x), shown(c0.y)};
+    testing::Plan plan;
+    plan.lines = {{c0, c1}, {c1, c2}};
+    plan.circles = {{centre, 4.242640687119285}};
+    testing::FigureOptions options;
+    options.circleHeightLines = true;
+    for (int face : {0, 1, 2, 3}) {
+        SCOPED_TRACE(testing::kFaces[face].name);
+        const Point at{612.3456789012345 + 150 * face, -300.98765432109876};
+        Answer({}, {}, at);
+        const std::size_t before = d.entities().size();
+        Press(static_cast<Control>(static_cast<int>(Control::Button2) + face));
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+        const auto added = Added(before);
+        EXPECT_TRUE(testing::HoldsExactly(added, testing::FigureOf(plan, testing::Placement{testing::kFaces[face], read, at}, options)));
+        // The figure's corners and the height lines' ends are the same points, so that an
+        // endpoint snap finds one corner where the drafter sees one.
+        std::vector<Point> corners;
+        for (const sim::Entity& e : added)
+            if (e.kind == EntityKind::Line && std::abs(std::hypot(e.points[1].x - e.points[0].x, e.points[1].y - e.points[0].y) - 10) > 1e-6)
+                corners.insert(corners.end(), e.points.begin(), e.points.end());
+        int heightLines = 0;
+        for (const sim::Entity& e : added) {
+            if (e.kind != EntityKind::Line) continue;
+            if (std::abs(std::hypot(e.points[1].x - e.points[0].x, e.points[1].y - e.points[0].y) - 10) > 1e-6) continue;
+            for (Point end : e.points) {
+                const bool onEllipse = std::any_of(added.begin(), added.end(), [&](const sim::Entity& x) {
+                    return x.kind == EntityKind::Ellipse &&
+                           std::abs(std::hypot(end.x - x.points[0].x, end.y - x.points[0].y) -
+                                    std::hypot(x.points[1].x, x.points[1].y)) < 1e-9;
+                });
+                if (onEllipse) continue;
+                EXPECT_TRUE(std::any_of(corners.begin(), corners.end(), [&](Point q) {
+                    return std::abs(q.x - end.x) < 1e-11 && std::abs(q.y - end.y) < 1e-11;
+                })) << "a height line end beside the corners: " << testing::Show(end);
+            }
+            ++heightLines;
+        }
+        EXPECT_EQ(heightLines, 5) << "three corners and the circle's two";
+    }
+    EXPECT_EQ(d.linearUnits, 4);
+    EXPECT_EQ(d.unitPrecision, 2);
 }
 
 }  // namespace
