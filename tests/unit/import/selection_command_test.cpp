@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <optional>
 
 #include "core/sim_desktop.h"
 #include "import/selection_command.h"
+#include "import/listed_selection.h"
 #include "import/dxf_reader.h"
 #include "import/selection_export.h"
 #include "host/undo_journal.h"
@@ -21,6 +25,7 @@ namespace {
 
 using sim::Edition;
 using sim::Entity;
+using sim::Point;
 using sim::ScriptedUser;
 using sim::SimDesktop;
 using testing::RecordingSink;
@@ -339,6 +344,106 @@ TEST_P(SelectionCommandTest, AClosedHostIsCapturedAgainAndTheFailureTold) {
     EXPECT_EQ(sink.confirmations[0], CaptureFailureMessage());
     EXPECT_EQ(desktop.host().ReceivedInput().size(), typed);
     EXPECT_TRUE(busyCalls.empty());
+}
+
+// The user's units decide how the palette reads: it sets decimal units at eight
+// decimals for the selection, and types the user's own values back, whatever they were.
+TEST_P(SelectionCommandTest, ThePickIsReadAtEightDecimalsInAnyUnitsAndTheUnitsComeBack) {
+    struct Case {
+        int lunits, luprec;
+        std::vector<std::string> opening, closing;
+    };
+    const Case cases[] = {
+        {2, 4, {"worlducs ", "lunits ", "luprec ", "8 "}, {"luprec 4 "}},
+        {4, 2, {"worlducs ", "lunits ", "2 ", "luprec ", "8 "}, {"lunits 4 ", "luprec 2 "}},
+        {1, 3, {"worlducs ", "lunits ", "2 ", "luprec ", "8 "}, {"lunits 1 ", "luprec 3 "}},
+        {5, 6, {"worlducs ", "lunits ", "2 ", "luprec ", "8 "}, {"lunits 5 ", "luprec 6 "}},
+        {2, 8, {"worlducs ", "lunits ", "luprec "}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("LUNITS " + std::to_string(c.lunits) + " LUPREC " + std::to_string(c.luprec));
+        auto& d = desktop.host().drawing();
+        d.linearUnits = c.lunits;
+        d.unitPrecision = c.luprec;
+        const std::size_t from = desktop.host().ReceivedInput().size();
+        User("window 90,190 150,250\nenter\npick 140.12345678901234,229.98765432109876\n");
+        ASSERT_EQ(Run(false), SelectionOutcome::Exported);
+        std::vector<std::string> typed;
+        const auto& input = desktop.host().ReceivedInput();
+        for (std::size_t i = from; i < input.size(); ++i)
+            if (input[i].transport != "user" && input[i].bytes != "copyhist " && input[i].bytes != "lastpoint " &&
+                input[i].bytes != " ")
+                typed.push_back(input[i].bytes);
+        ASSERT_GE(typed.size(), c.opening.size() + c.closing.size());
+        EXPECT_EQ(std::vector<std::string>(typed.begin(), typed.begin() + static_cast<long>(c.opening.size())), c.opening);
+        EXPECT_EQ(std::vector<std::string>(typed.end() - static_cast<long>(c.closing.size()), typed.end()), c.closing);
+        EXPECT_EQ(base.X, 140.12345679);
+        EXPECT_EQ(base.Y, 229.98765432);
+        EXPECT_EQ(d.linearUnits, c.lunits);
+        EXPECT_EQ(d.unitPrecision, c.luprec);
+        EXPECT_TRUE(Idle());
+    }
+}
+
+// A listing longer than AutoCAD's text window stops for Enter; the palette answers each
+// pause of the listing it asked for, so the user only selects. Forty lines of an
+// outline with sixteen digits come back whole, at eight decimals, and the centre line
+// is level as the user's LUPREC shows it.
+TEST_P(SelectionCommandTest, ALongListingIsPagedThroughByThePalette) {
+    auto& d = desktop.host().drawing();
+    std::vector<ListedLine> drawn;
+    Point at{-300.14063885583995, 10.89259015094285};
+    for (int i = 0; i < 40; ++i) {
+        const Point next{at.x + (i % 2 == 0 ? 0.7071067811865476 : 0.0), at.y + 2.718281828459045};
+        d.AddLine(at, next);
+        drawn.push_back({at.x, at.y, next.x, next.y});
+        at = next;
+    }
+    const auto shown = [](double v) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.8f", v);
+        return std::strtod(text, nullptr);
+    };
+    User("window -310,0 -270,130\nenter\n");
+    link.CaptureHost();
+    std::optional<std::vector<ListedLine>> outline;
+    EXPECT_EQ(SelectOutline(link, outline), "");
+    ASSERT_TRUE(outline);
+    ASSERT_EQ(outline->size(), 40u);
+    for (std::size_t i = 0; i < 40; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ((*outline)[i].X1, shown(drawn[i].X1));
+        EXPECT_EQ((*outline)[i].Y1, shown(drawn[i].Y1));
+        EXPECT_EQ((*outline)[i].X2, shown(drawn[i].X2));
+        EXPECT_EQ((*outline)[i].Y2, shown(drawn[i].Y2));
+    }
+    int pauses = 0;
+    int answered = 0;
+    for (const std::string& line : desktop.host().HistoryLines()) pauses += IsListingPause(line) ? 1 : 0;
+    for (const auto& chunk : desktop.host().ReceivedInput()) answered += chunk.transport != "user" && chunk.bytes == "\r";
+    EXPECT_GE(pauses, 10) << "forty lines of LIST are more than ten pages of the text window";
+    EXPECT_EQ(answered, pauses) << "each pause answered by the palette, none by the user";
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(d.unitPrecision, 4);
+}
+
+TEST(LevelCentreLine, LevelAsTheUsersUnitsShowItThenExactly) {
+    struct Case {
+        const char* name;
+        ListedLine line;
+        int lunits, luprec;
+        std::optional<ListedLine> level;
+    };
+    const Case cases[] = {
+        {"vertical at four decimals", {100.14063886, 0.5, 100.14063887, 80.25}, 2, 4,
+         ListedLine{100.14063886, 0.5, 100.14063886, 80.25}},
+        {"not at eight", {100.14063886, 0.5, 100.14063887, 80.25}, 2, 8, std::nullopt},
+        {"horizontal at two", {-5.5, 7.123, 60.25, 7.1249}, 2, 2, ListedLine{-5.5, 7.123, 60.25, 7.123}},
+        {"exactly vertical", {3, 1, 3, 9}, 2, 8, ListedLine{3, 1, 3, 9}},
+        {"slanted", {0, 0, 100, 1}, 2, 0, std::nullopt},
+        {"architectural, the same eighth", {12.01, 0, 12.05, 40}, 4, 3, ListedLine{12.01, 0, 12.01, 40}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LevelCentreLine(c.line, c.lunits, c.luprec), c.level) << c.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, SelectionCommandTest, ::testing::Values(Edition::LT2000, Edition::LT2006));

@@ -880,5 +880,49 @@ TEST_F(AxisAndTwoFaceTest, ACornerWithSixteenDigitsGivesExactFiguresOnEveryFace)
     EXPECT_EQ(d.unitPrecision, 2);
 }
 
+
+// Picks with sixteen digits are read at eight decimals: a third point snapped onto the
+// line lies on it within AutoCAD's rounding there, and one 1e-5 beside the line (which
+// four decimals could not tell from the line) puts the dimension line beside it.
+TEST_F(AxisAndTwoFaceTest, ADimensionsThirdPointCountsAsOnTheLineOnlyWithinTheRoundingOfItsDigits) {
+    view.comboIndex = 7;  // 寸法
+    using testing::Along;
+    using testing::operator+;
+    const Point p1{300.14063885583995, 500.89259015094285};
+    const Point p2 = p1 + Along(30, 40.123456789012345);
+    const Point middle{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
+    struct Case {
+        const char* name;
+        Point third;
+        bool throughThePicks;
+    };
+    const Case cases[] = {
+        {"on the line", middle, true},
+        {"1e-5 above it", middle + Point{0, 1e-5}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Answer({p1, p2, c.third, Point{-900, -900}});
+        const std::size_t before = desktop.host().drawing().entities().size();
+        Press(Control::Button2);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{});
+        const auto near = [](Point a, Point b) { return std::abs(a.x - b.x) < 2e-8 && std::abs(a.y - b.y) < 2e-8; };
+        bool through = false;
+        bool beside = false;
+        for (const sim::Entity& e : Added(before)) {
+            if (e.kind != EntityKind::Line) continue;
+            if ((near(e.points[0], p1) && near(e.points[1], p2)) || (near(e.points[0], p2) && near(e.points[1], p1)))
+                through = true;
+            // Beside: a line parallel to the picks, its middle 10 along the face's image of
+            // plan Y (150 degrees on 上左) from theirs.
+            const Point mid{(e.points[0].x + e.points[1].x) / 2, (e.points[0].y + e.points[1].y) / 2};
+            const double length = std::hypot(e.points[1].x - e.points[0].x, e.points[1].y - e.points[0].y);
+            if (std::abs(length - 40.123456789012345) < 1e-8 && near(mid, middle + Along(150, 10))) beside = true;
+        }
+        EXPECT_EQ(through, c.throughThePicks);
+        EXPECT_EQ(beside, !c.throughThePicks);
+    }
+}
+
 }  // namespace
 }  // namespace tessavue
