@@ -31,6 +31,29 @@ using sim::Point;
 
 using namespace tessavue::testing;
 
+// A point as the user types it with all its digits.
+std::string XY(Point p) {
+    std::ostringstream text;
+    text << std::setprecision(17) << p.x << "," << p.y;
+    return text.str();
+}
+
+// A point as AutoCAD shows it at eight decimals, the most it shows: how the palette
+// reads what the user picked.
+Point Shown(Point p) {
+    const auto round = [](double v) {
+        std::ostringstream text;
+        text << std::fixed << std::setprecision(8) << v;
+        return std::stod(text.str());
+    };
+    return {round(p.x), round(p.y)};
+}
+
+// The plans stand off whole numbers by this, so that their points have sixteen
+// significant digits and AutoCAD's four decimals would round every one of them.
+const Point kShift{0.14063885583995, 0.89259015094285};
+Point S(double x, double y) { return {x + kShift.x, y + kShift.y}; }
+
 // The direction buttons, in the order of the face codes.
 const Control kButtons[] = {Control::Button2, Control::Button3, Control::Button4, Control::Button5};
 
@@ -91,15 +114,18 @@ std::vector<fs::path> FigureFiles() {
 
 const char* const kOutline = "外形";
 
-const Point kBase{100, 200};
+// The corner the user picks as the base point, with all its digits, and the point the
+// palette reads there.
+const Point kBase = S(100, 200);
+const Point kBaseRead = Shown(kBase);
 
 Plan PlanFigure() {
     Plan plan;
-    plan.lines = {{{100, 200}, {140, 200}}, {{140, 200}, {140, 230}}};
-    plan.circles = {{{120, 215}, 5}};
-    plan.arcs = {{{100, 230}, 8, 0, 90}};
-    plan.polylines = {{{160, 200}, {180, 200}, {180, 220}}};
-    plan.explodedLines = {{{160, 200}, {180, 200}}, {{180, 200}, {180, 220}}};
+    plan.lines = {{S(100, 200), S(140, 200)}, {S(140, 200), S(140, 230)}};
+    plan.circles = {{S(120, 215), 5}};
+    plan.arcs = {{S(100, 230), 8, 0, 90}};
+    plan.polylines = {{S(160, 200), S(180, 200), S(180, 220)}};
+    plan.explodedLines = {{S(160, 200), S(180, 200)}, {S(180, 200), S(180, 220)}};
     return plan;
 }
 
@@ -149,11 +175,9 @@ protected:
     void Select(Point corner1, Point corner2, Point base) {
         ASSERT_OK(palette().Click(Id(Control::Button1)));
         ASSERT_OK(WaitForPrompt(texts().selectObjects));
-        std::ostringstream window;
-        window << "w " << corner1.x << "," << corner1.y << " " << corner2.x << "," << corner2.y << "\r\r";
-        ASSERT_OK(sim().Type(window.str()));
+        ASSERT_OK(sim().Type("w " + XY(corner1) + " " + XY(corner2) + "\r\r"));
         ASSERT_OK(WaitForPrompt(texts().idPoint));
-        ASSERT_OK(sim().Type(std::to_string(base.x) + "," + std::to_string(base.y) + "\r"));
+        ASSERT_OK(sim().Type(XY(base) + "\r"));
         ASSERT_OK(WaitUntilFree());
         ASSERT_OK(sim().WaitUntilIdle());
         EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
@@ -171,9 +195,7 @@ protected:
         EXPECT_OK(palette().Click(Id(kButtons[face.code])));
         if (templatePoint) {
             EXPECT_OK(WaitForPrompt(texts().idPoint));
-            std::ostringstream point;
-            point << templatePoint->x << "," << templatePoint->y << "\r";
-            EXPECT_OK(sim().Type(point.str()));
+            EXPECT_OK(sim().Type(XY(*templatePoint) + "\r"));
         }
         EXPECT_OK(WaitForHeld("-insert "));
         const auto files = FigureFiles();
@@ -187,9 +209,7 @@ protected:
         EXPECT_OK(sim().Release());
         EXPECT_OK(WaitForPrompt(texts().insertPoint));
         if (at) {
-            std::ostringstream point;
-            point << at->x << "," << at->y << "\r";
-            EXPECT_OK(sim().Type(point.str()));
+            EXPECT_OK(sim().Type(XY(*at) + "\r"));
         } else {
             EXPECT_OK(sim().Type("\x1b"));
         }
@@ -212,7 +232,7 @@ protected:
 
     // Draws the plan on `face` at `at` and checks the figure against the view expected.
     void ExpectPlanFigure(const FaceView& face, Point at, const FigureOptions& options = {}) {
-        const Placement place{face, kBase, at};
+        const Placement place{face, kBaseRead, at};
         EXPECT_TRUE(HoldsExactly(Draw(face, at), FigureOf(PlanFigure(), place, options)));
     }
 
@@ -230,9 +250,7 @@ protected:
     }
     // A figure typed from a point the user picks at `at`.
     std::vector<Entity> DrawFromPick(int face, Point at) {
-        std::ostringstream point;
-        point << at.x << "," << at.y << "\r";
-        return DrawAnswering(face, texts().idPoint, point.str());
+        return DrawAnswering(face, texts().idPoint, XY(at) + "\r");
     }
     std::vector<Entity> AddedSince(int lastId) {
         std::vector<Entity> added;
@@ -254,11 +272,11 @@ sim::Drawing PlanDrawing() {
     sim::Drawing d;
     d.AddLayer(kOutline);
     d.SetCurrentLayer(kOutline);
-    d.AddLine({100, 200}, {140, 200});
-    d.AddLine({140, 200}, {140, 230});
-    d.AddCircle({120, 215}, 5);
-    d.AddArc({100, 230}, 8, 0, 90);
-    d.AddPolyline({{160, 200}, {180, 200}, {180, 220}}, false);
+    d.AddLine(S(100, 200), S(140, 200));
+    d.AddLine(S(140, 200), S(140, 230));
+    d.AddCircle(S(120, 215), 5);
+    d.AddArc(S(100, 230), 8, 0, 90);
+    d.AddPolyline({S(160, 200), S(180, 200), S(180, 220)}, false);
     d.AddLine({-50, -50}, {-60, -60});
     return d;
 }
@@ -395,7 +413,7 @@ TEST_F(DrawEndToEnd, BlockReferenceLinesGetHeightLinesAndTheReferenceStays) {
     EXPECT_EQ(selected.blocks, before.blocks);
     ASSERT_TRUE(fs::exists(WorkFile(L"explode.dxf")));
 
-    const Placement place{kFaces[0], kBase, {500, 300}};
+    const Placement place{kFaces[0], kBaseRead, {500, 300}};
     const auto added = Draw(kFaces[0], place.at);
     // The block's lines, as the explosion placed them, stand on height lines.
     for (Point foot : {Point{150, 210}, Point{160, 210}, Point{160, 215}, Point{100, 200}, Point{140, 200}}) {
@@ -447,13 +465,16 @@ TEST_P(ClosedMidSelection, ThePaletteClosesOnlyAfterPuttingTheDrawingBack) {
     std::string history;
     for (const auto& line : state.history) history += line + "\n";
     EXPECT_TRUE(SameObjects(plan, state.entities)) << "typed: " << sim::QuoteBytes(typed) << "\nhistory:\n" << history;
-    EXPECT_TRUE(typed.ends_with("filedia 1 ")) << "FILEDIA is set back: " << sim::QuoteBytes(typed);
+    EXPECT_GT(typed.rfind("filedia 1 "), typed.rfind("filedia 0 ")) << "FILEDIA is set back: " << sim::QuoteBytes(typed);
+    EXPECT_TRUE(typed.ends_with("luprec 4 ")) << "and the user's LUPREC: " << sim::QuoteBytes(typed);
+    EXPECT_EQ(state.unitPrecision, 4);
     EXPECT_FALSE(fs::exists(WorkFile(L"tessavue.dxf"))) << "the palette deletes its work files as it closes";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, ClosedMidSelection,
-    ::testing::Values(Interruption{"Turn", L"rotate pre  @ -90 ", true}, Interruption{"Explosion", L"explode.dxf", false}),
+    ::testing::Values(Interruption{"Turn", L"rotate pre  100,200 -90 ", true},
+                      Interruption{"WholeExport", L"explode.dxf", false}),
     [](const ::testing::TestParamInfo<Interruption>& p) { return std::string(p.param.name); });
 
 // Closed while the user is still picking objects: the selection in AutoCAD is
@@ -495,13 +516,13 @@ TEST_F(DrawEndToEnd, ThePaletteClosedDuringTheInsertionLeavesNoFigureOrBlock) {
 }
 
 TEST_F(DrawEndToEnd, TheStandInClosedMidSelectionLeavesThePaletteFreeAndQuiet) {
-    ASSERT_TRUE(Start(PlanDrawing(), L"rotate pre  @ -90 ", Settings(true)));
+    ASSERT_TRUE(Start(PlanDrawing(), L"rotate pre  100,200 -90 ", Settings(true)));
     ASSERT_OK(palette().Click(Id(Control::Button1)));
     ASSERT_OK(WaitForPrompt(texts().selectObjects));
     ASSERT_OK(sim().Type("w 90,190 195,245\r\r"));
     ASSERT_OK(WaitForPrompt(texts().idPoint));
     ASSERT_OK(sim().Type("100,200\r"));
-    ASSERT_OK(WaitForHeld("rotate pre  @ -90 "));
+    ASSERT_OK(WaitForHeld("rotate pre  100,200 -90 "));
 
     ASSERT_OK(sim().process().AskToClose(kDefaultBound));
     ASSERT_OK(WaitUntilFree());
@@ -618,9 +639,7 @@ protected:
         ASSERT_OK(palette().Click(Id(button)));
         for (Point p : points) {
             ASSERT_OK(WaitForPrompt(texts().idPoint));
-            std::ostringstream text;
-            text << p.x << "," << p.y << "\r";
-            ASSERT_OK(sim().Type(text.str()));
+            ASSERT_OK(sim().Type(XY(p) + "\r"));
         }
         ASSERT_OK(WaitForPrompt(texts().idPoint));
         ASSERT_OK(sim().Type("\x1b"));
@@ -667,18 +686,25 @@ TEST_P(AxisAndTwoFaceRuns, TheTurnedPartAndTheTwoFaceSolidLandWhereTheFacesPutTh
     }
 
     ASSERT_OK(palette().SelectKind(L"２面選択"));
-    PickPoints(Control::Button7, {{0, 0}, {10, 0}, {10, 5}});
-    PickPoints(Control::Button8, {{0, 0}, {10, 0}, {10, 8}});
+    // Points of a top view and a front view with all their digits; each corner of the
+    // chain is the start plus the top view's step along the face's plan axes and the
+    // front view's rise straight up.
+    const std::vector<Point> top = {S(0, 0), S(10.123456789012345, 0.3183098861837907), S(10, 5.7071067811865476)};
+    const std::vector<Point> front = {S(0, 0), S(10.123456789012345, 0), S(10, 8.1415926535897931)};
+    PickPoints(Control::Button7, top);
+    PickPoints(Control::Button8, front);
     EXPECT_EQ(Text(Control::Label9), L"3");
     EXPECT_EQ(Text(Control::Label10), L"3");
     for (int face : {0, 1}) {
         SCOPED_TRACE(kFaces[face].name);
-        const Point at{300.0 + 100 * face, 100};
+        const Point at = S(300.0 + 100 * face, 100);
         const std::vector<Entity> added = DrawFromPick(face, at);
-        const Point v1 = at + Along(kFaces[face].planX, 10);
-        const Point v2 = v1 + Along(kFaces[face].planY, 5) + Point{0, 8};
-        EXPECT_TRUE(HoldsExactly(added, {LineFrom(at, v1, "first"), LineFrom(v1, v2, "second"),
-                                         LineFrom(v2, at, "closing")}));
+        std::vector<Point> corner;
+        for (std::size_t i = 0; i < top.size(); ++i)
+            corner.push_back(at + Along(kFaces[face].planX, top[i].x - top[0].x) +
+                             Along(kFaces[face].planY, top[i].y - top[0].y) + Point{0, front[i].y - front[0].y});
+        EXPECT_TRUE(HoldsExactly(added, {LineFrom(corner[0], corner[1], "first"), LineFrom(corner[1], corner[2], "second"),
+                                         LineFrom(corner[2], corner[0], "closing")}));
     }
     ASSERT_OK(palette().Click(Id(kButtons[2])));
     EXPECT_EQ(Boxes(), (std::vector<MessageBoxText>{{kConfirmTitle, L"２面選択ではこの方向は作図できません。"}}));
@@ -708,8 +734,9 @@ TEST_P(BendAndOffsetRuns, TheBendAndTheOffsetLandWhereTheFacesPutThem) {
     ASSERT_OK(palette().SetText(Id(Control::Edit8), L"10"));
     for (int face : {0, 2}) {
         SCOPED_TRACE(kFaces[face].name);
-        const Point at{300.0 + 150 * face, 300};
-        EXPECT_TRUE(HoldsExactly(DrawFromPick(face, at), BendFigure(at, 20, 5, face == 2 ? -60 : 0)));
+        // The bend stands about the point as the palette reads it.
+        const Point at = S(300.0 + 150 * face, 300);
+        EXPECT_TRUE(HoldsExactly(DrawFromPick(face, at), BendFigure(Shown(at), 20, 5, face == 2 ? -60 : 0)));
     }
 
     ASSERT_OK(palette().SelectKind(L"オフセット"));
@@ -722,9 +749,9 @@ TEST_P(BendAndOffsetRuns, TheBendAndTheOffsetLandWhereTheFacesPutThem) {
     EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
     // Height 10 along the right face's depth, 330 degrees.
     const Point shift = Along(330, 10);
-    std::vector<testing::Expected> figure = {LineFrom(Point{100, 200} + shift, Point{140, 200} + shift, "copy"),
-                                    LineFrom(Point{140, 200} + shift, Point{140, 230} + shift, "copy")};
-    for (Point corner : {Point{100, 200}, Point{140, 200}, Point{140, 230}})
+    std::vector<testing::Expected> figure = {LineFrom(S(100, 200) + shift, S(140, 200) + shift, "copy"),
+                                             LineFrom(S(140, 200) + shift, S(140, 230) + shift, "copy")};
+    for (Point corner : {S(100, 200), S(140, 200), S(140, 230)})
         figure.push_back(LineFrom(corner, corner + shift, "connector"));
     const std::vector<Entity> added = AddedSince(lastId);
     EXPECT_TRUE(HoldsExactly(added, figure));
@@ -751,9 +778,9 @@ TEST_P(TextRuns, ATextLiesOnEachFaceAtItsStartPoint) {
     ASSERT_OK(palette().SelectKind(L"文字"));
     for (int face : {0, 1, 2, 3}) {
         SCOPED_TRACE(kFaces[face].name);
-        const Point at{300.0 + 100 * face, 400};
+        const Point at = S(300.0 + 100 * face, 400);
         std::ostringstream answers;
-        answers << at.x << "," << at.y << "\r5\r0\rABC\r";
+        answers << XY(at) << "\r5\r0\rABC\r";
         const std::vector<Entity> added = DrawAnswering(face, texts().textStartPoint, answers.str());
         ASSERT_EQ(added.size(), 1u);
         const Entity& text = added.front();
@@ -783,7 +810,7 @@ TEST_P(TextRuns, ADimensionRunsThroughThePickedPoints) {
     };
     for (const Case& c : {Case{0, 30}, Case{2, 90}, Case{3, 210}}) {
         SCOPED_TRACE(kFaces[c.face].name);
-        const Point p1{300.0 + 100 * c.face, 450};
+        const Point p1 = S(300.0 + 100 * c.face, 450);
         const Point p2 = p1 + Along(c.direction, 40);
         const Point middle{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
         const int lastId = SimState().entities.back().id;
@@ -797,7 +824,7 @@ TEST_P(TextRuns, ADimensionRunsThroughThePickedPoints) {
         ASSERT_OK(WaitUntilFree());
         ASSERT_OK(sim().WaitUntilIdle());
         EXPECT_EQ(Boxes(), std::vector<MessageBoxText>{});
-        const auto within = [](Point a, Point b) { return std::abs(a.x - b.x) < 1e-4 && std::abs(a.y - b.y) < 1e-4; };
+        const auto within = [](Point a, Point b) { return Near(a, b); };
         bool line = false;
         bool value = false;
         for (const Entity& e : AddedSince(lastId)) {

@@ -203,10 +203,17 @@ TEST_F(BusyState, SelectionWaitingInTheHostLocksAllButTwoFaceAndAxisPanels) {
     auto helpAfter = palette().MenuState(Id(Control::menu_help));
     ASSERT_OK(helpAfter);
     EXPECT_TRUE(helpAfter->enabled);
-    // What the palette typed began with the selection (capture types nothing).
+    // What the palette typed began with its look at AutoCAD's UCS (capture types
+    // nothing), and the selection came before anything that changes the drawing.
     const auto inputs = SimState().inputs;
     ASSERT_FALSE(inputs.empty());
-    EXPECT_EQ(inputs.front(), (sim::InputChunk{"copydata", "select "}));
+    EXPECT_EQ(inputs.front(), (sim::InputChunk{"copydata", "worlducs "}));
+    const auto select = std::find(inputs.begin(), inputs.end(), sim::InputChunk{"copydata", "select "});
+    ASSERT_NE(select, inputs.end());
+    for (auto chunk = inputs.begin(); chunk != select; ++chunk) {
+        EXPECT_FALSE(chunk->bytes.starts_with("filedia")) << "nothing set before the selection but the units";
+        EXPECT_FALSE(chunk->bytes.starts_with("rotate"));
+    }
 }
 
 // ---------------------------------------------------------------------------------
