@@ -151,7 +151,10 @@ Status Palette::SelectKind(const std::wstring& kind) {
     auto combo = Control(kComboBox1);
     if (!combo) return combo.status();
     if (!IsShown(*combo) || !IsReachable(*combo)) return Status::Fail("the kind list is disabled or hidden");
-    return PickComboItem(*combo, window_, kind, "the kind list");
+    if (Status picked = PickComboItem(*combo, window_, kind, "the kind list"); !picked.ok()) return picked;
+    // The change is posted: the kind's panel shows once the palette has handled it, and a
+    // button of that panel pressed before would be found hidden.
+    return Settle();
 }
 
 Status Palette::Click(int id) {
