@@ -35,9 +35,11 @@ const std::string& ValueAfter(const DxfLines& lines, std::size_t j) {
     return j + 1 < lines.size() ? lines[j + 1] : kNone;
 }
 
-// The file's name for a message. The messages are Shift-JIS and only the platform
-// layer converts a wide name, so a name outside ASCII is left out rather than garbled.
-std::string NameForMessage(const std::filesystem::path& path) {
+}  // namespace
+
+std::string FileNameForMessage(const std::filesystem::path& path) {
+    // The messages are Shift-JIS and only the platform layer converts a wide name, so
+    // a name outside ASCII is left out rather than garbled.
     const std::wstring name = path.filename().wstring();
     std::string out;
     for (wchar_t c : name) {
@@ -47,15 +49,13 @@ std::string NameForMessage(const std::filesystem::path& path) {
     return out;
 }
 
-}  // namespace
-
 std::string TableFullMessage() {
     return "選択されたオブジェクトの数が多すぎます（高さ方向の線が描けないことがあります）。";
 }
 
 DxfLines LoadDxfLinesOrRaise(const std::filesystem::path& path) {
     auto lines = LoadDxfLines(path);
-    if (!lines) throw DxfReadError("DXF ファイルを読めません: " + NameForMessage(path));
+    if (!lines) throw DxfReadError("DXF ファイルを読めません: " + FileNameForMessage(path));
     return std::move(*lines);
 }
 
@@ -67,7 +67,7 @@ std::size_t EntitiesStart(const DxfLines& lines, const std::filesystem::path& pa
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (Contains(lines[i], "ENTITIES")) return i;
     }
-    throw DxfReadError("DXF ファイルに ENTITIES セクションがありません: " + NameForMessage(path));
+    throw DxfReadError("DXF ファイルに ENTITIES セクションがありません: " + FileNameForMessage(path));
 }
 
 namespace {

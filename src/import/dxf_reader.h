@@ -25,6 +25,10 @@ public:
 // The text shown when the table cannot take another entity.
 std::string TableFullMessage();
 
+// The file's name as messages about it show it: its ASCII file name, or a stand-in
+// when the name holds other characters.
+std::string FileNameForMessage(const std::filesystem::path& path);
+
 // Index of the first line containing "ENTITIES"; raises DxfReadError naming `path`
 // when there is none. Everything before that line (the header, the tables, the
 // block definitions) is never looked at.
