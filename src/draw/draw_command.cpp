@@ -348,7 +348,7 @@ DrawOutcome DrawOffset(DrawCommand& command, const DrawRequest& request, const F
     BusyScope busy(command.SetBusy);
     link.desktop().SetForeground(link.HostMainWindow);
     const bool drawn = RunOffset(link, command.Files, command.PathToText, request.InvertHeightSign ? -1 : 1, height,
-                                 face.OffsetDirection, request.HeightLines);
+                                 face.OffsetDirection, request.HeightLines, request.CircleHeightLines);
     return drawn ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
 }
 

@@ -105,7 +105,7 @@ TEST_P(Export, PolylineSelectionNeedsExplodingIn12AndFeedsTheOffsetReaderIn2000)
     // One connector from each distinct point: the line's two ends and the polyline's
     // three vertices, on their own layer, of the signed height in the given direction.
     const std::size_t before = desktop.host().drawing().entities().size();
-    ASSERT_TRUE(DrawOffsetConnectors(link, v2000, -1, 10, "90"));
+    ASSERT_TRUE(DrawOffsetConnectors(link, v2000, -1, 10, "90", false));
     const auto& entities = desktop.host().drawing().entities();
     ASSERT_EQ(entities.size(), before + 5);
     const sim::Entity& first = entities[before];
@@ -115,6 +115,52 @@ TEST_P(Export, PolylineSelectionNeedsExplodingIn12AndFeedsTheOffsetReaderIn2000)
     EXPECT_NEAR(first.points[1].x, 110, 1e-9);
     EXPECT_NEAR(first.points[1].y, 210, 1e-9);
     EXPECT_EQ(entities[before + 4].points[0], (sim::Point{110, 210}));
+}
+
+// With "円、円弧の高さの線" an ellipse or circle of the offset is joined to its copy
+// where it runs along the offset: here straight up, so at the ends of its horizontal
+// axis. Each layer is made current once for the connectors that follow on it.
+TEST_P(Export, OffsetJoinsCurvesWhereTheyRunAlongTheOffset) {
+    auto& d = desktop.host().drawing();
+    d.AddLayer("楕円");
+    d.SetCurrentLayer("楕円");
+    const sim::Point centre{200.1234567890123, 100.9876543210987};
+    const double major = 12.24744871391589;
+    const int ellipse = d.AddEllipse(centre, {major, 0}, 0.5773502691896258);
+    const int circle = d.AddCircle({150.5, 120.25}, 3.5);
+    desktop.host().SetPreviousSelection({lineId, ellipse, circle});
+    const auto path = folder / "ofst.dxf";
+    ASSERT_TRUE(ExportSelectionDxf(link, path.string(), "2000"));
+    for (const bool tangents : {false, true}) {
+        SCOPED_TRACE(tangents ? "with tangents" : "corners only");
+        const std::size_t before = d.entities().size();
+        const std::size_t typedBefore = Typed().size();
+        ASSERT_TRUE(DrawOffsetConnectors(link, path, 1, 10, "90", tangents));
+        struct Foot {
+            double x, y;
+            const char* layer;
+        };
+        std::vector<Foot> feet = {{110, 220, "壁"}, {130, 250, "壁"}};
+        if (tangents) {
+            feet.insert(feet.end(), {{centre.x + major, centre.y, "楕円"},
+                                     {centre.x - major, centre.y, "楕円"},
+                                     {150.5 + 3.5, 120.25, "楕円"},
+                                     {150.5 - 3.5, 120.25, "楕円"}});
+        }
+        ASSERT_EQ(d.entities().size(), before + feet.size());
+        for (std::size_t i = 0; i < feet.size(); ++i) {
+            const sim::Entity& drawn = d.entities()[before + i];
+            EXPECT_EQ(drawn.kind, EntityKind::Line) << i;
+            EXPECT_EQ(drawn.layer, feet[i].layer) << i;
+            EXPECT_NEAR(drawn.points[0].x, feet[i].x, 1e-9) << i;
+            EXPECT_NEAR(drawn.points[0].y, feet[i].y, 1e-9) << i;
+            EXPECT_NEAR(drawn.points[1].x, feet[i].x, 1e-9) << i;
+            EXPECT_NEAR(drawn.points[1].y, feet[i].y + 10, 1e-9) << i;
+        }
+        int layerChanges = 0;
+        for (std::size_t i = typedBefore; i < Typed().size(); ++i) layerChanges += Typed()[i].rfind("-layer s ", 0) == 0;
+        EXPECT_EQ(layerChanges, tangents ? 2 : 1);
+    }
 }
 
 TEST_P(Export, ABlockReferenceNeedsExplodingAndItsDefinitionIsNotRead) {
