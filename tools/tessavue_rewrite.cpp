@@ -28,12 +28,14 @@ const char* const kUsage =
     "  --invert-sign          the height goes the other way\n"
     "  --base X,Y             the point that becomes the origin (default 0,0)\n"
     "  --no-height-lines      raised copy without the lines joining it\n"
-    "  --circle-height-lines  circles and arcs of an existing figure get height lines\n"
+    "  --circle-height-lines  circles, arcs and ellipses of an existing figure get height\n"
+    "                         lines\n"
     "  --project-all          WORK_FILE is AutoCAD's turned export: only moved\n"
     "  --kind K               existing (default), circle, square, hexagon, text, dimension\n"
     "  --selection FILE       the plan the height lines stand on (default: WORK_FILE\n"
     "                         unless --project-all)\n"
-    "  --exploded FILE        exploded objects, read after the selection\n";
+    "  --full FILE            the whole selection unexploded (blocks, polylines); the\n"
+    "                         height lines then stand on it instead of the selection\n";
 
 // Messages are Shift-JIS, as the palette shows them. A Windows console under a
 // Japanese locale takes them as they are; elsewhere they become UTF-8.
@@ -77,7 +79,7 @@ struct Options {
     std::filesystem::path WorkFile;
     std::filesystem::path FigureFile;
     std::optional<std::filesystem::path> Selection;
-    std::filesystem::path Exploded;
+    std::filesystem::path Full;
 };
 
 std::optional<std::string> KindText(const std::string& name) {
@@ -105,7 +107,7 @@ std::optional<Options> ParseOptions(const std::vector<std::filesystem::path>& ar
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string option = AsciiText(args[i]);
         const bool takesValue = option == "--face" || option == "--height" || option == "--base" ||
-                                option == "--kind" || option == "--selection" || option == "--exploded";
+                                option == "--kind" || option == "--selection" || option == "--full";
         if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
         const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
         if (option == "--face") {
@@ -134,8 +136,8 @@ std::optional<Options> ParseOptions(const std::vector<std::filesystem::path>& ar
             options.Rewrite.Inputs.FigureKind = *kind;
         } else if (option == "--selection") {
             options.Selection = args[i + 1];
-        } else if (option == "--exploded") {
-            options.Exploded = args[i + 1];
+        } else if (option == "--full") {
+            options.Full = args[i + 1];
         } else if (option == "--invert-sign") {
             options.Rewrite.Inputs.HeightSign = -1;
         } else if (option == "--no-height-lines") {
@@ -173,7 +175,7 @@ int Run(const std::vector<std::filesystem::path>& args) {
         options->Selection ? *options->Selection
                            : (options->Rewrite.ProjectAll ? std::filesystem::path() : options->WorkFile);
     static EntityTableRows table;  // 500 rows with their layer texts: not on the stack
-    if (!FillEntityTableFromSelection(selection, options->Exploded, options->Rewrite.BaseX, options->Rewrite.BaseY,
+    if (!FillEntityTableFromSelection(selection, options->Full, options->Rewrite.BaseX, options->Rewrite.BaseY,
                                       messages, table))
         return 1;
     if (!WriteFigureFile(options->WorkFile, options->FigureFile, options->Rewrite, table, messages)) return 1;

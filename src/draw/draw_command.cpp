@@ -378,7 +378,7 @@ DrawOutcome DrawOffset(DrawCommand& command, const DrawRequest& request, const F
     HostFrame frame(link);
     if (const std::optional<DrawOutcome> ended = OpenFrame(frame, false)) return *ended;
     const bool drawn = RunOffset(link, command.Files, command.PathToText, request.InvertHeightSign ? -1 : 1, height,
-                                 face.OffsetDirection, request.HeightLines);
+                                 face.OffsetDirection, request.HeightLines, request.CircleHeightLines);
     return drawn ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
 }
 

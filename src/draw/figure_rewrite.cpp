@@ -4,6 +4,7 @@
 
 #include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
+#include "import/plan_reader.h"
 #include "iso/faces.h"
 
 namespace tessavue {
@@ -40,19 +41,24 @@ bool PrepareExistingFigure(const ProgramFiles& files, const FigureRewrite& rewri
         return false;
     }
     // The height lines stand on the plan as the user drew it, so the table is read
-    // from the unturned selection even when the figure comes from a turned export.
+    // from the unturned selection (or its full export) even when the figure comes
+    // from a turned export.
     return FillEntityTableFromSelection(files.selection, files.exploded, rewrite.BaseX, rewrite.BaseY, messages,
                                         table);
 }
 
-bool FillEntityTableFromSelection(const std::filesystem::path& selection, const std::filesystem::path& exploded,
+bool FillEntityTableFromSelection(const std::filesystem::path& selection, const std::filesystem::path& full,
                                   double baseX, double baseY, MessageSink& messages, EntityTableRows& table) {
     ClearEntityTable(table);
     std::error_code error;
     try {
-        if (std::filesystem::exists(selection, error)) ReadDxfEntities(selection, baseX, baseY, messages, table);
-        if (!exploded.empty() && std::filesystem::exists(exploded, error))
-            ReadDxfEntities(exploded, baseX, baseY, messages, table);
+        // The full export holds the whole selection, blocks and all: read alone, or
+        // its rows would come twice.
+        if (!full.empty() && std::filesystem::exists(full, error)) {
+            ReadPlanEntities(full, baseX, baseY, messages, table);
+        } else if (std::filesystem::exists(selection, error)) {
+            ReadPlanEntities(selection, baseX, baseY, messages, table);
+        }
     } catch (const std::runtime_error& failure) {  // DxfReadError, ConvertError
         messages.ShowConfirmation(failure.what());
         return false;

@@ -45,17 +45,19 @@ std::optional<double> ReadNumberField(const std::string& fieldName, const std::s
 std::filesystem::path ExistingFigureWorkFile(const ProgramFiles& files, std::int32_t faceCode, bool projectAll);
 
 // The preparation of an existing figure: the work file must exist (else the
-// nothing-selected message); the table is emptied and filled from the unturned
-// selection file and then, when there is one, the exploded selection file, points
-// relative to the base point. False, after a message, when the command must end.
+// nothing-selected message); the table is emptied and filled from the selection's
+// full export ("explode.dxf") when there is one, else from the unturned selection
+// file, points relative to the base point. False, after a message, when the command
+// must end.
 bool PrepareExistingFigure(const ProgramFiles& files, const FigureRewrite& rewrite, MessageSink& messages,
                            EntityTableRows& table);
 
-// Empties the table and fills it from the selection file and then, when it exists,
-// the exploded selection file (its rows follow), points relative to the base point.
-// A file that cannot be read, or a coordinate that is no number, is told to the user
-// and gives false.
-bool FillEntityTableFromSelection(const std::filesystem::path& selection, const std::filesystem::path& exploded,
+// Empties the table and fills it with every line, circle, arc and ellipse the user
+// sees in the selection, inside blocks too: from `full` (the whole selection exported
+// unexploded, DXF 2000) when that file exists, else from `selection`; points relative
+// to the base point. A file that cannot be read, or a value that is no number, is told
+// to the user and gives false.
+bool FillEntityTableFromSelection(const std::filesystem::path& selection, const std::filesystem::path& full,
                                   double baseX, double baseY, MessageSink& messages, EntityTableRows& table);
 
 // Loads the work file, rewrites its ENTITIES section (turn or move, the raised copy,

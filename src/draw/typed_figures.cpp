@@ -145,7 +145,7 @@ bool DrawRoundBarBend(HostLink& link, double px, double py, double bendRadius, d
 std::string OffsetHeightZeroMessage() { return "オフセットでは高さは０以外に設定して下さい。"; }
 
 bool RunOffset(HostLink& link, const ProgramFiles& files, const PathText& pathText, int sign, double height,
-               const std::string& direction, bool joinCorners) {
+               const std::string& direction, bool joinCorners, bool circleTangents) {
     // No offset file of an earlier command may stand in the way of this one's export,
     // and none stays after it, whichever way it ends.
     struct OffsetFile {
@@ -178,7 +178,7 @@ bool RunOffset(HostLink& link, const ProgramFiles& files, const PathText& pathTe
     if (!link.RunHostCommand(copy)) return false;
     if (!joinCorners) return true;
     const std::string layer = GetCurrentLayer(link);
-    const bool joined = DrawOffsetConnectors(link, files.offset, sign, height, direction);
+    const bool joined = DrawOffsetConnectors(link, files.offset, sign, height, direction, circleTangents);
     const bool restored = SetCurrentLayer(link, layer);
     return joined && restored;
 }

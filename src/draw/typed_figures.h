@@ -35,10 +35,12 @@ bool DrawRoundBarBend(HostLink& link, double px, double py, double bendRadius, d
 std::string OffsetHeightZeroMessage();
 
 // The offset: the user selects objects; with `joinCorners` they are exported to the
-// offset file and each distinct corner is joined to its copy on its own layer; the
-// copy goes `sign * height` along `direction` (degrees, as typed). The offset file is
-// gone afterwards on every path, and the current layer is as before.
+// offset file and each distinct corner is joined to its copy on its own layer, and
+// with `circleTangents` ("円、円弧の高さの線") each circle, arc and ellipse too where
+// it runs along the offset; the copy goes `sign * height` along `direction` (degrees,
+// as typed). The offset file is gone afterwards on every path, and the current layer
+// is as before.
 bool RunOffset(HostLink& link, const ProgramFiles& files, const PathText& pathText, int sign, double height,
-               const std::string& direction, bool joinCorners);
+               const std::string& direction, bool joinCorners, bool circleTangents);
 
 }  // namespace tessavue

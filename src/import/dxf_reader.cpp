@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "host/history_queries.h"
+#include "import/plan_reader.h"
 #include "dxf_data/str_to_float.h"
 #include "dxf_data/number_text.h"
 
@@ -35,9 +36,11 @@ const std::string& ValueAfter(const DxfLines& lines, std::size_t j) {
     return j + 1 < lines.size() ? lines[j + 1] : kNone;
 }
 
-// The file's name for a message. The messages are Shift-JIS and only the platform
-// layer converts a wide name, so a name outside ASCII is left out rather than garbled.
-std::string NameForMessage(const std::filesystem::path& path) {
+}  // namespace
+
+std::string FileNameForMessage(const std::filesystem::path& path) {
+    // The messages are Shift-JIS and only the platform layer converts a wide name, so
+    // a name outside ASCII is left out rather than garbled.
     const std::wstring name = path.filename().wstring();
     std::string out;
     for (wchar_t c : name) {
@@ -47,15 +50,13 @@ std::string NameForMessage(const std::filesystem::path& path) {
     return out;
 }
 
-}  // namespace
-
 std::string TableFullMessage() {
     return "選択されたオブジェクトの数が多すぎます（高さ方向の線が描けないことがあります）。";
 }
 
 DxfLines LoadDxfLinesOrRaise(const std::filesystem::path& path) {
     auto lines = LoadDxfLines(path);
-    if (!lines) throw DxfReadError("DXF ファイルを読めません: " + NameForMessage(path));
+    if (!lines) throw DxfReadError("DXF ファイルを読めません: " + FileNameForMessage(path));
     return std::move(*lines);
 }
 
@@ -67,7 +68,7 @@ std::size_t EntitiesStart(const DxfLines& lines, const std::filesystem::path& pa
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (Contains(lines[i], "ENTITIES")) return i;
     }
-    throw DxfReadError("DXF ファイルに ENTITIES セクションがありません: " + NameForMessage(path));
+    throw DxfReadError("DXF ファイルに ENTITIES セクションがありません: " + FileNameForMessage(path));
 }
 
 namespace {
@@ -193,18 +194,12 @@ void ReadDxfEntities(const std::filesystem::path& path, double baseX, double bas
     ReadDxfEntities(lines, path, baseX, baseY, messages, table);
 }
 
-bool AddVertexOnce(int capacity, VertexSet& set, double x, double y, const std::string& layer) {
-    for (std::size_t i = 0; i < set.Count(); ++i) {
-        if (set.X[i] == x && set.Y[i] == y && set.Layer[i] == layer) return true;
-    }
-    // One slot always stays free: the set holds at most capacity - 1 points.
-    if (static_cast<long long>(set.Count()) < static_cast<long long>(capacity) - 1) {
-        set.X.push_back(x);
-        set.Y.push_back(y);
-        set.Layer.push_back(layer);
-        return true;
-    }
-    return false;
+bool AddVertexOnce(VertexSet& set, double x, double y, const std::string& layer) {
+    if (!set.Index.emplace(x, y, layer).second) return false;
+    set.X.push_back(x);
+    set.Y.push_back(y);
+    set.Layer.push_back(layer);
+    return true;
 }
 
 VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::path& path) {
@@ -223,10 +218,10 @@ VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::pa
                     x = StrToFloat(ValueAfter(lines, r));
                 } else if (code == " 20") {
                     y = StrToFloat(ValueAfter(lines, r));
-                    if (!AddVertexOnce(kVertexCapacity, set, x, y, layer)) break;
+                    AddVertexOnce(set, x, y, layer);
                 } else if (code == " 21") {
                     y = StrToFloat(ValueAfter(lines, r));
-                    AddVertexOnce(kVertexCapacity, set, x, y, layer);
+                    AddVertexOnce(set, x, y, layer);
                     break;
                 }
             }
@@ -242,7 +237,7 @@ VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::pa
                     x = StrToFloat(ValueAfter(lines, r));
                 } else if (code == " 20") {
                     y = StrToFloat(ValueAfter(lines, r));
-                    if (!AddVertexOnce(kVertexCapacity, set, x, y, layer)) break;
+                    AddVertexOnce(set, x, y, layer);
                     if (--remaining < 1) break;
                 }
             }
@@ -258,13 +253,62 @@ std::string ConnectorCommand(double x, double y, double length, const std::strin
     return "line " + NumberText(x) + "," + NumberText(y) + " @" + NumberText(length) + "<" + angleText + "  ";
 }
 
+namespace {
+
+// Whether the range from `start` to `end` (degrees, counter-clockwise, ends included;
+// a start above the end crosses 0) holds the direction `degrees`.
+bool RangeHolds(double start, double end, double degrees) {
+    double a = std::fmod(degrees, 360.0);
+    if (a < 0) a += 360.0;
+    if (start <= end) return start <= a && a <= end;
+    return a >= start || a <= end;
+}
+
+}  // namespace
+
+VertexSet CollectOffsetTangents(const DxfLines& lines, const std::filesystem::path& path, double degrees) {
+    const double alpha = degrees * (1.0 / 180) * 3.141592653589793;
+    const double dx = std::cos(alpha);
+    const double dy = std::sin(alpha);
+    VertexSet set;
+    WalkPlan(lines, path, 0, 0, [&](const EntityRecord& row) {
+        if (row.Kind < 1 || row.Kind > 3) return true;
+        // The outline centre + cos t * m + sin t * n runs along d where its
+        // derivative -sin t * m + cos t * n is parallel to d: tan t = (n x d) / (m x d).
+        const bool ellipse = row.Kind == 3;
+        double mx = row.X2, my = 0, nx = 0, ny = row.X2;  // a circle: its radius along X and Y
+        if (ellipse) my = row.Y2, nx = -row.Ratio * row.Y2, ny = row.Ratio * row.X2;
+        const double t = std::atan2(nx * dy - ny * dx, mx * dy - my * dx);
+        for (double at : {t, t + 3.141592653589793}) {
+            const double atDegrees = at * 180 / 3.141592653589793;
+            const bool passes = row.Kind == 1 || (row.Kind == 2 && RangeHolds(row.Y2, row.EndAngle, atDegrees)) ||
+                                (ellipse && RangeHolds(row.StartParameter, row.EndAngle, atDegrees));
+            if (passes)
+                AddVertexOnce(set, row.X1 + std::cos(at) * mx + std::sin(at) * nx,
+                              row.Y1 + std::cos(at) * my + std::sin(at) * ny, row.Layer);
+        }
+        return true;
+    });
+    return set;
+}
+
 bool DrawOffsetConnectors(HostLink& link, const std::filesystem::path& path, int sign, double height,
-                          const std::string& angleText) {
-    const VertexSet set = CollectOffsetVertices(LoadDxfLinesOrRaise(path), path);
+                          const std::string& angleText, bool tangents) {
+    const DxfLines lines = LoadDxfLinesOrRaise(path);
+    VertexSet set = CollectOffsetVertices(lines, path);
+    if (tangents) {
+        const VertexSet more = CollectOffsetTangents(lines, path, StrToFloat(angleText));
+        for (std::size_t i = 0; i < more.Count(); ++i) AddVertexOnce(set, more.X[i], more.Y[i], more.Layer[i]);
+    }
+    // Each layer change is a command and a wait on AutoCAD: made only when needed.
+    std::optional<std::string> current;
     for (std::size_t i = 0; i < set.Count(); ++i) {
-        // A layer AutoCAD refuses leaves the line on the current layer; it is drawn anyway.
-        SetCurrentLayer(link, set.Layer[i]);
-        if (link.WaitsAbandoned()) return false;
+        if (current != set.Layer[i]) {
+            // A layer AutoCAD refuses leaves the line on the current layer; it is drawn anyway.
+            SetCurrentLayer(link, set.Layer[i]);
+            if (link.WaitsAbandoned()) return false;
+            current = set.Layer[i];
+        }
         if (!link.RunHostCommand(ConnectorCommand(set.X[i], set.Y[i], sign * height, angleText))) return false;
     }
     return true;

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/host_link.h"
@@ -25,6 +27,10 @@ public:
 // The text shown when the table cannot take another entity.
 std::string TableFullMessage();
 
+// The file's name as messages about it show it: its ASCII file name, or a stand-in
+// when the name holds other characters.
+std::string FileNameForMessage(const std::filesystem::path& path);
+
 // Index of the first line containing "ENTITIES"; raises DxfReadError naming `path`
 // when there is none. Everything before that line (the header, the tables, the
 // block definitions) is never looked at.
@@ -42,31 +48,40 @@ void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, d
 void ReadDxfEntities(const std::filesystem::path& path, double baseX, double baseY, MessageSink& messages,
                      EntityTableRows& table = EntityTable());
 
-// The distinct points of the offset reader, in the order first met; holds at most
-// capacity - 1 triples.
+// The distinct points of the offset reader, in the order first met, once per point
+// and layer, as many as the file has.
 struct VertexSet {
     std::vector<double> X;
     std::vector<double> Y;
     std::vector<std::string> Layer;
     std::size_t Count() const { return X.size(); }
+    // The triples above, for finding one without walking them all; AddVertexOnce
+    // keeps the two in step.
+    std::set<std::tuple<double, double, std::string>> Index;
 };
-inline constexpr int kVertexCapacity = 100;
 
-// True when (x, y, layer) is in the set afterwards: already there (exact equality of
-// both numbers and of the layer text) or added; false when the set is full.
-bool AddVertexOnce(int capacity, VertexSet& set, double x, double y, const std::string& layer);
+// Adds (x, y, layer) unless the same triple (exact equality of both numbers and of
+// the layer text) is there; true when it was added.
+bool AddVertexOnce(VertexSet& set, double x, double y, const std::string& layer);
 
 // The end points of the LINE entities and the vertices of the LWPOLYLINE entities
 // between the ENTITIES line and the next ENDSEC, once per point and layer.
 VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::path& path);
 
+// The points of the offset file's circles, arcs and ellipses (inside blocks too)
+// where their outline runs parallel to the direction `degrees`: two on a whole curve,
+// on an arc those it passes through. In the file's order, coordinates as read.
+VertexSet CollectOffsetTangents(const DxfLines& lines, const std::filesystem::path& path, double degrees);
+
 // The command that draws one connecting line from (x, y): "line x,y @len<angle  ".
 std::string ConnectorCommand(double x, double y, double length, const std::string& angleText);
 
-// For each collected vertex: makes its layer current and draws the line of length
-// sign * height in the direction angleText. False when a wait on AutoCAD was
-// abandoned (the rest is then not drawn).
+// For each collected vertex, and with `tangents` for each tangent point of the
+// circles, arcs and ellipses after them: draws the line of length sign * height in
+// the direction angleText on the point's layer, made current only when it differs
+// from the previous line's. False when a wait on AutoCAD was abandoned (the rest is
+// then not drawn).
 bool DrawOffsetConnectors(HostLink& link, const std::filesystem::path& path, int sign, double height,
-                          const std::string& angleText);
+                          const std::string& angleText, bool tangents);
 
 }  // namespace tessavue

@@ -20,7 +20,7 @@ struct ProgramFiles {
     std::filesystem::path selection;        // program path with ".dxf"
     std::filesystem::path turnedLeft;       // l_45.dxf
     std::filesystem::path turnedRight;      // r_45.dxf
-    std::filesystem::path exploded;         // explode.dxf
+    std::filesystem::path exploded;         // explode.dxf: the selection once more, whole and unexploded
     std::filesystem::path figureTemplate;   // elem.dxf
     std::filesystem::path offset;           // ofst.dxf
     std::filesystem::path readme;           // readme.txt

@@ -152,6 +152,21 @@ void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& i
                     AddPointOnce(points, row.X1 + row.X2 * std::cos(angle), row.Y1 + row.X2 * std::sin(angle),
                                  row.Layer);
             }
+        } else if (row.Kind == 3) {
+            // centre + cos u * major + sin u * minor, turned by the face angle, runs
+            // parallel to Y where the X of its derivative, -a sin u + b cos u, is 0.
+            const double c = std::cos(Radians(face->Angle));
+            const double s = std::sin(Radians(face->Angle));
+            const double majorX = row.X2, majorY = row.Y2;
+            const double minorX = -row.Ratio * row.Y2, minorY = row.Ratio * row.X2;
+            const double a = c * majorX - s * majorY;
+            const double b = c * minorX - s * minorY;
+            const double u = std::atan2(b, a);
+            for (double at : {u, u + 3.141592653589793}) {
+                if (ArcCoversAngle(row, at, inputs.FigureKind, inputs.CircleHeightLines))
+                    AddPointOnce(points, row.X1 + std::cos(at) * majorX + std::sin(at) * minorX,
+                                 row.Y1 + std::cos(at) * majorY + std::sin(at) * minorY, row.Layer);
+            }
         }
     }
 }

@@ -40,8 +40,9 @@ SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY);
 // Y axis (nothing when MakesRaisedCopy is false).
 SectionResult CopyEntitiesToHeight(DxfLines& lines, const HeightInputs& inputs);
 
-// The foot points of the height lines: line ends, and for circles and arcs the two
-// points where the turned outline runs parallel to the height.
+// The foot points of the height lines: line ends, and for circles, arcs and ellipses
+// the two points where the turned outline runs parallel to the height, each only
+// where an arc passes.
 void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& inputs, HeightLinePoints& points);
 
 // The LINE records from each foot point to its raised image ("" when there are none

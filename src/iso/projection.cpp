@@ -51,7 +51,8 @@ bool ArcCoversAngle(const EntityRecord& row, double angleRadians, const std::str
     double a = angleRadians * kOneOverPi * 180;
     if (a < 0) a += 360;
     if (row.Kind == 1) return true;
-    const double start = row.Y2;
+    // An ellipse row keeps its range of parameters where an arc keeps its angles.
+    const double start = row.Kind == 3 ? row.StartParameter : row.Y2;
     const double end = row.EndAngle;
     if (start <= end) return start <= a && a <= end;
     return a >= start || a <= end;

@@ -30,9 +30,11 @@ double PlanAngle(double dx, double dy);
 
 // Whether the circle or arc of `row` passes through the direction `angleRadians`
 // from its centre (both arc ends included; an arc whose start angle exceeds its end
-// angle crosses 0 degrees). `figureKind` is the figure-kind selector's text and
-// `circleHeightLines` the check mark of "円、円弧の高さの線": for an existing figure
-// without that mark no circle or arc gets height lines.
+// angle crosses 0 degrees); for an ellipse row, whether its parameter range holds
+// the parameter `angleRadians` (a whole ellipse runs from 0 to 360 degrees).
+// `figureKind` is the figure-kind selector's text and `circleHeightLines` the check
+// mark of "円、円弧の高さの線": for an existing figure without that mark no circle,
+// arc or ellipse gets height lines.
 bool ArcCoversAngle(const EntityRecord& row, double angleRadians, const std::string& figureKind,
                     bool circleHeightLines);
 

@@ -9,6 +9,7 @@
 #include "draw/figure_rewrite.h"
 #include "draw_test_support.h"
 #include "iso_test_support.h"
+#include "entity_rows.h"
 #include "recording_sink.h"
 
 namespace tessavue {
@@ -195,11 +196,11 @@ TEST_F(FigureRewriteTest, CircleAndArcHeightLinesFollowTheMenuAndTheArcsExtent) 
 }
 
 // With "全て投影" AutoCAD has turned the plan itself: the turned export is only moved,
-// while the height lines stand on the unturned selection, exploded objects after it.
+// while the height lines stand on the unturned selection, here its full export.
 TEST_F(FigureRewriteTest, ProjectAllReadsTheTurnedExportAndTheTableFromTheSelection) {
     const double half = std::sqrt(0.5);
     WritePlan(files.selection, Line("S", 1, 1, 2, 1));
-    WritePlan(files.exploded, Line("E", 1, 1, 1, 2));
+    WritePlan(files.exploded, Join({Line("S", 1, 1, 2, 1), Line("E", 1, 1, 1, 2)}));
     // AutoCAD turned both about (1, 1): +45 into l_45, -45 into r_45.
     WritePlan(files.turnedLeft, Join({Line("S", 1, 1, 1 + half, 1 + half), Line("E", 1, 1, 1 - half, 1 + half)}));
     WritePlan(files.turnedRight, Join({Line("S", 1, 1, 1 + half, 1 - half), Line("E", 1, 1, 1 + half, 1 + half)}));
@@ -225,6 +226,62 @@ TEST_F(FigureRewriteTest, ProjectAllReadsTheTurnedExportAndTheTableFromTheSelect
             EXPECT_TRUE(onCorner) << "height line " << i << ", face " << face;
         }
     }
+}
+
+// The table comes from the full export of the selection when there is one (it holds
+// everything, blocks unexploded), else from the selection file; either way every
+// line, arc and circle the user sees, inside blocks too.
+TEST_F(FigureRewriteTest, TheTableComesFromTheFullExportElseTheSelection) {
+    using testing::Row;
+    // A block on layer "0" whose line and circle take the reference's layer; its base
+    // point (2, 1) goes to the insertion point (10.5, 20.25), turned by 90 degrees.
+    const DxfLines block = {"  0", "SECTION", "  2", "BLOCKS", "  0", "BLOCK", "  8", "0", "  2", "PART", " 10", "2",
+                            " 20", "1", "  0", "LINE", "  8", "0", " 10", "2", " 20", "1", " 11", "5", " 21", "1",
+                            "  0", "CIRCLE", "  8", "0", " 10", "3", " 20", "1", " 40", "0.5", "  0", "ENDBLK",
+                            "  0", "ENDSEC"};
+    const DxfLines insert = {"INSERT", "  8", "K", "  2", "PART", " 10", "10.5", " 20", "20.25", " 50", "90", "  0"};
+    // The entities after the BLOCKS section, as AutoCAD writes a selection with a reference.
+    const auto plan = [&](const std::vector<DxfLines>& entities) {
+        DxfLines all;
+        for (const DxfLines& e : entities) all.insert(all.end(), e.begin(), e.end());
+        DxfLines lines = testing::Export(all);
+        std::size_t section = 0;
+        while (!(lines[section] == "ENTITIES" && lines[section - 2] == "SECTION")) ++section;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(section) - 3, block.begin(), block.end());
+        return lines;
+    };
+    const std::vector<Row> inserted = {{0, "K", 10.5, 20.25, 10.5, 23.25}, {1, "K", 10.5, 21.25, 0.5}};
+    struct Case {
+        const char* name;
+        std::vector<DxfLines> selection;  // empty: no file
+        std::vector<DxfLines> full;
+        std::vector<Row> rows;
+    };
+    const Case cases[] = {
+        {"no files", {}, {}, {}},
+        {"the selection alone", {Line("S", 0, 0, 1, 0), insert}, {}, {{0, "S", 0, 0, 1, 0}, inserted[0], inserted[1]}},
+        {"the full export alone, not the selection too", {Line("S", 0, 0, 1, 0)}, {Line("S", 0, 0, 1, 0), insert},
+         {{0, "S", 0, 0, 1, 0}, inserted[0], inserted[1]}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(files.selection);
+        std::filesystem::remove(files.exploded);
+        if (!c.selection.empty()) {
+            ASSERT_TRUE(SaveDxfLines(files.selection, plan(c.selection)));
+        }
+        if (!c.full.empty()) {
+            ASSERT_TRUE(SaveDxfLines(files.exploded, plan(c.full)));
+        }
+        table[0] = {0, "left over", 1, 2, 3, 4, 0};
+        EXPECT_TRUE(FillEntityTableFromSelection(files.selection, files.exploded, 0, 0, sink, table));
+        EXPECT_TRUE(testing::RowsAre(table, c.rows, 1e-12));
+    }
+    // A damaged full export is told, and the command ends.
+    testing::WriteFile(files.exploded, "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
+    EXPECT_FALSE(FillEntityTableFromSelection(files.selection, files.exploded, 0, 0, sink, table));
+    ASSERT_EQ(sink.confirmations.size(), 1u);
+    EXPECT_NE(sink.confirmations[0].find("explode.dxf"), std::string::npos);
 }
 
 TEST_F(FigureRewriteTest, WorkFileFollowsTheFaceAndProjectAll) {

@@ -40,11 +40,11 @@ protected:
     }
 
     // The checker's exit status; its report goes to the test's output.
-    // The expected height lines stand on `selection` and then `exploded` (default:
-    // the original itself).
+    // The expected height lines stand on `full` when given, else on `selection`
+    // (default: the original itself).
     int Check(const std::filesystem::path& original, const std::filesystem::path& written, int copies,
               const FigureRewrite& rewrite, std::filesystem::path selection = {},
-              const std::filesystem::path& exploded = {}) {
+              const std::filesystem::path& full = {}) {
         if (selection.empty()) selection = original;
         const std::filesystem::path expected = Folder() / "expected.txt";
         {
@@ -52,7 +52,7 @@ protected:
             out << "COPIES " << copies << '\n';
             static EntityTableRows table;
             testing::RecordingSink sink;
-            EXPECT_TRUE(FillEntityTableFromSelection(selection, exploded, rewrite.BaseX, rewrite.BaseY, sink, table));
+            EXPECT_TRUE(FillEntityTableFromSelection(selection, full, rewrite.BaseX, rewrite.BaseY, sink, table));
             if (rewrite.Inputs.HeightLines && copies == 2) {
                 HeightLinePoints points;
                 CollectHeightLinePoints(table, rewrite.Inputs, points);
@@ -119,19 +119,23 @@ TEST_F(RewriteTool, FigureFilesOfRealExportsReadBackByEzdxf) {
     }
 }
 
-// A plan of polylines gets its height lines from the exploded objects, read after
-// the selection.
-TEST_F(RewriteTool, PolylinePlanTakesHeightLinesFromTheExplodedFile) {
+// A plan of polylines gets its height lines from their segments; given the full
+// export of the selection, from that file alone.
+TEST_F(RewriteTool, PolylinePlanTakesHeightLinesFromItsSegmentsOrTheFullExport) {
     const std::filesystem::path source = Source("POLI-ALL210_12.DXF");
-    const std::filesystem::path exploded = Source("closed_loop_with_arcs.dxf");
-    const std::filesystem::path written = Folder() / "ip20261207120003.dxf";
-    std::string output;
-    const std::string arguments = "--face 2 --height 3 --exploded '" + exploded.string() + "' '" + source.string() +
-                                  "' '" + written.string() + "'";
-    ASSERT_EQ(Tool(arguments, output), 0) << output;
-    FigureRewrite rewrite;
-    rewrite.Inputs = {FaceLeft, 1, 3, kExistingFigureKind, true, false};
-    EXPECT_EQ(Check(source, written, 2, rewrite, source, exploded), 0);
+    const std::filesystem::path full = Source("closed_loop_with_arcs.dxf");
+    for (const bool withFull : {false, true}) {
+        SCOPED_TRACE(withFull ? "with the full export" : "alone");
+        const std::filesystem::path written = Folder() / "ip20261207120003.dxf";
+        std::string output;
+        const std::string arguments = "--face 2 --height 3 " + (withFull ? "--full '" + full.string() + "' " : "") +
+                                      "'" + source.string() + "' '" + written.string() + "'";
+        ASSERT_EQ(Tool(arguments, output), 0) << output;
+        FigureRewrite rewrite;
+        rewrite.Inputs = {FaceLeft, 1, 3, kExistingFigureKind, true, false};
+        EXPECT_EQ(Check(source, written, 2, rewrite, source, withFull ? full : std::filesystem::path()), 0);
+        std::filesystem::remove(written);
+    }
 }
 
 TEST_F(RewriteTool, RefusedWorkFilesLeaveNoFigureFile) {

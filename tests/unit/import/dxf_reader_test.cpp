@@ -1,6 +1,7 @@
 // The entity reader and the offset reader on DXF texts built for each case.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <random>
 
@@ -263,16 +264,17 @@ TEST_F(EntityReader, ReadsFilesWithAnyLineEndsAndBytesKept) {
 
 // ---- the offset reader --------------------------------------------------------------
 
-TEST(AddVertexOnce, KeepsDistinctTriplesUpToOneBelowCapacity) {
+TEST(AddVertexOnce, KeepsEachTripleOnceInTheOrderMet) {
     VertexSet set;
-    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2, "A"));
-    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2, "A"));
-    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2, "a")) << "layer texts compare case-sensitively";
-    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2.0000001, "A"));
-    EXPECT_EQ(set.Count(), 3u);
-    EXPECT_FALSE(AddVertexOnce(4, set, 9, 9, "A")) << "capacity 4 holds three";
-    EXPECT_TRUE(AddVertexOnce(4, set, 1, 2, "a")) << "a present triple is found in a full set";
-    EXPECT_EQ(set.Count(), 3u);
+    EXPECT_TRUE(AddVertexOnce(set, 1, 2, "A"));
+    EXPECT_FALSE(AddVertexOnce(set, 1, 2, "A"));
+    EXPECT_TRUE(AddVertexOnce(set, 1, 2, "a")) << "layer texts compare case-sensitively";
+    EXPECT_TRUE(AddVertexOnce(set, 1, 2.0000001, "A"));
+    EXPECT_TRUE(AddVertexOnce(set, -0.5, 2, "A"));
+    EXPECT_FALSE(AddVertexOnce(set, 1, 2, "a"));
+    EXPECT_EQ(set.X, (std::vector<double>{1, 1, 1, -0.5}));
+    EXPECT_EQ(set.Y, (std::vector<double>{2, 2, 2.0000001, 2}));
+    EXPECT_EQ(set.Layer, (std::vector<std::string>{"A", "a", "A", "A"}));
 }
 
 VertexSet Collect(const DxfText& t) { return CollectOffsetVertices(SplitDxfLines(t.str()), "ofst.dxf"); }
@@ -324,15 +326,79 @@ TEST(OffsetReader, StopsAtEndsecUnlikeTheEntityReader) {
     EXPECT_EQ(table[1].Kind, 0) << "the entity reader reads to the end of the file";
 }
 
-TEST(OffsetReader, NinetyNineVerticesAtMost) {
+// A plan with hundreds of corners gets every one of them, in the order met.
+TEST(OffsetReader, EveryCornerOfALargePlan) {
     DxfText t;
     t.Opening();
-    for (int i = 0; i < 60; ++i) t.LineEntity(i, 0, i, 1);
+    std::vector<double> xs, ys;
+    for (int i = 0; i < 300; ++i) {
+        const double x = 12.34567890123457 + i * 1.414213562373095, y = -9.876543210987654 + i * 0.5;
+        t.LineEntity(x, y, x + 0.7071067811865476, y + 3.141592653589793);
+        xs.insert(xs.end(), {x, x + 0.7071067811865476});
+        ys.insert(ys.end(), {y, y + 3.141592653589793});
+    }
     const VertexSet set = Collect(t.End().Eof());
-    EXPECT_EQ(set.Count(), 99u);
-    // The 50th line's start is the 99th point; its end and the rest are left out.
-    EXPECT_EQ(set.X.back(), 49);
-    EXPECT_EQ(set.Y.back(), 0);
+    ASSERT_EQ(set.Count(), 600u);
+    for (std::size_t i = 0; i < 600; ++i) {
+        EXPECT_DOUBLE_EQ(set.X[i], xs[i]) << i;
+        EXPECT_DOUBLE_EQ(set.Y[i], ys[i]) << i;
+    }
+}
+
+// Where a circle, arc or ellipse runs parallel to the offset direction d: the points
+// farthest across it, C +- A A^T n / |A^T n| for the outline C + A (cos t, sin t) and
+// n perpendicular to d; on an arc only those it passes through.
+TEST(OffsetReader, TangentPointsOfCirclesArcsAndEllipses) {
+    struct Curve {
+        double cx, cy, ax, ay, bx, by;  // the columns of A: the points at t = 0 and t = 90
+    };
+    const auto support = [](const Curve& c, double degrees, double side) {
+        const double nx = -std::sin(degrees * 3.141592653589793 / 180) * side;
+        const double ny = std::cos(degrees * 3.141592653589793 / 180) * side;
+        const double ux = c.ax * nx + c.ay * ny, uy = c.bx * nx + c.by * ny;  // A^T n
+        const double length = std::hypot(ux, uy);
+        return std::pair{c.cx + (c.ax * ux + c.bx * uy) / length, c.cy + (c.ay * ux + c.by * uy) / length};
+    };
+    const double k = std::sqrt(1.5), m = std::sqrt(0.5);
+    // An isometric circle of the top face: major sqrt(1.5) r across, minor sqrt(0.5) r up.
+    const Curve top{101.2345678901234, 55.55555555555556, 2 * k, 0, 0, 2 * m};
+    // Of the left face: major at 120 degrees.
+    const double c120 = std::cos(2.094395102067600), s120 = std::sin(2.094395102067600);
+    const Curve left{-40.75, 12.125, 3 * k * c120, 3 * k * s120, -3 * m * s120, 3 * m * c120};
+    const Curve circle{7.5, -2.25, 1.75, 0, 0, 1.75};
+    struct Case {
+        const char* name;
+        const char* direction;
+        std::vector<std::pair<double, double>> points;
+    };
+    const Case cases[] = {
+        {"up", "90",
+         {support(top, 90, 1), support(top, 90, -1), support(left, 90, 1), support(left, 90, -1),
+          support(circle, 90, 1), support(circle, 90, -1), {7.5 + 1.75, -2.25}}},
+        {"toward 210", "210",
+         {support(top, 210, 1), support(top, 210, -1), support(left, 210, 1), support(left, 210, -1),
+          support(circle, 210, 1), support(circle, 210, -1)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DxfText t;
+        t.Opening()
+            .Ellipse(top.cx, top.cy, top.ax, top.ay, m / k, 0, 2 * 3.141592653589793, "E1")
+            .Ellipse(left.cx, left.cy, left.ax, left.ay, m / k, 0, 2 * 3.141592653589793, "E2")
+            .Circle(circle.cx, circle.cy, 1.75, "C")
+            // Over 0 degrees: passes 0 (up: the right-hand point), not 180 nor 120 or 300.
+            .Arc(circle.cx, circle.cy, 1.75, 330, 30, "A")
+            .LineEntity(0, 0, 1, 1, "L");
+        const VertexSet set =
+            CollectOffsetTangents(SplitDxfLines(t.End().Eof().str()), "ofst.dxf", StrToFloat(c.direction));
+        ASSERT_EQ(set.Count(), c.points.size());
+        for (const auto& [x, y] : c.points) {
+            bool found = false;
+            for (std::size_t i = 0; i < set.Count(); ++i)
+                found = found || (std::fabs(set.X[i] - x) < 1e-9 && std::fabs(set.Y[i] - y) < 1e-9);
+            EXPECT_TRUE(found) << "(" << x << ", " << y << ") missing";
+        }
+    }
 }
 
 TEST(OffsetReader, ConnectorCommandText) {

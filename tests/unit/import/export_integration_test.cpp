@@ -7,8 +7,11 @@
 #include "core/sim_desktop.h"
 #include "host/history_queries.h"
 #include "import/dxf_reader.h"
+#include "import/plan_reader.h"
 #include "import/selection_export.h"
 #include "dxf_text.h"
+#include "entity_rows.h"
+#include "plan_maps.h"
 #include "recording_sink.h"
 #include "temp_folder.h"
 
@@ -105,7 +108,7 @@ TEST_P(Export, PolylineSelectionNeedsExplodingIn12AndFeedsTheOffsetReaderIn2000)
     // One connector from each distinct point: the line's two ends and the polyline's
     // three vertices, on their own layer, of the signed height in the given direction.
     const std::size_t before = desktop.host().drawing().entities().size();
-    ASSERT_TRUE(DrawOffsetConnectors(link, v2000, -1, 10, "90"));
+    ASSERT_TRUE(DrawOffsetConnectors(link, v2000, -1, 10, "90", false));
     const auto& entities = desktop.host().drawing().entities();
     ASSERT_EQ(entities.size(), before + 5);
     const sim::Entity& first = entities[before];
@@ -115,6 +118,52 @@ TEST_P(Export, PolylineSelectionNeedsExplodingIn12AndFeedsTheOffsetReaderIn2000)
     EXPECT_NEAR(first.points[1].x, 110, 1e-9);
     EXPECT_NEAR(first.points[1].y, 210, 1e-9);
     EXPECT_EQ(entities[before + 4].points[0], (sim::Point{110, 210}));
+}
+
+// With "円、円弧の高さの線" an ellipse or circle of the offset is joined to its copy
+// where it runs along the offset: here straight up, so at the ends of its horizontal
+// axis. Each layer is made current once for the connectors that follow on it.
+TEST_P(Export, OffsetJoinsCurvesWhereTheyRunAlongTheOffset) {
+    auto& d = desktop.host().drawing();
+    d.AddLayer("楕円");
+    d.SetCurrentLayer("楕円");
+    const sim::Point centre{200.1234567890123, 100.9876543210987};
+    const double major = 12.24744871391589;
+    const int ellipse = d.AddEllipse(centre, {major, 0}, 0.5773502691896258);
+    const int circle = d.AddCircle({150.5, 120.25}, 3.5);
+    desktop.host().SetPreviousSelection({lineId, ellipse, circle});
+    const auto path = folder / "ofst.dxf";
+    ASSERT_TRUE(ExportSelectionDxf(link, path.string(), "2000"));
+    for (const bool tangents : {false, true}) {
+        SCOPED_TRACE(tangents ? "with tangents" : "corners only");
+        const std::size_t before = d.entities().size();
+        const std::size_t typedBefore = Typed().size();
+        ASSERT_TRUE(DrawOffsetConnectors(link, path, 1, 10, "90", tangents));
+        struct Foot {
+            double x, y;
+            const char* layer;
+        };
+        std::vector<Foot> feet = {{110, 220, "壁"}, {130, 250, "壁"}};
+        if (tangents) {
+            feet.insert(feet.end(), {{centre.x + major, centre.y, "楕円"},
+                                     {centre.x - major, centre.y, "楕円"},
+                                     {150.5 + 3.5, 120.25, "楕円"},
+                                     {150.5 - 3.5, 120.25, "楕円"}});
+        }
+        ASSERT_EQ(d.entities().size(), before + feet.size());
+        for (std::size_t i = 0; i < feet.size(); ++i) {
+            const sim::Entity& drawn = d.entities()[before + i];
+            EXPECT_EQ(drawn.kind, EntityKind::Line) << i;
+            EXPECT_EQ(drawn.layer, feet[i].layer) << i;
+            EXPECT_NEAR(drawn.points[0].x, feet[i].x, 1e-9) << i;
+            EXPECT_NEAR(drawn.points[0].y, feet[i].y, 1e-9) << i;
+            EXPECT_NEAR(drawn.points[1].x, feet[i].x, 1e-9) << i;
+            EXPECT_NEAR(drawn.points[1].y, feet[i].y + 10, 1e-9) << i;
+        }
+        int layerChanges = 0;
+        for (std::size_t i = typedBefore; i < Typed().size(); ++i) layerChanges += Typed()[i].rfind("-layer s ", 0) == 0;
+        EXPECT_EQ(layerChanges, tangents ? 2 : 1);
+    }
 }
 
 TEST_P(Export, ABlockReferenceNeedsExplodingAndItsDefinitionIsNotRead) {
@@ -131,6 +180,63 @@ TEST_P(Export, ABlockReferenceNeedsExplodingAndItsDefinitionIsNotRead) {
     ReadDxfEntities(path, 0, 0, sink, table);
     EXPECT_EQ(Rows(), 1) << "only the circle: the block's line lies before ENTITIES";
     EXPECT_EQ(table[0].Kind, 1);
+}
+
+// What the selection command's full export gives the plan reader: the stand-in writes
+// the selection unexploded in DXF 2000, blocks and all, and the rows are its lines,
+// circles and polyline segments placed through every reference, as worked out here.
+TEST_P(Export, TheFullExportGivesTheRowsOfNestedBlocks) {
+    using testing::PlanPoint;
+    auto& d = desktop.host().drawing();
+    sim::Entity bolt;
+    bolt.kind = EntityKind::Circle;
+    bolt.points = {{1.234567890123457, 0.5432109876543210}};
+    bolt.radius = 0.7500000000000001;
+    sim::Entity edge;
+    edge.kind = EntityKind::Line;
+    edge.layer = "壁";
+    edge.points = {{0.5, 0.25}, {2.718281828459045, 0.25}};
+    d.DefineBlock(sim::Block{"BOLT", {0.5, 0.25}, {bolt, edge}});
+    sim::Entity inner;
+    inner.kind = EntityKind::Insert;
+    inner.block = "BOLT";
+    inner.points = {{3.141592653589793, 1.414213562373095}};
+    inner.rotation = 30;
+    d.DefineBlock(sim::Block{"FLANGE", {-1.25, 0.75}, {inner}});
+    const PlanPoint at{100.1234567890123, 200.9876543210988};
+    const int reference = d.AddInsert("FLANGE", {at.x, at.y}, 2, 0.5, 0);
+    sim::Entity outline;
+    outline.kind = EntityKind::Polyline;
+    outline.layer = "壁";
+    outline.points = {{110.5, 220.25}, {115.75, 220.25}, {115.75, 224.125}};
+    outline.bulges = {0, 1};
+    outline.closed = false;
+    const int polyline = d.Add(outline);
+    desktop.host().SetPreviousSelection({reference, polyline});
+    const auto path = folder / "explode.dxf";
+    ASSERT_TRUE(ExportSelectionDxf(link, path.string(), "2000"));
+
+    ReadPlanEntities(path, 100, 200, sink, table);
+    const testing::Map2 w = testing::Reference(at, 2, 0.5, 0, {-1.25, 0.75})
+                                .After(testing::Reference({3.141592653589793, 1.414213562373095}, 1, 1, 30,
+                                                          {0.5, 0.25}));
+    ASSERT_EQ(Rows(), 4);
+    EXPECT_EQ(table[0].Kind, 3) << "a circle in a turned reference inside an uneven one";
+    EXPECT_EQ(table[0].Layer, "壁") << "layer 0 takes the reference's";
+    EXPECT_TRUE(testing::RowTraces(
+        table[0], testing::Relative(testing::MappedCircle(w, {1.234567890123457, 0.5432109876543210}, 0.7500000000000001),
+                                    {100, 200}),
+        1e-9));
+    const PlanPoint from = w({0.5, 0.25}), to = w({2.718281828459045, 0.25});
+    EXPECT_TRUE(testing::RowsAre(table,
+                                 {{3, "壁", table[0].X1, table[0].Y1, table[0].X2, table[0].Y2, table[0].EndAngle,
+                                   table[0].Ratio, table[0].StartParameter},
+                                  {0, "壁", from.x - 100, from.y - 200, to.x - 100, to.y - 200},
+                                  {0, "壁", 10.5, 20.25, 15.75, 20.25},
+                                  // Bulge 1 from (115.75, 220.25) to (115.75, 224.125): the half
+                                  // circle about their middle, counter-clockwise through its right.
+                                  {2, "壁", 15.75, 22.1875, 1.9375, 270, 90}},
+                                 1e-9));
 }
 
 TEST_P(Export, AWaitThatNeverSeesThePromptHasAWayOut) {

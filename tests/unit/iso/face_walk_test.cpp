@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "dxf_data/str_to_float.h"
 #include "iso/faces.h"
@@ -279,6 +281,76 @@ TEST_F(HeightLines, CirclesGetTheirSilhouette) {
         }
         EXPECT_NEAR(distance[0], 2, 1e-12);
         EXPECT_NEAR(distance[1], -2, 1e-12);
+    }
+}
+
+// An ellipse's height lines stand where its outline, turned into the face's frame,
+// is farthest left and right: the silhouette of the raised ellipse. For the outline
+// C + A (cos u, sin u) the point farthest along a plan direction v is
+// C + A A^T v / |A^T v|, at the parameter of A^T v; v is the plan direction the face
+// turns onto the frame's X axis. An elliptical arc gets only the points it passes.
+TEST_F(HeightLines, EllipsesGetTheirSilhouetteWhereTheirArcPasses) {
+    const double cx = 5.123456789012345, cy = -3.987654321098765;
+    const double mx = 2.718281828459045, my = 1.414213562373095, ratio = 0.4142135623730950;
+    // The columns of A: the major semi-axis and the minor one, it turned by +90 degrees.
+    const double ax = mx, ay = my, bx = -ratio * my, by = ratio * mx;
+    struct Silhouette {
+        double x[2], y[2];  // the far right and far left points
+        double u[2];        // and their parameters, degrees
+    };
+    const auto silhouette = [&](int face) {
+        const double f = FaceRow(face)->Angle * 3.141592653589793 / 180;
+        Silhouette s{};
+        for (int side = 0; side < 2; ++side) {
+            const double vx = std::cos(f) * (side == 0 ? 1 : -1), vy = -std::sin(f) * (side == 0 ? 1 : -1);
+            const double ux = ax * vx + ay * vy, uy = bx * vx + by * vy;  // A^T v
+            const double length = std::hypot(ux, uy);
+            s.x[side] = cx + (ax * ux + bx * uy) / length;
+            s.y[side] = cy + (ay * ux + by * uy) / length;
+            s.u[side] = std::atan2(uy, ux) * 180 / 3.141592653589793;
+        }
+        return s;
+    };
+    const auto ellipse = [&](double start, double end) {
+        return Record({3, "楕円", cx, cy, mx, my, end, ratio, start});
+    };
+    const auto normal = [](double degrees) { return std::fmod(std::fmod(degrees, 360.0) + 360.0, 360.0); };
+    for (int face : {FaceTopLeft, FaceTopRight, FaceLeft, FaceRight}) {
+        SCOPED_TRACE(face);
+        const Silhouette s = silhouette(face);
+        struct Case {
+            const char* name;
+            EntityRecord row;
+            std::vector<int> sides;  // which silhouette points, in the order expected
+        };
+        const Case cases[] = {
+            {"whole", ellipse(0, 360), {0, 1}},
+            {"around the right", ellipse(normal(s.u[0] - 20), normal(s.u[0] + 20)), {0}},
+            {"around the left", ellipse(normal(s.u[1] - 20), normal(s.u[1] + 20)), {1}},
+            {"between them", ellipse(normal(s.u[0] + 30), normal(s.u[0] + 150)), {}},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            ClearEntityTable(table);
+            table[0] = c.row;
+            HeightLinePoints points;
+            HeightInputs inputs = Inputs(face, 10);
+            inputs.CircleHeightLines = false;
+            CollectHeightLinePoints(table, inputs, points);
+            EXPECT_EQ(points.Count, 0) << "an existing figure's ellipses wait for the check mark";
+            inputs.CircleHeightLines = true;
+            CollectHeightLinePoints(table, inputs, points);
+            ASSERT_EQ(points.Count, static_cast<int>(c.sides.size()));
+            std::vector<int> found;
+            for (int i = 0; i < points.Count; ++i) {
+                EXPECT_EQ(points.Layer[i], "楕円");
+                for (int side = 0; side < 2; ++side) {
+                    if (std::hypot(points.X[i] - s.x[side], points.Y[i] - s.y[side]) < 1e-12) found.push_back(side);
+                }
+            }
+            std::sort(found.begin(), found.end());
+            EXPECT_EQ(found, c.sides);
+        }
     }
 }
 

@@ -239,6 +239,34 @@ TEST(ArcCoversAngle, BothEndsIncluded) {
     EXPECT_FALSE(ArcCoversAngle(Arc(10, 90), 0.0, "円", true));
 }
 
+// An ellipse row's range is of its parameter: StartParameter to EndAngle, never the
+// major axis in Y2.
+TEST(ArcCoversAngle, EllipsesByTheirParameterRange) {
+    const auto ellipse = [](double start, double end) {
+        EntityRecord row;
+        row.Kind = 3;
+        row.X2 = 3;
+        row.Y2 = 200;  // the major axis' Y: no angle
+        row.Ratio = 0.5;
+        row.StartParameter = start;
+        row.EndAngle = end;
+        return row;
+    };
+    struct Case {
+        double start, end, at;  // degrees
+        bool covered;
+    };
+    const Case cases[] = {{300, 60, 315, true}, {300, 60, 135, false}, {300, 60, 59.5, true}, {300, 60, 60.5, false},
+                          {90, 180, 135, true}, {90, 180, 315, false}, {0, 360, 359.5, true},
+                          {0, 360, 0, true},    {210, 250, 225, true}, {210, 250, 205, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(ArcCoversAngle(ellipse(c.start, c.end), Radians(c.at), "円", false), c.covered)
+            << c.start << ".." << c.end << " at " << c.at;
+    }
+    EXPECT_FALSE(ArcCoversAngle(ellipse(0, 360), 0.5, "既存図形", false)) << "the check mark restrains ellipses too";
+    EXPECT_TRUE(ArcCoversAngle(ellipse(0, 360), 0.5, "既存図形", true));
+}
+
 TEST(ArcCoversAngle, ExistingFigureFollowsItsCheckMark) {
     EntityRecord circle = Arc(0, 0);
     circle.Kind = 1;
