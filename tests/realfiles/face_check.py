@@ -8,11 +8,16 @@ face axes alone.
        "height_lines": true, "circle_lines": true}
       plan: the drawing as it was before the draw; result: what the draw added, with
       the drawing's block definitions; face 0 上左, 1 上右, 2 左, 3 右, or "none" (the
-      result must be the plan itself: no face map, no raised copy, no height lines).
+      result must be the plan itself: no face map, no raised copy, no height lines);
+      "recover": true reads the plan with ezdxf's recover mode (a file of another
+      program rather than one the stand-in wrote).
   face_check.py selftest         the checks on hand-made figures, right and wrong.
 
 Exit 0 when every draw is right (counts printed); 1 otherwise, with the first few
-missing and left-over pieces of each draw and the plan entity they come from.
+missing and left-over pieces of each draw and the plan entity they come from. When
+most stray segments of a draw lie moved by one and the same small step from expected
+ones (a figure drawn whole in the wrong place, as from a base point read short of its
+digits), that step is named and what remains with the figure moved back is listed too.
 
 What the figure must hold. A plan point p (world plan coordinates) goes to
 
@@ -28,12 +33,14 @@ height of +1 (sign +1), all of unit length:
       3     30°      90°     330°
 
 The figure is the image of every visible plan entity at lift 0 and, when the height H
-is not 0, again at lift sign * H; and, when height lines are on, one segment from the
-image of each foot point at lift 0 to its image at lift sign * H. Feet, distinct per
-layer: line ends, polyline vertices, and where a circle, arc or ellipse (a polyline's
-arc segments too) runs along the height direction in plan -- the plan direction the
-face takes to U -- where the curve passes there; those of curves only when circle
-height lines are on. Block references are followed at any depth by chaining their
+is not 0, again at lift sign * H (on the side faces the copy is raised by -H in the
+face's own frame, whose +Y the insertion turns against U: either way a height of +1
+goes along U); and, when height lines are on, one segment from the image of each foot
+point at lift 0 to its image at lift sign * H. Feet, one per place and layer (places
+closer than tol are one): line ends, polyline vertices, and where a circle, arc or
+ellipse (a polyline's arc segments too) runs along the height direction in plan -- the
+plan direction the face takes to U -- where the curve passes there; those of curves
+only when circle height lines are on. Block references are followed at any depth by chaining their
 placements here (an expansion into entities drops the shear a turned reference gets
 inside an unevenly scaled one), array references (columns and rows) element by
 element; an entity on layer "0" inside a block takes the reference's layer; layers
@@ -46,7 +53,9 @@ map). Height lines are compared as segments, one for one. Every other curve of t
 result is sampled densely and each sample must lie within tol of an expected curve;
 every expected curve is sampled and each sample must lie within tol of a result curve;
 so how either side is split into pieces does not matter. Texts are compared by their
-insertion point (their bytes are the code page's business, not the face's). A spatial grid keeps the search near each sample.
+insertion point (their bytes are the code page's business, not the face's). A spatial
+grid keeps the search near each sample. Nothing else is allowed for: an ellipse drawn
+as a polygon through points on it, say, strays from the true curve between them.
 
     tol = 1e-9 * max(plan size, |H|) + 1e-13 * (largest coordinate)
 
@@ -54,14 +63,13 @@ The first term is the measure asked of the figure. The second allows for the dra
 holding absolute coordinates: every step between the plan and the figure (the turns
 about the base point, the number text of the figure file, the block insertion, the
 explosion) rounds at 1.1e-16 of the numbers it handles, and a plan far from the origin
-carries that rounding; a thousand such units of its largest coordinate are allowed on
-top.
+carries that rounding; a thousand such units of its largest coordinate (of the plan,
+the base point and the figure's reach from the insertion point) are allowed on top.
 """
 import json
 import math
 import os
 import sys
-import tempfile
 
 import ezdxf
 from ezdxf.audit import AuditError
@@ -692,10 +700,11 @@ def check_draw(draw):
         return [f"{head}: the plan holds nothing visible"], ""
     box = extent(plan_points)
     size = math.hypot(box[2] - box[0], box[3] - box[1])
-    result_points = curve_points(result)
-    largest = max(abs(v) for p in plan_points + result_points + [draw["base"], draw["at"]] for v in p)
     height = 0.0 if draw["face"] == "none" else abs(draw["height"])
     scale = max(size, height)
+    # The figure lies within its plan size and height of the insertion point.
+    largest = max([abs(v) for p in plan_points + [draw["base"]] for v in p] +
+                  [abs(v) + size + height for v in draw["at"]])
     tol = 1e-9 * scale + 1e-13 * largest
 
     missing, left, counts, strays, expected = compare(plan, result, draw, tol, scale)
