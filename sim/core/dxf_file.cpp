@@ -1,6 +1,7 @@
 #include "dxf_file.h"
 
 #include "text.h"
+#include "transform.h"
 #include "units.h"
 
 #include <algorithm>
@@ -529,6 +530,355 @@ struct Record {
     }
 };
 
+// ---- reading entities -----------------------------------------------------------------
+//
+// An entity's points are in world coordinates (LINE, ELLIPSE, a 3-D POLYLINE's
+// vertices) or in its object coordinates (the rest), whose axes follow from its
+// extrusion direction (210/220/230) by the arbitrary-axis rule. The plan is the
+// world's XY plane:
+//   extrusion (0,0,1)   object coordinates are the world's.
+//   extrusion (0,0,-1)  what MIRROR leaves: object X runs against the world's. Circles,
+//                       arcs and polylines keep it (normalZ -1), as AutoCAD does; a block
+//                       reference, a solid and an ellipse are taken into the world.
+//   any other           the entity lies in a tilted plane and the plan shows its
+//                       projection: points projected; a circle, an arc, an ellipse and a
+//                       polyline's arc segment become the ellipse or elliptical arc they
+//                       project to (such a polyline comes in pieces: its straight runs,
+//                       its arcs). Seen edge-on (no extent in plan) an entity is left
+//                       out, as are texts and block references out of the plan, which
+//                       no entity of the stand-in can show.
+// An array reference (MINSERT: column and row counts 70/71, spacings 44/45 along the
+// reference's turned axes) becomes one block reference a place in the array.
+
+struct Vec3 {
+    double x = 0, y = 0, z = 0;
+};
+
+Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+
+Vec3 Unit(Vec3 v) {
+    const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return length > 0 ? Vec3{v.x / length, v.y / length, v.z / length} : v;
+}
+
+// The object coordinate system of an extrusion direction, seen in plan.
+struct ObjectFrame {
+    Vec3 normal{0, 0, 1};
+    Vec3 ax{1, 0, 0};
+    Vec3 ay{0, 1, 0};
+
+    bool Up() const { return normal.x == 0 && normal.y == 0 && normal.z > 0; }
+    bool Down() const { return normal.x == 0 && normal.y == 0 && normal.z < 0; }
+    bool EdgeOn() const { return normal.z == 0; }
+    // An object point at `elevation` (its object Z), in plan.
+    Point Plan(Point p, double elevation = 0) const {
+        return {p.x * ax.x + p.y * ay.x + elevation * normal.x, p.x * ax.y + p.y * ay.y + elevation * normal.y};
+    }
+    Point PlanVector(Point v) const { return {v.x * ax.x + v.y * ay.x, v.x * ax.y + v.y * ay.y}; }
+};
+
+ObjectFrame FrameOf(Vec3 extrusion) {
+    ObjectFrame f;
+    const Vec3 n = Unit(extrusion);
+    if (n.x == 0 && n.y == 0 && n.z == 0) return f;  // no direction: the world's
+    f.normal = n;
+    // The arbitrary-axis rule: object X is world Y x N near the world's Z, else world Z x N.
+    constexpr double kNearZ = 1.0 / 64;
+    f.ax = Unit(std::abs(n.x) < kNearZ && std::abs(n.y) < kNearZ ? Cross({0, 1, 0}, n) : Cross({0, 0, 1}, n));
+    f.ay = Unit(Cross(n, f.ax));
+    return f;
+}
+
+// Degrees in [0, 360), as AutoCAD keeps an arc's angles whatever the file says.
+double NormalizedDegrees(double degrees) {
+    double r = std::fmod(degrees, 360.0);
+    if (r < 0) r += 360.0;
+    if (r >= 360.0) r -= 360.0;
+    return r;
+}
+
+// The ellipse c + u cos s + v sin s, s from s0 to s1 (radians, s1 > s0; the whole
+// curve when `whole`), as the stand-in holds an ellipse: centre, major axis, ratio and
+// parameter angles counted from the major axis counter-clockwise.
+Entity EllipseOfConic(Point c, Point u, Point v, double s0, double s1, bool whole) {
+    // The longest semi-diameter lies at the t0 that maximises |u cos t + v sin t|;
+    // there the axes are A = u cos t0 + v sin t0 and B = -u sin t0 + v cos t0, and the
+    // curve is c + A cos(s - t0) + B sin(s - t0).
+    const double uu = u.x * u.x + u.y * u.y;
+    const double vv = v.x * v.x + v.y * v.y;
+    const double uv = u.x * v.x + u.y * v.y;
+    const double t0 = 0.5 * std::atan2(2 * uv, uu - vv);
+    const Point major{u.x * std::cos(t0) + v.x * std::sin(t0), u.y * std::cos(t0) + v.y * std::sin(t0)};
+    const Point minor{-u.x * std::sin(t0) + v.x * std::cos(t0), -u.y * std::sin(t0) + v.y * std::cos(t0)};
+    double from = s0 - t0;
+    double to = s1 - t0;
+    // Seen from below the curve runs clockwise: the parameter changes sign and the
+    // ends change places, so that the arc still runs counter-clockwise.
+    if (major.x * minor.y - major.y * minor.x < 0) {
+        const double oldFrom = from;
+        from = -to;
+        to = -oldFrom;
+    }
+    const double majorLength = std::hypot(major.x, major.y);
+    Entity e;
+    e.kind = EntityKind::Ellipse;
+    e.points = {c, major};
+    e.ratio = majorLength > 0 ? std::hypot(minor.x, minor.y) / majorLength : 1.0;
+    e.startAngle = whole ? 0.0 : NormalizedDegrees(from / kDegree);
+    e.endAngle = whole ? 360.0 : NormalizedDegrees(to / kDegree);
+    return e;
+}
+
+// The fields of one record, numbers checked: a value that does not read marks the
+// whole file as no DXF.
+class Fields {
+public:
+    Fields(const Record& record, bool& badNumber) : r_(record), bad_(badNumber) {}
+    double Num(int code, double fallback = 0) const {
+        const std::string* v = r_.Find(code);
+        if (!v) return fallback;
+        const auto d = Real(*v);
+        if (!d) bad_ = true;
+        return d.value_or(0);
+    }
+    Point Xy(int code, double fallback = 0) const { return {Num(code, fallback), Num(code + 10, fallback)}; }
+    ObjectFrame Frame() const { return FrameOf({Num(210, 0), Num(220, 0), Num(230, 1)}); }
+    std::string Text(int code) const {
+        const std::string* v = r_.Find(code);
+        return v ? *v : std::string();
+    }
+    const Record& record() const { return r_; }
+
+private:
+    const Record& r_;
+    bool& bad_;
+};
+
+// A polyline's vertices in object coordinates, with their bulges, as the file has them.
+struct RawPolyline {
+    std::vector<Point> points;
+    std::vector<double> bulges;
+    bool closed = false;
+    double elevation = 0;
+};
+
+// The polyline in plan: as it is when it lies in the plan (either way up), else its
+// projection, in pieces when it has arc segments.
+std::vector<Entity> PlanPolyline(const RawPolyline& raw, const ObjectFrame& frame, Entity e) {
+    e.kind = EntityKind::Polyline;
+    e.closed = raw.closed;
+    if (frame.Up() || frame.Down()) {
+        e.points = raw.points;
+        e.bulges = raw.bulges;
+        if (!HasArcSegments(e)) e.bulges.clear();
+        if (frame.Down()) e.normalZ = -1;
+        return {e};
+    }
+    if (frame.EdgeOn()) return {};
+    const auto arcSegment = [&](std::size_t i) { return i < raw.bulges.size() && raw.bulges[i] != 0; };
+    std::vector<Entity> out;
+    const std::size_t n = raw.points.size();
+    const std::size_t segments = n < 2 ? 0 : (raw.closed ? n : n - 1);
+    bool anyArc = false;
+    for (std::size_t i = 0; i < segments; ++i) anyArc = anyArc || (arcSegment(i) && !(raw.points[i] == raw.points[(i + 1) % n]));
+    if (!anyArc) {
+        for (const Point& p : raw.points) e.points.push_back(frame.Plan(p, raw.elevation));
+        return {e};
+    }
+    // Straight runs stay polylines; each arc segment becomes the elliptical arc it
+    // projects to.
+    Entity run = e;
+    const auto flush = [&] {
+        if (run.points.size() >= 2) out.push_back(run);
+        run.points.clear();
+    };
+    run.closed = false;
+    for (std::size_t i = 0; i < segments; ++i) {
+        const Point a = raw.points[i];
+        const Point b = raw.points[(i + 1) % n];
+        if (!arcSegment(i) || a == b) {
+            if (run.points.empty()) run.points.push_back(frame.Plan(a, raw.elevation));
+            run.points.push_back(frame.Plan(b, raw.elevation));
+            continue;
+        }
+        flush();
+        const BulgeArc arc = ArcOfBulge(a, b, raw.bulges[i]);
+        double end = arc.endAngle;
+        if (end <= arc.startAngle) end += 360.0;
+        Entity piece = EllipseOfConic(frame.Plan(arc.centre, raw.elevation), frame.PlanVector({arc.radius, 0}),
+                                      frame.PlanVector({0, arc.radius}), arc.startAngle * kDegree, end * kDegree,
+                                      false);
+        piece.layer = e.layer;
+        out.push_back(std::move(piece));
+    }
+    flush();
+    return out;
+}
+
+// What one entity record becomes in the stand-in's drawing: nothing (a kind it does
+// not keep, or one it cannot show), one entity, or several (an array reference, a
+// tilted polyline with arc segments). `i` is the record's index; a POLYLINE moves it
+// past its VERTEX and SEQEND records.
+std::vector<Entity> ReadEntity(const std::vector<Record>& records, std::size_t& i, bool& badNumber) {
+    const Record& r = records[i];
+    const Fields f(r, badNumber);
+    Entity e;
+    if (const std::string* layer = r.Find(8)) e.layer = *layer;
+    const ObjectFrame frame = f.Frame();
+
+    if (r.type == "LINE") {
+        e.kind = EntityKind::Line;
+        e.points = {f.Xy(10), f.Xy(11)};
+        return {e};
+    }
+    if (r.type == "CIRCLE" || r.type == "ARC") {
+        const bool arc = r.type == "ARC";
+        const Point centre = f.Xy(10);
+        const double radius = f.Num(40);
+        const double start = arc ? NormalizedDegrees(f.Num(50)) : 0.0;
+        const double end = arc ? NormalizedDegrees(f.Num(51)) : 0.0;
+        if (frame.Up() || frame.Down()) {
+            e.kind = arc ? EntityKind::Arc : EntityKind::Circle;
+            e.points = {centre};
+            e.radius = radius;
+            e.startAngle = start;
+            e.endAngle = end;
+            e.normalZ = frame.Down() ? -1 : 1;
+            return {e};
+        }
+        if (frame.EdgeOn()) return {};
+        const double to = arc ? (end > start ? end : end + 360.0) : 360.0;
+        Entity ellipse = EllipseOfConic(frame.Plan(centre, f.Num(30)), frame.PlanVector({radius, 0}),
+                                        frame.PlanVector({0, radius}), start * kDegree, to * kDegree, !arc);
+        ellipse.layer = e.layer;
+        return {ellipse};
+    }
+    if (r.type == "ELLIPSE") {
+        const Point centre = f.Xy(10);
+        const Point major = f.Xy(11);
+        const double ratio = f.Num(40, 1);
+        const double s0 = f.Num(41);
+        double s1 = f.Num(42, 2 * std::numbers::pi);
+        if (frame.Up()) {
+            e.kind = EntityKind::Ellipse;
+            e.points = {centre, major};
+            e.ratio = ratio;
+            e.startAngle = s0 / kDegree;
+            e.endAngle = s1 / kDegree;
+            return {e};
+        }
+        if (frame.EdgeOn()) return {};
+        // World points; the minor axis is the normal times the major one.
+        const Vec3 m{major.x, major.y, f.Num(31)};
+        const Vec3 minor = Cross(frame.normal, m);
+        while (s1 <= s0) s1 += 2 * std::numbers::pi;
+        const bool whole = s1 - s0 >= 2 * std::numbers::pi - 1e-12;
+        Entity ellipse = EllipseOfConic(centre, major, {minor.x * ratio, minor.y * ratio}, s0, s1, whole);
+        ellipse.layer = e.layer;
+        return {ellipse};
+    }
+    if (r.type == "TEXT") {
+        // A mirrored or tilted text has glyphs no text of the stand-in can show.
+        if (!frame.Up()) return {};
+        e.kind = EntityKind::Text;
+        e.points = {f.Xy(10)};
+        e.height = f.Num(40);
+        e.rotation = f.Num(50);
+        e.widthFactor = f.Num(41, 1);
+        e.oblique = f.Num(51);
+        e.text = f.Text(1);
+        return {e};
+    }
+    if (r.type == "SOLID") {
+        if (frame.EdgeOn()) return {};
+        e.kind = EntityKind::Solid;
+        const double elevation = f.Num(30);
+        for (int code = 10; code <= 13; ++code) e.points.push_back(frame.Plan(f.Xy(code), elevation));
+        return {e};
+    }
+    if (r.type == "INSERT") {
+        if (!frame.Up() && !frame.Down()) return {};
+        e.kind = EntityKind::Insert;
+        e.block = f.Text(2);
+        const Point at = f.Xy(10);
+        const double sx = f.Num(41, 1);
+        const double sy = f.Num(42, 1);
+        const double rotation = f.Num(50);
+        const int columns = std::max(1, static_cast<int>(f.Num(70, 1)));
+        const int rows = std::max(1, static_cast<int>(f.Num(71, 1)));
+        const double columnSpacing = f.Num(44);
+        const double rowSpacing = f.Num(45);
+        const double turn = rotation * kDegree;
+        std::vector<Entity> out;
+        for (int row = 0; row < rows; ++row) {
+            for (int column = 0; column < columns; ++column) {
+                const double ox = column * columnSpacing;
+                const double oy = row * rowSpacing;
+                const Point place{at.x + ox * std::cos(turn) - oy * std::sin(turn),
+                                  at.y + ox * std::sin(turn) + oy * std::cos(turn)};
+                Entity element = e;
+                if (frame.Up()) {
+                    element.points = {place};
+                    element.scaleX = sx;
+                    element.scaleY = sy;
+                    element.rotation = rotation;
+                } else {
+                    // Mirrored in X: the placement M R(r) S(sx, sy) is R(-r) S(-sx, sy).
+                    element.points = {frame.Plan(place)};
+                    element.scaleX = -sx;
+                    element.scaleY = sy;
+                    element.rotation = NormalizedDegrees(-rotation);
+                }
+                out.push_back(std::move(element));
+            }
+        }
+        return out;
+    }
+    if (r.type == "LWPOLYLINE") {
+        RawPolyline raw;
+        raw.closed = (static_cast<int>(f.Num(70)) & 1) != 0;
+        raw.elevation = f.Num(38);
+        double x = 0;
+        // A vertex's bulge (42) follows its point and belongs to the segment from it.
+        for (const Pair& p : r.pairs) {
+            if (p.code == 10) x = Real(p.value).value_or(0);
+            if (p.code == 20) raw.points.push_back({x, Real(p.value).value_or(0)});
+            if (p.code == 42 && !raw.points.empty()) {
+                raw.bulges.resize(raw.points.size(), 0.0);
+                raw.bulges.back() = Real(p.value).value_or(0);
+            }
+        }
+        if (!raw.bulges.empty()) raw.bulges.resize(raw.points.size(), 0.0);
+        return PlanPolyline(raw, frame, e);
+    }
+    if (r.type == "POLYLINE") {
+        const int flags = static_cast<int>(f.Num(70));
+        RawPolyline raw;
+        raw.closed = (flags & 1) != 0;
+        raw.elevation = f.Num(30);
+        while (i + 1 < records.size() && records[i + 1].type == "VERTEX") {
+            ++i;
+            const Fields v(records[i], badNumber);
+            // A spline-fit polyline's frame points are not drawn, only the fitted ones.
+            if ((static_cast<int>(v.Num(70)) & 16) != 0) continue;
+            raw.points.push_back(v.Xy(10));
+            raw.bulges.push_back(v.Num(42));
+        }
+        if (i + 1 < records.size() && records[i + 1].type == "SEQEND") ++i;
+        // Polygon and polyface meshes are surfaces, no plan outline.
+        if ((flags & (16 | 64)) != 0) return {};
+        if ((flags & 8) != 0) {
+            // A 3-D polyline: world points, straight segments.
+            e.kind = EntityKind::Polyline;
+            e.closed = raw.closed;
+            e.points = raw.points;
+            return {e};
+        }
+        return PlanPolyline(raw, frame, e);
+    }
+    return {};
+}
+
 // The header's variables: each a 9 pair with its name followed by its value.
 void ReadHeader(const Record& header, DxfDrawing& out) {
     for (std::size_t i = 0; i + 1 < header.pairs.size(); ++i) {
@@ -588,10 +938,6 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
         if (!d) badNumber = true;
         return d.value_or(0);
     };
-    const auto layerOf = [](const Record& r) {
-        const std::string* v = r.Find(8);
-        return v ? *v : std::string("0");
-    };
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Record& r = records[i];
         if (r.type == "SECTION") {
@@ -618,10 +964,14 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
         if (section == "BLOCKS" && r.type == "BLOCK") {
             const std::string* name = r.Find(2);
             const std::string blockName = name ? *name : std::string();
-            // The layouts of a 2000 file are no block definitions of the drawing; an
-            // anonymous block ("*E1", "*D2") is.
+            // The layouts of a 2000 file (and of an R12 file a later program wrote,
+            // "$MODEL_SPACE") are no block definitions of the drawing; an anonymous
+            // block ("*E1", "*D2") is.
             const std::string upper = AsciiUpper(blockName);
-            inBlock = !blockName.empty() && upper.rfind("*MODEL_SPACE", 0) != 0 && upper.rfind("*PAPER_SPACE", 0) != 0;
+            const auto layout = [&](const char* space) {
+                return upper.rfind(std::string("*") + space, 0) == 0 || upper.rfind(std::string("$") + space, 0) == 0;
+            };
+            inBlock = !blockName.empty() && !layout("MODEL_SPACE") && !layout("PAPER_SPACE");
             if (inBlock) out.blocks.push_back(Block{blockName, {num(r, 10), num(r, 20)}, {}});
             continue;
         }
@@ -630,80 +980,12 @@ std::optional<DxfDrawing> ReadDxf(const std::string& text, std::string* error) {
             continue;
         }
         if (section != "ENTITIES" && !(section == "BLOCKS" && inBlock)) continue;
-        Entity e;
-        e.layer = layerOf(r);
-        if (r.type == "LINE") {
-            e.kind = EntityKind::Line;
-            e.points = {{num(r, 10), num(r, 20)}, {num(r, 11), num(r, 21)}};
-        } else if (r.type == "CIRCLE" || r.type == "ARC") {
-            e.kind = r.type == "ARC" ? EntityKind::Arc : EntityKind::Circle;
-            e.points = {{num(r, 10), num(r, 20)}};
-            e.radius = num(r, 40);
-            e.startAngle = num(r, 50);
-            e.endAngle = num(r, 51);
-        } else if (r.type == "ELLIPSE") {
-            e.kind = EntityKind::Ellipse;
-            e.points = {{num(r, 10), num(r, 20)}, {num(r, 11), num(r, 21)}};
-            e.ratio = num(r, 40, 1);
-            e.startAngle = num(r, 41) / kDegree;
-            e.endAngle = num(r, 42, 2 * std::numbers::pi) / kDegree;
-        } else if (r.type == "TEXT") {
-            e.kind = EntityKind::Text;
-            e.points = {{num(r, 10), num(r, 20)}};
-            e.height = num(r, 40);
-            e.rotation = num(r, 50);
-            e.widthFactor = num(r, 41, 1);
-            e.oblique = num(r, 51);
-            const std::string* value = r.Find(1);
-            e.text = value ? *value : "";
-        } else if (r.type == "SOLID") {
-            e.kind = EntityKind::Solid;
-            e.points = {{num(r, 10), num(r, 20)}, {num(r, 11), num(r, 21)}, {num(r, 12), num(r, 22)},
-                        {num(r, 13), num(r, 23)}};
-        } else if (r.type == "INSERT") {
-            e.kind = EntityKind::Insert;
-            e.points = {{num(r, 10), num(r, 20)}};
-            const std::string* name = r.Find(2);
-            e.block = name ? *name : "";
-            e.scaleX = num(r, 41, 1);
-            e.scaleY = num(r, 42, 1);
-            e.rotation = num(r, 50);
-        } else if (r.type == "LWPOLYLINE") {
-            e.kind = EntityKind::Polyline;
-            e.closed = (static_cast<int>(num(r, 70)) & 1) != 0;
-            double x = 0;
-            // A vertex's bulge (42) follows its point and belongs to the segment from it.
-            for (const Pair& p : r.pairs) {
-                if (p.code == 10) x = Real(p.value).value_or(0);
-                if (p.code == 20) e.points.push_back({x, Real(p.value).value_or(0)});
-                if (p.code == 42 && !e.points.empty()) {
-                    e.bulges.resize(e.points.size(), 0.0);
-                    e.bulges.back() = Real(p.value).value_or(0);
-                }
-            }
-            if (!e.bulges.empty()) e.bulges.resize(e.points.size(), 0.0);
-        } else if (r.type == "POLYLINE") {
-            e.kind = EntityKind::Polyline;
-            e.closed = (static_cast<int>(num(r, 70)) & 1) != 0;
-            while (i + 1 < records.size() && records[i + 1].type == "VERTEX") {
-                ++i;
-                e.points.push_back({num(records[i], 10), num(records[i], 20)});
-                e.bulges.push_back(num(records[i], 42));
-            }
-            if (!HasArcSegments(e)) e.bulges.clear();
-            if (i + 1 < records.size() && records[i + 1].type == "SEQEND") ++i;
-        } else {
-            continue;
-        }
-        // Only the two directions a plan knows: along world Z, or against it.
-        if (e.kind == EntityKind::Circle || e.kind == EntityKind::Arc || e.kind == EntityKind::Polyline)
-            e.normalZ = num(r, 230, 1) < 0 ? -1 : 1;
+        std::vector<Entity> read = ReadEntity(records, i, badNumber);
         if (badNumber) return fail(r.type + ": a value that is no number");
-        if (section == "BLOCKS") {
-            out.blocks.back().entities.push_back(std::move(e));
-        } else {
-            out.entities.push_back(std::move(e));
-        }
+        // Paper space holds no plan.
+        if (section == "ENTITIES" && r.Find(67) && Trim(*r.Find(67)) == "1") continue;
+        std::vector<Entity>& into = section == "BLOCKS" ? out.blocks.back().entities : out.entities;
+        for (Entity& e : read) into.push_back(std::move(e));
     }
     return out;
 }
