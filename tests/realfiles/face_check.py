@@ -90,6 +90,10 @@ MIN_SAMPLES = 9          # ... but at least this many and at most
 MAX_SAMPLES = 4000       # this many on one curve
 GRID_CELLS = 128         # grid cells along the larger side of the drawing
 TAU = 2 * math.pi
+# How far a chord of the R12 export's ellipse polyline (72 points a turn) may stand off
+# the ellipse, as a share of its major semi-axis: the sagitta of 5 degrees of a circle,
+# 1 - cos(2.5 degrees), with room for the face map's unequal scales.
+R12_ELLIPSE_CHORDS = 1.5 * (1 - math.cos(math.radians(2.5)))
 
 
 # ---------------------------------------------------------------------------------
@@ -162,15 +166,25 @@ class Segment:
 
 
 class Conic:
-    """c + u cos t + v sin t for t from t0 to t1 (t1 > t0, at most a turn more)."""
-    __slots__ = ("c", "u", "v", "t0", "t1", "what", "layer")
+    """c + u cos t + v sin t for t from t0 to t1 (t1 > t0, at most a turn more).
 
-    def __init__(self, c, u, v, t0, t1, what, layer):
+    `chords` is how far, as a share of the larger semi-axis, the figure may draw the
+    curve off its true place: 0 for curves the figure carries exactly, more for an
+    ellipse, which an R12 export (the figure file's format, as AutoCAD writes it)
+    can only hold as a polyline through points of it."""
+    __slots__ = ("c", "u", "v", "t0", "t1", "what", "layer", "chords")
+
+    def __init__(self, c, u, v, t0, t1, what, layer, chords=0.0):
         self.c, self.u, self.v, self.t0, self.t1, self.what, self.layer = c, u, v, t0, t1, what, layer
+        self.chords = chords
 
     def mapped(self, m, what=None):
         return Conic(apply(m, self.c), linear(m, self.u), linear(m, self.v), self.t0, self.t1,
-                     what or self.what, self.layer)
+                     what or self.what, self.layer, self.chords)
+
+    def allowance(self):
+        """How far off its true place the figure may draw this curve."""
+        return self.chords * max(math.hypot(*self.u), math.hypot(*self.v))
 
     def whole(self):
         return self.t1 - self.t0 >= TAU - 1e-12
@@ -381,7 +395,10 @@ def add_entity(pic, entity, kind, m, layer, what):
             t1 += TAU
         if t1 - t0 > TAU:
             t1 = t0 + TAU
-        conic = Conic((c.x, c.y), (major.x, major.y), (minor.x, minor.y), t0, t1, what, layer).mapped(m)
+        # The R12 export writes an ellipse as a polyline through 72 points a turn: its
+        # chords stand off the curve by up to 1 - cos(2.5 degrees) of the major semi-axis.
+        conic = Conic((c.x, c.y), (major.x, major.y), (minor.x, minor.y), t0, t1, what, layer,
+                      R12_ELLIPSE_CHORDS).mapped(m)
         pic.curves.append(conic)
         pic.tangents.append((conic, layer, what))
     elif kind in ("LWPOLYLINE", "POLYLINE"):
@@ -400,8 +417,6 @@ def add_entity(pic, entity, kind, m, layer, what):
             else:
                 o = chain(m, ocs_map(entity, dxf.get("elevation", (0, 0, 0))[2]))
         n = len(points)
-        for i in range(n):
-            pic.corners.append((apply(o, points[i][:2]), layer, what))
         for i in range(n if closed else n - 1):
             a, b, bulge = points[i][:2], points[(i + 1) % n][:2], points[i][2]
             if a == b:
@@ -411,7 +426,11 @@ def add_entity(pic, entity, kind, m, layer, what):
                 pic.curves.append(conic)
                 pic.tangents.append((conic, layer, what))
             else:
-                pic.curves.append(Segment(a, b, what, layer).mapped(o))
+                # A polyline is a chain of lines and arcs: its corners are the ends of its
+                # straight segments; where two arcs meet the outline runs on.
+                seg = Segment(a, b, what, layer).mapped(o)
+                pic.curves.append(seg)
+                pic.corners += [(seg.a, layer, what), (seg.b, layer, what)]
     elif kind in ("SOLID", "TRACE"):
         o = chain(m, ocs_map(entity, dxf.vtx0.z))
         p = [(v.x, v.y) for v in (dxf.vtx0, dxf.vtx1, dxf.get("vtx2", dxf.vtx1), dxf.get("vtx3", dxf.vtx2))]
@@ -615,6 +634,9 @@ def compare(plan, result, draw, tol, scale):
     for c in rest:
         for p in c.samples(sample_count(c, spacing)):
             d, which = nearest(expected_grid, curves, p, tol)
+            if d > tol and which is not None and isinstance(curves[which], Conic) and \
+                    d <= curves[which].allowance():
+                continue
             if d > tol:
                 near = f", {d:.3g} from {curves[which].what}" if which is not None else ""
                 left.append(f"{c.what}: {c.describe()}, its point ({p[0]:.12g}, {p[1]:.12g}) on nothing "
@@ -624,9 +646,10 @@ def compare(plan, result, draw, tol, scale):
     # ... and every expected curve covered by result curves.
     result_grid = grid_of(rest, area, cell)
     for c in curves:
+        allowed = max(tol, c.allowance()) if isinstance(c, Conic) else tol
         for p in c.samples(sample_count(c, spacing)):
-            d, which = nearest(result_grid, rest, p, tol)
-            if d > tol:
+            d, which = nearest(result_grid, rest, p, allowed)
+            if d > allowed:
                 near = f" (nearest result {d:.3g} away: {rest[which].what})" if which is not None else ""
                 missing.append(f"image of {c.what}: {c.describe()}, at ({p[0]:.12g}, {p[1]:.12g}){near}")
                 break
