@@ -601,31 +601,13 @@ double NormalizedDegrees(double degrees) {
 // curve when `whole`), as the stand-in holds an ellipse: centre, major axis, ratio and
 // parameter angles counted from the major axis counter-clockwise.
 Entity EllipseOfConic(Point c, Point u, Point v, double s0, double s1, bool whole) {
-    // The longest semi-diameter lies at the t0 that maximises |u cos t + v sin t|;
-    // there the axes are A = u cos t0 + v sin t0 and B = -u sin t0 + v cos t0, and the
-    // curve is c + A cos(s - t0) + B sin(s - t0).
-    const double uu = u.x * u.x + u.y * u.y;
-    const double vv = v.x * v.x + v.y * v.y;
-    const double uv = u.x * v.x + u.y * v.y;
-    const double t0 = 0.5 * std::atan2(2 * uv, uu - vv);
-    const Point major{u.x * std::cos(t0) + v.x * std::sin(t0), u.y * std::cos(t0) + v.y * std::sin(t0)};
-    const Point minor{-u.x * std::sin(t0) + v.x * std::cos(t0), -u.y * std::sin(t0) + v.y * std::cos(t0)};
-    double from = s0 - t0;
-    double to = s1 - t0;
-    // Seen from below the curve runs clockwise: the parameter changes sign and the
-    // ends change places, so that the arc still runs counter-clockwise.
-    if (major.x * minor.y - major.y * minor.x < 0) {
-        const double oldFrom = from;
-        from = -to;
-        to = -oldFrom;
-    }
-    const double majorLength = std::hypot(major.x, major.y);
+    const EllipseAxes axes = AxesOfConic(u, v, s0 / kDegree, s1 / kDegree);
     Entity e;
     e.kind = EntityKind::Ellipse;
-    e.points = {c, major};
-    e.ratio = majorLength > 0 ? std::hypot(minor.x, minor.y) / majorLength : 1.0;
-    e.startAngle = whole ? 0.0 : NormalizedDegrees(from / kDegree);
-    e.endAngle = whole ? 360.0 : NormalizedDegrees(to / kDegree);
+    e.points = {c, axes.major};
+    e.ratio = axes.ratio;
+    e.startAngle = whole ? 0.0 : NormalizedDegrees(axes.from);
+    e.endAngle = whole ? 360.0 : NormalizedDegrees(axes.to);
     return e;
 }
 

@@ -36,30 +36,13 @@ double Length(Point v) { return std::hypot(v.x, v.y); }
 // when the image is round, otherwise an ellipse or elliptical arc.
 Entity MapConic(const Entity& source, const Affine& m, Point c, Point u, Point v, double start, double end,
                 bool whole) {
-    const Point mu = m.Linear(u);
-    const Point mv = m.Linear(v);
     const Point centre = m.Apply(c);
-    // The curve is centre + mu cos t + mv sin t. Its longest semi-diameter lies at the
-    // t0 that maximises |mu cos t + mv sin t|; there the axes are
-    //   A = mu cos t0 + mv sin t0,  B = -mu sin t0 + mv cos t0,
-    // and the curve is centre + A cos(t - t0) + B sin(t - t0).
-    const double uu = mu.x * mu.x + mu.y * mu.y;
-    const double vv = mv.x * mv.x + mv.y * mv.y;
-    const double uv = mu.x * mv.x + mu.y * mv.y;
-    const double t0 = 0.5 * std::atan2(2 * uv, uu - vv);
-    const Point major{mu.x * std::cos(t0) + mv.x * std::sin(t0), mu.y * std::cos(t0) + mv.y * std::sin(t0)};
-    const Point minor{-mu.x * std::sin(t0) + mv.x * std::cos(t0), -mu.y * std::sin(t0) + mv.y * std::cos(t0)};
-    double from = start - t0 / kDegree;
-    double to = end - t0 / kDegree;
-    // A mirroring map runs the curve clockwise: the parameter changes sign, and the
-    // start and end change places so the arc still runs counter-clockwise.
-    if (major.x * minor.y - major.y * minor.x < 0) {
-        const double oldFrom = from;
-        from = -to;
-        to = -oldFrom;
-    }
+    const EllipseAxes axes = AxesOfConic(m.Linear(u), m.Linear(v), start, end);
+    const Point major = axes.major;
     const double majorLength = Length(major);
-    const double ratio = majorLength > 0 ? Length(minor) / majorLength : 1.0;
+    const double ratio = axes.ratio;
+    const double from = axes.from;
+    const double to = axes.to;
 
     Entity out = source;
     out.points = {centre};
@@ -348,6 +331,30 @@ std::vector<std::vector<Point>> PlacedStrokes(const Drawing& drawing, const Enti
     for (auto& stroke : strokes)
         for (Point& p : stroke) p = m.Apply(p);
     return strokes;
+}
+
+EllipseAxes AxesOfConic(Point u, Point v, double start, double end) {
+    // The longest semi-diameter lies at the t0 that maximises |u cos t + v sin t|;
+    // there the axes are A = u cos t0 + v sin t0 and B = -u sin t0 + v cos t0, and the
+    // curve is c + A cos(t - t0) + B sin(t - t0).
+    const double uu = u.x * u.x + u.y * u.y;
+    const double vv = v.x * v.x + v.y * v.y;
+    const double uv = u.x * v.x + u.y * v.y;
+    const double t0 = 0.5 * std::atan2(2 * uv, uu - vv);
+    const Point major{u.x * std::cos(t0) + v.x * std::sin(t0), u.y * std::cos(t0) + v.y * std::sin(t0)};
+    const Point minor{-u.x * std::sin(t0) + v.x * std::cos(t0), -u.y * std::sin(t0) + v.y * std::cos(t0)};
+    EllipseAxes axes;
+    axes.major = major;
+    axes.from = start - t0 / kDegree;
+    axes.to = end - t0 / kDegree;
+    if (major.x * minor.y - major.y * minor.x < 0) {
+        const double oldFrom = axes.from;
+        axes.from = -axes.to;
+        axes.to = -oldFrom;
+    }
+    const double majorLength = std::hypot(major.x, major.y);
+    axes.ratio = majorLength > 0 ? std::hypot(minor.x, minor.y) / majorLength : 1.0;
+    return axes;
 }
 
 }  // namespace tessavue::sim

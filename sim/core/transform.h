@@ -33,6 +33,19 @@ struct BulgeArc {
 };
 BulgeArc ArcOfBulge(Point a, Point b, double bulge);
 
+// The curve c + u cos t + v sin t (u, v any two conjugate semi-diameters) as an
+// ellipse: its major semi-axis, its minor/major ratio, and the parameter range
+// [from, to] (degrees, counter-clockwise from the major axis) that the range
+// [start, end] of t becomes. A pair that runs clockwise (a mirror) is turned to run
+// counter-clockwise, its ends changing places.
+struct EllipseAxes {
+    Point major;
+    double ratio = 1;
+    double from = 0;
+    double to = 0;
+};
+EllipseAxes AxesOfConic(Point u, Point v, double start, double end);
+
 // What EXPLODE makes of a block reference.
 struct Explosion {
     // The pieces that take the reference's place, each the exact image of an entity
