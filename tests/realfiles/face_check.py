@@ -245,6 +245,8 @@ class Conic:
             # point on the curve, a close start for one near it.
             starts.append(math.atan2((-uy * wx + ux * wy) / det, (vy * wx - vx * wy) / det))
         best = self._distance_from(q, starts)
+        if best <= self.allowance():
+            return best  # within what the figure may be off: no closer look needed
         if near is not None and near < best < 1000 * near:
             # Close but not within: make sure of it from starts all along the curve.
             n = 256
