@@ -292,6 +292,7 @@ TEST_P(RealFileDraw, EveryFaceIsTheIsometricViewOfThePlan) {
         EXPECT_EQ(RunDrawCommand(draw, request), DrawOutcome::Drawn);
         EXPECT_TRUE(sink.confirmations.empty());
         EXPECT_EQ(link.ReadCommandLine(), link.CommandPrompt);
+        EXPECT_EQ(drawing.FindBlock("ip20261209101112"), nullptr) << "the figure's block is purged";
         std::vector<int> added;
         for (const Entity& e : drawing.entities())
             if (e.id > lastId) added.push_back(e.id);
