@@ -406,6 +406,12 @@ TEST_P(SelectionCommandTest, ALongListingIsPagedThroughByThePalette) {
     };
     User("window -310,0 -270,130\nenter\n");
     link.CaptureHost();
+    // Were a pause left unanswered, the wait would never end: bound it, so that the test
+    // fails instead of hanging.
+    int pumps = 0;
+    desktop.pumpHook = [&] {
+        if (++pumps > 100000) link.AbandonWaits();
+    };
     std::optional<std::vector<ListedLine>> outline;
     EXPECT_EQ(SelectOutline(link, outline), "");
     ASSERT_TRUE(outline);
