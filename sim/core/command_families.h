@@ -30,10 +30,6 @@ protected:
     ObjectSelector selector_;
 };
 
-// A real number as AutoCAD takes it at a prompt: an optional "+", then what the C
-// library reads in full; nullopt for anything else (and for infinities).
-std::optional<double> ParseReal(const std::string& text);
-
 // drawing_commands.cpp
 std::unique_ptr<Command> MakeLineCommand();
 std::unique_ptr<Command> MakeEllipseCommand();

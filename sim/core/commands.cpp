@@ -137,16 +137,6 @@ bool MatchesAny(const std::string& name, const std::string& patterns) {
     return false;
 }
 
-std::optional<double> ParseReal(const std::string& text) {
-    std::string_view view = text;
-    if (!view.empty() && view.front() == '+') view.remove_prefix(1);
-    if (view.empty()) return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
-    if (error != std::errc() || end != view.data() + view.size() || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 void ObjectSelector::Begin(SimHost& host) {
     set_.clear();
     corner_ = Corner::None;

@@ -14,7 +14,9 @@ namespace {
 
 constexpr char kEscape = '\x1b';
 
-std::optional<double> ParseNumber(std::string_view text) {
+}  // namespace
+
+std::optional<double> ParseReal(std::string_view text) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return std::nullopt;
     double value = 0;
@@ -22,8 +24,6 @@ std::optional<double> ParseNumber(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
-
-}  // namespace
 
 std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint, Point origin) {
     bool relative = false;
@@ -34,8 +34,8 @@ std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint, Poi
     }
     Point p;
     if (const auto angle = text.find('<'); angle != std::string_view::npos) {
-        const auto distance = ParseNumber(text.substr(0, angle));
-        const auto degrees = ParseNumber(text.substr(angle + 1));
+        const auto distance = ParseReal(text.substr(0, angle));
+        const auto degrees = ParseReal(text.substr(angle + 1));
         if (!distance || !degrees) return std::nullopt;
         const double radians = *degrees / 180.0 * std::numbers::pi;
         p = Point{*distance * std::cos(radians), *distance * std::sin(radians)};
@@ -43,14 +43,14 @@ std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint, Poi
         const auto comma = text.find(',');
         if (comma == std::string_view::npos) return std::nullopt;
         std::string_view rest = text.substr(comma + 1);
-        const auto x = ParseNumber(text.substr(0, comma));
+        const auto x = ParseReal(text.substr(0, comma));
         std::optional<double> y;
         if (const auto second = rest.find(','); second != std::string_view::npos) {
             // A z coordinate is taken and dropped: the drawing is flat.
-            if (!ParseNumber(rest.substr(second + 1))) return std::nullopt;
-            y = ParseNumber(rest.substr(0, second));
+            if (!ParseReal(rest.substr(second + 1))) return std::nullopt;
+            y = ParseReal(rest.substr(0, second));
         } else {
-            y = ParseNumber(rest);
+            y = ParseReal(rest);
         }
         if (!x || !y) return std::nullopt;
         p = Point{*x, *y};

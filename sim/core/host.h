@@ -56,6 +56,9 @@ public:
 // "dist<angle" and "@dist<angle". The absolute forms are taken in a user coordinate
 // system whose origin is the world point `origin`; the relative ones from `lastPoint`.
 // The result is a world point; nullopt when `text` is none of these.
+// A real number as AutoCAD takes it at a prompt: an optional "+", then what the C
+// library reads in full; nullopt for anything else (and for infinities).
+std::optional<double> ParseReal(std::string_view text);
 std::optional<Point> ParsePointInput(std::string_view text, Point lastPoint, Point origin = {});
 // A number as AutoCAD shows it with four decimals ("12.5000"); never "-0.0000".
 std::string FormatDecimal(double value, int decimals = 4);
