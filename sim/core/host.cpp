@@ -1,5 +1,6 @@
 #include "host.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -91,9 +92,65 @@ std::string SimHost::HistoryText() const {
     return text;
 }
 
+std::optional<Fault> ParseFault(std::string_view name) {
+    if (name == "esc") return Fault::Esc;
+    if (name == "quit") return Fault::Quit;
+    if (name == "close") return Fault::PaletteClose;
+    if (name == "clipboard") return Fault::Clipboard;
+    return std::nullopt;
+}
+
+const char* FaultName(Fault fault) {
+    switch (fault) {
+        case Fault::Esc: return "esc";
+        case Fault::Quit: return "quit";
+        case Fault::PaletteClose: return "close";
+        case Fault::Clipboard: return "clipboard";
+    }
+    return "";
+}
+
+void SimHost::ArmFault(std::size_t n, Fault fault) {
+    fault_ = fault;
+    faultAt_ = paletteCommands_ + (n == 0 ? 1 : n);
+    faultFired_ = false;
+    // The clipboard is taken before the command is pasted: for the first command, now.
+    if (fault == Fault::Clipboard && faultAt_ == paletteCommands_ + 1) {
+        faultFired_ = true;
+        if (onFault) onFault(fault);
+    }
+}
+
 void SimHost::Receive(const std::string& transport, std::string_view bytes) {
+    const bool palette = transport == "copydata" || transport == "paste";
+    const bool due = palette && fault_ && !faultFired_ && paletteCommands_ + 1 == faultAt_;
+    if (palette) ++paletteCommands_;
+    if (due && *fault_ == Fault::Quit) {
+        faultFired_ = true;
+        if (onFault) onFault(Fault::Quit);
+        return;
+    }
     received_.push_back(InputChunk{transport, std::string(bytes)});
+    if (due && *fault_ == Fault::Esc) {
+        faultFired_ = true;
+        // The command's first input, up to and with its Enter; then the user's Esc.
+        std::size_t end = 0;
+        while (end < bytes.size() && bytes[end] != ' ' && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        Type(bytes.substr(0, std::min(end + 1, bytes.size())));
+        received_.push_back(InputChunk{"user", "\x1b\x1b"});
+        Type("\x1b\x1b");
+        return;
+    }
     Type(bytes);
+    if (due && *fault_ == Fault::PaletteClose) {
+        faultFired_ = true;
+        if (onFault) onFault(Fault::PaletteClose);
+    }
+    // The next command will find the clipboard held.
+    if (palette && fault_ && !faultFired_ && *fault_ == Fault::Clipboard && paletteCommands_ + 1 == faultAt_) {
+        faultFired_ = true;
+        if (onFault) onFault(Fault::Clipboard);
+    }
 }
 
 void SimHost::Type(std::string_view bytes) {

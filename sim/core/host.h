@@ -38,6 +38,25 @@ enum class PromptKind {
 
 class SimHost;
 
+// A fault that stops the palette at the N-th command it types into the host (counted
+// over the palette's own transports, WM_COPYDATA and the pasted clipboard, from when
+// the fault is armed; the user's typing does not count):
+//   Esc          the host takes that command's first input (its name and Enter), the
+//                user's Esc cancels the command that then asks, and what the palette
+//                typed after the name is dropped, as a cancel drops typed-ahead input;
+//   Quit         AutoCAD is closed as the command arrives: the command is lost and
+//                the host's windows go away;
+//   PaletteClose the host takes the command, then the palette's window is told to
+//                close, as a user closing it (its waits are abandoned);
+//   Clipboard    from that command on another program holds the clipboard (LT 2006):
+//                the command and every later one cannot be pasted.
+// The host decides when; what Quit, PaletteClose and Clipboard do to the windows and
+// the clipboard is done by its surroundings (SimHost::onFault).
+enum class Fault { Esc, Quit, PaletteClose, Clipboard };
+// "esc", "quit", "close", "clipboard"; nullopt for any other text.
+std::optional<Fault> ParseFault(std::string_view name);
+const char* FaultName(Fault fault);
+
 // A command that is running. It asks its prompts through the host and ends with
 // host.FinishCommand(); the host calls it back with each answer.
 class Command {
@@ -79,6 +98,17 @@ public:
     // Types bytes without recording them.
     void Type(std::string_view bytes);
     const std::vector<InputChunk>& ReceivedInput() const { return received_; }
+
+    // --- faults ---------------------------------------------------------------------
+    // Arms `fault` for the `n`-th command the palette types from now (n >= 1).
+    void ArmFault(std::size_t n, Fault fault);
+    // What the host's surroundings do when an armed fault comes due (not called for
+    // Esc, which the host does itself).
+    std::function<void(Fault)> onFault;
+    // Whether the armed fault has come due.
+    bool FaultFired() const { return faultFired_; }
+    // Commands the palette has typed into this host (its transports only).
+    std::size_t PaletteCommands() const { return paletteCommands_; }
 
     // --- the command line -------------------------------------------------------
     // The current line: the prompt and what is typed of its answer so far. While idle
@@ -208,6 +238,11 @@ private:
     std::vector<UndoStep> undo_;
     std::vector<InputChunk> received_;
     std::uint64_t revision_ = 0;
+
+    std::optional<Fault> fault_;
+    std::size_t faultAt_ = 0;  // in PaletteCommands()
+    bool faultFired_ = false;
+    std::size_t paletteCommands_ = 0;
 };
 
 }  // namespace tessavue::sim

@@ -12,9 +12,14 @@ std::string UpToZero(const std::string& bytes) { return bytes.substr(0, bytes.fi
 
 }  // namespace
 
-SimDesktop::SimDesktop(Edition edition) : host_(edition) {
-    const EditionTexts& t = host_.texts();
+SimDesktop::SimDesktop(Edition edition) : host_(std::make_unique<SimHost>(edition)), edition_(edition) {
     Create(0, "Program Manager", "Progman", "", false);
+    CreateHostWindows();
+    ConnectHost();
+}
+
+void SimDesktop::CreateHostWindows() {
+    const EditionTexts& t = host_->texts();
     main_ = Create(0, std::string(t.mainTitle), std::string(t.mainClass), "", true);
     // AutoCAD's children: the drawing area, the command-line text window and, for LT
     // 2006, the edit window that takes pasted text.
@@ -24,7 +29,25 @@ SimDesktop::SimDesktop(Edition edition) : host_(edition) {
     // AutoCAD's text window names AutoCAD too; it comes after the main window, so a
     // capture that did not leave it out would take it.
     textWindow_ = Create(0, std::string(t.textWindowTitle), std::string(t.mainClass), "", true);
-    host_.setClipboard = [this](const std::string& text) { clipboard = text; };
+}
+
+void SimDesktop::ConnectHost() {
+    host_->setClipboard = [this](const std::string& text) { clipboard = text; };
+    host_->onFault = [this](Fault fault) {
+        switch (fault) {
+            case Fault::Quit: RemoveHostWindows(); break;
+            case Fault::PaletteClose: closePosted_ = true; break;
+            case Fault::Clipboard: clipboardBusy = 1 << 30; break;
+            case Fault::Esc: break;
+        }
+    };
+}
+
+void SimDesktop::StartNewHost() {
+    RemoveHostWindows();
+    host_ = std::make_unique<SimHost>(edition_);
+    CreateHostWindows();
+    ConnectHost();
 }
 
 WindowHandle SimDesktop::Create(WindowHandle parent, std::string title, std::string className, std::string text,
@@ -104,7 +127,7 @@ std::string SimDesktop::WindowText(WindowHandle window, std::size_t bufferSize) 
     if (w == nullptr) return {};
     // The command-line window answers with the current line; the others with their
     // text, or their title as DefWindowProc would.
-    const std::string& text = window == commandLine_ ? host_.CommandLineText() : (w->text.empty() ? w->title : w->text);
+    const std::string& text = window == commandLine_ ? host_->CommandLineText() : (w->text.empty() ? w->title : w->text);
     return Truncate(UpToZero(text), bufferSize);
 }
 
@@ -117,7 +140,7 @@ void SimDesktop::SendCopyData(WindowHandle window, std::uintptr_t dwData, const 
     if (dwData == 1) {
         std::string text = UpToZero(payload);
         if (typingHook) typingHook(text);
-        host_.Receive("copydata", text);
+        host_->Receive("copydata", text);
     } else if (dwData == 2) {
         dumpRequests.push_back(UpToZero(payload));
     }
@@ -131,7 +154,7 @@ void SimDesktop::SendPaste(WindowHandle window) {
     if (!clipboard) return;
     std::string text = UpToZero(*clipboard);
     if (typingHook) typingHook(text);
-    host_.Receive("paste", text);
+    host_->Receive("paste", text);
 }
 
 bool SimDesktop::OpenClipboard() {
@@ -169,12 +192,16 @@ void SimDesktop::SetForeground(WindowHandle window) {
 
 void SimDesktop::PumpMessages() {
     ++calls.pump;
+    if (closePosted_) {
+        closePosted_ = false;
+        if (onPaletteClose) onPaletteClose();
+    }
     if (pumpHook) pumpHook();
 }
 
 void SimDesktop::WaitBriefly() {
     ++calls.wait;
-    if (user_ && WindowExists(main_)) user_->Step(host_);
+    if (user_ && WindowExists(main_)) user_->Step(*host_);
 }
 
 }  // namespace tessavue::sim

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,8 +22,8 @@ class SimDesktop : public tessavue::Desktop {
 public:
     explicit SimDesktop(Edition edition = Edition::LT2000);
 
-    SimHost& host() { return host_; }
-    const SimHost& host() const { return host_; }
+    SimHost& host() { return *host_; }
+    const SimHost& host() const { return *host_; }
 
     WindowHandle MainWindow() const { return main_; }
     WindowHandle CommandLineWindow() const { return commandLine_; }
@@ -34,6 +35,18 @@ public:
     WindowHandle AddWindow(WindowHandle parent, std::string title, std::string className, std::string text);
     // The stand-in's windows vanish, as when the program is killed.
     void RemoveHostWindows();
+    // AutoCAD started again after it was closed: a new stand-in host with new windows
+    // (of the same edition) and an empty drawing; the old windows are gone.
+    void StartNewHost();
+
+    // Arms a fault for the `n`-th command the palette types into the host from now
+    // (see sim::Fault). Quit takes the host's windows away, Clipboard holds the
+    // clipboard until ReleaseClipboard, PaletteClose posts the close to the palette:
+    // onPaletteClose runs at the palette's next PumpMessages, as a WM_CLOSE would.
+    void ArmFault(std::size_t n, Fault fault) { host_->ArmFault(n, fault); }
+    std::function<void()> onPaletteClose;
+    // The other program lets the clipboard go.
+    void ReleaseClipboard() { clipboardBusy = 0; }
 
     void SetUser(ScriptedUser user) { user_ = std::move(user); }
     ScriptedUser* user() { return user_ ? &*user_ : nullptr; }
@@ -100,7 +113,12 @@ private:
     bool OpenClipboard();
     bool IsDescendant(const Window& w, WindowHandle ancestor);
 
-    SimHost host_;
+    void CreateHostWindows();
+    void ConnectHost();
+
+    std::unique_ptr<SimHost> host_;
+    Edition edition_;
+    bool closePosted_ = false;
     std::vector<Window> windows_;
     WindowHandle nextHandle_ = 0x10010;
     WindowHandle main_ = 0;
