@@ -62,7 +62,7 @@ std::string KindNotAvailableMessage(const std::string& kind) {
 
 bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, const std::string& figurePathText,
                        const std::string& blockName, double xScale, double yScale, std::int32_t rotation,
-                       const std::optional<PlanPoint>& at) {
+                       const std::optional<PlanPoint>& at, UndoJournal* journal) {
     FigureFileScope removeFile(figureFile);
     // The path ends with a carriage return so that a path with blanks arrives whole.
     std::string insert = "-insert " + figurePathText + "\r x " + NumberText(xScale) + " y " + NumberText(yScale) +
@@ -73,9 +73,19 @@ bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, 
     // A step that could not be typed (LT 2006, the clipboard held by another program)
     // ends the command; the user is told what is left to type by hand.
     const auto typingFailed = [&link](const std::vector<std::string>& left) {
-        link.messages().ShowConfirmation(TypingFailedMessage(left));
+        link.ReportTypingFailed(left);
         return false;
     };
+    if (journal != nullptr) {
+        // Every step is noted, the insertion's history query too; a failure is the
+        // journal's to put back.
+        if (!journal->Run(insert)) return false;
+        const bool cancelled = WasCommandCancelled(link, "-insert");
+        if (!link.TypingFailed()) journal->NoteSteps(1);
+        if (cancelled || !journal->Run(explode)) return false;
+        if (!link.RunHostCommand(purge) && link.TypingFailed()) typingFailed({purge});
+        return true;
+    }
     if (!link.RunHostCommand(insert)) {
         if (link.TypingFailed()) return typingFailed({});
         // The palette is closing, or AutoCAD went away, while the insertion still ran.
@@ -112,7 +122,7 @@ namespace {
 // rewritten into the face's frame, inserted where the user picks, exploded, purged.
 DrawOutcome DrawFigureFile(DrawCommand& command, const FaceParameters& face, const std::filesystem::path& workFile,
                            const FigureRewrite& rewrite, const EntityTableRows& table,
-                           const std::optional<PlanPoint>& at = std::nullopt) {
+                           const std::optional<PlanPoint>& at = std::nullopt, UndoJournal* journal = nullptr) {
     HostLink& link = command.Link;
     const LocalTime now = command.Clock();
     const std::string blockName = FigureBlockName(now);
@@ -120,7 +130,7 @@ DrawOutcome DrawFigureFile(DrawCommand& command, const FaceParameters& face, con
     if (!WriteFigureFile(workFile, figureFile, rewrite, table, command.Messages)) return DrawOutcome::Refused;
     const BlockInsertion insertion = InsertionFor(face, false);
     const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
-                                            insertion.XScale, insertion.YScale, insertion.Rotation, at);
+                                            insertion.XScale, insertion.YScale, insertion.Rotation, at, journal);
     return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
 }
 
@@ -141,13 +151,13 @@ FigureRewrite RewriteFor(const DrawRequest& request, double height) {
 // 文字 and 寸法: what AutoCAD exported into the template goes back in about the base
 // point, with no raised copy, and the insertion point typed as that same point.
 DrawOutcome DrawAtBase(DrawCommand& command, const DrawRequest& request, const FaceParameters& face, double x,
-                       double y) {
+                       double y, UndoJournal& journal) {
     EntityTableRows& table = EntityTable();
     ClearEntityTable(table);
     FigureRewrite rewrite = RewriteFor(request, 0);
     rewrite.BaseX = x;
     rewrite.BaseY = y;
-    return DrawFigureFile(command, face, command.Files.figureTemplate, rewrite, table, PlanPoint{x, y});
+    return DrawFigureFile(command, face, command.Files.figureTemplate, rewrite, table, PlanPoint{x, y}, &journal);
 }
 
 // The template made when there is none yet and filled with `figure`, the palette
@@ -278,7 +288,7 @@ DrawOutcome DrawAxisFigure(DrawCommand& command, const DrawRequest& request) {
 bool PickStartPoint(HostLink& link, double& x, double& y) {
     link.desktop().SetForeground(link.HostMainWindow);
     if (PickPointInHost(link, x, y)) return true;
-    if (link.TypingFailed()) link.messages().ShowConfirmation(TypingFailedMessage({}));
+    if (link.TypingFailed()) link.ReportTypingFailed({});
     return false;
 }
 
@@ -329,7 +339,7 @@ DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
     const auto stop = [&] {
         const bool typingFailed = link.TypingFailed();
         const std::vector<std::string> left = journal.PutBack();
-        if (typingFailed || !left.empty()) link.messages().ShowConfirmation(TypingFailedMessage(left));
+        if (typingFailed || !left.empty()) link.ReportTypingFailed(left);
         return DrawOutcome::Cancelled;
     };
     if (!link.SendHostCommand("line @ ")) return stop();
@@ -472,20 +482,33 @@ DrawOutcome DrawText(DrawCommand& command, const DrawRequest& request, const Fac
         std::filesystem::remove(command.Files.figureTemplate, ignored);
         const bool typingFailed = link.TypingFailed();
         const std::vector<std::string> left = journal.PutBack();
-        if (typingFailed || !left.empty()) command.Messages.ShowConfirmation(TypingFailedMessage(left));
+        if (typingFailed || !left.empty()) command.Link.ReportTypingFailed(left);
         return DrawOutcome::Cancelled;
     };
-    if (!link.RunHostCommand("select l  ")) return stop();
+    // Every step from here is an undo step of the journal's, so that a stop takes the
+    // text back exactly as the user wrote it (a turn back about the point as read
+    // would move it by the rounding of that point).
+    if (!journal.Run("select l  ")) return stop();
     // About the start point as read: the export is moved by that same point and the
     // text inserted there again.
-    if (!journal.Turn(static_cast<int>(face.Angle), x, y)) return stop();
+    if (!journal.Run(TurnCommand(static_cast<int>(face.Angle), x, y))) return stop();
     if (!journal.FileDialogs(false)) return stop();
     std::error_code ignored;
     std::filesystem::remove(command.Files.figureTemplate, ignored);
-    if (!ExportSelectionDxf(link, command.PathToText(command.Files.figureTemplate), "")) return stop();
-    if (!journal.FileDialogs(true)) return stop();
-    if (!link.RunHostCommand("erase pre  ")) return stop();
-    return DrawAtBase(command, request, face, x, y);
+    bool started = false;
+    const bool exported = ExportSelectionDxf(link, command.PathToText(command.Files.figureTemplate), "", &started);
+    if (started) journal.NoteSteps(1);
+    if (!exported || !journal.FileDialogs(true)) return stop();
+    // The user's text is erased before its copy goes in: the erasure is the journal's,
+    // so that an insertion that fails (a typing failure, a refused rewrite, a cancel)
+    // brings the text back as the user wrote it.
+    if (!journal.Run("erase pre  ")) return stop();
+    const DrawOutcome drawn = DrawAtBase(command, request, face, x, y, journal);
+    if (drawn != DrawOutcome::Drawn) {
+        stop();
+        return drawn;
+    }
+    return drawn;
 }
 
 }  // namespace
@@ -524,7 +547,7 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
     if (const std::optional<DrawOutcome> ended = OpenFrame(frame, true)) return *ended;
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0, x3 = 0, y3 = 0;
     if (!PickPointInHost(link, x1, y1) || !PickPointInHost(link, x2, y2) || !PickPointInHost(link, x3, y3)) {
-        if (link.TypingFailed()) link.messages().ShowConfirmation(TypingFailedMessage({}));
+        if (link.TypingFailed()) link.ReportTypingFailed({});
         return DrawOutcome::Cancelled;
     }
     // Two picks on one point have no direction.
@@ -581,7 +604,7 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
         const bool typingFailed = link.TypingFailed();
         const std::vector<std::string> left = journal.PutBack();
         if (typingFailed || !left.empty()) {
-            command.Messages.ShowConfirmation(TypingFailedMessage(left));
+            command.Link.ReportTypingFailed(left);
         } else if (!message.empty() && !link.WaitsAbandoned()) {
             command.Messages.ShowConfirmation(message);
         }
@@ -605,8 +628,15 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
     const bool exported = ExportSelectionDxf(link, command.PathToText(command.Files.figureTemplate), "", &started);
     if (started) journal.NoteSteps(1);
     if (!exported || !journal.FileDialogs(true)) return stop("");
-    if (!link.RunHostCommand("erase pre  ")) return stop("");
-    return DrawAtBase(command, request, face, bx, by);
+    // The pieces are erased before the copy goes in; an insertion that fails is undone
+    // with them and every step before, so no piece and no step is left.
+    if (!journal.Run("erase pre  ")) return stop("");
+    const DrawOutcome drawn = DrawAtBase(command, request, face, bx, by, journal);
+    if (drawn != DrawOutcome::Drawn) {
+        stop("");
+        return drawn;
+    }
+    return drawn;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "host/history_queries.h"
 #include "host/host_link.h"
 #include "host/palette.h"
+#include "host/undo_journal.h"
 #include "import/listed_selection.h"
 #include "import/selection_command.h"
 #include "import/work_files.h"
@@ -94,8 +95,11 @@ DrawOutcome RunDrawCommand(DrawCommand& command, const DrawRequest& request);
 // purges its definition. The figure file is deleted on every path. True when the
 // figure was inserted. A step that cannot be typed ends it with a message that says
 // what is left to type by hand.
+// With a journal (a command that changed the drawing before it inserts), every step
+// of the insertion is noted in it, and an insertion that fails is left to the
+// journal's put-back, which undoes it with the rest, and says nothing itself.
 bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, const std::string& figurePathText,
                        const std::string& blockName, double xScale, double yScale, std::int32_t rotation,
-                       const std::optional<PlanPoint>& at = std::nullopt);
+                       const std::optional<PlanPoint>& at = std::nullopt, UndoJournal* journal = nullptr);
 
 }  // namespace tessavue

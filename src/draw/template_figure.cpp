@@ -61,7 +61,7 @@ TemplateOutcome EnsureFigureTemplate(HostLink& link, const ProgramFiles& files, 
     double y = 0;
     if (!PickPointInHost(link, x, y)) {
         if (!link.TypingFailed()) return TemplateOutcome::Cancelled;
-        link.messages().ShowConfirmation(TypingFailedMessage({}));
+        link.ReportTypingFailed({});
         return TemplateOutcome::Failed;
     }
     UndoJournal journal(link);
@@ -72,7 +72,7 @@ TemplateOutcome EnsureFigureTemplate(HostLink& link, const ProgramFiles& files, 
         const bool typingFailed = link.TypingFailed();
         const std::vector<std::string> left = journal.PutBack();
         if (typingFailed || !left.empty()) {
-            link.messages().ShowConfirmation(TypingFailedMessage(left));
+            link.ReportTypingFailed(left);
             return TemplateOutcome::Failed;
         }
         if (!message.empty()) link.messages().ShowConfirmation(message);
@@ -109,7 +109,7 @@ bool FillTemplateFigure(HostLink& link, const ProgramFiles& files, const Templat
     const std::string layer = GetCurrentLayer(link);
     if (link.WaitsAbandoned()) return false;
     if (link.TypingFailed()) {
-        link.messages().ShowConfirmation(TypingFailedMessage({}));
+        link.ReportTypingFailed({});
         return false;
     }
     std::string text;

@@ -41,7 +41,7 @@ public:
         const bool typingFailed = link_.TypingFailed();
         const std::vector<std::string> left = journal_.PutBack();
         if (typingFailed || !left.empty()) {
-            link_.messages().ShowConfirmation(TypingFailedMessage(left));
+            link_.ReportTypingFailed(left);
         } else if (!link_.WaitsAbandoned() && !link_.HostGone()) {
             link_.messages().ShowConfirmation(BendFailedMessage());
         }

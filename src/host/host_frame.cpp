@@ -114,8 +114,19 @@ std::string UnitsUnreadMessage() {
 
 HostFrame::~HostFrame() {
     try {
-        const std::vector<std::string> left = Close();
-        if (!left.empty()) link_.messages().ShowConfirmation(TypingFailedMessage(left));
+        std::vector<std::string> units;
+        try {
+            units = Close();
+        } catch (...) {
+            link_.EndReports();
+            throw;
+        }
+        std::optional<std::vector<std::string>> left = link_.EndReports();
+        if (!units.empty()) {
+            if (!left) left.emplace();
+            left->insert(left->end(), units.begin(), units.end());
+        }
+        if (left) link_.messages().ShowConfirmation(TypingFailedMessage(*left));
     } catch (...) {
         // Nothing may leave a destructor; the put-back is as far as it got.
     }
@@ -146,13 +157,19 @@ std::optional<int> HostFrame::Exchange(const std::string& name, int wanted) {
 
 FrameOutcome HostFrame::Open(const FrameNeeds& needs) {
     const auto ended = [this] {
-        if (link_.TypingFailed() && !link_.WaitsAbandoned()) link_.messages().ShowConfirmation(TypingFailedMessage({}));
+        if (link_.TypingFailed() && !link_.WaitsAbandoned()) link_.ReportTypingFailed({});
         return FrameOutcome::Ended;
+    };
+    // A history that could not be copied because the clipboard stayed held is a
+    // typing failure too.
+    const auto unread = [this, &ended](const HostHistory& history) {
+        if (!history.typed && !link_.WaitsAbandoned() && !link_.HostGone()) link_.ReportTypingFailed({});
+        return ended();
     };
     if (!link_.RunHostCommand("worlducs ")) return ended();
     if (needs.VisibleLayer && !link_.RunHostCommand("-layer  ")) return ended();
     const HostHistory history = CopyHostHistory(link_);
-    if (!history.finished) return ended();
+    if (!history.finished) return unread(history);
     // An AutoCAD that does not answer the question is taken at its word: nothing is
     // known against the world's UCS.
     if (WorldUcsInHistory(history.lines) == 0) {
@@ -163,7 +180,7 @@ FrameOutcome HostFrame::Open(const FrameNeeds& needs) {
         const std::string layer = CurrentLayerInHistory(history.lines);
         if (!RunHostListing(link_, "-layer ?\r" + layer + "\r\r")) return ended();
         const HostHistory listing = CopyHostHistory(link_);
-        if (!listing.finished) return ended();
+        if (!listing.finished) return unread(listing);
         const LayerState state = LayerStateInListing(listing.lines, layer);
         if (state.Off || state.Frozen) {
             link_.messages().ShowConfirmation(HiddenLayerMessage(layer, state));

@@ -76,8 +76,11 @@ enum class FrameOutcome {
 
 class HostFrame {
 public:
-    explicit HostFrame(HostLink& link) : link_(link) {}
-    // Puts the user's units back when Close was not called.
+    // From here to the destructor a report that AutoCAD could not be typed into is
+    // kept, and told with the units left untyped in one message.
+    explicit HostFrame(HostLink& link) : link_(link) { link_.BeginReports(); }
+    // Puts the user's units back when Close was not called, and tells the user what
+    // could not be typed.
     ~HostFrame();
     HostFrame(const HostFrame&) = delete;
     HostFrame& operator=(const HostFrame&) = delete;

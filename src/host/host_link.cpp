@@ -1,5 +1,7 @@
 #include "host/host_link.h"
 
+#include "host/undo_journal.h"
+
 namespace tessavue {
 namespace {
 
@@ -116,10 +118,25 @@ bool HostLink::SendHostCommand(const std::string& text) {
 std::string HostLink::ReadCommandLine() { return desktop_.WindowText(CommandLineWindow, kCommandLineBuffer); }
 
 bool HostLink::WaitForCommandLine(const std::string& text, WaitMode mode) {
+    // A wait for a prompt inside a command (not the idle prompt) also ends when the
+    // command is over without showing it, cancelled by the user's Esc: the idle prompt
+    // once the command line has left it, or the idle prompt alone for as many polls as
+    // AutoCAD needs to start a typed command.
+    const bool insideCommand = !(mode == WaitMode::Exact && text == CommandPrompt);
+    bool left = false;
+    unsigned idlePolls = 0;
     for (unsigned poll = 0;; ++poll) {
         if (abandoned_) return false;
         const std::string current = ReadCommandLine();
         if (mode == WaitMode::Exact ? current == text : Contains(current, text)) return true;
+        if (insideCommand) {
+            if (current != CommandPrompt) {
+                left = true;
+                idlePolls = 0;
+            } else if (left || ++idlePolls > kCommandStartPolls) {
+                return false;
+            }
+        }
         if (!BetweenPolls(poll, current)) return false;
     }
 }
@@ -139,6 +156,23 @@ bool HostLink::BetweenPolls(unsigned poll, const std::string& lastRead) {
 }
 
 unsigned HostLink::PollPause(unsigned poll) { return poll < 4 ? 1u << poll : kLongestPollPauseMs; }
+
+void HostLink::ReportTypingFailed(const std::vector<std::string>& left) {
+    if (reportDepth_ == 0) {
+        messages_.ShowConfirmation(TypingFailedMessage(left));
+        return;
+    }
+    if (!reported_) reported_.emplace();
+    reported_->insert(reported_->end(), left.begin(), left.end());
+}
+
+std::optional<std::vector<std::string>> HostLink::EndReports() {
+    if (reportDepth_ > 0) --reportDepth_;
+    if (reportDepth_ > 0) return std::nullopt;
+    std::optional<std::vector<std::string>> reported;
+    reported.swap(reported_);
+    return reported;
+}
 
 bool HostLink::RunHostCommand(const std::string& text) {
     // Without the check the idle prompt, still there because nothing was pasted,

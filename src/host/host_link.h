@@ -3,7 +3,9 @@
 // idle prompt. One HostLink lives for the whole run of the palette.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "host/desktop.h"
 #include "host/palette.h"
@@ -51,9 +53,10 @@ public:
     bool TypingFailed() const { return typingFailed_; }
     // The whole current text of the command-line window (empty when it is gone).
     std::string ReadCommandLine();
-    // Waits until the command line equals (or contains) `text`. False only when the
-    // wait was abandoned: AutoCAD's main or command-line window is gone, or the
-    // palette is closing.
+    // Waits until the command line equals (or contains) `text`. False when the wait
+    // was abandoned: AutoCAD's main or command-line window is gone, or the palette is
+    // closing; and, for a text other than the idle prompt, when the command ended
+    // without showing it (the user's Esc cancelled it).
     bool WaitForCommandLine(const std::string& text, WaitMode mode);
     // Types one command and waits for the idle prompt. False when it could not be
     // typed (TypingFailed) or the wait was abandoned.
@@ -72,6 +75,16 @@ public:
     void AbandonWaits() { abandoned_ = true; }
     bool WaitsAbandoned() const { return abandoned_; }
 
+    // A command stopped because AutoCAD could not be typed into; `left` are the
+    // put-back commands it could not type either. While a command's frame is open the
+    // report is kept, so that the frame adds the user's units it could not type back
+    // and the user reads one message; otherwise it is shown at once.
+    void ReportTypingFailed(const std::vector<std::string>& left);
+    // The frame opens and closes the time reports are kept for; EndReports gives what
+    // was reported (nullopt: nothing) when the outermost frame closes.
+    void BeginReports() { ++reportDepth_; }
+    std::optional<std::vector<std::string>> EndReports();
+
     Desktop& desktop() { return desktop_; }
     // Where the commands that drive AutoCAD tell the user why they stopped.
     MessageSink& messages() { return messages_; }
@@ -80,6 +93,9 @@ public:
     // round trip to AutoCAD's thread, so this bounds both the CPU a long wait costs
     // and how late it notices the idle prompt.
     static constexpr unsigned kLongestPollPauseMs = 16;
+    // Polls that may read the idle prompt before a typed command shows anything: about
+    // a second at the longest pause, far more than AutoCAD takes to start a command.
+    static constexpr unsigned kCommandStartPolls = 64;
     static unsigned PollPause(unsigned poll);
 
     static constexpr std::size_t kTitleBuffer = 256;
@@ -93,6 +109,8 @@ private:
     MessageSink& messages_;
     bool abandoned_ = false;
     bool typingFailed_ = false;
+    int reportDepth_ = 0;
+    std::optional<std::vector<std::string>> reported_;
 };
 
 }  // namespace tessavue

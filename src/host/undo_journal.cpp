@@ -35,17 +35,22 @@ bool UndoJournal::Turn(int degrees, double x, double y) {
 bool UndoJournal::FileDialogs(bool on) {
     if (!link_.SendHostCommand(on ? "filedia 1 " : "filedia 0 ")) return false;
     fileDialogsOff_ = !on;
+    // Setting a variable is an undo step like any command: "u" must count it once it
+    // undoes steps before it.
+    if (undoSteps_ > 0) ++undoSteps_;
     return link_.WaitForCommandLine(link_.CommandPrompt, WaitMode::Exact);
 }
 
 std::vector<std::string> UndoJournal::PutBackCommands() const {
     std::vector<std::string> commands;
-    if (turnedDegrees_ != 0) commands.push_back(TurnCommand(-turnedDegrees_, turnX_, turnY_));
+    // The undo steps are the newest: they go first, so that the turn is taken back
+    // from the objects as the turn left them (an erasure after it undone).
     if (undoSteps_ > 0) {
         std::string undo;
         for (std::size_t i = 0; i < undoSteps_; ++i) undo += "u ";
         commands.push_back(undo);
     }
+    if (turnedDegrees_ != 0) commands.push_back(TurnCommand(-turnedDegrees_, turnX_, turnY_));
     if (fileDialogsOff_) commands.push_back("filedia 1 ");
     return commands;
 }
@@ -74,13 +79,19 @@ std::string TypingFailedMessage(const std::vector<std::string>& leftUndone) {
         "コマンドを中止しました。";
     if (leftUndone.empty()) return text;
     text += "\r\n\r\n次のコマンドは入力されていません。ＡｕｔｏＣＡＤのコマンドラインに次の通り入力して下さい"
-            "（空白は Enter キーです）。\r\n";
-    for (std::string command : leftUndone) {
-        // A carriage return ends an input just as a blank does; on one line it reads as one.
-        for (char& c : command)
-            if (c == '\r') c = ' ';
-        const std::size_t end = command.find_last_not_of(' ');
-        text += "\r\n" + command.substr(0, end == std::string::npos ? 0 : end + 1);
+            "（空白と各行の終わりは Enter キーです）。\r\n";
+    for (const std::string& command : leftUndone) {
+        // A carriage return ends an input that may hold blanks (a block name), where a
+        // blank would not: the line ends there, and the user presses Enter.
+        std::size_t from = 0;
+        while (from < command.size()) {
+            std::size_t cr = command.find('\r', from);
+            if (cr == std::string::npos) cr = command.size();
+            const std::string part = command.substr(from, cr - from);
+            const std::size_t end = part.find_last_not_of(' ');
+            if (end != std::string::npos) text += "\r\n" + part.substr(0, end + 1);
+            from = cr + 1;
+        }
     }
     return text;
 }

@@ -9,6 +9,9 @@
 //     opposite turn (the exports between the turns make steps of their own, so "u"
 //     would have to count them);
 //   - FILEDIA set to 0, put back by "filedia 1 ".
+// The undo steps are put back first: a journal that turns and then holds steps (an
+// erasure of the turned objects, an insertion) gets the turned objects back before it
+// turns them back.
 // A command is noted once it is typed, whether AutoCAD finishes it or the put-back
 // cancels it: AutoCAD records a cancelled command as a step too. A command that
 // could not be typed is not noted: it never reached AutoCAD.

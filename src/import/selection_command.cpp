@@ -31,7 +31,7 @@ public:
         const std::vector<std::string> units = frame_.Close();
         leftUndone.insert(leftUndone.end(), units.begin(), units.end());
         if (typingFailed || !leftUndone.empty()) {
-            link_.messages().ShowConfirmation(TypingFailedMessage(leftUndone));
+            link_.ReportTypingFailed(leftUndone);
             return SelectionOutcome::Failed;
         }
         return SelectionOutcome::Abandoned;

@@ -121,7 +121,7 @@ inline std::string DrawingDifference(const DrawingState& got, const DrawingState
 // The commands listed after the header of a typing-failed message, one a line.
 inline std::vector<std::string> HandTypedCommands(const std::string& message) {
     std::vector<std::string> commands;
-    const std::string lead = "（空白は Enter キーです）。\r\n";
+    const std::string lead = "（空白と各行の終わりは Enter キーです）。\r\n";
     const std::size_t start = message.find(lead);
     if (start == std::string::npos) return commands;
     std::size_t at = start + lead.size();
@@ -135,11 +135,12 @@ inline std::vector<std::string> HandTypedCommands(const std::string& message) {
     return commands;
 }
 
-// The user types the commands at the command line, each ended with Enter; a command
-// still asking is first cancelled with Esc, as the user would who sees its prompt.
-inline void TypeByHand(sim::SimHost& host, const std::vector<std::string>& commands) {
+// The user types the lines at the command line, each ended with the Enter key; a
+// command still asking is first cancelled with Esc, as the user would who sees its
+// prompt.
+inline void TypeByHand(sim::SimHost& host, const std::vector<std::string>& lines) {
     if (host.InCommand()) host.Receive("user", "\x1b\x1b");
-    for (const std::string& command : commands) host.Receive("user", command + " ");
+    for (const std::string& line : lines) host.Receive("user", line + "\r");
 }
 
 }  // namespace tessavue::testing

@@ -413,9 +413,13 @@ TEST_F(HostLinkTest, TheJournalHoldsWhatWasTypedAndPutsItBackInOrder) {
         {"exploded, queried, one undone",
          {{S::DialogsOff}, {S::Run}, {S::Run}, {S::Note, 1}, {S::Undo, 1}},
          {"u u ", "filedia 1 "}},
+        // The newest steps first: what was done after the turn is undone before it is
+        // turned back.
         {"everything at once",
          {{S::DialogsOff}, {S::Turn, 45}, {S::Run}, {S::Note, 2}},
-         {"rotate pre  78.14063886,-118.89259016 -45 ", "u u u ", "filedia 1 "}},
+         {"u u u ", "rotate pre  78.14063886,-118.89259016 -45 ", "filedia 1 "}},
+        // FILEDIA set after a step is a step of its own for "u".
+        {"file dialogs set among undo steps", {{S::Run}, {S::DialogsOff}, {S::DialogsOn}}, {"u u u "}},
         {"a turn that was never typed", {{S::Turn, 45, false}}, {}},
         {"an explosion that was never typed", {{S::DialogsOff}, {S::Run, 0, false}}, {"filedia 1 "}},
         {"an undo that was never typed", {{S::Run}, {S::Run}, {S::Undo, 2, false}}, {"u u "}},
@@ -468,8 +472,8 @@ TEST_F(HostLinkTest, APutBackThatCannotBeTypedSaysWhatIsLeft) {
     };
     const std::vector<std::string> left = journal.PutBack();
     ASSERT_EQ(desktop.log.size(), 1u);
-    EXPECT_NE(desktop.log[0].find("rotate pre  1E-5,1234567.125 -45 "), std::string::npos);
-    EXPECT_EQ(left, (std::vector<std::string>{"u ", "filedia 1 "}));
+    EXPECT_NE(desktop.log[0].find("u "), std::string::npos);
+    EXPECT_EQ(left, (std::vector<std::string>{"rotate pre  1E-5,1234567.125 -45 ", "filedia 1 "}));
 
     const std::string opening = TypingFailedMessage({});
     const std::string message = TypingFailedMessage(left);
@@ -477,9 +481,10 @@ TEST_F(HostLinkTest, APutBackThatCannotBeTypedSaysWhatIsLeft) {
     const auto endsWith = [](const std::string& text, const std::string& end) {
         return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
     };
-    EXPECT_TRUE(endsWith(message, "\r\n\r\nu\r\nfiledia 1")) << "each command on its own line, trimmed";
-    EXPECT_TRUE(endsWith(TypingFailedMessage({"-purge b ip1\rn\r"}), "\r\n-purge b ip1 n"))
-        << "a carriage return reads as a blank";
+    EXPECT_TRUE(endsWith(message, "\r\n\r\nrotate pre  1E-5,1234567.125 -45\r\nfiledia 1"))
+        << "each command on its own line, trimmed";
+    EXPECT_TRUE(endsWith(TypingFailedMessage({"-purge b ip1\rn\r"}), "\r\n-purge b ip1\r\nn"))
+        << "a carriage return ends the line: a blank would not end the block name";
 }
 
 }  // namespace

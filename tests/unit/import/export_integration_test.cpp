@@ -247,7 +247,9 @@ TEST_P(Export, AWaitThatNeverSeesThePromptHasAWayOut) {
         if (++pumps == 200) link.AbandonWaits();
     };
     EXPECT_FALSE(ExportSelectionDxf(link, (folder / "never.dxf").string(), ""));
-    EXPECT_EQ(pumps, 200);
+    // The wait ends at the latest when abandoned; earlier when the idle prompt shows
+    // that the command is over without the prompt.
+    EXPECT_LE(pumps, 200);
     EXPECT_FALSE(std::filesystem::exists(folder / "never.dxf"));
 }
 

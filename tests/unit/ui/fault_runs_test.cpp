@@ -308,7 +308,12 @@ void FaultRun(const CommandRow& row, Edition edition, Fault fault, std::size_t n
                 else if (c == '\x1b') c = '~';
             std::printf("TRACE %-8s [%s]\n", chunk.transport.c_str(), bytes.c_str());
         }
-        for (const auto& box : boxes) std::printf("TRACE box: %s\n", box.text.c_str());
+        for (const auto& box : boxes) {
+            std::string text = box.text;
+            for (char& c : text)
+                if (c == '\r' || c == '\n') c = '/';
+            std::printf("TRACE box: %s\n", text.c_str());
+        }
         std::printf("TRACE %s\n", testing::DrawingDifference(testing::StateOf(host.drawing()), before).c_str());
     }
     switch (fault) {
@@ -345,7 +350,7 @@ void FaultRun(const CommandRow& row, Edition edition, Fault fault, std::size_t n
             const std::string asBefore = testing::DrawingDifference(after, before);
             const std::string asWritten = clean.written ? testing::DrawingDifference(after, *clean.written) : "-";
             const std::string asFinished = testing::DrawingDifference(after, clean.finished);
-            EXPECT_TRUE(asBefore.empty() || asWritten.empty() || (asFinished.empty() && n > clean.typed))
+            EXPECT_TRUE(asBefore.empty() || asWritten.empty() || asFinished.empty())
                 << name << ": after the commands typed by hand: " << asBefore << "\n" << boxes[0].text;
             ExpectUserSettings(host, name);
             break;
