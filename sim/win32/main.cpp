@@ -13,6 +13,13 @@
 //                                           WM_COPYDATA with dwData 2
 //          --drawing FILE                   a DXF file (R12 or 2000) to start on
 //          --hold-at TEXT                   typed input that holds TEXT is not taken
+//          --fault-at N --fault KIND        at the N-th command the palette types:
+//                                           esc (the user cancels it), quit (this
+//                                           program closes), close (the palette's
+//                                           window is sent WM_CLOSE, as its close
+//                                           box sends it), clipboard (this program
+//                                           opens the clipboard and keeps it open
+//                                           until it exits)
 //                                           yet: it and everything typed after it
 //                                           wait, shown on the command line, until
 //                                           WM_COPYDATA with dwData 3 lets them in. So
@@ -26,6 +33,7 @@
 #include <numbers>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -561,6 +569,8 @@ struct Options {
     std::filesystem::path dump;
     std::filesystem::path drawing;
     std::string holdAt;
+    std::size_t faultAt = 0;
+    std::optional<tessavue::sim::Fault> fault;
 };
 
 std::optional<Options> ParseOptions(std::string* error) {
@@ -593,6 +603,20 @@ std::optional<Options> ParseOptions(std::string* error) {
             result->drawing = value;
         } else if (name == L"--hold-at") {
             result->holdAt = Narrow(value);
+        } else if (name == L"--fault-at") {
+            const long n = std::wcstol(value.c_str(), nullptr, 10);
+            if (n <= 0) {
+                *error = "--fault-at takes a count from 1: " + Narrow(value);
+                result.reset();
+            } else {
+                result->faultAt = static_cast<std::size_t>(n);
+            }
+        } else if (name == L"--fault") {
+            result->fault = tessavue::sim::ParseFault(Narrow(value));
+            if (!result->fault) {
+                *error = "unknown fault (esc, quit, close or clipboard): " + Narrow(value);
+                result.reset();
+            }
         } else {
             *error = "unknown option: " + Narrow(name);
             result.reset();
@@ -638,6 +662,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         g.user = std::move(*user);
     }
     host.setClipboard = PutOnClipboard;
+    host.onFault = [](tessavue::sim::Fault fault) {
+        switch (fault) {
+            case tessavue::sim::Fault::Quit:
+                // Closed as a user closes it; the palette's command is lost.
+                PostMessageW(g.main, WM_CLOSE, 0, 0);
+                break;
+            case tessavue::sim::Fault::PaletteClose:
+                // What the palette's close box does: WM_CLOSE to its window.
+                if (HWND palette = FindWindowW(L"TForm1", nullptr)) PostMessageW(palette, WM_CLOSE, 0, 0);
+                break;
+            case tessavue::sim::Fault::Clipboard:
+                // Held open until this program exits, as another program would.
+                OpenClipboard(g.main);
+                break;
+            case tessavue::sim::Fault::Esc: break;
+        }
+    };
+    if (options->fault) host.ArmFault(options->faultAt == 0 ? 1 : options->faultAt, *options->fault);
     // File names typed into the command line are Shift-JIS; the C runtime would not
     // convert them through code page 932.
     host.pathFromText = [](const std::string& text) { return std::filesystem::path(Widen(text)); };
