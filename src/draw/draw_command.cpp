@@ -70,51 +70,28 @@ bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, 
     if (at) insert += NumberText(at->X) + "," + NumberText(at->Y) + " ";
     const std::string purge = "-purge b " + blockName + "\rn\r";
     const std::string explode = "_explode l\r\r";
-    // A step that could not be typed (LT 2006, the clipboard held by another program)
-    // ends the command; the user is told what is left to type by hand.
-    const auto typingFailed = [&link](const std::vector<std::string>& left) {
-        link.ReportTypingFailed(left);
+    // Every step is an undo step of a journal: the caller's, which puts a failed
+    // insertion back with the rest of its command, or this one's own.
+    UndoJournal own(link);
+    UndoJournal& steps = journal != nullptr ? *journal : own;
+    const auto failed = [&] {
+        if (journal != nullptr) return false;
+        // The insertion taken back (a block it defined goes with it); what cannot be
+        // typed of that (LT 2006, the clipboard held) is told to be typed by hand.
+        const bool typingFailed = link.TypingFailed();
+        const std::vector<std::string> left = own.PutBack();
+        if (typingFailed || !left.empty()) link.ReportTypingFailed(left);
         return false;
     };
-    if (journal != nullptr) {
-        // Every step is noted, the insertion's history query too; a failure is the
-        // journal's to put back.
-        if (!journal->Run(insert)) return false;
-        const bool cancelled = WasCommandCancelled(link, "-insert");
-        if (!link.TypingFailed()) journal->NoteSteps(1);
-        if (cancelled || !journal->Run(explode)) return false;
-        if (!link.RunHostCommand(purge) && link.TypingFailed()) typingFailed({purge});
-        return true;
-    }
-    if (!link.RunHostCommand(insert)) {
-        if (link.TypingFailed()) return typingFailed({});
-        // The palette is closing, or AutoCAD went away, while the insertion still ran.
-        // AutoCAD made the block definition when it read the file: the insertion
-        // still asking for its point is cancelled and the definition purged, without
-        // waiting (the waits are over).
-        if (!link.HostGone()) {
-            link.SendHostCommand("\x1b\x1b");
-            link.SendHostCommand(purge);
-        }
-        return false;
-    }
-    if (WasCommandCancelled(link, "-insert")) {
-        // Without the history it is unknown whether the figure went in; the purge is
-        // right either way (a block still referenced is kept), the explosion is not.
-        if (link.TypingFailed()) return typingFailed({purge});
-        // A cancelled insertion still leaves the definition read from the file.
-        if (!link.RunHostCommand(purge) && link.TypingFailed()) typingFailed({purge});
-        return false;
-    }
-    if (!link.RunHostCommand(explode)) {
-        if (link.TypingFailed()) return typingFailed({explode, purge});
-        // The explosion was typed whole; its definition goes once it is done.
-        if (!link.HostGone()) link.SendHostCommand(purge);
-        return true;
-    }
-    if (!link.RunHostCommand(purge) && link.TypingFailed()) typingFailed({purge});
+    if (!steps.Run(insert)) return failed();
+    if (steps.CancelledSince("-insert")) return failed();
+    if (!steps.Run(explode) || !steps.Run(purge)) return failed();
+    // The user's Esc on the explosion or the purge would leave the block reference or
+    // its definition in the drawing: the insertion is then taken back whole.
+    if (steps.CancelledSince("-insert")) return failed();
     return true;
 }
+
 
 namespace {
 
@@ -503,6 +480,9 @@ DrawOutcome DrawText(DrawCommand& command, const DrawRequest& request, const Fac
     // so that an insertion that fails (a typing failure, a refused rewrite, a cancel)
     // brings the text back as the user wrote it.
     if (!journal.Run("erase pre  ")) return stop();
+    // The user's Esc on the turn, the export or the erasure would put a text on the
+    // face that is not the user's, or leave it beside its copy.
+    if (journal.CancelledSince("select")) return stop();
     const DrawOutcome drawn = DrawAtBase(command, request, face, x, y, journal);
     if (drawn != DrawOutcome::Drawn) {
         stop();
@@ -631,6 +611,9 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
     // The pieces are erased before the copy goes in; an insertion that fails is undone
     // with them and every step before, so no piece and no step is left.
     if (!journal.Run("erase pre  ")) return stop("");
+    // The user's Esc on any step since the dimension was made would put a figure on
+    // the face that is not the dimension's, or leave its pieces beside it.
+    if (journal.CancelledSince("_dimlinear")) return stop("");
     const DrawOutcome drawn = DrawAtBase(command, request, face, bx, by, journal);
     if (drawn != DrawOutcome::Drawn) {
         stop("");

@@ -100,6 +100,9 @@ TemplateOutcome EnsureFigureTemplate(HostLink& link, const ProgramFiles& files, 
     RemoveHandseed(files.figureTemplate);
     if (!journal.Run("erase pre  ")) return stop(TemplateOutcome::Cancelled, "");
     if (!journal.FileDialogs(true)) return stop(TemplateOutcome::Cancelled, "");
+    // The user's Esc on the selection, the export or the erasure would leave the line
+    // in the drawing or a template of something else.
+    if (journal.CancelledSince("line")) return stop(TemplateOutcome::Cancelled, "");
     // The line and its erasure stay in AutoCAD's undo list, as any command's would.
     return TemplateOutcome::Ready;
 }

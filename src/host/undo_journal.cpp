@@ -1,6 +1,7 @@
 #include "host/undo_journal.h"
 
 #include "dxf_data/number_text.h"
+#include "host/history_queries.h"
 
 namespace tessavue {
 
@@ -39,6 +40,12 @@ bool UndoJournal::FileDialogs(bool on) {
     // undoes steps before it.
     if (undoSteps_ > 0) ++undoSteps_;
     return link_.WaitForCommandLine(link_.CommandPrompt, WaitMode::Exact);
+}
+
+bool UndoJournal::CancelledSince(const std::string& echo) {
+    const HostHistory history = CopyHostHistory(link_);
+    if (history.typed) ++undoSteps_;
+    return !history.finished || HistoryShowsCancel(history.lines, link_.CommandPrompt + echo);
 }
 
 std::vector<std::string> UndoJournal::PutBackCommands() const {

@@ -43,6 +43,13 @@ public:
     // Sets FILEDIA to 1 or 0.
     bool FileDialogs(bool on);
 
+    // Whether a command typed since the last one whose echo begins with `echo` (the
+    // command word as typed) was cancelled, as the history shows: the user's Esc may
+    // fall on any of them, and a cancelled turn, export or erasure would leave the
+    // figure half made. The history copy is an undo step of its own and noted. True
+    // also when the history cannot be had: nothing is known to have gone through.
+    bool CancelledSince(const std::string& echo);
+
     // The undo steps held: what "u" has to take back.
     std::size_t Steps() const { return undoSteps_; }
     // The commands that put the drawing back now, in the order they are typed.
