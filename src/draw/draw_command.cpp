@@ -443,13 +443,16 @@ DrawOutcome DrawText(DrawCommand& command, const DrawRequest& request, const Fac
     double x = 0;
     double y = 0;
     // Without the start point the text cannot be put back where it was: it stays in plan.
+    // A clipboard held by another program is told as such, once, by the frame.
     if (!ReadLastPoint(link, x, y)) {
-        if (!link.WaitsAbandoned()) command.Messages.ShowConfirmation(TextPointUnreadMessage());
+        if (link.TypingFailed()) link.ReportTypingFailed({});
+        else if (!link.WaitsAbandoned()) command.Messages.ShowConfirmation(TextPointUnreadMessage());
         return DrawOutcome::Cancelled;
     }
     // An empty text makes no object: "select l" would take the user's own.
     if (!LastObjectIsTextAt(link, x, y)) {
-        if (!link.WaitsAbandoned()) command.Messages.ShowConfirmation(TextNotMadeMessage());
+        if (link.TypingFailed()) link.ReportTypingFailed({});
+        else if (!link.WaitsAbandoned()) command.Messages.ShowConfirmation(TextNotMadeMessage());
         return DrawOutcome::Refused;
     }
 

@@ -158,7 +158,10 @@ HostHistory CopyHostHistory(HostLink& link) {
         emptied = desktop.EmptyClipboard();
         if (!emptied) desktop.PauseBetweenPolls(kClipboardPauseMs);
     }
-    if (!emptied) return history;
+    if (!emptied) {
+        link.NoteClipboardHeld();
+        return history;
+    }
     const bool finished = link.RunHostCommand("copyhist ");
     history.typed = !link.TypingFailed();
     std::optional<std::string> text;
@@ -166,7 +169,10 @@ HostHistory CopyHostHistory(HostLink& link) {
         text = desktop.ClipboardText();
         if (!text) desktop.PauseBetweenPolls(kClipboardPauseMs);
     }
-    if (!text) return history;
+    if (!text) {
+        link.NoteClipboardHeld();
+        return history;
+    }
     history.lines = SplitHistoryLines(*text);
     history.finished = finished;
     return history;

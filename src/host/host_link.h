@@ -49,8 +49,12 @@ public:
     // nothing was typed: on LT 2006 the clipboard stayed held by another program
     // through every try, so there was nothing to paste.
     bool SendHostCommand(const std::string& text);
-    // Whether the last SendHostCommand typed nothing.
+    // Whether the last SendHostCommand typed nothing, or the history could not be
+    // read since (the clipboard held by another program either way).
     bool TypingFailed() const { return typingFailed_; }
+    // The history could not be had through the clipboard: a command that stops for it
+    // stops as for a typing failure, and tells the user why.
+    void NoteClipboardHeld() { typingFailed_ = true; }
     // The whole current text of the command-line window (empty when it is gone).
     std::string ReadCommandLine();
     // Waits until the command line equals (or contains) `text`. False when the wait
