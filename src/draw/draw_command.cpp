@@ -310,8 +310,10 @@ DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
     double x = 0;
     double y = 0;
     if (!PickStartPoint(link, x, y)) return DrawOutcome::Cancelled;
-    // The chain is one line command: if a segment cannot be typed, the command is
-    // cancelled and undone, so no half chain stays.
+    // The chain is one line command typed as one input: the segments never reach the
+    // idle prompt (were the line cancelled, the Enter that ends it would start another
+    // line and wait for the user). A chain the user cancelled is undone, so no half
+    // chain stays.
     UndoJournal journal(link);
     const auto stop = [&] {
         const bool typingFailed = link.TypingFailed();
@@ -319,11 +321,10 @@ DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
         if (typingFailed || !left.empty()) link.ReportTypingFailed(left);
         return DrawOutcome::Cancelled;
     };
-    if (!link.SendHostCommand("line @ ")) return stop();
-    journal.NoteSteps(1);
-    for (const std::string& segment : segments)
-        if (!link.SendHostCommand(segment)) return stop();
-    if (!link.RunHostCommand(" ")) return stop();
+    std::string chain = "line @ ";
+    for (const std::string& segment : segments) chain += segment;
+    if (!journal.Run(chain + " ")) return stop();
+    if (journal.CancelledSince("line")) return stop();
     return DrawOutcome::Drawn;
 }
 

@@ -225,8 +225,11 @@ bool SetCurrentLayer(HostLink& link, const std::string& name) {
     if (name.empty()) return true;
     // The carriage return ends the name, so names with blanks arrive whole.
     if (!link.SendHostCommand("-layer s " + name + "\r")) return false;
+    CommandEndWatch over(link);
     for (unsigned poll = 0;; ++poll) {
         const std::string current = link.ReadCommandLine();
+        // The user's Esc ended the layer command before it asked.
+        if (over.Seen(current)) return false;
         if (Holds(current, "ｵﾌﾟｼｮﾝを入力") || Holds(current, "オプションを入力")) {
             link.RunHostCommand("\r");
             return true;

@@ -123,20 +123,12 @@ bool HostLink::WaitForCommandLine(const std::string& text, WaitMode mode) {
     // once the command line has left it, or the idle prompt alone for as many polls as
     // AutoCAD needs to start a typed command.
     const bool insideCommand = !(mode == WaitMode::Exact && text == CommandPrompt);
-    bool left = false;
-    unsigned idlePolls = 0;
+    CommandEndWatch over(*this);
     for (unsigned poll = 0;; ++poll) {
         if (abandoned_) return false;
         const std::string current = ReadCommandLine();
         if (mode == WaitMode::Exact ? current == text : Contains(current, text)) return true;
-        if (insideCommand) {
-            if (current != CommandPrompt) {
-                left = true;
-                idlePolls = 0;
-            } else if (left || ++idlePolls > kCommandStartPolls) {
-                return false;
-            }
-        }
+        if (insideCommand && over.Seen(current)) return false;
         if (!BetweenPolls(poll, current)) return false;
     }
 }

@@ -117,4 +117,26 @@ private:
     std::optional<std::vector<std::string>> reported_;
 };
 
+// Whether a command typed into AutoCAD is over without having shown the prompt a wait
+// looks for (the user's Esc cancelled it): the idle prompt read once the command line
+// has left it, or read alone for as many polls as AutoCAD needs to start a command.
+class CommandEndWatch {
+public:
+    explicit CommandEndWatch(const HostLink& link) : prompt_(link.CommandPrompt) {}
+    // Called with each read of the command line.
+    bool Seen(const std::string& current) {
+        if (current != prompt_) {
+            left_ = true;
+            idlePolls_ = 0;
+            return false;
+        }
+        return left_ || ++idlePolls_ > HostLink::kCommandStartPolls;
+    }
+
+private:
+    std::string prompt_;
+    bool left_ = false;
+    unsigned idlePolls_ = 0;
+};
+
 }  // namespace tessavue
