@@ -11,19 +11,33 @@
 namespace tessavue {
 namespace {
 
+void RemoveWorkFiles(const ProgramFiles& files) {
+    for (const auto& file : {files.selection, files.turnedLeft, files.turnedRight, files.exploded}) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
+}
+
 class Selection {
 public:
     Selection(SelectionCommand& command, HostFrame& frame)
         : command_(command), link_(command.Link), frame_(frame), journal_(command.Link) {}
 
-    bool Export(const std::filesystem::path& file) {
-        return ExportSelectionDxf(link_, command_.PathToText(file), "");
+    // An export between turns is an undo step the journal must count.
+    bool Export(const std::filesystem::path& file, UndoJournal* journal = nullptr) {
+        bool started = false;
+        const bool exported = ExportSelectionDxf(link_, command_.PathToText(file), "", &started);
+        if (started && journal != nullptr) journal->NoteSteps(1);
+        return exported;
     }
 
     // The selection stops in the middle: the drawing is put back while AutoCAD is
     // there, and a command that could not be typed is told to the user with whatever
     // of the put-back could not be typed either.
     SelectionOutcome Stop() {
+        // A selection that stops leaves none of its files: the draw command would
+        // take a half set for this selection.
+        RemoveWorkFiles(command_.Files);
         const bool typingFailed = link_.TypingFailed();
         std::vector<std::string> leftUndone = journal_.PutBack();
         // The user's units go back last, and what cannot be typed of them is named in the
@@ -65,19 +79,30 @@ SelectionOutcome ExportSelection(SelectionCommand& command, Selection& selection
     if (command.ProjectAll) {
         // +45, -90 and +45 about the point as read: the objects end where they began,
         // and the turned exports stand about the same point the figure is drawn from.
-        if (!journal.Turn(45, base.X, base.Y)) return selection.Stop();
-        if (!selection.Export(files.turnedLeft)) return selection.Stop();
+        // Each turn and export from the first turn on is an undo step of the journal:
+        // a stop undoes them, which puts the objects back exactly (turning back about
+        // the point as read would move them by its rounding, and a turn the user
+        // cancelled would be turned back all the same).
+        if (!journal.Run(TurnCommand(45, base.X, base.Y))) return selection.Stop();
+        if (!selection.Export(files.turnedLeft, &journal)) return selection.Stop();
         RemoveHandseed(files.turnedLeft);
-        if (!journal.Turn(-90, base.X, base.Y)) return selection.Stop();
-        if (!selection.Export(files.turnedRight)) return selection.Stop();
+        if (!journal.Run(TurnCommand(-90, base.X, base.Y))) return selection.Stop();
+        if (!selection.Export(files.turnedRight, &journal)) return selection.Stop();
         RemoveHandseed(files.turnedRight);
-        if (!journal.Turn(45, base.X, base.Y)) return selection.Stop();
+        if (!journal.Run(TurnCommand(45, base.X, base.Y))) return selection.Stop();
     }
 
     if (SelectionNeedsExplode(files.selection)) {
-        if (!ExportSelectionDxf(command.Link, command.PathToText(files.exploded), "2000")) return selection.Stop();
+        bool started = false;
+        const bool exported =
+            ExportSelectionDxf(command.Link, command.PathToText(files.exploded), "2000", &started);
+        if (started && journal.Steps() > 0) journal.NoteSteps(1);
+        if (!exported) return selection.Stop();
     }
 
+    // The user's Esc on a turn or an export would leave the objects turned or a file
+    // of something else.
+    if (command.ProjectAll && journal.CancelledSince("filedia")) return selection.Stop();
     if (!journal.FileDialogs(true)) return selection.Stop();
     return SelectionOutcome::Exported;
 }
@@ -103,10 +128,7 @@ SelectionOutcome RunSelectionCommand(SelectionCommand& command, PlanPoint& baseP
 
     // A selection that stops early must leave no work file of an earlier one behind:
     // the draw command would take it for this selection.
-    for (const auto& file : {files.selection, files.turnedLeft, files.turnedRight, files.exploded}) {
-        std::error_code ignored;
-        std::filesystem::remove(file, ignored);
-    }
+    RemoveWorkFiles(files);
 
     Selection selection(command, frame);
     if (!link.RunHostCommand("select ")) return selection.Stop();
