@@ -13,18 +13,22 @@
 //                                           WM_COPYDATA with dwData 2
 //          --drawing FILE                   a DXF file (R12 or 2000) to start on
 //          --hold-at TEXT                   typed input that holds TEXT is not taken
+//                                           yet: it and everything typed after it
+//                                           wait, shown on the command line, until
+//                                           WM_COPYDATA with dwData 3 lets them in. So
+//                                           a test can catch a program in the middle of
+//                                           a long AutoCAD command.
 //          --fault-at N --fault KIND        at the N-th command the palette types:
 //                                           esc (the user cancels it), quit (this
 //                                           program closes), close (the palette's
 //                                           window is sent WM_CLOSE, as its close
 //                                           box sends it), clipboard (this program
 //                                           opens the clipboard and keeps it open
-//                                           until it exits)
-//                                           yet: it and everything typed after it
-//                                           wait, shown on the command line, until
-//                                           WM_COPYDATA with dwData 3 lets them in. So
-//                                           a test can catch a program in the middle of
-//                                           a long AutoCAD command.
+//                                           until WM_COPYDATA with dwData 6 or its
+//                                           end). WM_COPYDATA with dwData 5 and "N
+//                                           KIND" arms the same fault from then on.
+//          (WM_COPYDATA with dwData 4 types as the user at the command line: the
+//          palette's commands come with dwData 1.)
 #include <windows.h>
 #include <shellapi.h>
 
@@ -84,6 +88,8 @@ struct App {
     // --hold-at: the text, and the input that waits.
     std::string holdAt;
     std::vector<InputChunk> held;
+    // A clipboard fault holds the clipboard open.
+    bool holdingClipboard = false;
 };
 
 App g;
@@ -521,6 +527,29 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                     ReleaseHeldInput();
                     return TRUE;
                 }
+                if (data->dwData == 4) {
+                    // Typed by the user at the command line, not by the palette: a
+                    // fault counts only the palette's commands.
+                    TypeInput("edit", payload);
+                    return TRUE;
+                }
+                if (data->dwData == 5) {
+                    // "N KIND": a fault at the N-th command the palette types from now.
+                    std::istringstream in(payload);
+                    long n = 0;
+                    std::string kind;
+                    in >> n >> kind;
+                    const auto fault = tessavue::sim::ParseFault(kind);
+                    if (n <= 0 || !fault) return FALSE;
+                    g.host->ArmFault(static_cast<std::size_t>(n), *fault);
+                    return TRUE;
+                }
+                if (data->dwData == 6) {
+                    // The other program lets the clipboard go.
+                    if (g.holdingClipboard) CloseClipboard();
+                    g.holdingClipboard = false;
+                    return TRUE;
+                }
                 return FALSE;
             }
             case kRefreshMessage:
@@ -673,8 +702,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                 if (HWND palette = FindWindowW(L"TForm1", nullptr)) PostMessageW(palette, WM_CLOSE, 0, 0);
                 break;
             case tessavue::sim::Fault::Clipboard:
-                // Held open until this program exits, as another program would.
-                OpenClipboard(g.main);
+                // Held open, as by another program, until WM_COPYDATA 6 or the end.
+                g.holdingClipboard = OpenClipboard(g.main) != FALSE;
                 break;
             case tessavue::sim::Fault::Esc: break;
         }

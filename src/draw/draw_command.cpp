@@ -367,6 +367,8 @@ DrawOutcome DrawOffset(DrawCommand& command, const DrawRequest& request, const F
     if (const std::optional<DrawOutcome> ended = OpenFrame(frame, false)) return *ended;
     const bool drawn = RunOffset(link, command.Files, command.PathToText, request.InvertHeightSign ? -1 : 1, height,
                                  face.OffsetDirection, request.HeightLines, request.CircleHeightLines);
+    // A step that could not be typed is told, as for every kind.
+    if (!drawn && link.TypingFailed() && !link.WaitsAbandoned()) link.ReportTypingFailed({});
     return drawn ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
 }
 

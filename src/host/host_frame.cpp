@@ -114,6 +114,11 @@ std::string UnitsUnreadMessage() {
 
 HostFrame::~HostFrame() {
     try {
+        // A command whose wait was abandoned (the palette closing) may leave AutoCAD
+        // asking the user for something the palette was to answer: it is cancelled,
+        // so that AutoCAD is left at its idle prompt.
+        if (link_.WaitsAbandoned() && !link_.HostGone() && link_.ReadCommandLine() != link_.CommandPrompt)
+            link_.SendHostCommand("\x1b\x1b");
         std::vector<std::string> units;
         try {
             units = Close();
@@ -208,11 +213,21 @@ std::vector<std::string> HostFrame::Close() {
     if (commands.empty() || link_.HostGone()) return {};
     // A command still asking for input (the one that stopped) is cancelled first.
     if (link_.ReadCommandLine() != link_.CommandPrompt) link_.SendHostCommand("\x1b\x1b");
-    for (std::size_t i = 0; i < commands.size(); ++i) {
-        if (!link_.SendHostCommand(commands[i])) return {commands.begin() + static_cast<std::ptrdiff_t>(i), commands.end()};
-        // Once the waits are over (the palette closing) what is typed queues up in order.
-        if (!link_.WaitsAbandoned()) link_.WaitForCommandLine(link_.CommandPrompt, WaitMode::Exact);
-    }
+    const auto type = [this](const std::vector<std::string>& all) -> std::vector<std::string> {
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (!link_.SendHostCommand(all[i])) return {all.begin() + static_cast<std::ptrdiff_t>(i), all.end()};
+            // Once the waits are over (the palette closing) what is typed queues up in order.
+            if (!link_.WaitsAbandoned()) link_.WaitForCommandLine(link_.CommandPrompt, WaitMode::Exact);
+        }
+        return {};
+    };
+    if (std::vector<std::string> left = type(commands); !left.empty()) return left;
+    if (link_.WaitsAbandoned() || link_.HostGone()) return {};
+    // The user's Esc may fall on a value typed back, which then stays as the palette
+    // set it: the history tells, and the values are typed back once more.
+    const HostHistory history = CopyHostHistory(link_);
+    const std::string first = commands.front().substr(0, commands.front().find(' '));
+    if (!history.finished || HistoryShowsCancel(history.lines, link_.CommandPrompt + first)) return type(commands);
     return {};
 }
 

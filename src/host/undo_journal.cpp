@@ -36,6 +36,7 @@ bool UndoJournal::Turn(int degrees, double x, double y) {
 bool UndoJournal::FileDialogs(bool on) {
     if (!link_.SendHostCommand(on ? "filedia 1 " : "filedia 0 ")) return false;
     fileDialogsOff_ = !on;
+    if (!on) fileDialogsTurnedOff_ = true;
     // Setting a variable is an undo step like any command: "u" must count it once it
     // undoes steps before it.
     if (undoSteps_ > 0) ++undoSteps_;
@@ -45,7 +46,10 @@ bool UndoJournal::FileDialogs(bool on) {
 bool UndoJournal::CancelledSince(const std::string& echo) {
     const HostHistory history = CopyHostHistory(link_);
     if (history.typed) ++undoSteps_;
-    return !history.finished || HistoryShowsCancel(history.lines, link_.CommandPrompt + echo);
+    const bool cancelled = !history.finished || HistoryShowsCancel(history.lines, link_.CommandPrompt + echo);
+    // The cancelled command may be the one that turned the file dialogs back on.
+    if (cancelled && fileDialogsTurnedOff_) fileDialogsOff_ = true;
+    return cancelled;
 }
 
 std::vector<std::string> UndoJournal::PutBackCommands() const {

@@ -69,6 +69,7 @@ private:
     double turnX_ = 0;
     double turnY_ = 0;
     bool fileDialogsOff_ = false;
+    bool fileDialogsTurnedOff_ = false;
 };
 
 // The command that turns the previous selection set by `degrees` about (x, y).

@@ -100,10 +100,11 @@ SelectionOutcome ExportSelection(SelectionCommand& command, Selection& selection
         if (!exported) return selection.Stop();
     }
 
-    // The user's Esc on a turn or an export would leave the objects turned or a file
-    // of something else.
-    if (command.ProjectAll && journal.CancelledSince("filedia")) return selection.Stop();
     if (!journal.FileDialogs(true)) return selection.Stop();
+    // The user's Esc on a turn, an export or the file dialogs' return would leave the
+    // objects turned, a file of something else or the dialogs off: the history since
+    // the base point was read tells.
+    if (journal.CancelledSince("lastpoint")) return selection.Stop();
     return SelectionOutcome::Exported;
 }
 

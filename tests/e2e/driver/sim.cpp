@@ -13,6 +13,9 @@ namespace {
 constexpr ULONG_PTR kTypeCommand = 1;
 constexpr ULONG_PTR kWriteDump = 2;
 constexpr ULONG_PTR kReleaseHeld = 3;
+constexpr ULONG_PTR kTypeAsUser = 4;
+constexpr ULONG_PTR kArmFault = 5;
+constexpr ULONG_PTR kReleaseClipboard = 6;
 
 std::string TitleOf(HWND window) {
     char buffer[256] = {};
@@ -143,6 +146,14 @@ Status Sim::SendCopyData(ULONG_PTR kind, const std::string& payload) {
 }
 
 Status Sim::Type(const std::string& commandString) { return SendCopyData(kTypeCommand, commandString); }
+
+Status Sim::TypeAsUser(const std::string& keys) { return SendCopyData(kTypeAsUser, keys); }
+
+Status Sim::ArmFault(int n, const std::string& kind) {
+    return SendCopyData(kArmFault, std::to_string(n) + " " + kind);
+}
+
+Status Sim::ReleaseClipboard() { return SendCopyData(kReleaseClipboard, std::string()); }
 
 Status Sim::Release() { return SendCopyData(kReleaseHeld, std::string()); }
 

@@ -54,6 +54,14 @@ public:
     Expected<sim::SimDump> Dump(const std::filesystem::path& file = {});
     // Lets in the input held since the --hold-at text arrived (WM_COPYDATA dwData 3).
     Status Release();
+    // Keys typed by the user at the command line (WM_COPYDATA dwData 4): the stand-in
+    // does not count them among the palette's commands.
+    Status TypeAsUser(const std::string& keys);
+    // A fault at the n-th command the palette types from now: "esc", "quit", "close"
+    // or "clipboard" (WM_COPYDATA dwData 5).
+    Status ArmFault(int n, const std::string& kind);
+    // The clipboard held by a clipboard fault is let go (WM_COPYDATA dwData 6).
+    Status ReleaseClipboard();
 
     // The command-line text window: the descendant of the main window whose class
     // holds this edition's class text.
