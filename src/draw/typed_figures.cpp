@@ -162,15 +162,18 @@ bool RunOffset(HostLink& link, const ProgramFiles& files, const PathText& pathTe
     if (WasCommandCancelled(link, "select") || !HistoryShowsSelection(link)) return false;
     if (joinCorners) {
         UndoJournal journal(link);
-        if (!journal.FileDialogs(false)) {
-            journal.PutBack();
+        // What the put-back cannot type (the clipboard held) is told to be typed by hand.
+        const auto stop = [&] {
+            const bool typingFailed = link.TypingFailed();
+            const std::vector<std::string> left = journal.PutBack();
+            if (typingFailed || !left.empty()) link.ReportTypingFailed(left);
             return false;
-        }
+        };
+        if (!journal.FileDialogs(false)) return stop();
         const bool exported = ExportSelectionDxf(link, pathText(files.offset), "2000");
-        if (!journal.FileDialogs(true) || !exported) {
-            journal.PutBack();
-            return false;
-        }
+        if (!journal.FileDialogs(true) || !exported) return stop();
+        // The user's Esc on the file dialogs' return would leave them off.
+        if (journal.CancelledSince("filedia")) return stop();
     }
     std::string copy = "copy pre  0,0 @" + NumberText(sign * height) + "<" + direction + " ";
     // LT 2006 goes on asking for further copies until Enter.
