@@ -178,12 +178,26 @@ bool RunOffset(HostLink& link, const ProgramFiles& files, const PathText& pathTe
     std::string copy = "copy pre  0,0 @" + NumberText(sign * height) + "<" + direction + " ";
     // LT 2006 goes on asking for further copies until Enter.
     if (link.TargetVersion == "LT 2006" || link.TargetVersion == "2006") copy += " ";
-    if (!link.RunHostCommand(copy)) return false;
-    if (!joinCorners) return true;
-    const std::string layer = GetCurrentLayer(link);
-    const bool joined = DrawOffsetConnectors(link, files.offset, sign, height, direction, circleTangents);
-    const bool restored = SetCurrentLayer(link, layer);
-    return joined && restored;
+    // From the copy on, every command is counted: the copy and the connectors stand or
+    // go together, so that the user's Esc on any of them, or a stop, leaves no half
+    // offset behind.
+    link.CountCommands(true);
+    bool drawn = link.RunHostCommand(copy);
+    if (drawn && joinCorners) {
+        const std::string layer = GetCurrentLayer(link);
+        const bool joined = !link.TypingFailed() &&
+                            DrawOffsetConnectors(link, files.offset, sign, height, direction, circleTangents);
+        const bool restored = SetCurrentLayer(link, layer);
+        drawn = joined && restored;
+    }
+    UndoJournal steps(link);
+    steps.NoteSteps(link.CommandsCounted());
+    link.CountCommands(false);
+    if (drawn && !steps.CancelledSince("copy")) return true;
+    const bool typingFailed = link.TypingFailed();
+    const std::vector<std::string> left = steps.PutBack();
+    if (typingFailed || !left.empty()) link.ReportTypingFailed(left);
+    return false;
 }
 
 }  // namespace tessavue

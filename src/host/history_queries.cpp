@@ -64,7 +64,14 @@ bool HistoryShowsCancel(const std::vector<std::string>& lines, const std::string
         // Both spellings, whatever the edition: the half-width one of LT 2000/2002 and
         // the full-width one of LT 2006.
         if (Holds(*line, "ｷｬﾝｾﾙ") || Holds(*line, "キャンセル")) return true;
-        if (BeginsWith(*line, echoLine)) return false;
+        // The echo of that command, not of one whose name goes on ("copy" is not
+        // "copyhist").
+        if (BeginsWith(*line, echoLine)) {
+            const char next = line->size() > echoLine.size() ? (*line)[echoLine.size()] : ' ';
+            const bool wordGoesOn = (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') ||
+                                    (next >= '0' && next <= '9') || next == '_';
+            if (!wordGoesOn) return false;
+        }
     }
     return false;
 }

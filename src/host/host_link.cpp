@@ -93,6 +93,13 @@ bool HostLink::EnsureCaptured() {
 
 bool HostLink::SendHostCommand(const std::string& text) {
     typingFailed_ = false;
+    const bool starts = counting_ && ReadCommandLine() == CommandPrompt;
+    if (!SendTyped(text)) return false;
+    if (starts) ++counted_;
+    return true;
+}
+
+bool HostLink::SendTyped(const std::string& text) {
     if (UsesCopyData()) {
         std::string payload = text;
         payload.push_back('\0');

@@ -49,6 +49,16 @@ public:
     // nothing was typed: on LT 2006 the clipboard stayed held by another program
     // through every try, so there was nothing to paste.
     bool SendHostCommand(const std::string& text);
+    // Counting the commands typed from now: each text typed while AutoCAD shows its
+    // idle prompt starts one command, which AutoCAD records as one undo step. For
+    // steps typed by routines that do not note them (a layer change, a connector line),
+    // so that a command can undo exactly what it typed.
+    void CountCommands(bool on) {
+        counting_ = on;
+        counted_ = 0;
+    }
+    std::size_t CommandsCounted() const { return counted_; }
+
     // Whether the last SendHostCommand typed nothing, or the history could not be
     // read since (the clipboard held by another program either way).
     bool TypingFailed() const { return typingFailed_; }
@@ -106,6 +116,7 @@ public:
     static constexpr std::size_t kCommandLineBuffer = 1012;
 
 private:
+    bool SendTyped(const std::string& text);
     bool UsesCopyData() const;
     bool UsesPaste() const;
 
@@ -113,6 +124,8 @@ private:
     MessageSink& messages_;
     bool abandoned_ = false;
     bool typingFailed_ = false;
+    bool counting_ = false;
+    std::size_t counted_ = 0;
     int reportDepth_ = 0;
     std::optional<std::vector<std::string>> reported_;
 };
