@@ -308,7 +308,16 @@ TEST_P(FaultRunsEndToEnd, FirstMiddleAndLastStepOfEveryCommandByEveryFault) {
                 const Status ended = Press(row.button, answers);
                 EXPECT_TRUE(ended.ok()) << name << ": " << ended.message();
                 EXPECT_EQ(LeftFiles(), std::vector<fs::path>{}) << name;
+                if (fault == "esc") {
+                    // The stand-in took the user's Esc at that command.
+                    const sim::SimDump now = SimState();
+                    bool escaped = false;
+                    for (std::size_t i = before.inputs.size(); i < now.inputs.size(); ++i)
+                        escaped = escaped || (now.inputs[i].transport == "user" && now.inputs[i].bytes == "\x1b\x1b");
+                    EXPECT_TRUE(escaped) << name << ": the Esc came";
+                }
                 if (fault == "quit") {
+                    EXPECT_OK(sim().process().WaitForExit(milliseconds(10000)));
                     EXPECT_TRUE(palette().Exists()) << name;
                     EXPECT_TRUE(Visible(Control::GroupBox1)) << name << ": the palette is free";
                     // AutoCAD again: the next command captures it and draws in it.

@@ -163,5 +163,63 @@ TEST(SimDesktopTransports, OnlyTheRightWindowAndRecordTypeAreTyped) {
     EXPECT_NE(desktop.ClipboardText()->find("ｺﾏﾝﾄﾞ: copyhist\r\n"), std::string::npos);
 }
 
+
+// The fault hook: it comes at the N-th command the palette types, whatever the user
+// typed in between, and does what its kind says to that command and no other.
+TEST(SimDesktopFault, ComesAtTheNthCommandThePaletteTypes) {
+    struct Case {
+        const char* name;
+        Fault fault;
+        Edition edition;
+        // What the stand-in took of the palette's three commands, and what it shows after.
+        std::vector<std::string> taken;
+        bool windowsGone;
+        bool closePosted;
+    };
+    const Case cases[] = {
+        {"Esc at the second: its first input, then the cancel", Fault::Esc, Edition::LT2000,
+         {"line 0,0 @1,0  ", "line 0,1 @1,0  ", "line 0,2 @1,0  "}, false, false},
+        {"AutoCAD closed at the second: nothing more is taken", Fault::Quit, Edition::LT2000,
+         {"line 0,0 @1,0  "}, true, false},
+        {"the palette closed at the second: taken, then the close", Fault::PaletteClose, Edition::LT2000,
+         {"line 0,0 @1,0  ", "line 0,1 @1,0  ", "line 0,2 @1,0  "}, false, true},
+        {"the clipboard held from the second", Fault::Clipboard, Edition::LT2006, {"line 0,0 @1,0  "}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimDesktop desktop(c.edition);
+        RecordingSink sink;
+        HostLink link(desktop, sink);
+        link.ApplyTargetVersion(c.edition == Edition::LT2006 ? "LT 2006" : "LT 2000");
+        link.CaptureHost();
+        ASSERT_TRUE(link.CommandLineFound);
+        bool closed = false;
+        desktop.onPaletteClose = [&] { closed = true; };
+        desktop.ArmFault(2, c.fault);
+        link.SendHostCommand("line 0,0 @1,0  ");
+        // The user's own typing is not one of the palette's commands.
+        desktop.host().Receive("user", "id 5,5 ");
+        link.SendHostCommand("line 0,1 @1,0  ");
+        desktop.PumpMessages();
+        link.SendHostCommand("line 0,2 @1,0  ");
+        std::vector<std::string> taken;
+        for (const InputChunk& chunk : desktop.host().ReceivedInput())
+            if (chunk.transport != "user") taken.push_back(chunk.bytes);
+        EXPECT_EQ(taken, c.taken);
+        EXPECT_TRUE(desktop.host().FaultFired());
+        EXPECT_EQ(!desktop.WindowExists(desktop.MainWindow()), c.windowsGone);
+        EXPECT_EQ(closed, c.closePosted);
+        // Esc: the second line command is cancelled before its first point, so only the
+        // first and the third line are drawn; the palette's typing is recorded as typed.
+        const std::size_t lines = c.fault == Fault::Esc ? 2u : c.fault == Fault::PaletteClose ? 3u : 1u;
+        EXPECT_EQ(desktop.host().drawing().entities().size(), lines);
+        if (c.fault == Fault::Clipboard) {
+            EXPECT_TRUE(link.TypingFailed());
+            desktop.ReleaseClipboard();
+            EXPECT_TRUE(link.SendHostCommand("line 0,3 @1,0  "));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tessavue::sim
