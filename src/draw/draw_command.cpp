@@ -92,7 +92,6 @@ bool InsertFigureBlock(HostLink& link, const std::filesystem::path& figureFile, 
     return true;
 }
 
-
 namespace {
 
 // The figure-file steps every kind of the general path ends with: the work file
@@ -490,10 +489,7 @@ DrawOutcome DrawText(DrawCommand& command, const DrawRequest& request, const Fac
     // face that is not the user's, or leave it beside its copy.
     if (journal.CancelledSince("select")) return stop();
     const DrawOutcome drawn = DrawAtBase(command, request, face, x, y, journal);
-    if (drawn != DrawOutcome::Drawn) {
-        stop();
-        return drawn;
-    }
+    if (drawn != DrawOutcome::Drawn) stop();
     return drawn;
 }
 
@@ -621,10 +617,7 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
     // the face that is not the dimension's, or leave its pieces beside it.
     if (journal.CancelledSince("_dimlinear")) return stop("");
     const DrawOutcome drawn = DrawAtBase(command, request, face, bx, by, journal);
-    if (drawn != DrawOutcome::Drawn) {
-        stop("");
-        return drawn;
-    }
+    if (drawn != DrawOutcome::Drawn) stop("");
     return drawn;
 }
 
