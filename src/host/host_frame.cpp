@@ -114,11 +114,6 @@ std::string UnitsUnreadMessage() {
 
 HostFrame::~HostFrame() {
     try {
-        // A command whose wait was abandoned (the palette closing) may leave AutoCAD
-        // asking the user for something the palette was to answer: it is cancelled,
-        // so that AutoCAD is left at its idle prompt.
-        if (link_.WaitsAbandoned() && !link_.HostGone() && link_.ReadCommandLine() != link_.CommandPrompt)
-            link_.SendHostCommand("\x1b\x1b");
         std::vector<std::string> units;
         try {
             units = Close();
@@ -126,6 +121,13 @@ HostFrame::~HostFrame() {
             link_.EndReports();
             throw;
         }
+        // A command whose wait was abandoned (the palette closing) may leave AutoCAD
+        // asking the user for something the palette was to answer: it is cancelled,
+        // so that AutoCAD is left at its idle prompt. (Typing the units back cancels
+        // it first, so then there is nothing left to cancel.)
+        if (!typedBack_ && link_.WaitsAbandoned() && !link_.HostGone() &&
+            link_.ReadCommandLine() != link_.CommandPrompt)
+            link_.SendHostCommand("\x1b\x1b");
         std::optional<std::vector<std::string>> left = link_.EndReports();
         if (!units.empty()) {
             if (!left) left.emplace();
@@ -211,6 +213,7 @@ std::vector<std::string> HostFrame::Close() {
     std::vector<std::string> commands;
     commands.swap(restore_);
     if (commands.empty() || link_.HostGone()) return {};
+    typedBack_ = true;
     // A command still asking for input (the one that stopped) is cancelled first.
     if (link_.ReadCommandLine() != link_.CommandPrompt) link_.SendHostCommand("\x1b\x1b");
     const auto type = [this](const std::vector<std::string>& all) -> std::vector<std::string> {

@@ -110,6 +110,8 @@ private:
     bool fullPrecision_ = false;
     // The commands that type the user's values back, for each value changed.
     std::vector<std::string> restore_;
+    // Whether Close typed them (after cancelling a command still asking).
+    bool typedBack_ = false;
 };
 
 }  // namespace tessavue
