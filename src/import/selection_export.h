@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "dxf_data/dxf_lines.h"
 #include "host/host_link.h"
 
 namespace tessavue {
@@ -36,9 +37,14 @@ bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::
 // ENTITIES line.
 bool SelectionNeedsExplode(const std::filesystem::path& path);
 
-// Deletes the header pairs (9, $HANDSEED) and (5, handle) from the file, leaving every
-// other line as it was. A file without "$HANDSEED", or where no "  9" follows it, is
-// left untouched; false only when the file cannot be read or written back.
+// Deletes the variable $HANDSEED from the HEADER section: its pair (9, $HANDSEED) and
+// its value pairs ((5, handle) in every export), walked as group code and value pairs
+// inside HEADER and nowhere else. True when the lines changed; a list without the
+// variable, or whose HEADER has no end, is left as it was.
+bool RemoveHandseedLines(DxfLines& lines);
+
+// RemoveHandseedLines on a file: a file it does not change keeps its bytes. False only
+// when the file cannot be read or written back.
 bool RemoveHandseed(const std::filesystem::path& path);
 
 }  // namespace tessavue
