@@ -245,6 +245,7 @@ SimDump MakeDump(const SimHost& host) {
     dump.linearUnits = host.drawing().linearUnits;
     dump.unitPrecision = host.drawing().unitPrecision;
     dump.dimensionDecimals = host.drawing().dimensionDecimals;
+    dump.filedia = host.filedia;
     dump.ucsOrigin = host.drawing().ucsOrigin;
     dump.currentLayer = host.drawing().currentLayer();
     dump.layers = host.drawing().layers();
@@ -261,6 +262,7 @@ void WriteDump(const SimDump& dump, std::ostream& out) {
     out << "edition " << QuoteBytes(dump.edition) << "\n";
     out << "last-point " << Number(dump.lastPoint.x) << " " << Number(dump.lastPoint.y) << "\n";
     out << "units " << dump.linearUnits << " " << dump.unitPrecision << " " << dump.dimensionDecimals << "\n";
+    out << "filedia " << dump.filedia << "\n";
     out << "ucs-origin " << Number(dump.ucsOrigin.x) << " " << Number(dump.ucsOrigin.y) << "\n";
     out << "current-layer " << QuoteBytes(dump.currentLayer) << "\n";
     for (const Layer& layer : dump.layers) {
@@ -318,6 +320,8 @@ std::optional<SimDump> ReadDump(std::istream& in, std::string* error) {
             dump.linearUnits = static_cast<int>(r.Integer());
             dump.unitPrecision = static_cast<int>(r.Integer());
             dump.dimensionDecimals = static_cast<int>(r.Integer());
+        } else if (kind == "filedia") {
+            dump.filedia = static_cast<int>(r.Integer());
         } else if (kind == "ucs-origin") {
             dump.ucsOrigin = r.At();
         } else if (kind == "current-layer") {

@@ -8,6 +8,7 @@
 //   edition "LT2000"
 //   last-point <x> <y>
 //   units <LUNITS> <LUPREC> <DIMDEC>
+//   filedia <FILEDIA>
 //   ucs-origin <x> <y>             the current UCS's origin, a world point
 //   current-layer "<name>"
 //   layer "<name>" <color> [off] [frozen]
@@ -46,6 +47,7 @@ struct SimDump {
     int linearUnits = 2;
     int unitPrecision = 4;
     int dimensionDecimals = 4;
+    int filedia = 1;
     Point ucsOrigin{};
     std::string currentLayer = "0";
     std::vector<Layer> layers;

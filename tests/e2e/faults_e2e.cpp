@@ -353,6 +353,7 @@ TEST_P(FaultRunsEndToEnd, FirstMiddleAndLastStepOfEveryCommandByEveryFault) {
                         << name << ": the drawing after the commands typed by hand";
                     EXPECT_EQ(now.linearUnits, kUserUnits) << name;
                     EXPECT_EQ(now.unitPrecision, kUserPrecision) << name;
+                    EXPECT_EQ(now.filedia, 1) << name;
                 } else {
                     if (fault == "close") {
                         EXPECT_OK(paletteProcess().WaitForExit(milliseconds(10000)));
@@ -367,6 +368,7 @@ TEST_P(FaultRunsEndToEnd, FirstMiddleAndLastStepOfEveryCommandByEveryFault) {
                         << " before, " << clean.finished.entities.size() << " finished";
                     EXPECT_EQ(now.linearUnits, kUserUnits) << name;
                     EXPECT_EQ(now.unitPrecision, kUserPrecision) << name;
+                    EXPECT_EQ(now.filedia, 1) << name;
                 }
                 TearDown();
             }

@@ -56,6 +56,7 @@ TEST(SimDump, UnitsUcsOriginAndLayerStatesSurvive) {
     d.unitPrecision = 7;
     d.dimensionDecimals = 1;
     d.ucsOrigin = {0.1 + 0.2, -1.0 / 3};
+    host.filedia = 0;
     d.AddLayer("画層 off").on = false;
     d.AddLayer("F").frozen = true;
     Layer& both = d.AddLayer("both");
@@ -71,12 +72,14 @@ TEST(SimDump, UnitsUcsOriginAndLayerStatesSurvive) {
     EXPECT_EQ(after->unitPrecision, 7);
     EXPECT_EQ(after->dimensionDecimals, 1);
     EXPECT_EQ(after->ucsOrigin, d.ucsOrigin);
+    EXPECT_EQ(after->filedia, 0);
     EXPECT_EQ(after->layers, d.layers());
 
     std::string old;
     std::istringstream lines(stream.str());
     for (std::string line; std::getline(lines, line);)
-        if (line.rfind("units ", 0) != 0 && line.rfind("ucs-origin ", 0) != 0) old += line + "\n";
+        if (line.rfind("units ", 0) != 0 && line.rfind("ucs-origin ", 0) != 0 && line.rfind("filedia ", 0) != 0)
+            old += line + "\n";
     std::istringstream oldStream(old);
     const auto before = ReadDump(oldStream, &error);
     ASSERT_TRUE(before) << error;
@@ -84,6 +87,7 @@ TEST(SimDump, UnitsUcsOriginAndLayerStatesSurvive) {
     EXPECT_EQ(before->unitPrecision, 4);
     EXPECT_EQ(before->dimensionDecimals, 4);
     EXPECT_EQ(before->ucsOrigin, (Point{0, 0}));
+    EXPECT_EQ(before->filedia, 1);
 }
 
 TEST(SimDump, EveryRecordLineIsPrintableAscii) {
