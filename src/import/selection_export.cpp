@@ -34,7 +34,10 @@ bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::
 bool SelectionNeedsExplode(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) return false;
-    const DxfLines lines = LoadDxfLinesOrRaise(path);
+    return SelectionNeedsExplode(LoadDxfLinesOrRaise(path), path);
+}
+
+bool SelectionNeedsExplode(const DxfLines& lines, const std::filesystem::path& path) {
     for (std::size_t i = EntitiesStart(lines, path); i < lines.size(); ++i) {
         if (lines[i].find("POLYLINE") != std::string::npos || lines[i].find("INSERT") != std::string::npos) return true;
     }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "dxf_data/dxf_lines.h"
 #include "host/host_link.h"
 
 namespace tessavue {
@@ -35,6 +36,8 @@ bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::
 // or "INSERT". Raises DxfReadError when it exists but cannot be read or has no
 // ENTITIES line.
 bool SelectionNeedsExplode(const std::filesystem::path& path);
+// The same test on the file's lines; `path` names the file in the error.
+bool SelectionNeedsExplode(const DxfLines& lines, const std::filesystem::path& path);
 
 // Deletes the header pairs (9, $HANDSEED) and (5, handle) from the file, leaving every
 // other line as it was. A file without "$HANDSEED", or where no "  9" follows it, is
