@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                        Trim(lines[section.Entities - 2]) == "SECTION" && Code(lines[section.Entities - 3]) == 0,
                    "no SECTION header names line " + std::to_string(section.Entities));
         FUZZ_CHECK(lines[section.Endsec] == "ENDSEC" && lines[section.Endsec - 1] == "  0" &&
-                       (section.Endsec - section.Entities) % 2 == 1,
+                       (section.Endsec - section.Entities) % 2 == 0,
                    "line " + std::to_string(section.Endsec) + " closes no pair walk from the header");
         for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2)
             FUZZ_CHECK(!(lines[code] == "  0" && lines[code + 1] == "ENDSEC"),
