@@ -4,8 +4,15 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <system_error>
 
 namespace tessavue {
+namespace {
+
+// Below this no rounding to fifteen digits can pass the largest double.
+constexpr double kNearTheLargest = 1.7976931348623E308;
+
+}  // namespace
 
 std::string NumberText(double value) {
     if (std::isnan(value)) return "NAN";
@@ -17,11 +24,18 @@ std::string NumberText(double value) {
     // "d.dddddddddddddde+XX". Everything below works in fixed buffers: a figure file
     // holds hundreds of thousands of numbers.
     char printed[64];
-    const auto result =
-        std::to_chars(printed, printed + sizeof printed, std::fabs(value), std::chars_format::scientific, 14);
+    auto result = std::to_chars(printed, printed + sizeof printed, std::fabs(value), std::chars_format::scientific, 14);
+    // Fifteen digits of a value within half a unit of the largest double round above
+    // it: "1.79769313486232E308" is no number to any reader. Such a value is written
+    // with the digits that read back to it, and only such a value.
+    if (std::fabs(value) > kNearTheLargest) {
+        double back = 0;
+        if (std::from_chars(printed, result.ptr, back).ec != std::errc())
+            result = std::to_chars(printed, printed + sizeof printed, std::fabs(value), std::chars_format::scientific);
+    }
     const char* e = std::find(printed, result.ptr, 'e');
 
-    char digits[32];
+    char digits[40];
     int count = 0;
     for (const char* p = printed; p != e; ++p) {
         if (*p != '.') digits[count++] = *p;

@@ -2,7 +2,10 @@
 // AutoCAD's command line: general format with at most 15 significant digits, "."
 // as the decimal point whatever the locale, fixed notation for a decimal exponent
 // from -3 to 15 (0.0001 up to 999999999999999) and the short exponent form
-// ("1E-5", "1E15", "3.06161699786838E-16") outside it.
+// ("1E-5", "1E15", "3.06161699786838E-16") outside it. A value whose fifteen digits
+// would round beyond the largest double (1.79769313486232E308) keeps the digits
+// that read back to it: any finite value's text reads back as a finite double, and that
+// double is written as the same text again.
 #pragma once
 
 #include <string>

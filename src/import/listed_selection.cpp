@@ -34,25 +34,27 @@ int ReadListedLines(const std::string& historyText, EntityTableRows& table) {
     const std::optional<std::size_t> start = ListingStart(lines);
     if (!start) return 0;
     int count = 0;
-    for (std::size_t j = *start; j < lines.size(); ++j) {
-        if (Holds(lines[j], "線分")) {
-            for (std::size_t k = j + 1; k < lines.size(); ++k) {
-                EntityRecord& row = table[static_cast<std::size_t>(count)];
-                if (Holds(lines[k], "始点")) {
-                    row.X1 = FieldBetween(lines[k], "X=", "Y=");
-                    row.Y1 = FieldBetween(lines[k], "Y=", "Z=");
-                } else if (Holds(lines[k], "終点")) {
-                    row.X2 = FieldBetween(lines[k], "X=", "Y=");
-                    row.Y2 = FieldBetween(lines[k], "Y=", "Z=");
-                    row.Kind = 0;
-                    row.Layer = "0";
-                    ++count;
-                    j = k;
-                    break;
-                }
-            }
+    // One pass: a line object opens at its "線分" line and closes at its end point.
+    // The listing is read once whatever it holds, however many objects in it never
+    // show an end point.
+    bool open = false;
+    for (std::size_t j = *start; j < lines.size() && count < kEntityRows; ++j) {
+        if (!open) {
+            open = Holds(lines[j], "線分");
+            continue;
         }
-        if (count >= kEntityRows) break;
+        EntityRecord& row = table[static_cast<std::size_t>(count)];
+        if (Holds(lines[j], "始点")) {
+            row.X1 = FieldBetween(lines[j], "X=", "Y=");
+            row.Y1 = FieldBetween(lines[j], "Y=", "Z=");
+        } else if (Holds(lines[j], "終点")) {
+            row.X2 = FieldBetween(lines[j], "X=", "Y=");
+            row.Y2 = FieldBetween(lines[j], "Y=", "Z=");
+            row.Kind = 0;
+            row.Layer = "0";
+            ++count;
+            open = false;
+        }
     }
     return count;
 }

@@ -44,22 +44,30 @@ bool SelectionNeedsExplode(const DxfLines& lines, const std::filesystem::path& p
     return false;
 }
 
+bool RemoveHandseedLines(DxfLines& lines) {
+    const std::optional<std::size_t> header = FindSectionName(lines, "HEADER");
+    if (!header) return false;
+    // The header's own pairs only, walked as pairs: a text elsewhere that reads "  9"
+    // or "$HANDSEED" is a value, and the header's end is its "  0" pair.
+    for (std::size_t code = *header + 1; code + 1 < lines.size(); code += 2) {
+        if (IsGroupCode(lines[code], "0")) return false;
+        if (!IsGroupCode(lines[code], "9") || lines[code + 1] != "$HANDSEED") continue;
+        std::size_t end = code + 2;  // the variable's value pairs run to the next "  9" or "  0"
+        while (end + 1 < lines.size() && !IsGroupCode(lines[end], "9") && !IsGroupCode(lines[end], "0")) end += 2;
+        // A header that never ends is damage this edit must not guess past.
+        if (end + 1 >= lines.size()) return false;
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(code), lines.begin() + static_cast<std::ptrdiff_t>(end));
+        return true;
+    }
+    return false;
+}
+
 bool RemoveHandseed(const std::filesystem::path& path) {
     auto loaded = LoadDxfLines(path);
     if (!loaded) return false;
-    DxfLines& lines = *loaded;
-    std::size_t name = 0;
-    while (name < lines.size() && lines[name] != "$HANDSEED") ++name;
-    if (name == lines.size()) return true;
-    std::size_t next = name + 1;
-    while (next < lines.size() && lines[next] != "  9") ++next;
-    // Without a following variable the end of the deletion is unknown: deleting to the
-    // end of the file would take the whole drawing with it.
-    if (next == lines.size()) return true;
-    // One erase of the whole range: the name, its "  5" and handle, and the "  9" that
-    // opened the next variable (the "  9" before $HANDSEED now opens it).
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(name), lines.begin() + static_cast<std::ptrdiff_t>(next) + 1);
-    return SaveDxfLines(path, lines);
+    // A file without the variable keeps its bytes (and its line ends) untouched.
+    if (!RemoveHandseedLines(*loaded)) return true;
+    return SaveDxfLines(path, *loaded);
 }
 
 }  // namespace tessavue

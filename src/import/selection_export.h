@@ -39,9 +39,14 @@ bool SelectionNeedsExplode(const std::filesystem::path& path);
 // The same test on the file's lines; `path` names the file in the error.
 bool SelectionNeedsExplode(const DxfLines& lines, const std::filesystem::path& path);
 
-// Deletes the header pairs (9, $HANDSEED) and (5, handle) from the file, leaving every
-// other line as it was. A file without "$HANDSEED", or where no "  9" follows it, is
-// left untouched; false only when the file cannot be read or written back.
+// Deletes the variable $HANDSEED from the HEADER section: its pair (9, $HANDSEED) and
+// its value pairs ((5, handle) in every export), walked as group code and value pairs
+// inside HEADER and nowhere else. True when the lines changed; a list without the
+// variable, or whose HEADER has no end, is left as it was.
+bool RemoveHandseedLines(DxfLines& lines);
+
+// RemoveHandseedLines on a file: a file it does not change keeps its bytes. False only
+// when the file cannot be read or written back.
 bool RemoveHandseed(const std::filesystem::path& path);
 
 }  // namespace tessavue

@@ -113,7 +113,9 @@ bool ValidNumber(NumberType type, const std::string& value) {
 SectionResult CheckNumberGroups(const DxfLines& lines) {
     for (std::size_t code = 0; code + 1 < lines.size(); code += 2) {
         int number = 0;
-        if (!ParsesWhole(Trimmed(lines[code]), number)) break;
+        if (!ParsesWhole(Trimmed(lines[code]), number)) return {SectionFault::BadGroupCode, lines[code]};
+        // Readers stop at the end mark; what follows it is no part of the drawing.
+        if (number == 0 && Trimmed(lines[code + 1]) == "EOF") break;
         const NumberType type = TypeOfCode(number);
         if (type != NumberType::None && !ValidNumber(type, lines[code + 1]))
             return {SectionFault::BadValue, lines[code + 1], std::to_string(number)};
@@ -136,6 +138,14 @@ std::string SectionFaultMessage(const SectionResult& result) {
     case SectionFault::BadValue:
         return "DXF ファイルのグループコード " + result.Code + " の値 '" + result.Detail +
                "' は正しくありません。ファイルは書き出しません。";
+    case SectionFault::BadGroupCode:
+        return "DXF ファイルのグループコード '" + result.Detail + "' は数値ではありません。ファイルは書き換えません。";
+    case SectionFault::NoEntityStart:
+        return "DXF ファイルの ENTITIES セクションがエンティティで始まっていません（グループコード " + result.Code +
+               " の値 '" + result.Detail + "'）。ファイルは書き換えません。";
+    case SectionFault::OutOfRange:
+        return "DXF ファイルの座標 '" + result.Detail +
+               "' は大きすぎて、書き換えると数値の範囲を超えます。ファイルは書き換えません。";
     case SectionFault::Unreadable:
         return "DXF ファイルを読めません。";
     case SectionFault::Unwritable:
@@ -148,10 +158,19 @@ SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& sectio
     const std::optional<std::size_t> header = FindSectionName(lines, "ENTITIES");
     if (!header) return {SectionFault::NoEntities, {}};
     const std::size_t s = *header;
+    std::size_t first = 0;  // none yet
     for (std::size_t code = s + 1; code + 1 < lines.size(); code += 2) {
-        if (lines[code] == std::string_view("  0") && lines[code + 1] == std::string_view("ENDSEC")) {
-            section = {s, code + 1};
-            return {};
+        int number = 0;
+        if (!ParsesWhole(Trimmed(lines[code]), number)) return {SectionFault::BadGroupCode, lines[code]};
+        if (number == 0) {
+            if (lines[code + 1] == std::string_view("ENDSEC")) {
+                section = {s, first != 0 ? first : code, code + 1};
+                return {};
+            }
+            if (first == 0) first = code;
+        } else if (first == 0 && number != 999) {
+            // A copy taken from here would make the pair's value an entity's name.
+            return {SectionFault::NoEntityStart, lines[code + 1], std::to_string(number)};
         }
     }
     return {SectionFault::NotClosed, {}};
@@ -171,9 +190,9 @@ SectionResult ReplaceSectionEntities(DxfLines& lines, const std::string& figureT
 SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
     EntitiesSection section;
     if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
-    const std::size_t s = section.Entities;
+    const std::size_t first = section.First;
     const std::size_t m = section.Endsec;
-    if (m == s + 2) return {};  // no entities to copy
+    if (first + 1 == m) return {};  // no entities to copy
 
     // The copy runs from the first entity's kind line to the "  0" before ENDSEC;
     // between them lie whole group code and value pairs. It is built at the end of the
@@ -183,21 +202,23 @@ SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
     DxfLines tail(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(m)),
                   std::make_move_iterator(lines.end()));
     lines.resize(m);
-    lines.reserve(originalSize + (m - s));
-    const auto fail = [&](const std::string& value) {
-        SectionResult fault{SectionFault::BadCoordinate, value};
+    lines.reserve(originalSize + (m - first));
+    const auto fail = [&](SectionFault why, const std::string& value) {
+        SectionResult fault{why, value};
         lines.resize(m);
         lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
         return fault;
     };
-    lines.push_back(lines[s + 2]);
-    for (std::size_t code = s + 3; code < m - 1; code += 2) {
+    lines.push_back(lines[first + 1]);
+    for (std::size_t code = first + 2; code < m - 1; code += 2) {
         if (lines[code] == std::string_view("  5")) continue;
         lines.push_back(lines[code]);
         if (IsYCodeLine(lines[code])) {
             const std::optional<double> y = TryStrToFloat(lines[code + 1]);
-            if (!y) return fail(lines[code + 1]);
-            lines.push_back(NumberText(raise + *y));
+            if (!y) return fail(SectionFault::BadCoordinate, lines[code + 1]);
+            const double raised = raise + *y;
+            if (!std::isfinite(raised)) return fail(SectionFault::OutOfRange, lines[code + 1]);
+            lines.push_back(NumberText(raised));
         } else {
             lines.push_back(lines[code + 1]);
         }

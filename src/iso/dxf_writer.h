@@ -29,14 +29,17 @@ enum class SectionFault {
     BadCoordinate,  // a coordinate value that is no number
     LoneY,          // a Y coordinate without the X that must come right before it
     BadValue,       // a number group whose value no DXF reader takes (1e999 as a colour)
+    BadGroupCode,   // a group code line that is no number: the pairs are lost from there on
+    NoEntityStart,  // a pair other than a comment before the section's first "  0"
+    OutOfRange,     // a coordinate the rewrite would carry beyond the largest double
     Unreadable,     // the file could not be read
     Unwritable,     // the file could not be saved
 };
 
 struct SectionResult {
     SectionFault Fault = SectionFault::None;
-    std::string Detail;  // the offending value line for BadCoordinate, LoneY and BadValue
-    std::string Code = {};  // the group code of a BadValue
+    std::string Detail;  // the offending line: a value, or the code line of a BadGroupCode
+    std::string Code = {};  // the group code of a BadValue or a NoEntityStart
     explicit operator bool() const { return Fault == SectionFault::None; }
 };
 
@@ -47,10 +50,17 @@ std::string SectionFaultMessage(const SectionResult& result);
 // (the name of a "  0" "SECTION" "  2" group, so a layer or block named ENTITIES in
 // the tables does not count), `Endsec` the index of the line "ENDSEC" of the first
 // "  0" "ENDSEC" pair after it, found by walking group code and value pairs (so a
-// text that reads "ENDSEC" does not count). Line Entities + 1 is the "  0" that opens
-// the first entity (or the end), line Endsec - 1 the "  0" that opens the end.
+// text that reads "ENDSEC" does not count). `First` is the "  0" that opens the first
+// entity (or the end): only comments (999) may come before it. Line Endsec - 1 is the
+// "  0" that opens the end.
+//
+// The section's layout is checked here, before any step changes a line: every code
+// line between its bounds is a group code, and the section opens with an entity. A
+// step that walks the section from `First` by pairs can then take every "  0" for the
+// start of an entity and every kind line for a name AutoCAD wrote.
 struct EntitiesSection {
     std::size_t Entities = 0;
+    std::size_t First = 0;
     std::size_t Endsec = 0;
 };
 SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& section);
@@ -59,9 +69,9 @@ SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& sectio
 // the DXF reference) must hold a value every DXF reader takes: an integer in range, a
 // finite real. A file with one that does not is refused: copied into the figure
 // file it would make a file AutoCAD is asked to insert and cannot read. Walks the
-// file as group code and value pairs from its first line; where a code line is no
-// number the pairs are lost and the check ends there (the section steps find such
-// damage in ENTITIES themselves).
+// file as group code and value pairs from its first line up to its "  0" "EOF"; a
+// code line that is no number (a blank line, a lost line) loses the pairs from there
+// on, and the file is refused for it rather than left half checked.
 SectionResult CheckNumberGroups(const DxfLines& lines);
 
 // Splice 1: empties the section and puts `figureText` there (nothing when it is

@@ -66,7 +66,7 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
         const std::string& group = lines[code];
         const std::string& value = lines[code + 1];
-        if (group == std::string_view("  0")) {
+        if (IsGroupCode(group, "0")) {
             inArc = value == std::string_view("ARC");
             frame.Enter(lines, code + 1);
             xValueLine = 0;
@@ -82,16 +82,24 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
             // AutoCAD writes a point's X pair right before its Y pair; a Y alone is damage.
             if (xValueLine == 0 || xValueLine + 1 != code) return {SectionFault::LoneY, value};
             const double dy = *y - baseY;
-            const double r = std::sqrt(x * x + dy * dy);
+            // hypot, not the root of the squares: a coordinate of 1e200 is a point like
+            // any other, while its square is no number.
+            const double r = std::hypot(x, dy);
             const double a = PlanAngle(x, dy);
             const double turned = Radians(a + face->Angle);
             const double turnedX = std::cos(turned) * r;
+            const double turnedY = std::sin(turned) * r;
+            // Only a point within a few units of the largest double can leave the range
+            // (the turn lengthens no coordinate by more than the root of two).
+            if (!std::isfinite(turnedX) || !std::isfinite(turnedY) || !std::isfinite(x))
+                return {SectionFault::OutOfRange, std::fabs(x) > std::fabs(dy) ? lines[xValueLine] : value};
             changes.emplace_back(xValueLine, NumberText(frame.Mirrored() ? -turnedX : turnedX));
-            changes.emplace_back(code + 1, NumberText(std::sin(turned) * r));
+            changes.emplace_back(code + 1, NumberText(turnedY));
             xValueLine = 0;
         } else if (inArc && (group == std::string_view(" 50") || group == std::string_view(" 51"))) {
             const std::optional<double> angle = TryStrToFloat(value);
             if (!angle) return {SectionFault::BadCoordinate, value};
+            if (!std::isfinite(*angle + face->Angle)) return {SectionFault::OutOfRange, value};
             // An object angle a is the world's 180 - a: a world turn by F is a turn by -F.
             changes.emplace_back(code + 1, NumberText(frame.Mirrored() ? *angle - face->Angle : *angle + face->Angle));
         }
@@ -106,7 +114,7 @@ SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY) {
     Changes changes;
     ObjectCoordinates frame;
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
-        if (lines[code] == std::string_view("  0")) {
+        if (IsGroupCode(lines[code], "0")) {
             frame.Enter(lines, code + 1);
             continue;
         }
@@ -117,7 +125,9 @@ SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY) {
         if (!v) return {SectionFault::BadCoordinate, value};
         // Object X runs against the world's: moving the world by -baseX moves it by +baseX.
         const double shift = isX ? (frame.Mirrored() ? -baseX : baseX) : baseY;
-        changes.emplace_back(code + 1, NumberText(*v - shift));
+        const double moved = *v - shift;
+        if (!std::isfinite(moved)) return {SectionFault::OutOfRange, value};
+        changes.emplace_back(code + 1, NumberText(moved));
     }
     Apply(lines, changes);
     return {};

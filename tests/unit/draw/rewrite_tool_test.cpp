@@ -150,6 +150,20 @@ TEST_F(RewriteTool, RefusedWorkFilesLeaveNoFigureFile) {
     EXPECT_EQ(Tool(arguments, output), 1);
     EXPECT_NE(output.find("ENTITIES"), std::string::npos) << output;
     EXPECT_FALSE(std::filesystem::exists(written));
+
+    // A figure file an earlier run left under the same name goes too, whichever step
+    // refuses: the plan the height lines stand on, or the work file itself.
+    const std::filesystem::path plan = Folder() / "plan.dxf";
+    testing::WriteFile(plan, "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\nabc\n 20\n0\n 11\n1\n 21\n1\n"
+                             "  0\nENDSEC\n  0\nEOF\n");
+    testing::WriteFile(work, testing::ReadFile(Source("closed_loop_with_arcs.dxf")));
+    for (const std::string& refused : {"--selection '" + plan.string() + "' " + arguments,
+                                       "--face 1 '" + (Folder() / "none.dxf").string() + "' '" + written.string() + "'"}) {
+        testing::WriteFile(written, "an older figure");
+        EXPECT_EQ(Tool(refused, output), 1) << refused;
+        EXPECT_FALSE(output.empty());
+        EXPECT_FALSE(std::filesystem::exists(written)) << refused;
+    }
 }
 
 TEST_F(RewriteTool, WrongCommandLinesAreRefusedBeforeAnythingIsWritten) {

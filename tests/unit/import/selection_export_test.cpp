@@ -85,22 +85,43 @@ TEST(RemoveHandseed, RemovesExactlyTheTwoPairs) {
     EXPECT_EQ(*(next - 1), "  9");
 }
 
-TEST(RemoveHandseed, FilesItCannotEditSafelyStayByteForByte) {
+// Only the header's own pairs go: the variable's name and value, wherever it stands in
+// HEADER, and nothing in a later section that reads like them.
+TEST(RemoveHandseed, OnlyTheVariablesOwnPairsInsideTheHeader) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;  // the same as before: the lines stay as they were
+    };
+    const auto entities = [](const std::string& text) {
+        return DxfText().Begin("ENTITIES").Pair(0, "TEXT").Pair(8, "0").Pair(1, text).Pair(0, "LINE").Pair(8, "0").End().Eof().str();
+    };
+    const std::string seedLast = DxfText().Begin("HEADER").Pair(9, "$ACADVER").Pair(1, "AC1009").Pair(9, "$HANDSEED").Pair(5, "2F").End().str();
+    const std::string seedGone = DxfText().Begin("HEADER").Pair(9, "$ACADVER").Pair(1, "AC1009").End().str();
+    const Case cases[] = {
+        {"the last variable, a text reading '  9' after it", seedLast + entities("  9"), seedGone + entities("  9")},
+        {"the only variable", DxfText().Begin("HEADER").Pair(9, "$HANDSEED").Pair(5, "2F").End().str() + entities("x"),
+         DxfText().Begin("HEADER").End().str() + entities("x")},
+        {"a text in ENTITIES reading $HANDSEED", DxfText().Begin("HEADER").End().str() + entities("$HANDSEED"), ""},
+        {"a header that never ends", "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$HANDSEED\r\n  5\r\n2F\r\n", ""},
+        {"no header at all", entities("$HANDSEED"), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DxfLines lines = SplitDxfLines(c.before);
+        const bool changed = RemoveHandseedLines(lines);
+        EXPECT_EQ(changed, !c.after.empty());
+        EXPECT_EQ(lines, SplitDxfLines(c.after.empty() ? c.before : c.after));
+    }
+}
+
+TEST(RemoveHandseed, FilesItDoesNotChangeStayByteForByte) {
     TempFolder folder;
     // No $HANDSEED at all; LF line ends that a rewrite would turn into CR LF.
     const std::string noSeed = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n  0\nEOF\n";
     WriteFile(folder / "a.dxf", noSeed);
     EXPECT_TRUE(RemoveHandseed(folder / "a.dxf"));
     EXPECT_EQ(ReadFile(folder / "a.dxf"), noSeed);
-
-    // $HANDSEED is the last variable and no "  9" follows: deleting up to one would
-    // take the rest of the file.
-    const std::string lastVariable = "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$HANDSEED\r\n  5\r\n2F\r\n  0\r\nENDSEC\r\n"
-                                     "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
-    WriteFile(folder / "b.dxf", lastVariable);
-    EXPECT_TRUE(RemoveHandseed(folder / "b.dxf"));
-    EXPECT_EQ(ReadFile(folder / "b.dxf"), lastVariable);
-
     EXPECT_FALSE(RemoveHandseed(folder / "missing.dxf"));
 }
 

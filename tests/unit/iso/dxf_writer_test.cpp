@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "dxf_data/number_text.h"
 #include "iso_test_support.h"
 
@@ -51,6 +55,60 @@ TEST(EntitiesSectionShape, MissingSectionOrEndIsRefusedUntouched) {
             EXPECT_FALSE(SectionFaultMessage(result).empty());
         }
         EXPECT_EQ(one.Fault, original == &noSection ? SectionFault::NoEntities : SectionFault::NotClosed);
+    }
+}
+
+// The section's layout is checked before any splice changes a line: a comment may open
+// the section (the copy then starts at the first entity), while a code line that is no
+// number, or a pair other than a comment before the first entity, refuses all three
+// splices with the lines left as they were.
+TEST(EntitiesSectionShape, LayoutCheckedBeforeAnySplice) {
+    struct Case {
+        const char* name;
+        DxfLines opening;  // the pairs put right after the section's name
+        SectionFault fault;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"a comment first", {"999", "written by hand"}, SectionFault::None, ""},
+        {"an empty group with the value ENDSEC", {"", "ENDSEC"}, SectionFault::BadGroupCode,
+         "DXF ファイルのグループコード '' は数値ではありません。ファイルは書き換えません。"},
+        {"a handle before the first entity", {"  5", "2A"}, SectionFault::NoEntityStart,
+         "DXF ファイルの ENTITIES セクションがエンティティで始まっていません（グループコード 5 の値 "
+         "'2A'）。ファイルは書き換えません。"},
+        {"a lost line", {"  0", "POINT", " 10"}, SectionFault::BadGroupCode,
+         "DXF ファイルのグループコード 'LINE' は数値ではありません。ファイルは書き換えません。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DxfLines original = Export(ThreeEntities());
+        EntitiesSection plain;
+        ASSERT_TRUE(FindEntitiesSection(original, plain));
+        original.insert(original.begin() + static_cast<std::ptrdiff_t>(plain.Entities + 1), c.opening.begin(),
+                        c.opening.end());
+        DxfLines lines = original;
+        const SectionResult copied = AppendRaisedCopy(lines, 10);
+        const SectionResult added = InsertAtSectionEnd(lines, LineRecord("0", 0, 0, 1, 1));
+        const SectionResult replaced = ReplaceSectionEntities(lines, CircleRecord("0", 0, 0, 1));
+        if (c.fault != SectionFault::None) {
+            for (const SectionResult& result : {copied, added, replaced}) {
+                EXPECT_EQ(result.Fault, c.fault);
+                EXPECT_EQ(SectionFaultMessage(result), c.message);
+            }
+            EXPECT_EQ(lines, original);
+            continue;
+        }
+        ASSERT_TRUE(copied && added && replaced);
+        // Copied once each and nothing else: the comment stays a comment.
+        DxfLines copy = original;
+        ASSERT_TRUE(AppendRaisedCopy(copy, 10));
+        std::vector<std::string> kinds;
+        EntitiesSection section;
+        ASSERT_TRUE(FindEntitiesSection(copy, section));
+        for (std::size_t code = section.First; code + 1 < section.Endsec; code += 2)
+            if (copy[code] == "  0") kinds.push_back(copy[code + 1]);
+        EXPECT_EQ(kinds, (std::vector<std::string>{"LINE", "CIRCLE", "ARC", "LINE", "CIRCLE", "ARC"}));
+        EXPECT_EQ(std::count(copy.begin(), copy.end(), "written by hand"), 1);
     }
 }
 
@@ -111,6 +169,15 @@ TEST(RaisedCopy, EmptySectionStaysEmptyAndBadNumbersRefuse) {
     EXPECT_EQ(result.Fault, SectionFault::BadCoordinate);
     EXPECT_NE(SectionFaultMessage(result).find("zwei"), std::string::npos);
     EXPECT_EQ(lines, damaged);
+
+    // Raised past the largest double, a Y would be written as "INF": refused, named.
+    const DxfLines top = Export({"LINE", " 10", "1", " 20", "1.7976931348623157E308", "  0"});
+    lines = top;
+    const SectionResult beyond = AppendRaisedCopy(lines, 1e300);
+    EXPECT_EQ(beyond.Fault, SectionFault::OutOfRange);
+    EXPECT_EQ(SectionFaultMessage(beyond), "DXF ファイルの座標 '1.7976931348623157E308' は大きすぎて、書き換えると"
+                                           "数値の範囲を超えます。ファイルは書き換えません。");
+    EXPECT_EQ(lines, top);
 }
 
 TEST(HeightLineSplice, GoesRightBeforeTheClosingPair) {

@@ -133,6 +133,75 @@ TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
     }
 }
 
+// Points far from the origin turn like any other: no square of a coordinate is
+// taken, so 1e200 comes out as the turn says. Only a point the turn would carry
+// beyond the largest double is refused, named, with the lines as they were.
+TEST(TurnEntitiesToFace, HugeCoordinatesTurnOrAreRefusedNamed) {
+    constexpr double kPi = 3.141592653589793;
+    const std::pair<double, double> points[] = {{1e200, 1e200}, {-1.5e200, 3.25e199}, {7.0e307, -2.5e307}};
+    for (std::int32_t face = 0; face < 4; ++face) {
+        for (const auto& [x, y] : points) {
+            SCOPED_TRACE(face);
+            DxfLines lines = Export({"LINE", " 10", NumberText(x), " 20", NumberText(y), "  0"});
+            ASSERT_TRUE(TurnEntitiesToFace(lines, face, 0, 0));
+            const double a = FaceRow(face)->Angle * kPi / 180;
+            const double wantX = x * std::cos(a) - y * std::sin(a);
+            const double wantY = x * std::sin(a) + y * std::cos(a);
+            const std::size_t line = IndexOf(lines, "LINE");
+            const double gotX = StrToFloat(lines[line + 2]);
+            const double gotY = StrToFloat(lines[line + 4]);
+            EXPECT_NEAR(gotX, wantX, 1e-13 * std::hypot(x, y));
+            EXPECT_NEAR(gotY, wantY, 1e-13 * std::hypot(x, y));
+            // The raised copy and the number check take the turned file as it is.
+            HeightInputs inputs;
+            inputs.FaceCode = face;
+            inputs.Height = 10;
+            inputs.FigureKind = "既存図形";
+            EXPECT_TRUE(CopyEntitiesToHeight(lines, inputs));
+            EXPECT_TRUE(CheckNumberGroups(lines));
+        }
+    }
+    const std::string largest = "1.7976931348623157E308";
+    const DxfLines beyond = Export({"LINE", " 10", largest, " 20", largest, "  0"});
+    DxfLines lines = beyond;
+    const SectionResult result = TurnEntitiesToFace(lines, FaceTopLeft, 0, 0);
+    EXPECT_EQ(result.Fault, SectionFault::OutOfRange);
+    EXPECT_EQ(SectionFaultMessage(result), "DXF ファイルの座標 '" + largest +
+                                               "' は大きすぎて、書き換えると数値の範囲を超えます。ファイルは書き換えません。");
+    EXPECT_EQ(lines, beyond);
+    lines = beyond;
+    EXPECT_EQ(MoveEntitiesToBase(lines, -1e308, 0).Fault, SectionFault::OutOfRange);
+    EXPECT_EQ(lines, beyond);
+}
+
+// A code line that is no number loses every pair after it: the check refuses the file
+// there instead of passing what it could no longer look at (a colour of 1e999 below a
+// blank line in the header).
+TEST(CheckNumberGroups, ALostPairRefusesTheFile) {
+    struct Case {
+        const char* name;
+        std::size_t at;  // where the blank line goes: 0 the file's first line
+        const char* named;
+    };
+    const Case cases[] = {
+        {"a blank line as the header's first code", 4, ""},
+        {"a blank line in a variable's pair", 5, "$ACADVER"},
+    };
+    const DxfLines clean = Export({"LINE", " 62", "7", "  0"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DxfLines lines = Export({"LINE", " 62", "1e999", "  0"});
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(c.at), "");
+        const SectionResult result = CheckNumberGroups(lines);
+        EXPECT_EQ(result.Fault, SectionFault::BadGroupCode);
+        EXPECT_EQ(result.Detail, c.named);
+    }
+    // Whatever follows the end mark is no part of the drawing.
+    DxfLines trailing = clean;
+    trailing.insert(trailing.end(), {"garbage", "after the end"});
+    EXPECT_TRUE(CheckNumberGroups(trailing));
+}
+
 // Number groups are checked by the type their code has: what a DXF reader would
 // refuse is named with its code; strings and handles are never looked at.
 TEST(CheckNumberGroups, RefusesWhatNoReaderTakes) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <locale>
 #include <optional>
 #include <random>
@@ -42,6 +43,41 @@ TEST(NumberText, ZeroSignAndSpecialValues) {
     EXPECT_EQ(NumberText(-1e15), "-1E15");
     EXPECT_EQ(NumberText(1.5e300), "1.5E300");
     EXPECT_EQ(NumberText(4.9406564584124654e-324), "4.94065645841247E-324");
+}
+
+// Fifteen digits of the largest doubles round beyond the range of a double, where no
+// reader takes them back: those keep the digits that read back, the rest keep fifteen.
+// Whatever is written reads back as a double that is written as the same text again.
+TEST(NumberText, TheLargestDoublesReadBackAsWritten) {
+    const double largest = std::numeric_limits<double>::max();
+    struct Case {
+        double value;
+        const char* text;  // "" where only the reading back is checked
+    };
+    const Case cases[] = {
+        {largest, "1.7976931348623157E308"},
+        {-largest, "-1.7976931348623157E308"},
+        {std::nextafter(largest, 0.0), "1.7976931348623155E308"},
+        {1.79769313486231E308, "1.79769313486231E308"},
+        {1.7976931348623149E308, "1.79769313486231E308"},
+        {1.797693134862315E308, ""},
+        {1e308, "1E308"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = NumberText(c.value);
+        SCOPED_TRACE(text);
+        if (*c.text) EXPECT_EQ(text, c.text);
+        const std::optional<double> back = TryStrToFloat(text);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(NumberText(*back), text);
+    }
+    // Down from the largest, one double at a time, to where fifteen digits hold again.
+    double value = largest;
+    for (int i = 0; i < 400; ++i, value = std::nextafter(value, 0.0)) {
+        const std::optional<double> back = TryStrToFloat(NumberText(value));
+        ASSERT_TRUE(back.has_value()) << NumberText(value);
+        ASSERT_EQ(NumberText(*back), NumberText(value));
+    }
 }
 
 // The fixed range runs from 0.1E-3 (0.0001) to 0.999999999999999E15; rounding to 15
