@@ -33,8 +33,15 @@
 
 namespace tessavue::fuzz {
 
+// What the target chose for this input (face, height, ...), printed with a broken property.
+inline std::string& Context() {
+    static std::string context;
+    return context;
+}
+
 [[noreturn]] inline void Broken(const char* file, int line, const char* property, const std::string& detail) {
-    std::fprintf(stderr, "\n%s:%d: property broken: %s\n  %s\n", file, line, property, detail.c_str());
+    std::fprintf(stderr, "\n%s:%d: property broken: %s\n  %s\n  input: %s\n", file, line, property, detail.c_str(),
+                 Context().c_str());
     std::fflush(stderr);
     __builtin_trap();
 }
@@ -91,12 +98,12 @@ inline std::string FirstDifference(const DxfLines& a, const DxfLines& b) {
     return "line counts " + std::to_string(a.size()) + " and " + std::to_string(b.size());
 }
 
-// The entities of the ENTITIES section: its "  0" groups walked as pairs, the closing
+// The entities of the ENTITIES section: its 0 groups walked as pairs, the closing
 // ENDSEC's not counted.
 inline std::size_t SectionEntityCount(const DxfLines& lines, const EntitiesSection& section) {
     std::size_t count = 0;
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2)
-        if (lines[code] == "  0") ++count;
+        if (IsGroupCode(lines[code], "0")) ++count;
     return count;
 }
 
@@ -105,7 +112,7 @@ inline std::size_t RecordCount(const std::string& figureText) {
     const DxfLines lines = SplitDxfLines(figureText);
     std::size_t count = 0;
     for (std::size_t code = 0; code + 1 < lines.size(); code += 2)
-        if (lines[code] == "  0") ++count;
+        if (IsGroupCode(lines[code], "0")) ++count;
     return count;
 }
 
@@ -148,6 +155,7 @@ inline bool EntityReaderTakes(const DxfLines& lines, std::string& error) {
 
 // How the readers took a list before it was rewritten, to compare with the rewritten one.
 struct ReadersBefore {
+    bool Numbers = false;  // the number check passed
     bool EntityReader = false;
     PlanReading Plan;
 };
@@ -155,14 +163,15 @@ struct ReadersBefore {
 inline ReadersBefore ReadAll(const DxfLines& lines) {
     ReadersBefore before;
     std::string ignored;
+    before.Numbers = static_cast<bool>(CheckNumberGroups(lines));
     before.EntityReader = EntityReaderTakes(lines, ignored);
     before.Plan = ReadPlan(lines);
     return before;
 }
 
 // A list a splice or the rewrite accepted and wrote: every reader of the program takes
-// it back (the section is found and closed, every number group holds a number; the
-// entity and plan readers read it when they read the list it came from), outside the
+// it back (the section is found and closed; the number check, the entity reader and the
+// plan reader take it when they took the list it came from), outside the
 // section nothing changed, and the section holds `expectedEntities` entities. The plan
 // reader then hands over `planRowsFactor` times the rows it read before plus
 // `planRowsAdded` (when both readings saw the whole plan and the rows added are known:
@@ -176,7 +185,7 @@ inline void CheckWritten(const DxfLines& before, const ReadersBefore& readBefore
     const SectionResult found = FindEntitiesSection(after, now);
     FUZZ_CHECK(found, "the written section is not found again: " + SectionFaultMessage(found));
     const SectionResult numbers = CheckNumberGroups(after);
-    FUZZ_CHECK(numbers, "a written number group is refused: " + SectionFaultMessage(numbers));
+    FUZZ_CHECK(numbers || !readBefore.Numbers, "a written number group is refused: " + SectionFaultMessage(numbers));
 
     // Nothing before the section's name or from its ENDSEC on changes.
     FUZZ_CHECK(now.Entities == was.Entities, "the section's name moved from line " + std::to_string(was.Entities) +

@@ -10,6 +10,7 @@
 #include "fuzz_support.h"
 
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,16 +29,19 @@ std::string_view Trim(std::string_view text) {
 }
 
 // A group code as DXF writes it: blanks, then digits, with an optional sign.
+// Any integer in int's range is taken for a code, however far from DXF's own codes.
 std::optional<long> Code(std::string_view line) {
     line = Trim(line);
     std::size_t i = line.empty() || (line[0] != '-' && line[0] != '+') ? 0 : 1;
     if (i == line.size()) return std::nullopt;
-    long value = 0;
+    long long value = 0;
     for (; i < line.size(); ++i) {
-        if (line[i] < '0' || line[i] > '9' || value > 100000000) return std::nullopt;
+        if (line[i] < '0' || line[i] > '9' || value > 10000000000LL) return std::nullopt;
         value = value * 10 + (line[i] - '0');
     }
-    return line[0] == '-' ? -value : value;
+    if (line[0] == '-') value = -value;
+    if (value < INT_MIN || value > INT_MAX) return std::nullopt;
+    return static_cast<long>(value);
 }
 
 // An integer value as a reader takes it: an optional sign, then decimal digits only,
@@ -73,11 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         FUZZ_CHECK(Trim(lines[section.Entities]) == "ENTITIES" && Code(lines[section.Entities - 1]) == 2 &&
                        Trim(lines[section.Entities - 2]) == "SECTION" && Code(lines[section.Entities - 3]) == 0,
                    "no SECTION header names line " + std::to_string(section.Entities));
-        FUZZ_CHECK(lines[section.Endsec] == "ENDSEC" && lines[section.Endsec - 1] == "  0" &&
+        FUZZ_CHECK(lines[section.Endsec] == "ENDSEC" && Code(lines[section.Endsec - 1]) == 0 &&
                        (section.Endsec - section.Entities) % 2 == 0,
                    "line " + std::to_string(section.Endsec) + " closes no pair walk from the header");
         for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2)
-            FUZZ_CHECK(!(lines[code] == "  0" && lines[code + 1] == "ENDSEC"),
+            FUZZ_CHECK(!(Code(lines[code]) == 0 && lines[code + 1] == "ENDSEC"),
                        "an earlier ENDSEC pair at line " + std::to_string(code + 1));
     }
 
@@ -87,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             const std::optional<long> group = Code(lines[code]);
             if (!group) break;
             const std::string& value = lines[code + 1];
+            if (*group == 0 && Trim(value) == "EOF") break;  // the readers stop there
             // Points and distances: the readers take them with TryStrToFloat.
             if (*group >= 10 && *group <= 59)
                 FUZZ_CHECK(TryStrToFloat(value).has_value(), "the real group " + std::to_string(*group) + " value '" +
@@ -96,8 +101,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                                  "' passed the check");
         }
     } else {
-        FUZZ_CHECK(numbers.Fault == SectionFault::BadValue, "the check gave " + SectionFaultMessage(numbers));
+        FUZZ_CHECK(numbers.Fault == SectionFault::BadValue || numbers.Fault == SectionFault::BadGroupCode,
+                   "the check gave " + SectionFaultMessage(numbers));
         FUZZ_CHECK(!SectionFaultMessage(numbers).empty(), std::string("a refusal without a message"));
+        if (numbers.Fault == SectionFault::BadGroupCode) {
+            // The first code line walked as pairs that is no code, before any EOF.
+            std::optional<std::size_t> lost;
+            for (std::size_t code = 0; code + 1 < lines.size() && !lost; code += 2) {
+                const std::optional<long> group = Code(lines[code]);
+                if (!group) lost = code;
+                else if (*group == 0 && Trim(lines[code + 1]) == "EOF") break;
+            }
+            FUZZ_CHECK(lost && lines[*lost] == numbers.Detail,
+                       "the refusal names the code line '" + numbers.Detail + "', which is not the first lost one");
+            return 0;
+        }
         bool named = false;
         for (std::size_t code = 0; code + 1 < lines.size() && !named; code += 2) {
             const std::optional<long> group = Code(lines[code]);

@@ -43,6 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string figureText = splice == 1 ? std::string() : FigureText(data);
     const double raise = splice == 1 ? FiniteNumber(data) : 0.0;
     const DxfLines before = SplitDxfLines(data.ConsumeRemainingBytesAsString());
+    Context() = "splice " + std::to_string(splice + 1) + ", raise " + NumberText(raise) + ", figure text " +
+                std::to_string(figureText.size()) + " bytes";
 
     EntitiesSection section;
     const bool closed = static_cast<bool>(FindEntitiesSection(before, section));
@@ -80,7 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         break;
     }
     case 1:
-        CheckWritten(before, readBefore, lines, 2 * entities, 2, 0);
+        // A raise far beyond the plan's own distances absorbs them (1e300 + 10 is
+        // 1e300): the copy's outlines then shrink to points and give no rows. That is
+        // the double's precision, not the copy's; the rows are counted for heights a
+        // plan is drawn with.
+        CheckWritten(before, readBefore, lines, 2 * entities, 2,
+                     std::fabs(raise) <= 1e6 ? std::optional<std::size_t>(0) : std::nullopt);
         break;
     default:
         CheckWritten(before, readBefore, lines, entities + RecordCount(figureText), 1, std::nullopt);
