@@ -88,10 +88,15 @@ std::string_view Trimmed(const std::string& text) {
     return std::string_view(text).substr(begin, end - begin);
 }
 
-// from_chars: fast, and blind to the locale; a leading '+' is skipped by hand.
+// from_chars: fast, and blind to the locale; a leading '+' is skipped by hand. One
+// sign only: after the '+' from_chars would take a '-' too, and "+-2.5" is no number
+// to any other reader.
 template <typename T>
 bool ParsesWhole(std::string_view text, T& value) {
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    if (!text.empty() && text[0] == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text[0] == '-') return false;
+    }
     if (text.empty()) return false;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();

@@ -222,6 +222,8 @@ TEST(CheckNumberGroups, RefusesWhatNoReaderTakes) {
         {"extended data real", {"LINE", "1001", "APP", "1040", "nan", "  0"}, "1040", "nan"},
         {"a text and a handle are strings", {"TEXT", "  1", "1e999", "  5", "ZZ", "  0"}, "", ""},
         {"a signed integer and real", {"LINE", " 62", "-3", " 39", "+2.5", "  0"}, "", ""},
+        {"a real with two signs", {"LINE", " 39", "+-2.5", "  0"}, "39", "+-2.5"},
+        {"an integer with two signs", {"LINE", " 62", "+-3", "  0"}, "62", "+-3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
