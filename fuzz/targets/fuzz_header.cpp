@@ -72,8 +72,12 @@ void CheckHeaderEdit(const DxfLines& before) {
                "the run starts with '" + before[at] + "', '" + before[at + 1] + "'");
     for (std::size_t code = *header + 1; code < at; code += 2)
         FUZZ_CHECK(!IsGroupCode(before[code], "0"), "the run lies after the header's end at line " + std::to_string(code));
+    const auto isCode = [](const std::string& line) {
+        const std::size_t first = line.find_first_not_of(" \t+-");
+        return first != std::string::npos && line.find_first_not_of("0123456789 \t", first) == std::string::npos;
+    };
     for (std::size_t code = at + 2; code < at + removed; code += 2)
-        FUZZ_CHECK(!IsGroupCode(before[code], "9") && !IsGroupCode(before[code], "0"),
+        FUZZ_CHECK(isCode(before[code]) && !IsGroupCode(before[code], "9") && !IsGroupCode(before[code], "0"),
                    "the run takes the pair at line " + std::to_string(code) + " of another variable or the end");
     FUZZ_CHECK(at + removed < before.size() &&
                    (IsGroupCode(before[at + removed], "9") || IsGroupCode(before[at + removed], "0")),
