@@ -151,6 +151,8 @@ std::string SectionFaultMessage(const SectionResult& result) {
     case SectionFault::OutOfRange:
         return "DXF ファイルの座標 '" + result.Detail +
                "' は大きすぎて、書き換えると数値の範囲を超えます。ファイルは書き換えません。";
+    case SectionFault::HeightOutOfRange:
+        return "高さ '" + result.Detail + "' は大きすぎて、高さ方向が数値の範囲を超えます。ファイルは書き換えません。";
     case SectionFault::Unreadable:
         return "DXF ファイルを読めません。";
     case SectionFault::Unwritable:

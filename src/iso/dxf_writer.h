@@ -32,13 +32,15 @@ enum class SectionFault {
     BadGroupCode,   // a group code line that is no number: the pairs are lost from there on
     NoEntityStart,  // a pair other than a comment before the section's first "  0"
     OutOfRange,     // a coordinate the rewrite would carry beyond the largest double
+    HeightOutOfRange,  // a height whose lift along the frame leaves the doubles' range
     Unreadable,     // the file could not be read
     Unwritable,     // the file could not be saved
 };
 
 struct SectionResult {
     SectionFault Fault = SectionFault::None;
-    std::string Detail;  // the offending line: a value, or the code line of a BadGroupCode
+    std::string Detail;  // the offending line: a value, or the code line of a BadGroupCode;
+                         // for HeightOutOfRange the height's number text
     std::string Code = {};  // the group code of a BadValue or a NoEntityStart
     explicit operator bool() const { return Fault == SectionFault::None; }
 };

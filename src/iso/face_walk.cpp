@@ -140,6 +140,13 @@ SectionResult CopyEntitiesToHeight(DxfLines& lines, const HeightInputs& inputs) 
         return FindEntitiesSection(lines, section);
     }
     const double raise = std::sqrt(2.0) * (face->HeightFactor * inputs.HeightSign * inputs.Height);
+    // A height near the largest double has no lift at all: the copy would stand at
+    // infinity, whatever the plan's points.
+    if (!std::isfinite(raise)) {
+        EntitiesSection section;
+        if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+        return {SectionFault::HeightOutOfRange, NumberText(inputs.Height)};
+    }
     return AppendRaisedCopy(lines, raise);
 }
 
@@ -181,24 +188,46 @@ void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& i
     }
 }
 
-std::string HeightLineText(const EntityTableRows& table, const HeightInputs& inputs) {
+namespace {
+
+// The LINE records of the height lines into `text`. Refused, with `text` left
+// incomplete, when a record's numbers leave the doubles' range: a foot point whose
+// turn does (named by its larger coordinate), or a top whose lift does (named by the
+// height). Numbers beyond the range would be written as "INF", which no reader takes.
+SectionResult HeightLineRecords(const EntityTableRows& table, const HeightInputs& inputs, std::string& text) {
     const FaceParameters* face = FaceRow(inputs.FaceCode);
-    if (!face || !MakesRaisedCopy(inputs) || !inputs.HeightLines) return "";
+    if (!face || !MakesRaisedCopy(inputs) || !inputs.HeightLines) return {};
     HeightLinePoints points;
     CollectHeightLinePoints(table, inputs, points);
     const double lift = face->HeightFactor * inputs.Height;
-    std::string text;
     for (int i = 0; i < points.Count; ++i) {
         double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
         RotateForFace(inputs.FaceCode, inputs.HeightSign, points.X[i], points.Y[i], 0, x0, y0);
         RotateForFace(inputs.FaceCode, inputs.HeightSign, points.X[i], points.Y[i], lift, x1, y1);
+        if (!std::isfinite(x0) || !std::isfinite(y0)) {
+            const double larger = std::fabs(points.X[i]) > std::fabs(points.Y[i]) ? points.X[i] : points.Y[i];
+            return {SectionFault::OutOfRange, NumberText(larger)};
+        }
+        if (!std::isfinite(x1) || !std::isfinite(y1)) return {SectionFault::HeightOutOfRange, NumberText(inputs.Height)};
         text += LineRecord(points.Layer[i], x0, y0, x1, y1);
     }
+    return {};
+}
+
+}  // namespace
+
+std::string HeightLineText(const EntityTableRows& table, const HeightInputs& inputs) {
+    std::string text;
+    if (!HeightLineRecords(table, inputs, text)) return "";
     return text;
 }
 
 SectionResult AddHeightLines(DxfLines& lines, const EntityTableRows& table, const HeightInputs& inputs) {
-    return InsertAtSectionEnd(lines, HeightLineText(table, inputs));
+    EntitiesSection section;
+    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+    std::string text;
+    if (SectionResult made = HeightLineRecords(table, inputs, text); !made) return made;
+    return InsertAtSectionEnd(lines, text);
 }
 
 }  // namespace tessavue

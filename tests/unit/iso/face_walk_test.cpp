@@ -467,6 +467,46 @@ TEST_F(HeightLines, WhenThereAreNone) {
     EXPECT_EQ(lines, original);
 }
 
+// Height lines whose numbers would leave the doubles' range are refused, named, the
+// list as it was: "INF" in a figure file is no number to any reader. The raised copy
+// refuses a height without a finite lift before it looks at any point.
+TEST_F(HeightLines, BeyondTheRangeAreRefusedNamed) {
+    struct Case {
+        const char* name;
+        double x, y;     // the line's foot point, relative to the base point
+        double height;
+        SectionFault fault;
+        const char* named;
+        const char* copyNamed;  // CopyEntitiesToHeight's refusal, "" when it copies
+    };
+    const Case cases[] = {
+        {"a height whose lift leaves the range", 3, 4, 1.5e308, SectionFault::HeightOutOfRange, "1.5E308", "1.5E308"},
+        {"a point and a height that leave it together", 0, 1.7e308, 1e308, SectionFault::HeightOutOfRange, "1E308",
+         ""},
+        {"a point whose turn leaves it", 1.7e308, 1.7e308, 10, SectionFault::OutOfRange, "1.7E308", ""},
+    };
+    const DxfLines original = Export({"POINT", " 10", "0", " 20", "0", "  0"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearEntityTable(table);
+        table[0] = Record({0, "0", c.x, c.y, c.x, c.y});
+        DxfLines lines = original;
+        const SectionResult result = AddHeightLines(lines, table, Inputs(FaceTopLeft, c.height));
+        EXPECT_EQ(result.Fault, c.fault);
+        EXPECT_EQ(result.Detail, c.named);
+        EXPECT_EQ(lines, original);
+        EXPECT_EQ(HeightLineText(table, Inputs(FaceTopLeft, c.height)), "");
+        const SectionResult copied = CopyEntitiesToHeight(lines, Inputs(FaceTopLeft, c.height));
+        EXPECT_EQ(copied.Detail, c.copyNamed);
+        if (*c.copyNamed != '\0') {
+            EXPECT_EQ(copied.Fault, SectionFault::HeightOutOfRange);
+            EXPECT_EQ(SectionFaultMessage(copied), std::string("高さ '") + c.copyNamed +
+                                                       "' は大きすぎて、高さ方向が数値の範囲を超えます。ファイルは書き換えません。");
+            EXPECT_EQ(lines, original);
+        }
+    }
+}
+
 // The whole rewrite of an exported plan: turn, raised copy, height lines.
 TEST_F(HeightLines, WholeSectionAfterTheThreeSteps) {
     DxfLines lines = Export({"LINE", "  5", "1F", "  8", "0", " 10", "10", " 20", "20", " 11", "12", " 21", "20", "  0"});
