@@ -205,6 +205,11 @@ inline void CheckWritten(const DxfLines& before, const ReadersBefore& readBefore
                                                  " entities, not the " + std::to_string(expectedEntities) +
                                                  " promised");
 
+    // The readers are asked to take back what they took of a list whose every number
+    // group holds a number: a damaged value elsewhere (an X of "0.21 10642" in a
+    // vertex) may lie where one reader never looked before a copy put it after an
+    // entity the reader scans on from. The rewrite refuses such a list first.
+    if (!readBefore.Numbers) return;
     std::string error;
     FUZZ_CHECK(!readBefore.EntityReader || EntityReaderTakes(after, error),
                "the entity reader refuses what it read before the rewrite: " + error);
