@@ -98,12 +98,25 @@ inline std::string FirstDifference(const DxfLines& a, const DxfLines& b) {
     return "line counts " + std::to_string(a.size()) + " and " + std::to_string(b.size());
 }
 
+// Whether a code line is the code 0 as a DXF reader reads codes: an integer, blanks
+// around it, so "  0", "0" and "  00" alike.
+inline bool IsZeroCode(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    std::size_t i = first;
+    if (line[i] == '+' || line[i] == '-') ++i;
+    const std::size_t digits = i;
+    while (i < line.size() && line[i] == '0') ++i;
+    if (i == digits) return false;
+    return line.find_first_not_of(" \t", i) == std::string::npos;
+}
+
 // The entities of the ENTITIES section: its 0 groups walked as pairs, the closing
 // ENDSEC's not counted.
 inline std::size_t SectionEntityCount(const DxfLines& lines, const EntitiesSection& section) {
     std::size_t count = 0;
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2)
-        if (IsGroupCode(lines[code], "0")) ++count;
+        if (IsZeroCode(lines[code])) ++count;
     return count;
 }
 
@@ -112,7 +125,7 @@ inline std::size_t RecordCount(const std::string& figureText) {
     const DxfLines lines = SplitDxfLines(figureText);
     std::size_t count = 0;
     for (std::size_t code = 0; code + 1 < lines.size(); code += 2)
-        if (IsGroupCode(lines[code], "0")) ++count;
+        if (IsZeroCode(lines[code])) ++count;
     return count;
 }
 
