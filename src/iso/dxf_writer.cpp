@@ -243,6 +243,10 @@ SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText)
 }
 
 SectionResult FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText) {
+    // A figure whose numbers left the doubles' range ("-INF" from an outline wider
+    // than the largest double) is no figure: the existing axis inserts the template
+    // as it stands, so it must never be written there.
+    if (SectionResult checked = CheckNumberGroups(SplitDxfLines(figureText)); !checked) return checked;
     std::optional<DxfLines> lines = LoadDxfLines(templateFile);
     if (!lines) return {SectionFault::Unreadable, ""};
     SectionResult result = ReplaceSectionEntities(*lines, figureText);

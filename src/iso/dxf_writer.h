@@ -91,7 +91,8 @@ SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText)
 
 // Splice 1 on the figure template file: loads it, rewrites its section and saves it
 // back. On any failure the file is left as it was and the result says why (the
-// caller tells the user, with SectionFaultMessage).
+// caller tells the user, with SectionFaultMessage); a figure text with a number
+// group no reader takes ("-INF") is refused as CheckNumberGroups names it.
 SectionResult FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText);
 
 // --- Figure file and block name ---------------------------------------------

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dxf_data/number_text.h"
+#include "iso/figure_generators.h"
 #include "iso_test_support.h"
 
 namespace tessavue {
@@ -227,6 +228,42 @@ TEST_F(FigureTemplate, DamagedOrMissingFileIsLeftAndExplained) {
 
     EXPECT_EQ(FillFigureTemplate(Folder() / "missing.dxf", "").Fault, SectionFault::Unreadable);
     EXPECT_FALSE(std::filesystem::exists(Folder() / "missing.dxf"));
+}
+
+// A refused fill names why and leaves the template byte for byte: a damaged
+// template, or a figure whose numbers left the doubles' range (the body of an
+// outline spanning more than the largest double, stretched along its axis). The
+// existing axis inserts the template as it is, so "-INF" would reach AutoCAD.
+TEST_F(FigureTemplate, RefusedFillsLeaveTheFile) {
+    EntityTableRows outline;
+    ClearEntityTable(outline);
+    outline[0] = EntityRecord{0, "0", 1, 1.7e308, 1, -1.7e308, 0};
+    const std::string farAxis = AxisFigureText("0", 0, AxisLine{0, 0, 0, 1}, outline);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string figure;
+        SectionFault fault;
+        const char* code;
+        const char* value;
+    };
+    const std::string good = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n  8\r\n0\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+    const Case cases[] = {
+        {"no ENDSEC", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n", CircleRecord("0", 1, 2, 3),
+         SectionFault::NotClosed, "", ""},
+        {"an axis figure beyond the range", good, farAxis, SectionFault::BadValue, "20", "-INF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path file = Folder() / "elem.dxf";
+        WriteFile(file, c.bytes);
+        const SectionResult result = FillFigureTemplate(file, c.figure);
+        EXPECT_EQ(result.Fault, c.fault);
+        EXPECT_EQ(result.Code, c.code);
+        EXPECT_EQ(result.Detail, c.value);
+        EXPECT_EQ(ReadFile(file), c.bytes);
+        EXPECT_FALSE(SectionFaultMessage(result).empty());
+    }
 }
 
 TEST(FigureFileName, FromTheLocalTime) {
