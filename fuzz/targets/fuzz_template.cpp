@@ -26,13 +26,20 @@ using namespace tessavue::fuzz;
 
 namespace {
 
+// A folder of this process's own, gone when the run ends however many inputs it tried.
+struct ScratchFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tessavue-fuzz-template-" + std::to_string(getpid()));
+    ScratchFolder() { std::filesystem::create_directories(path); }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 const std::filesystem::path& TemplateFile() {
-    static const std::filesystem::path file = [] {
-        std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / ("tessavue-fuzz-template-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        return folder / "zukei.dxf";
-    }();
+    static const ScratchFolder folder;
+    static const std::filesystem::path file = folder.path / "zukei.dxf";
     return file;
 }
 
