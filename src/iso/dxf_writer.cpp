@@ -140,6 +140,8 @@ std::string SectionFaultMessage(const SectionResult& result) {
         return "DXF ファイルの座標 '" + result.Detail + "' は数値ではありません。ファイルは書き換えません。";
     case SectionFault::LoneY:
         return "DXF ファイルの Y 座標 '" + result.Detail + "' の前に X 座標がありません。ファイルは書き換えません。";
+    case SectionFault::LoneX:
+        return "DXF ファイルの X 座標 '" + result.Detail + "' の後に Y 座標がありません。ファイルは書き換えません。";
     case SectionFault::BadValue:
         return "DXF ファイルのグループコード " + result.Code + " の値 '" + result.Detail +
                "' は正しくありません。ファイルは書き出しません。";

@@ -28,6 +28,7 @@ enum class SectionFault {
     NotClosed,      // no "  0" "ENDSEC" pair after it
     BadCoordinate,  // a coordinate value that is no number
     LoneY,          // a Y coordinate without the X that must come right before it
+    LoneX,          // an X coordinate without the Y that must come right after it
     BadValue,       // a number group whose value no DXF reader takes (1e999 as a colour)
     BadGroupCode,   // a group code line that is no number: the pairs are lost from there on
     NoEntityStart,  // a pair other than a comment before the section's first "  0"
@@ -39,7 +40,7 @@ enum class SectionFault {
 
 struct SectionResult {
     SectionFault Fault = SectionFault::None;
-    std::string Detail;  // the offending line: a value, or the code line of a BadGroupCode;
+    std::string Detail;  // the offending line: a value (for LoneX the X's), or the code line of a BadGroupCode;
                          // for HeightOutOfRange the height's number text
     std::string Code = {};  // the group code of a BadValue or a NoEntityStart
     explicit operator bool() const { return Fault == SectionFault::None; }

@@ -33,7 +33,9 @@ bool MakesRaisedCopy(const HeightInputs& inputs);
 // their start and end angles (not reduced to 0..360).
 SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double baseX, double baseY);
 
-// Moves every point so that the base point becomes the origin.
+// Moves every point so that the base point becomes the origin. Both steps take a
+// point as an X pair right before its Y pair and refuse a point split apart (LoneX,
+// LoneY), the list left as it was.
 SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY);
 
 // Appends the section's entities once more, raised by the height along the frame's

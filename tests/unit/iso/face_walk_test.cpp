@@ -107,20 +107,30 @@ TEST(TurnEntitiesToFace, ObjectCoordinatesTurnAndMoveWithTheWorld) {
     }
 }
 
+// A point is an X pair right before its Y pair: moved or turned alone, an X (or Y)
+// would leave its point split, and a reader that fills in the missing half reads
+// another outline than the one written (a vertex X without its Y read at Y 0 stayed
+// put while its neighbours moved). The move refuses such a point as the turn does.
 TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
     struct Case {
         const char* name;
         DxfLines entities;
         SectionFault fault;
         const char* message;  // what the user is told
+        bool moveToo;         // MoveEntitiesToBase refuses it the same way
     };
     const Case cases[] = {
         {"Y before its X", {"LINE", " 20", "1", " 10", "2", "  0"}, SectionFault::LoneY,
-         "DXF ファイルの Y 座標 '1' の前に X 座標がありません。ファイルは書き換えません。"},
+         "DXF ファイルの Y 座標 '1' の前に X 座標がありません。ファイルは書き換えません。", true},
         {"no number", {"LINE", " 10", "1", " 20", "x", "  0"}, SectionFault::BadCoordinate,
-         "DXF ファイルの座標 'x' は数値ではありません。ファイルは書き換えません。"},
+         "DXF ファイルの座標 'x' は数値ではありません。ファイルは書き換えません。", true},
         {"empty angle", {"ARC", " 10", "1", " 20", "1", " 50", "", "  0"}, SectionFault::BadCoordinate,
-         "DXF ファイルの座標 '' は数値ではありません。ファイルは書き換えません。"},
+         "DXF ファイルの座標 '' は数値ではありません。ファイルは書き換えません。", false},
+        {"a vertex X whose Y was lost",
+         {"LWPOLYLINE", " 90", "3", " 10", "0", " 20", "0", " 10", "10", " 20", "0", " 10", "10", " 21", "10", "  0"},
+         SectionFault::LoneX, "DXF ファイルの X 座標 '10' の後に Y 座標がありません。ファイルは書き換えません。", true},
+        {"an X last in its entity", {"LINE", " 10", "1", " 20", "2", " 11", "3.5", "  0"}, SectionFault::LoneX,
+         "DXF ファイルの X 座標 '3.5' の後に Y 座標がありません。ファイルは書き換えません。", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,6 +139,11 @@ TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
         const SectionResult result = TurnEntitiesToFace(lines, FaceLeft, 0, 0);
         EXPECT_EQ(result.Fault, c.fault);
         EXPECT_EQ(SectionFaultMessage(result), c.message);
+        EXPECT_EQ(lines, original);
+        if (!c.moveToo) continue;
+        const SectionResult moved = MoveEntitiesToBase(lines, 1, 2);
+        EXPECT_EQ(moved.Fault, c.fault);
+        EXPECT_EQ(SectionFaultMessage(moved), c.message);
         EXPECT_EQ(lines, original);
     }
 }
