@@ -219,10 +219,17 @@ SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
         return fault;
     };
     lines.push_back(lines[first + 1]);
+    // A point is an X pair right before its own Y pair (10 with 20, 11 with 21): one
+    // whose X or Y was lost would be raised apart from the half a reader fills in.
+    std::size_t xCode = 0;  // the code line of an X whose Y comes next (0: none)
     for (std::size_t code = first + 2; code < m - 1; code += 2) {
+        const bool isY = IsYCodeLine(lines[code]);
+        if (xCode != 0 && !(isY && lines[code][2] == lines[xCode][2])) return fail(SectionFault::LoneX, lines[xCode + 1]);
+        if (isY && xCode == 0) return fail(SectionFault::LoneY, lines[code + 1]);
+        xCode = IsXCodeLine(lines[code]) ? code : 0;
         if (lines[code] == std::string_view("  5")) continue;
         lines.push_back(lines[code]);
-        if (IsYCodeLine(lines[code])) {
+        if (isY) {
             const std::optional<double> y = TryStrToFloat(lines[code + 1]);
             if (!y) return fail(SectionFault::BadCoordinate, lines[code + 1]);
             const double raised = raise + *y;
@@ -232,6 +239,7 @@ SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
             lines.push_back(lines[code + 1]);
         }
     }
+    if (xCode != 0) return fail(SectionFault::LoneX, lines[xCode + 1]);
     lines.push_back(lines[m - 1]);
     lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
     return {};

@@ -83,7 +83,9 @@ SectionResult ReplaceSectionEntities(DxfLines& lines, const std::string& figureT
 
 // Splice 2: appends a copy of the section's entities with every Y value (groups 20
 // to 23) raised by `raise`. The copy carries no handles (group 5): AutoCAD gives
-// new ones to entities without, while a handle written twice damages the file.
+// new ones to entities without, while a handle written twice damages the file. A
+// point split apart (an X without its own Y right after it, or a Y without its X) is
+// refused, LoneX or LoneY, the list left as it was.
 SectionResult AppendRaisedCopy(DxfLines& lines, double raise);
 
 // Splice 3: puts `figureText` (if not empty) at the end of the section, right before

@@ -181,6 +181,39 @@ TEST(RaisedCopy, EmptySectionStaysEmptyAndBadNumbersRefuse) {
     EXPECT_EQ(lines, top);
 }
 
+// A point whose X or Y was lost is refused, named, the lines as they were: raised
+// alone, its Y would stand away from the X a reader fills in for it, and the copy
+// would read as another outline than the plan's.
+TEST(RaisedCopy, SplitPointsAreRefusedNamed) {
+    struct Case {
+        const char* name;
+        DxfLines entities;
+        SectionFault fault;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"a Y without its X", {"LWPOLYLINE", " 90", "2", " 35", "0", " 20", "7", " 10", "1", " 20", "2", "  0"},
+         SectionFault::LoneY, "DXF ファイルの Y 座標 '7' の前に X 座標がありません。ファイルは書き換えません。"},
+        {"an X without its Y", {"LINE", " 10", "1", " 20", "2", " 11", "3", " 31", "0", "  0"}, SectionFault::LoneX,
+         "DXF ファイルの X 座標 '3' の後に Y 座標がありません。ファイルは書き換えません。"},
+        {"an X with another point's Y", {"POINT", " 10", "4.5", " 21", "2", "  0"}, SectionFault::LoneX,
+         "DXF ファイルの X 座標 '4.5' の後に Y 座標がありません。ファイルは書き換えません。"},
+        {"an X last in the section", {"LINE", " 10", "1", " 20", "2", " 11", "8"}, SectionFault::LoneX,
+         "DXF ファイルの X 座標 '8' の後に Y 座標がありません。ファイルは書き換えません。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DxfLines entities = c.entities;
+        if (entities.back() != "  0") entities.push_back("  0");
+        const DxfLines original = Export(entities);
+        DxfLines lines = original;
+        const SectionResult result = AppendRaisedCopy(lines, 10);
+        EXPECT_EQ(result.Fault, c.fault);
+        EXPECT_EQ(SectionFaultMessage(result), c.message);
+        EXPECT_EQ(lines, original);
+    }
+}
+
 TEST(HeightLineSplice, GoesRightBeforeTheClosingPair) {
     DxfLines lines = Export(ThreeEntities());
     ASSERT_TRUE(AppendRaisedCopy(lines, 10));
