@@ -8,6 +8,7 @@
 #include "host/history_queries.h"
 #include "host/undo_journal.h"
 #include "import/dxf_reader.h"
+#include "import/offset_connectors.h"
 #include "import/selection_export.h"
 #include "iso/projection.h"
 

@@ -1,6 +1,8 @@
 // Reading lines, circles and arcs out of DXF files that AutoCAD's dxfout wrote: the
-// entity reader that fills the EntityTable, and the offset reader that has AutoCAD
-// draw one connecting line from each distinct end point of the offset file.
+// entity reader that fills the EntityTable, and the offset reader that collects the
+// points the offset joins to their copies. Plain functions of the file's lines: the
+// typing of the connecting lines into AutoCAD lives in import/offset_connectors.h,
+// so the readers link without the host link.
 #pragma once
 
 #include <filesystem>
@@ -10,7 +12,6 @@
 #include <tuple>
 #include <vector>
 
-#include "host/host_link.h"
 #include "host/palette.h"
 #include "dxf_data/dxf_lines.h"
 #include "dxf_data/entity_table.h"
@@ -72,16 +73,5 @@ VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::pa
 // where their outline runs parallel to the direction `degrees`: two on a whole curve,
 // on an arc those it passes through. In the file's order, coordinates as read.
 VertexSet CollectOffsetTangents(const DxfLines& lines, const std::filesystem::path& path, double degrees);
-
-// The command that draws one connecting line from (x, y): "line x,y @len<angle  ".
-std::string ConnectorCommand(double x, double y, double length, const std::string& angleText);
-
-// For each collected vertex, and with `tangents` for each tangent point of the
-// circles, arcs and ellipses after them: draws the line of length sign * height in
-// the direction angleText on the point's layer, made current only when it differs
-// from the previous line's. False when a wait on AutoCAD was abandoned (the rest is
-// then not drawn).
-bool DrawOffsetConnectors(HostLink& link, const std::filesystem::path& path, int sign, double height,
-                          const std::string& angleText, bool tangents);
 
 }  // namespace tessavue

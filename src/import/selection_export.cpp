@@ -34,23 +34,47 @@ bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::
 bool SelectionNeedsExplode(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) return false;
-    const DxfLines lines = LoadDxfLinesOrRaise(path);
+    return SelectionNeedsExplode(LoadDxfLinesOrRaise(path), path);
+}
+
+bool SelectionNeedsExplode(const DxfLines& lines, const std::filesystem::path& path) {
     for (std::size_t i = EntitiesStart(lines, path); i < lines.size(); ++i) {
         if (lines[i].find("POLYLINE") != std::string::npos || lines[i].find("INSERT") != std::string::npos) return true;
     }
     return false;
 }
 
+namespace {
+
+// Whether `line` is a group code at all: an integer, blanks around it allowed.
+bool IsCodeLine(const std::string& line) {
+    std::size_t begin = line.find_first_not_of(" \t");
+    const std::size_t end = line.find_last_not_of(" \t") + 1;
+    if (begin == std::string::npos) return false;
+    if (line[begin] == '-' || line[begin] == '+') ++begin;
+    if (begin == end) return false;
+    for (std::size_t i = begin; i < end; ++i)
+        if (line[i] < '0' || line[i] > '9') return false;
+    return true;
+}
+
+}  // namespace
+
 bool RemoveHandseedLines(DxfLines& lines) {
     const std::optional<std::size_t> header = FindSectionName(lines, "HEADER");
     if (!header) return false;
     // The header's own pairs only, walked as pairs: a text elsewhere that reads "  9"
-    // or "$HANDSEED" is a value, and the header's end is its "  0" pair.
+    // or "$HANDSEED" is a value, and the header's end is its "  0" pair. A code line
+    // that is no code means a line was lost and the pairs with it: walked on, values
+    // would pass for codes and the run could reach past the header's end.
     for (std::size_t code = *header + 1; code + 1 < lines.size(); code += 2) {
-        if (IsGroupCode(lines[code], "0")) return false;
+        if (!IsCodeLine(lines[code]) || IsGroupCode(lines[code], "0")) return false;
         if (!IsGroupCode(lines[code], "9") || lines[code + 1] != "$HANDSEED") continue;
         std::size_t end = code + 2;  // the variable's value pairs run to the next "  9" or "  0"
-        while (end + 1 < lines.size() && !IsGroupCode(lines[end], "9") && !IsGroupCode(lines[end], "0")) end += 2;
+        while (end + 1 < lines.size() && !IsGroupCode(lines[end], "9") && !IsGroupCode(lines[end], "0")) {
+            if (!IsCodeLine(lines[end])) return false;
+            end += 2;
+        }
         // A header that never ends is damage this edit must not guess past.
         if (end + 1 >= lines.size()) return false;
         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(code), lines.begin() + static_cast<std::ptrdiff_t>(end));

@@ -36,6 +36,8 @@ bool ExportSelectionDxf(HostLink& link, const std::string& pathText, const std::
 // or "INSERT". Raises DxfReadError when it exists but cannot be read or has no
 // ENTITIES line.
 bool SelectionNeedsExplode(const std::filesystem::path& path);
+// The same test on the file's lines; `path` names the file in the error.
+bool SelectionNeedsExplode(const DxfLines& lines, const std::filesystem::path& path);
 
 // Deletes the variable $HANDSEED from the HEADER section: its pair (9, $HANDSEED) and
 // its value pairs ((5, handle) in every export), walked as group code and value pairs

@@ -88,10 +88,15 @@ std::string_view Trimmed(const std::string& text) {
     return std::string_view(text).substr(begin, end - begin);
 }
 
-// from_chars: fast, and blind to the locale; a leading '+' is skipped by hand.
+// from_chars: fast, and blind to the locale; a leading '+' is skipped by hand. One
+// sign only: after the '+' from_chars would take a '-' too, and "+-2.5" is no number
+// to any other reader.
 template <typename T>
 bool ParsesWhole(std::string_view text, T& value) {
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    if (!text.empty() && text[0] == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text[0] == '-') return false;
+    }
     if (text.empty()) return false;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();
@@ -135,6 +140,8 @@ std::string SectionFaultMessage(const SectionResult& result) {
         return "DXF ファイルの座標 '" + result.Detail + "' は数値ではありません。ファイルは書き換えません。";
     case SectionFault::LoneY:
         return "DXF ファイルの Y 座標 '" + result.Detail + "' の前に X 座標がありません。ファイルは書き換えません。";
+    case SectionFault::LoneX:
+        return "DXF ファイルの X 座標 '" + result.Detail + "' の後に Y 座標がありません。ファイルは書き換えません。";
     case SectionFault::BadValue:
         return "DXF ファイルのグループコード " + result.Code + " の値 '" + result.Detail +
                "' は正しくありません。ファイルは書き出しません。";
@@ -146,6 +153,8 @@ std::string SectionFaultMessage(const SectionResult& result) {
     case SectionFault::OutOfRange:
         return "DXF ファイルの座標 '" + result.Detail +
                "' は大きすぎて、書き換えると数値の範囲を超えます。ファイルは書き換えません。";
+    case SectionFault::HeightOutOfRange:
+        return "高さ '" + result.Detail + "' は大きすぎて、高さ方向が数値の範囲を超えます。ファイルは書き換えません。";
     case SectionFault::Unreadable:
         return "DXF ファイルを読めません。";
     case SectionFault::Unwritable:
@@ -210,10 +219,17 @@ SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
         return fault;
     };
     lines.push_back(lines[first + 1]);
+    // A point is an X pair right before its own Y pair (10 with 20, 11 with 21): one
+    // whose X or Y was lost would be raised apart from the half a reader fills in.
+    std::size_t xCode = 0;  // the code line of an X whose Y comes next (0: none)
     for (std::size_t code = first + 2; code < m - 1; code += 2) {
+        const bool isY = IsYCodeLine(lines[code]);
+        if (xCode != 0 && !(isY && lines[code][2] == lines[xCode][2])) return fail(SectionFault::LoneX, lines[xCode + 1]);
+        if (isY && xCode == 0) return fail(SectionFault::LoneY, lines[code + 1]);
+        xCode = IsXCodeLine(lines[code]) ? code : 0;
         if (lines[code] == std::string_view("  5")) continue;
         lines.push_back(lines[code]);
-        if (IsYCodeLine(lines[code])) {
+        if (isY) {
             const std::optional<double> y = TryStrToFloat(lines[code + 1]);
             if (!y) return fail(SectionFault::BadCoordinate, lines[code + 1]);
             const double raised = raise + *y;
@@ -223,6 +239,7 @@ SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
             lines.push_back(lines[code + 1]);
         }
     }
+    if (xCode != 0) return fail(SectionFault::LoneX, lines[xCode + 1]);
     lines.push_back(lines[m - 1]);
     lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
     return {};
@@ -236,6 +253,10 @@ SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText)
 }
 
 SectionResult FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText) {
+    // A figure whose numbers left the doubles' range ("-INF" from an outline wider
+    // than the largest double) is no figure: the existing axis inserts the template
+    // as it stands, so it must never be written there.
+    if (SectionResult checked = CheckNumberGroups(SplitDxfLines(figureText)); !checked) return checked;
     std::optional<DxfLines> lines = LoadDxfLines(templateFile);
     if (!lines) return {SectionFault::Unreadable, ""};
     SectionResult result = ReplaceSectionEntities(*lines, figureText);

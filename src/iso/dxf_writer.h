@@ -28,17 +28,20 @@ enum class SectionFault {
     NotClosed,      // no "  0" "ENDSEC" pair after it
     BadCoordinate,  // a coordinate value that is no number
     LoneY,          // a Y coordinate without the X that must come right before it
+    LoneX,          // an X coordinate without the Y that must come right after it
     BadValue,       // a number group whose value no DXF reader takes (1e999 as a colour)
     BadGroupCode,   // a group code line that is no number: the pairs are lost from there on
     NoEntityStart,  // a pair other than a comment before the section's first "  0"
     OutOfRange,     // a coordinate the rewrite would carry beyond the largest double
+    HeightOutOfRange,  // a height whose lift along the frame leaves the doubles' range
     Unreadable,     // the file could not be read
     Unwritable,     // the file could not be saved
 };
 
 struct SectionResult {
     SectionFault Fault = SectionFault::None;
-    std::string Detail;  // the offending line: a value, or the code line of a BadGroupCode
+    std::string Detail;  // the offending line: a value (for LoneX the X's), or the code line of a BadGroupCode;
+                         // for HeightOutOfRange the height's number text
     std::string Code = {};  // the group code of a BadValue or a NoEntityStart
     explicit operator bool() const { return Fault == SectionFault::None; }
 };
@@ -80,7 +83,9 @@ SectionResult ReplaceSectionEntities(DxfLines& lines, const std::string& figureT
 
 // Splice 2: appends a copy of the section's entities with every Y value (groups 20
 // to 23) raised by `raise`. The copy carries no handles (group 5): AutoCAD gives
-// new ones to entities without, while a handle written twice damages the file.
+// new ones to entities without, while a handle written twice damages the file. A
+// point split apart (an X without its own Y right after it, or a Y without its X) is
+// refused, LoneX or LoneY, the list left as it was.
 SectionResult AppendRaisedCopy(DxfLines& lines, double raise);
 
 // Splice 3: puts `figureText` (if not empty) at the end of the section, right before
@@ -89,7 +94,8 @@ SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText)
 
 // Splice 1 on the figure template file: loads it, rewrites its section and saves it
 // back. On any failure the file is left as it was and the result says why (the
-// caller tells the user, with SectionFaultMessage).
+// caller tells the user, with SectionFaultMessage); a figure text with a number
+// group no reader takes ("-INF") is refused as CheckNumberGroups names it.
 SectionResult FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText);
 
 // --- Figure file and block name ---------------------------------------------

@@ -47,6 +47,15 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Whether `yCode` is the Y group of the X group `xCode` (" 20" of " 10", " 21" of " 11").
+bool IsYOf(const std::string& xCode, const std::string& yCode) {
+    return IsYCodeLine(yCode) && yCode[2] == xCode[2];
+}
+
+}  // namespace
+
 bool MakesRaisedCopy(const HeightInputs& inputs) {
     return inputs.Height != 0 && inputs.FigureKind != "文字" && inputs.FigureKind != "寸法";
 }
@@ -66,6 +75,9 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
         const std::string& group = lines[code];
         const std::string& value = lines[code + 1];
+        // An X whose Y does not follow it (a 10 needs its 20, not a 21): its point
+        // would be half turned.
+        if (xValueLine != 0 && !IsYOf(lines[xValueLine - 1], group)) return {SectionFault::LoneX, lines[xValueLine]};
         if (IsGroupCode(group, "0")) {
             inArc = value == std::string_view("ARC");
             frame.Enter(lines, code + 1);
@@ -104,6 +116,7 @@ SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double 
             changes.emplace_back(code + 1, NumberText(frame.Mirrored() ? *angle - face->Angle : *angle + face->Angle));
         }
     }
+    if (xValueLine != 0) return {SectionFault::LoneX, lines[xValueLine]};
     Apply(lines, changes);
     return {};
 }
@@ -113,22 +126,30 @@ SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY) {
     if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
     Changes changes;
     ObjectCoordinates frame;
+    std::size_t xValueLine = 0;  // the value line of an X whose Y comes next (0: none)
     for (std::size_t code = section.Entities + 1; code + 1 < section.Endsec; code += 2) {
+        // The points move whole, as the turn takes them: an X pair right before its Y
+        // pair. A half moved point would read as another outline.
+        const bool isY = IsYCodeLine(lines[code]);
+        if (xValueLine != 0 && !IsYOf(lines[xValueLine - 1], lines[code])) return {SectionFault::LoneX, lines[xValueLine]};
         if (IsGroupCode(lines[code], "0")) {
             frame.Enter(lines, code + 1);
             continue;
         }
         const bool isX = IsXCodeLine(lines[code]);
-        if (!isX && !IsYCodeLine(lines[code])) continue;
+        if (!isX && !isY) continue;
         const std::string& value = lines[code + 1];
         const std::optional<double> v = TryStrToFloat(value);
         if (!v) return {SectionFault::BadCoordinate, value};
+        if (isY && (xValueLine == 0 || xValueLine + 1 != code)) return {SectionFault::LoneY, value};
+        xValueLine = isX ? code + 1 : 0;
         // Object X runs against the world's: moving the world by -baseX moves it by +baseX.
         const double shift = isX ? (frame.Mirrored() ? -baseX : baseX) : baseY;
         const double moved = *v - shift;
         if (!std::isfinite(moved)) return {SectionFault::OutOfRange, value};
         changes.emplace_back(code + 1, NumberText(moved));
     }
+    if (xValueLine != 0) return {SectionFault::LoneX, lines[xValueLine]};
     Apply(lines, changes);
     return {};
 }
@@ -140,6 +161,13 @@ SectionResult CopyEntitiesToHeight(DxfLines& lines, const HeightInputs& inputs) 
         return FindEntitiesSection(lines, section);
     }
     const double raise = std::sqrt(2.0) * (face->HeightFactor * inputs.HeightSign * inputs.Height);
+    // A height near the largest double has no lift at all: the copy would stand at
+    // infinity, whatever the plan's points.
+    if (!std::isfinite(raise)) {
+        EntitiesSection section;
+        if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+        return {SectionFault::HeightOutOfRange, NumberText(inputs.Height)};
+    }
     return AppendRaisedCopy(lines, raise);
 }
 
@@ -181,24 +209,46 @@ void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& i
     }
 }
 
-std::string HeightLineText(const EntityTableRows& table, const HeightInputs& inputs) {
+namespace {
+
+// The LINE records of the height lines into `text`. Refused, with `text` left
+// incomplete, when a record's numbers leave the doubles' range: a foot point whose
+// turn does (named by its larger coordinate), or a top whose lift does (named by the
+// height). Numbers beyond the range would be written as "INF", which no reader takes.
+SectionResult HeightLineRecords(const EntityTableRows& table, const HeightInputs& inputs, std::string& text) {
     const FaceParameters* face = FaceRow(inputs.FaceCode);
-    if (!face || !MakesRaisedCopy(inputs) || !inputs.HeightLines) return "";
+    if (!face || !MakesRaisedCopy(inputs) || !inputs.HeightLines) return {};
     HeightLinePoints points;
     CollectHeightLinePoints(table, inputs, points);
     const double lift = face->HeightFactor * inputs.Height;
-    std::string text;
     for (int i = 0; i < points.Count; ++i) {
         double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
         RotateForFace(inputs.FaceCode, inputs.HeightSign, points.X[i], points.Y[i], 0, x0, y0);
         RotateForFace(inputs.FaceCode, inputs.HeightSign, points.X[i], points.Y[i], lift, x1, y1);
+        if (!std::isfinite(x0) || !std::isfinite(y0)) {
+            const double larger = std::fabs(points.X[i]) > std::fabs(points.Y[i]) ? points.X[i] : points.Y[i];
+            return {SectionFault::OutOfRange, NumberText(larger)};
+        }
+        if (!std::isfinite(x1) || !std::isfinite(y1)) return {SectionFault::HeightOutOfRange, NumberText(inputs.Height)};
         text += LineRecord(points.Layer[i], x0, y0, x1, y1);
     }
+    return {};
+}
+
+}  // namespace
+
+std::string HeightLineText(const EntityTableRows& table, const HeightInputs& inputs) {
+    std::string text;
+    if (!HeightLineRecords(table, inputs, text)) return "";
     return text;
 }
 
 SectionResult AddHeightLines(DxfLines& lines, const EntityTableRows& table, const HeightInputs& inputs) {
-    return InsertAtSectionEnd(lines, HeightLineText(table, inputs));
+    EntitiesSection section;
+    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
+    std::string text;
+    if (SectionResult made = HeightLineRecords(table, inputs, text); !made) return made;
+    return InsertAtSectionEnd(lines, text);
 }
 
 }  // namespace tessavue

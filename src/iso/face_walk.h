@@ -33,11 +33,14 @@ bool MakesRaisedCopy(const HeightInputs& inputs);
 // their start and end angles (not reduced to 0..360).
 SectionResult TurnEntitiesToFace(DxfLines& lines, std::int32_t faceCode, double baseX, double baseY);
 
-// Moves every point so that the base point becomes the origin.
+// Moves every point so that the base point becomes the origin. Both steps take a
+// point as an X pair right before its Y pair and refuse a point split apart (LoneX,
+// LoneY), the list left as it was.
 SectionResult MoveEntitiesToBase(DxfLines& lines, double baseX, double baseY);
 
 // Appends the section's entities once more, raised by the height along the frame's
-// Y axis (nothing when MakesRaisedCopy is false).
+// Y axis (nothing when MakesRaisedCopy is false). A height whose lift is no finite
+// number refuses the list with HeightOutOfRange, the list left as it was.
 SectionResult CopyEntitiesToHeight(DxfLines& lines, const HeightInputs& inputs);
 
 // The foot points of the height lines: line ends, and for circles, arcs and ellipses
@@ -45,11 +48,14 @@ SectionResult CopyEntitiesToHeight(DxfLines& lines, const HeightInputs& inputs);
 // where an arc passes.
 void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& inputs, HeightLinePoints& points);
 
-// The LINE records from each foot point to its raised image ("" when there are none
-// or the inputs ask for no height lines).
+// The LINE records from each foot point to its raised image ("" when there are none,
+// the inputs ask for no height lines, or a record would leave the doubles' range).
 std::string HeightLineText(const EntityTableRows& table, const HeightInputs& inputs);
 
-// Puts HeightLineText at the end of the section, after the raised copy.
+// Puts HeightLineText at the end of the section, after the raised copy. A record
+// whose numbers would leave the doubles' range refuses the list, left as it was:
+// OutOfRange naming the foot point's larger coordinate, or HeightOutOfRange naming
+// the height whose lift does.
 SectionResult AddHeightLines(DxfLines& lines, const EntityTableRows& table, const HeightInputs& inputs);
 
 }  // namespace tessavue

@@ -7,6 +7,7 @@
 
 #include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
+#include "import/offset_connectors.h"
 #include "dxf_text.h"
 #include "entity_rows.h"
 #include "recording_sink.h"

@@ -7,6 +7,7 @@
 #include "core/sim_desktop.h"
 #include "host/history_queries.h"
 #include "import/dxf_reader.h"
+#include "import/offset_connectors.h"
 #include "import/plan_reader.h"
 #include "import/selection_export.h"
 #include "dxf_text.h"

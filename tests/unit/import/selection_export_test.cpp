@@ -105,6 +105,13 @@ TEST(RemoveHandseed, OnlyTheVariablesOwnPairsInsideTheHeader) {
         {"a text in ENTITIES reading $HANDSEED", DxfText().Begin("HEADER").End().str() + entities("$HANDSEED"), ""},
         {"a header that never ends", "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$HANDSEED\r\n  5\r\n2F\r\n", ""},
         {"no header at all", entities("$HANDSEED"), ""},
+        // A lost line (the "  9" of $LUNITS) puts every later value where a code
+        // belongs: walked on, the pairs ran through the header's end and took the
+        // ENTITIES section's header with them.
+        {"a lost line after the variable",
+         "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$HANDSEED\r\n  5\r\n2F\r\n$LUNITS\r\n 70\r\n2\r\n  0\r\nENDSEC\r\n" +
+             entities("x"),
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

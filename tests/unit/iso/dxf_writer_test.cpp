@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dxf_data/number_text.h"
+#include "iso/figure_generators.h"
 #include "iso_test_support.h"
 
 namespace tessavue {
@@ -180,6 +181,39 @@ TEST(RaisedCopy, EmptySectionStaysEmptyAndBadNumbersRefuse) {
     EXPECT_EQ(lines, top);
 }
 
+// A point whose X or Y was lost is refused, named, the lines as they were: raised
+// alone, its Y would stand away from the X a reader fills in for it, and the copy
+// would read as another outline than the plan's.
+TEST(RaisedCopy, SplitPointsAreRefusedNamed) {
+    struct Case {
+        const char* name;
+        DxfLines entities;
+        SectionFault fault;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"a Y without its X", {"LWPOLYLINE", " 90", "2", " 35", "0", " 20", "7", " 10", "1", " 20", "2", "  0"},
+         SectionFault::LoneY, "DXF ファイルの Y 座標 '7' の前に X 座標がありません。ファイルは書き換えません。"},
+        {"an X without its Y", {"LINE", " 10", "1", " 20", "2", " 11", "3", " 31", "0", "  0"}, SectionFault::LoneX,
+         "DXF ファイルの X 座標 '3' の後に Y 座標がありません。ファイルは書き換えません。"},
+        {"an X with another point's Y", {"POINT", " 10", "4.5", " 21", "2", "  0"}, SectionFault::LoneX,
+         "DXF ファイルの X 座標 '4.5' の後に Y 座標がありません。ファイルは書き換えません。"},
+        {"an X last in the section", {"LINE", " 10", "1", " 20", "2", " 11", "8"}, SectionFault::LoneX,
+         "DXF ファイルの X 座標 '8' の後に Y 座標がありません。ファイルは書き換えません。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DxfLines entities = c.entities;
+        if (entities.back() != "  0") entities.push_back("  0");
+        const DxfLines original = Export(entities);
+        DxfLines lines = original;
+        const SectionResult result = AppendRaisedCopy(lines, 10);
+        EXPECT_EQ(result.Fault, c.fault);
+        EXPECT_EQ(SectionFaultMessage(result), c.message);
+        EXPECT_EQ(lines, original);
+    }
+}
+
 TEST(HeightLineSplice, GoesRightBeforeTheClosingPair) {
     DxfLines lines = Export(ThreeEntities());
     ASSERT_TRUE(AppendRaisedCopy(lines, 10));
@@ -227,6 +261,42 @@ TEST_F(FigureTemplate, DamagedOrMissingFileIsLeftAndExplained) {
 
     EXPECT_EQ(FillFigureTemplate(Folder() / "missing.dxf", "").Fault, SectionFault::Unreadable);
     EXPECT_FALSE(std::filesystem::exists(Folder() / "missing.dxf"));
+}
+
+// A refused fill names why and leaves the template byte for byte: a damaged
+// template, or a figure whose numbers left the doubles' range (the body of an
+// outline spanning more than the largest double, stretched along its axis). The
+// existing axis inserts the template as it is, so "-INF" would reach AutoCAD.
+TEST_F(FigureTemplate, RefusedFillsLeaveTheFile) {
+    EntityTableRows outline;
+    ClearEntityTable(outline);
+    outline[0] = EntityRecord{0, "0", 1, 1.7e308, 1, -1.7e308, 0};
+    const std::string farAxis = AxisFigureText("0", 0, AxisLine{0, 0, 0, 1}, outline);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string figure;
+        SectionFault fault;
+        const char* code;
+        const char* value;
+    };
+    const std::string good = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n  8\r\n0\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+    const Case cases[] = {
+        {"no ENDSEC", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n", CircleRecord("0", 1, 2, 3),
+         SectionFault::NotClosed, "", ""},
+        {"an axis figure beyond the range", good, farAxis, SectionFault::BadValue, "20", "-INF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path file = Folder() / "elem.dxf";
+        WriteFile(file, c.bytes);
+        const SectionResult result = FillFigureTemplate(file, c.figure);
+        EXPECT_EQ(result.Fault, c.fault);
+        EXPECT_EQ(result.Code, c.code);
+        EXPECT_EQ(result.Detail, c.value);
+        EXPECT_EQ(ReadFile(file), c.bytes);
+        EXPECT_FALSE(SectionFaultMessage(result).empty());
+    }
 }
 
 TEST(FigureFileName, FromTheLocalTime) {

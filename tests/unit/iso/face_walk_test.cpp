@@ -107,20 +107,30 @@ TEST(TurnEntitiesToFace, ObjectCoordinatesTurnAndMoveWithTheWorld) {
     }
 }
 
+// A point is an X pair right before its Y pair: moved or turned alone, an X (or Y)
+// would leave its point split, and a reader that fills in the missing half reads
+// another outline than the one written (a vertex X without its Y read at Y 0 stayed
+// put while its neighbours moved). The move refuses such a point as the turn does.
 TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
     struct Case {
         const char* name;
         DxfLines entities;
         SectionFault fault;
         const char* message;  // what the user is told
+        bool moveToo;         // MoveEntitiesToBase refuses it the same way
     };
     const Case cases[] = {
         {"Y before its X", {"LINE", " 20", "1", " 10", "2", "  0"}, SectionFault::LoneY,
-         "DXF ファイルの Y 座標 '1' の前に X 座標がありません。ファイルは書き換えません。"},
+         "DXF ファイルの Y 座標 '1' の前に X 座標がありません。ファイルは書き換えません。", true},
         {"no number", {"LINE", " 10", "1", " 20", "x", "  0"}, SectionFault::BadCoordinate,
-         "DXF ファイルの座標 'x' は数値ではありません。ファイルは書き換えません。"},
+         "DXF ファイルの座標 'x' は数値ではありません。ファイルは書き換えません。", true},
         {"empty angle", {"ARC", " 10", "1", " 20", "1", " 50", "", "  0"}, SectionFault::BadCoordinate,
-         "DXF ファイルの座標 '' は数値ではありません。ファイルは書き換えません。"},
+         "DXF ファイルの座標 '' は数値ではありません。ファイルは書き換えません。", false},
+        {"a vertex X whose Y was lost",
+         {"LWPOLYLINE", " 90", "3", " 10", "0", " 20", "0", " 10", "10", " 20", "0", " 10", "10", " 21", "10", "  0"},
+         SectionFault::LoneX, "DXF ファイルの X 座標 '10' の後に Y 座標がありません。ファイルは書き換えません。", true},
+        {"an X last in its entity", {"LINE", " 10", "1", " 20", "2", " 11", "3.5", "  0"}, SectionFault::LoneX,
+         "DXF ファイルの X 座標 '3.5' の後に Y 座標がありません。ファイルは書き換えません。", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,6 +139,11 @@ TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
         const SectionResult result = TurnEntitiesToFace(lines, FaceLeft, 0, 0);
         EXPECT_EQ(result.Fault, c.fault);
         EXPECT_EQ(SectionFaultMessage(result), c.message);
+        EXPECT_EQ(lines, original);
+        if (!c.moveToo) continue;
+        const SectionResult moved = MoveEntitiesToBase(lines, 1, 2);
+        EXPECT_EQ(moved.Fault, c.fault);
+        EXPECT_EQ(SectionFaultMessage(moved), c.message);
         EXPECT_EQ(lines, original);
     }
 }
@@ -222,6 +237,8 @@ TEST(CheckNumberGroups, RefusesWhatNoReaderTakes) {
         {"extended data real", {"LINE", "1001", "APP", "1040", "nan", "  0"}, "1040", "nan"},
         {"a text and a handle are strings", {"TEXT", "  1", "1e999", "  5", "ZZ", "  0"}, "", ""},
         {"a signed integer and real", {"LINE", " 62", "-3", " 39", "+2.5", "  0"}, "", ""},
+        {"a real with two signs", {"LINE", " 39", "+-2.5", "  0"}, "39", "+-2.5"},
+        {"an integer with two signs", {"LINE", " 62", "+-3", "  0"}, "62", "+-3"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -463,6 +480,46 @@ TEST_F(HeightLines, WhenThereAreNone) {
     inputs.FigureKind = "文字";
     ASSERT_TRUE(AddHeightLines(lines, table, inputs));
     EXPECT_EQ(lines, original);
+}
+
+// Height lines whose numbers would leave the doubles' range are refused, named, the
+// list as it was: "INF" in a figure file is no number to any reader. The raised copy
+// refuses a height without a finite lift before it looks at any point.
+TEST_F(HeightLines, BeyondTheRangeAreRefusedNamed) {
+    struct Case {
+        const char* name;
+        double x, y;     // the line's foot point, relative to the base point
+        double height;
+        SectionFault fault;
+        const char* named;
+        const char* copyNamed;  // CopyEntitiesToHeight's refusal, "" when it copies
+    };
+    const Case cases[] = {
+        {"a height whose lift leaves the range", 3, 4, 1.5e308, SectionFault::HeightOutOfRange, "1.5E308", "1.5E308"},
+        {"a point and a height that leave it together", 0, 1.7e308, 1e308, SectionFault::HeightOutOfRange, "1E308",
+         ""},
+        {"a point whose turn leaves it", 1.7e308, 1.7e308, 10, SectionFault::OutOfRange, "1.7E308", ""},
+    };
+    const DxfLines original = Export({"POINT", " 10", "0", " 20", "0", "  0"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearEntityTable(table);
+        table[0] = Record({0, "0", c.x, c.y, c.x, c.y});
+        DxfLines lines = original;
+        const SectionResult result = AddHeightLines(lines, table, Inputs(FaceTopLeft, c.height));
+        EXPECT_EQ(result.Fault, c.fault);
+        EXPECT_EQ(result.Detail, c.named);
+        EXPECT_EQ(lines, original);
+        EXPECT_EQ(HeightLineText(table, Inputs(FaceTopLeft, c.height)), "");
+        const SectionResult copied = CopyEntitiesToHeight(lines, Inputs(FaceTopLeft, c.height));
+        EXPECT_EQ(copied.Detail, c.copyNamed);
+        if (*c.copyNamed != '\0') {
+            EXPECT_EQ(copied.Fault, SectionFault::HeightOutOfRange);
+            EXPECT_EQ(SectionFaultMessage(copied), std::string("高さ '") + c.copyNamed +
+                                                       "' は大きすぎて、高さ方向が数値の範囲を超えます。ファイルは書き換えません。");
+            EXPECT_EQ(lines, original);
+        }
+    }
 }
 
 // The whole rewrite of an exported plan: turn, raised copy, height lines.
