@@ -136,9 +136,15 @@ void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, d
     std::map<std::string, std::size_t> lastOccurrence;
     bool unclosed[3] = {false, false, false};
 
+    // The drawing ends at its end mark: what follows "  0" "EOF" is no part of it, and
+    // no reader of the file looks there.
+    const std::size_t start = EntitiesStart(lines, path);
+    std::size_t end = start;
+    while (end < lines.size() && !IsKindAt(lines, end, "EOF")) ++end;
+
     bool tableFull = false;
     // Only an index moves: nothing before the ENTITIES line is copied or removed.
-    for (std::size_t r = EntitiesStart(lines, path); r < lines.size() && !tableFull; ++r) {
+    for (std::size_t r = start; r < end && !tableFull; ++r) {
         const KindCodes* k = nullptr;
         for (const KindCodes& candidate : kKinds) {
             if (IsKindAt(lines, r, candidate.keyword)) k = &candidate;
@@ -162,7 +168,7 @@ void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, d
         const std::string& closing = k->codes.back();
         const std::size_t kindLine = r;
         bool closed = false;
-        for (std::size_t j = r + 1; j < lines.size() && !closed; ++j) {
+        for (std::size_t j = r + 1; j < end && !closed; ++j) {
             const std::string& code = lines[j];
             if (std::find(k->codes.begin(), k->codes.end(), code) == k->codes.end()) continue;
             StoreValue(row, k->kind, code, ValueAfter(lines, j), baseX, baseY);
@@ -176,7 +182,7 @@ void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, d
         if (!closed) {
             unclosed[index] = true;
             if (lastOccurrence.empty()) {
-                for (std::size_t j = 0; j < lines.size(); ++j) {
+                for (std::size_t j = 0; j < end; ++j) {
                     const std::string& line = lines[j];
                     if (line.size() == 3 && line[0] == ' ') lastOccurrence[line] = j;
                 }

@@ -182,6 +182,24 @@ TEST_F(EntityReader, AnUnclosedEntityIsOverwrittenByTheNextOne) {
     EXPECT_EQ(table[1].Kind, -1);
 }
 
+// The drawing ends at its end mark: what a damaged or appended file holds after it is
+// read by nobody, not even to close an entity the drawing left open.
+TEST_F(EntityReader, NothingAfterTheEndMarkIsRead) {
+    DxfText t;
+    t.Opening().LineEntity(0.1, 0.2, 0.3, 0.4, "L").Pair(0, "CIRCLE").Pair(8, "C").Pair(10, "1").Pair(20, "2");
+    t.End().Eof().Pair(40, "not a radius").Pair(0, "LINE").Pair(10, "x").Pair(20, "y").Pair(11, "z").Pair(21, "w");
+    Read(t);
+    // The circle keeps what it read, as an unclosed entity does; the line after the end
+    // mark gives no row.
+    ASSERT_EQ(Filled(), 2);
+    EXPECT_EQ(table[0].Layer, "L");
+    EXPECT_EQ(table[0].Y2, 0.4);
+    EXPECT_EQ(table[1].Kind, 1);
+    EXPECT_EQ(table[1].Layer, "C");
+    EXPECT_EQ(table[1].X2, 0) << "no radius was read";
+    EXPECT_TRUE(sink.confirmations.empty());
+}
+
 TEST_F(EntityReader, FullTableStopsWithOneMessagePerRead) {
     DxfText t;
     t.Opening();
