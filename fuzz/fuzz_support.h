@@ -18,9 +18,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
+
+#include <unistd.h>
 
 #include "dxf_data/dxf_lines.h"
 #include "dxf_data/entity_table.h"
@@ -32,6 +36,20 @@
 #include "iso/dxf_writer.h"
 
 namespace tessavue::fuzz {
+
+// A folder of this process's own, named after the target, gone when the run ends
+// however many inputs it tried.
+struct ScratchFolder {
+    explicit ScratchFolder(const std::string& target)
+        : path(std::filesystem::temp_directory_path() / ("tessavue-fuzz-" + target + "-" + std::to_string(getpid()))) {
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path path;
+};
 
 // What the target chose for this input (face, height, ...), printed with a broken property.
 inline std::string& Context() {

@@ -90,7 +90,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::vector<std::string> echoed = {"ｷｬﾝｾﾙ", "*キャンセル*"};
     echoed.insert(echoed.end(), lines.begin(), lines.end());
     bool echoSeen = false;
-    for (const std::string& line : lines) echoSeen = echoSeen || line.compare(0, echo.size(), echo) == 0;
+    // The echo is the command's whole word: "copy" is not the echo of "copyhist".
+    const auto isEcho = [&echo](const std::string& line) {
+        if (line.compare(0, echo.size(), echo) != 0) return false;
+        const char next = line.size() > echo.size() ? line[echo.size()] : ' ';
+        return !((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || (next >= '0' && next <= '9') ||
+                 next == '_');
+    };
+    for (const std::string& line : lines) echoSeen = echoSeen || isEcho(line);
     if (echoSeen) FUZZ_CHECK(HistoryShowsCancel(echoed, echo) == cancelled, std::string("lines above the echo decided a cancel"));
     {
         std::vector<std::string> done = lines;

@@ -30,19 +30,8 @@ const char* const kKinds[] = {"既存図形", "円", "四角", "六角", "文字
 
 bool IsTemplateKind(const std::string& kind) { return kind == "円" || kind == "四角" || kind == "六角"; }
 
-// A folder of this process's own, gone when the run ends however many inputs it tried.
-struct ScratchFolder {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("tessavue-fuzz-rewrite-" + std::to_string(getpid()));
-    ScratchFolder() { std::filesystem::create_directories(path); }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
-
 const std::filesystem::path& WorkFolder() {
-    static const ScratchFolder folder;
+    static const ScratchFolder folder("rewrite");
     return folder.path;
 }
 

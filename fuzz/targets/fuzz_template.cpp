@@ -26,19 +26,8 @@ using namespace tessavue::fuzz;
 
 namespace {
 
-// A folder of this process's own, gone when the run ends however many inputs it tried.
-struct ScratchFolder {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("tessavue-fuzz-template-" + std::to_string(getpid()));
-    ScratchFolder() { std::filesystem::create_directories(path); }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
-
 const std::filesystem::path& TemplateFile() {
-    static const ScratchFolder folder;
+    static const ScratchFolder folder("template");
     static const std::filesystem::path file = folder.path / "zukei.dxf";
     return file;
 }

@@ -136,11 +136,12 @@ void ReadDxfEntities(const DxfLines& lines, const std::filesystem::path& path, d
     std::map<std::string, std::size_t> lastOccurrence;
     bool unclosed[3] = {false, false, false};
 
-    // The drawing ends at its end mark: what follows "  0" "EOF" is no part of it, and
-    // no reader of the file looks there.
+    // The entities end with their section: no entity goes on past the section's
+    // "  0" "ENDSEC" (nor past the file's "  0" "EOF"), so a value further on, in
+    // another section or after the end mark, is never taken for one of theirs.
     const std::size_t start = EntitiesStart(lines, path);
-    std::size_t end = start;
-    while (end < lines.size() && !IsKindAt(lines, end, "EOF")) ++end;
+    std::size_t end = start + 1;
+    while (end < lines.size() && !IsKindAt(lines, end, "EOF") && !IsKindAt(lines, end, "ENDSEC")) ++end;
 
     bool tableFull = false;
     // Only an index moves: nothing before the ENTITIES line is copied or removed.

@@ -334,7 +334,9 @@ TEST(OffsetReader, AKindNameOutsideAZeroGroupStartsNoEntity) {
     EXPECT_EQ(set.Layer, (std::vector<std::string>{"LINE", "LINE", "W", "W"}));
 }
 
-TEST(OffsetReader, StopsAtEndsecUnlikeTheEntityReader) {
+// Both readers stop at the section's end: a line drawn in another section is no
+// entity of the plan, and a value there never closes one of its entities.
+TEST(OffsetReader, StopsAtEndsecAsTheEntityReaderDoes) {
     DxfText t;
     t.Opening().LineEntity(0, 0, 1, 1).End().Begin("OBJECTS").LineEntity(5, 5, 6, 6).End().Eof();
     EXPECT_EQ(Collect(t).Count(), 2u);
@@ -342,7 +344,19 @@ TEST(OffsetReader, StopsAtEndsecUnlikeTheEntityReader) {
     ClearEntityTable(table);
     RecordingSink sink;
     ReadDxfEntities(SplitDxfLines(t.str()), "x.dxf", 0, 0, sink, table);
-    EXPECT_EQ(table[1].Kind, 0) << "the entity reader reads to the end of the file";
+    EXPECT_EQ(table[0].Kind, 0);
+    EXPECT_EQ(table[1].Kind, -1) << "the line in OBJECTS is no entity of the plan";
+
+    // A circle left open in ENTITIES is not closed by a radius in the next section.
+    DxfText open;
+    open.Opening().Pair(0, "CIRCLE").Pair(8, "C").Pair(10, "1").Pair(20, "2").End().Begin("OBJECTS");
+    open.Pair(0, "X").Pair(40, "not a radius").End().Eof();
+    ClearEntityTable(table);
+    EXPECT_NO_THROW(ReadDxfEntities(SplitDxfLines(open.str()), "x.dxf", 0, 0, sink, table));
+    EXPECT_EQ(table[0].Kind, 1);
+    EXPECT_EQ(table[0].Layer, "C");
+    EXPECT_EQ(table[1].Kind, -1);
+    EXPECT_TRUE(sink.confirmations.empty());
 }
 
 // A plan with hundreds of corners gets every one of them, in the order met.

@@ -123,4 +123,15 @@ private:
     }
 };
 
+// A click on a button as the palette's window procedure would run it: the handler the
+// button is wired to, inside the form's handler frame.
+inline void PressButton(TForm1& form, Control button) {
+    form.RunHandler([&form, button] {
+        if (button == Control::Button1) form.Button1Click();
+        else if (button == Control::Button7 || button == Control::Button8) form.Button7Click(button);
+        else if (button == Control::Button10 || button == Control::Button11) form.Button10Click(button);
+        else form.Button2Click(button);
+    });
+}
+
 }  // namespace tessavue::testing

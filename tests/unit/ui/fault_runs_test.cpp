@@ -89,14 +89,7 @@ public:
         desktop.onPaletteClose = [this] { form.FormCloseQuery(); };
     }
 
-    void Press(Control button) {
-        form.RunHandler([this, button] {
-            if (button == Control::Button1) form.Button1Click();
-            else if (button == Control::Button7 || button == Control::Button8) form.Button7Click(button);
-            else if (button == Control::Button10 || button == Control::Button11) form.Button10Click(button);
-            else form.Button2Click(button);
-        });
-    }
+    void Press(Control button) { testing::PressButton(form, button); }
     bool Busy() { return !view.Enabled(Control::menu_help); }
     std::vector<testing::ShownBox> TakeBoxes() {
         std::vector<testing::ShownBox> boxes = view.boxes;

@@ -187,14 +187,7 @@ protected:
         view.boxes.clear();
         return texts;
     }
-    void Press(Control button) {
-        form.RunHandler([this, button] {
-            if (button == Control::Button1) form.Button1Click();
-            else if (button == Control::Button7 || button == Control::Button8) form.Button7Click(button);
-            else if (button == Control::Button10 || button == Control::Button11) form.Button10Click(button);
-            else form.Button2Click(button);
-        });
-    }
+    void Press(Control button) { testing::PressButton(form, button); }
 
     std::deque<std::optional<Point>> ids_;
     std::deque<std::vector<Point>> selections_;
