@@ -488,6 +488,20 @@ LRESULT CALLBACK InputProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // ---- the main window -----------------------------------------------------------------------
 
+// Under Wine without a window manager the X keyboard focus moves only when Wine's own
+// focus does. Another program that made this window the active one (the palette does,
+// while it waits for the person at the command line) can keep the X focus: its own
+// focus change came a moment earlier, and the X server takes the later one for stale.
+// A click on the active window changes no focus, so the keys would still go to the other
+// program. Taking the focus off the input and back makes Wine hand the X focus over
+// again, as a click on an inactive window does.
+void TakeKeyboard() {
+    if (GetForegroundWindow() != g.main || !g.input) return;
+    SetFocus(g.main);  // its WM_SETFOCUS gives the focus back to the input
+    if (GetFocus() != g.input) SetFocus(g.input);
+}
+
+
 void Layout(HWND hwnd) {
     RECT client;
     GetClientRect(hwnd, &client);
@@ -568,6 +582,9 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             case WM_SETFOCUS:
                 if (g.input) SetFocus(g.input);
                 return 0;
+            case WM_PARENTNOTIFY:
+                if (LOWORD(wParam) == WM_LBUTTONDOWN || LOWORD(wParam) == WM_RBUTTONDOWN) TakeKeyboard();
+                break;
             case WM_CLOSE:
                 DestroyWindow(hwnd);
                 return 0;

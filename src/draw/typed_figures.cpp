@@ -77,7 +77,7 @@ double LargestBendDiameter(double bendRadius) { return 2 * bendRadius / std::sqr
 std::string BarNotBelowBendRadiusMessage() { return "丸棒直径より曲げ半径を大きくして下さい。"; }
 
 std::string BarTooThickForBendMessage(double bendRadius) {
-    return "丸棒直径は曲げ半径の 0.943 倍（" + NumberText(LargestBendDiameter(bendRadius)) +
+    return "丸棒直径は曲げ半径の 0.943 倍（" + NumberTextBelow(LargestBendDiameter(bendRadius)) +
            "）より小さくして下さい。";
 }
 

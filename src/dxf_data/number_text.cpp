@@ -1,8 +1,11 @@
 #include "dxf_data/number_text.h"
 
+#include "dxf_data/str_to_float.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -76,6 +79,28 @@ std::string NumberText(double value) {
         n = static_cast<int>(std::to_chars(out + n, out + sizeof out, point - 1).ptr - out);
     }
     return std::string(out, static_cast<std::size_t>(n));
+}
+
+std::string NumberTextBelow(double limit) {
+    if (!std::isfinite(limit) || !(limit > 0) || limit >= 1e12) return NumberText(limit);
+    int decimals = 3;
+    while (decimals < 15 && limit * std::pow(10.0, decimals) < 100) ++decimals;
+    const double scale = std::pow(10.0, decimals);
+    // Whole steps of the last decimal; one or two steps down at most, where the limit
+    // lies on a step or the division rounds up.
+    for (double steps = std::floor(limit * scale); steps > 0; steps -= 1) {
+        char printed[64];
+        const auto result =
+            std::to_chars(printed, printed + sizeof printed, steps / scale, std::chars_format::fixed, decimals);
+        std::string text(printed, result.ptr);
+        if (text.find('.') != std::string::npos) {
+            text.erase(text.find_last_not_of('0') + 1);
+            if (text.back() == '.') text.pop_back();
+        }
+        const std::optional<double> shown = TryStrToFloat(text);
+        if (shown && *shown < limit) return text;
+    }
+    return NumberText(limit);
 }
 
 }  // namespace tessavue

@@ -14,4 +14,11 @@ namespace tessavue {
 
 std::string NumberText(double value);
 
+// A limit a value must stay below, as a drafter writes it in a message: three decimals
+// (more below 0.1, enough for three significant digits), trailing zeros dropped,
+// rounded down so that the number shown, typed back into the field, is itself below
+// the limit ("32.998" for 32.9983164553722, "10.499" for 10.5). A limit this cannot
+// show (not above zero, not finite, or from 1E12 up) is given by NumberText.
+std::string NumberTextBelow(double limit);
+
 }  // namespace tessavue

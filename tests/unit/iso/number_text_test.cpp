@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -219,6 +220,44 @@ TEST(NumberText, PowersOfTenAndTheirNeighbours) {
             EXPECT_EQ(text.find('E') != std::string::npos, rounded.point < -3 || rounded.point > 15);
             EXPECT_EQ(TryStrToFloat(text).value_or(-1), rounded.value);
         }
+    }
+}
+
+// A limit shown in a message is rounded down to what a drafter writes, and the number
+// shown, typed back, is accepted (below the limit).
+TEST(NumberTextBelow, LimitsAsADrafterWritesThem) {
+    struct Row {
+        double limit;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {2 * 35 / std::sqrt(4.5), "32.998"},      // the bend's limit for a radius of 35
+        {2 * 20 / std::sqrt(4.5), "18.856"},      // and for 20
+        {10.5, "10.499"},                         // on a step: one step down
+        {33.0, "32.999"},
+        {0.1, "0.099"},
+        {1234.5678901234567, "1234.567"},
+        {0.012345678901234567, "0.0123"},         // small: three significant digits
+        {3.0000000000000004, "3"},                // just above a whole number: no decimals left over
+        {0.0, "0"},                               // nothing to round: the limit as it is
+        {-5.25, "-5.25"},
+        {1e13, "1E13"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(NumberText(row.limit));
+        EXPECT_EQ(NumberTextBelow(row.limit), row.shown);
+    }
+    std::mt19937_64 random(20261208);
+    std::uniform_real_distribution<double> exponent(-6, 11);
+    for (int i = 0; i < 20000; ++i) {
+        const double limit = std::pow(10.0, exponent(random));
+        const std::string text = NumberTextBelow(limit);
+        SCOPED_TRACE(NumberText(limit) + " shown as " + text);
+        const std::optional<double> shown = TryStrToFloat(text);
+        ASSERT_TRUE(shown);
+        ASSERT_LT(*shown, limit);
+        ASSERT_LE(limit - *shown, 2 * std::max(0.001, limit / 100));
+        ASSERT_EQ(text.find('E'), std::string::npos);
     }
 }
 
