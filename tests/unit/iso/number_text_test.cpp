@@ -241,7 +241,7 @@ TEST(NumberTextBelow, LimitsAsADrafterWritesThem) {
         {3.0000000000000004, "3"},                // just above a whole number: no decimals left over
         {0.0, "0"},                               // nothing to round: the limit as it is
         {-5.25, "-5.25"},
-        {1e13, "1E13"},
+        {1e16, "1E16"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(NumberText(row.limit));

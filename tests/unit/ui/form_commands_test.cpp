@@ -467,14 +467,17 @@ TEST_F(AxisAndTwoFaceTest, ABarTooThickForItsBendIsRefused) {
         view.texts[Control::Edit8] = diameter;
         Press(Control::Button2);
     }
+    // The limit, 2 x 20 / sqrt(4.5) = 18.8561808316413, as a drafter writes it: rounded
+    // down, so that the number shown is itself a diameter the bend takes.
+    const std::string tooThick = "丸棒直径は曲げ半径の 0.943 倍（18.856）より小さくして下さい。";
     EXPECT_EQ(Boxes(), (std::vector<std::string>{BarNotBelowBendRadiusMessage(), BarNotBelowBendRadiusMessage(),
-                                                 BarTooThickForBendMessage(20), BarTooThickForBendMessage(20)}));
+                                                 tooThick, tooThick}));
     EXPECT_TRUE(desktop.host().ReceivedInput().empty());
-    view.texts[Control::Edit8] = "18.8";
+    view.texts[Control::Edit8] = "18.856";
     Answer({Point{0, -300}});
     Press(Control::Button2);
     EXPECT_EQ(Boxes(), std::vector<std::string>{});
-    EXPECT_TRUE(testing::HoldsExactly(Added(before), testing::BendFigure({0, -300}, 20, 9.4, 0)));
+    EXPECT_TRUE(testing::HoldsExactly(Added(before), testing::BendFigure({0, -300}, 20, 9.428, 0)));
 }
 
 // A step the user cancels (Esc in the third arc): nothing more acts on the last
