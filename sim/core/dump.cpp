@@ -279,6 +279,12 @@ void WriteDump(const SimDump& dump, std::ostream& out) {
     out << "command-line " << QuoteBytes(dump.commandLine) << "\n";
     for (const InputChunk& chunk : dump.inputs)
         out << "input " << QuoteBytes(chunk.transport) << " " << QuoteBytes(chunk.bytes) << "\n";
+    if (dump.view)
+        out << "view " << Number(dump.view->originX) << " " << Number(dump.view->originY) << " "
+            << Number(dump.view->scale) << "\n";
+    for (const SimDump::Screen& screen : dump.screens)
+        out << "screen " << QuoteBytes(screen.window) << " " << screen.left << " " << screen.top << " "
+            << screen.right << " " << screen.bottom << "\n";
     out << "end\n";
 }
 
@@ -342,6 +348,20 @@ std::optional<SimDump> ReadDump(std::istream& in, std::string* error) {
             chunk.transport = r.Text();
             chunk.bytes = r.Text();
             dump.inputs.push_back(chunk);
+        } else if (kind == "view") {
+            SimDump::View view;
+            view.originX = r.Real();
+            view.originY = r.Real();
+            view.scale = r.Real();
+            dump.view = view;
+        } else if (kind == "screen") {
+            SimDump::Screen screen;
+            screen.window = r.Text();
+            screen.left = r.Integer();
+            screen.top = r.Integer();
+            screen.right = r.Integer();
+            screen.bottom = r.Integer();
+            dump.screens.push_back(screen);
         } else if (kind == "block" && !owed) {
             Block block;
             block.name = r.Text();

@@ -26,7 +26,14 @@
 //   history "<line>"
 //   command-line "<text>"
 //   input "<transport>" "<bytes>"
+//   view <originX> <originY> <scale>   the canvas as shown: the drawing point (x, y) is
+//                                  the canvas pixel (originX + x * scale, originY - y * scale)
+//   screen "<window>" <left> <top> <right> <bottom>
+//                                  a window on the screen, in pixels: "canvas" (its
+//                                  client area) and "input" (the command input)
 //   end
+// The view and the screens are written by the stand-in's window only, for tests that
+// point and click as a person does.
 //
 // Numbers are the shortest text that reads back to the same double.
 #pragma once
@@ -56,6 +63,17 @@ struct SimDump {
     std::vector<std::string> history;
     std::string commandLine;
     std::vector<InputChunk> inputs;
+    struct View {
+        double originX = 0;
+        double originY = 0;
+        double scale = 1;
+    };
+    std::optional<View> view;
+    struct Screen {
+        std::string window;
+        long long left = 0, top = 0, right = 0, bottom = 0;
+    };
+    std::vector<Screen> screens;
 };
 
 SimDump MakeDump(const SimHost& host);

@@ -100,6 +100,24 @@ std::string Narrow(const std::wstring& text) { return tessavue::NarrowCp932(text
 void Report(const std::string& text) { OutputDebugStringA(("tessavue-sim: " + text + "\n").c_str()); }
 
 // The dump goes to a temporary name first, so a reader never sees half a file.
+void FitView(const RECT& client);
+
+// Where the person sees the drawing and the command input, so that a test can point
+// and click as the person does.
+void AddScreens(SimDump& dump) {
+    if (!g.canvas || !g.input) return;
+    RECT client;
+    GetClientRect(g.canvas, &client);
+    FitView(client);
+    dump.view = SimDump::View{g.originX, g.originY, g.scale};
+    POINT origin{0, 0};
+    ClientToScreen(g.canvas, &origin);
+    dump.screens.push_back({"canvas", origin.x, origin.y, origin.x + client.right, origin.y + client.bottom});
+    RECT input;
+    GetWindowRect(g.input, &input);
+    dump.screens.push_back({"input", input.left, input.top, input.right, input.bottom});
+}
+
 bool WriteDumpFile(const std::filesystem::path& path) {
     if (path.empty() || g.host == nullptr) return false;
     std::filesystem::path temp = path;
@@ -107,7 +125,9 @@ bool WriteDumpFile(const std::filesystem::path& path) {
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) return false;
-        WriteDump(MakeDump(*g.host), out);
+        SimDump dump = MakeDump(*g.host);
+        AddScreens(dump);
+        WriteDump(dump, out);
         out.flush();
         if (!out) return false;
     }

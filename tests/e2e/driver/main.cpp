@@ -46,6 +46,9 @@ const char* const kUsage =
     "                          program)\n"
     "  menu-state ID           print 'enabled|greyed checked|unchecked'\n"
     "  state ID                print 'visible|hidden enabled|disabled'\n"
+    "  checked ID              print 'checked|unchecked' (a check box)\n"
+    "  rect ID                 print the control's rectangle on the screen in pixels:\n"
+    "                          'LEFT TOP RIGHT BOTTOM'\n"
     "  settle                  wait until the palette has handled what it was sent\n"
     "  boxes                   wait until the palette settles, pressing OK on every\n"
     "                          message box on the way; prints each as 'TITLE<TAB>TEXT'\n"
@@ -204,6 +207,7 @@ const CommandShape kCommands[] = {
     {L"menu-state", 1, 1, true},      {L"state", 1, 1, true},         {L"settle", 0, 0, false},
     {L"boxes", 0, 0, false},          {L"sim-type", 1, 1, false},     {L"sim-dump", 0, 1, false},
     {L"sim-line", 0, 0, false},       {L"sim-wait-prompt", 1, 1, false},
+    {L"checked", 1, 1, true},         {L"rect", 1, 1, true},
 };
 
 int Run(std::vector<std::wstring> args) {
@@ -299,6 +303,21 @@ int Run(std::vector<std::wstring> args) {
         if (!state) return Fail(state.message());
         Print(std::string(state->enabled ? "enabled" : "greyed") + " " + (state->checked ? "checked" : "unchecked") +
               "\n");
+        return 0;
+    }
+    if (command == L"checked") {
+        auto checked = palette->IsChecked(id);
+        if (!checked) return Fail(checked.message());
+        Print(*checked ? "checked\n" : "unchecked\n");
+        return 0;
+    }
+    if (command == L"rect") {
+        auto control = palette->Control(id);
+        if (!control) return Fail(control.message());
+        RECT r;
+        if (!GetWindowRect(*control, &r)) return Fail("cannot read the rectangle of " + ToUtf8(args[0]));
+        Print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+              std::to_string(r.bottom) + "\n");
         return 0;
     }
     // state

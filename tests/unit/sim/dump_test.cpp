@@ -29,12 +29,23 @@ TEST(SimDump, RoundTripKeepsEveryByteAndEveryDouble) {
     d.AddPolyline({{0, 0}, {1, 0}, {1, 1}}, true);
     d.AddText({2, 3}, 2.5, 30, "文字 \"quoted\" \\ text");
 
-    const SimDump before = MakeDump(host);
+    SimDump before = MakeDump(host);
+    // The canvas's view and the windows on the screen, as the stand-in's window adds them.
+    before.view = SimDump::View{412.34567890123456, -0.1, 3.0000000000000004};
+    before.screens = {{"canvas", 4, 23, 796, 440}, {"input", -3, 571, 797, 595}};
     std::stringstream stream;
     WriteDump(before, stream);
     std::string error;
     const auto after = ReadDump(stream, &error);
     ASSERT_TRUE(after.has_value()) << error;
+    ASSERT_TRUE(after->view.has_value());
+    EXPECT_EQ(after->view->originX, 412.34567890123456);
+    EXPECT_EQ(after->view->originY, -0.1);
+    EXPECT_EQ(after->view->scale, 3.0000000000000004);
+    ASSERT_EQ(after->screens.size(), 2u);
+    EXPECT_EQ(after->screens[1].window, "input");
+    EXPECT_EQ(after->screens[1].left, -3);
+    EXPECT_EQ(after->screens[1].bottom, 595);
     EXPECT_EQ(after->edition, "LT2006");
     EXPECT_EQ(after->entities, before.entities);
     EXPECT_EQ(after->layers, before.layers);
