@@ -22,18 +22,22 @@ struct Pt {
 
 std::string Text(Pt p) { return NumberText(p.X) + "," + NumberText(p.Y); }
 
-// Runs the bend's commands one by one, each noted for the put-back and checked in
-// the history before the next acts on AutoCAD's last object.
+// Runs the bend's commands in groups, each command noted for the put-back and each
+// group checked in one copy of the history. No command of the bend acts on AutoCAD's
+// last object, so a command that failed inside a group harms nothing the next one
+// does, and the group's check finds it before the next group starts.
 class CheckedSteps {
 public:
     explicit CheckedSteps(HostLink& link) : link_(link), journal_(link) {}
 
-    bool Run(const std::string& command, const std::string& echo) {
+    bool RunGroup(const std::vector<std::string>& commands, const std::string& echo) {
         if (failed_) return false;
-        if (!journal_.Run(command)) return Fail();
+        for (const std::string& command : commands)
+            if (!journal_.Run(command)) return Fail();
         const HostHistory history = CopyHostHistory(link_);
         if (history.typed) journal_.NoteSteps(1);
-        if (!history.finished || HistoryShowsCancel(history.lines, link_.CommandPrompt + echo)) return Fail();
+        if (!history.finished || !HistoryShowsAllFinished(history.lines, link_.CommandPrompt + echo, commands.size()))
+            return Fail();
         return true;
     }
 
@@ -115,29 +119,33 @@ bool DrawRoundBarBend(HostLink& link, double px, double py, double bendRadius, d
         {150, 210, C0, C1, C3, C2, {C1.X, C1.Y}, 60},
         {210, 330, D0, C1, C3, C2, {A1.X, C1.Y}, -60},
     };
-    const std::string rotate = "rotate l  " + NumberText(px) + "," + NumberText(py) + " " + std::to_string(sideTurn) + " ";
+    // Each piece is typed where it ends up: the outline arcs as the plan's arc scaled
+    // about its segment's start p0 by |p0 to| / |p0 p1| (the bar's edge at `to`), and
+    // every piece turned by the side turn about the picked point. An ellipse arc scaled
+    // evenly and turned is the ellipse arc of the scaled, turned centre and axes with the
+    // same angles, so no command has to find AutoCAD's last object.
+    const double turn = Radians(sideTurn);
+    const auto turned = [&](Pt p) {
+        const double dx = p.X - px;
+        const double dy = p.Y - py;
+        return Pt{px + dx * std::cos(turn) - dy * std::sin(turn), py + dx * std::sin(turn) + dy * std::cos(turn)};
+    };
     CheckedSteps steps(link);
-    // Each object is turned right after it is drawn, while it is still the last one.
-    const auto turned = [&] { return sideTurn == 0 || steps.Run(rotate, "rotate"); };
     for (const Segment& s : segments) {
+        std::vector<std::string> group;
         for (const Pt& to : {s.p2, s.p3}) {
-            const bool drawn = steps.Run(IsoEllipseCommand(px, py, R, s.start, s.end, 0), "_ellipse") &&
-                               steps.Run("scale l  " + Text(s.p0) + " r " + Text(s.p0) + " " + Text(s.p1) + " " +
-                                             Text(to) + " ",
-                                         "scale") &&
-                               turned();
-            if (!drawn) {
-                steps.PutBack();
-                return false;
-            }
+            const double factor =
+                std::hypot(to.X - s.p0.X, to.Y - s.p0.Y) / std::hypot(s.p1.X - s.p0.X, s.p1.Y - s.p0.Y);
+            const Pt centre = turned({s.p0.X + factor * (px - s.p0.X), s.p0.Y + factor * (py - s.p0.Y)});
+            group.push_back(IsoEllipseCommand(centre.X, centre.Y, factor * R, s.start, s.end, sideTurn));
         }
-        for (const auto& [from, until] : {std::pair{0.0, 180.0}, std::pair{180.0, 360.0}}) {
-            if (!steps.Run(IsoEllipseCommand(s.section.X, s.section.Y, barRadius, from, until, s.sectionAngle),
-                           "_ellipse") ||
-                !turned()) {
-                steps.PutBack();
-                return false;
-            }
+        const Pt section = turned(s.section);
+        for (const auto& [from, until] : {std::pair{0.0, 180.0}, std::pair{180.0, 360.0}})
+            group.push_back(
+                IsoEllipseCommand(section.X, section.Y, barRadius, from, until, s.sectionAngle + sideTurn));
+        if (!steps.RunGroup(group, "_ellipse")) {
+            steps.PutBack();
+            return false;
         }
     }
     return true;

@@ -25,10 +25,11 @@ std::string BarNotBelowBendRadiusMessage();
 std::string BarTooThickForBendMessage(double bendRadius);
 std::string BendFailedMessage();
 
-// The bend about (px, py): the 8 outline arcs and 8 half cross-sections, each checked
-// before the next step acts on AutoCAD's last object. When a step fails (cancelled,
-// not typed, the wait abandoned) everything this bend drew is taken back and false
-// comes back; the user is told unless the palette is closing.
+// The bend about (px, py): the 8 outline arcs and 8 half cross-sections, each typed as
+// one ellipse where it ends up, in four groups of four (one quarter of the bend each),
+// each group checked in one copy of the history. When a command fails (cancelled, not
+// typed, the wait abandoned) everything this bend drew is taken back and false comes
+// back; the user is told unless the palette is closing.
 bool DrawRoundBarBend(HostLink& link, double px, double py, double bendRadius, double barRadius,
                       std::int32_t sideTurn);
 

@@ -76,6 +76,21 @@ bool HistoryShowsCancel(const std::vector<std::string>& lines, const std::string
     return false;
 }
 
+bool HistoryShowsAllFinished(const std::vector<std::string>& lines, const std::string& echoLine,
+                             std::size_t count) {
+    std::size_t seen = 0;
+    for (auto line = lines.rbegin(); line != lines.rend() && seen < count; ++line) {
+        if (Holds(*line, "ｷｬﾝｾﾙ") || Holds(*line, "キャンセル")) return false;
+        if (BeginsWith(*line, echoLine)) {
+            const char next = line->size() > echoLine.size() ? (*line)[echoLine.size()] : ' ';
+            const bool wordGoesOn = (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') ||
+                                    (next >= '0' && next <= '9') || next == '_';
+            if (!wordGoesOn) ++seen;
+        }
+    }
+    return seen == count;
+}
+
 bool HistoryShowsNonZeroCount(const std::vector<std::string>& lines) {
     for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
         const std::string line = Trimmed(*it);

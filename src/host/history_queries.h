@@ -22,6 +22,12 @@ std::vector<std::string> SplitHistoryLines(const std::string& text);
 // what was typed): whether a line on the way marks a cancelled command.
 bool HistoryShowsCancel(const std::vector<std::string>& lines, const std::string& echoLine);
 
+// Whether the last `count` commands echoed as `echoLine` are all in the history and
+// none of them, nor anything after them, was cancelled: one look at the history for a
+// group of commands that act on nothing drawn before them.
+bool HistoryShowsAllFinished(const std::vector<std::string>& lines, const std::string& echoLine,
+                             std::size_t count);
+
 // Whether the last object count in the history is not zero; a "select" line below
 // every count means nothing was counted yet.
 bool HistoryShowsNonZeroCount(const std::vector<std::string>& lines);

@@ -47,6 +47,38 @@ TEST(HistoryShowsCancel, EchoLineFollowsTheEditionsPrompt) {
     EXPECT_TRUE(HistoryShowsCancel(picked, kFullPrompt + "id 点を指定:"));
 }
 
+// A group of commands checked at once: each of the last `count` echoes must be there,
+// with no cancel after the first of them; a cancel before the group is an earlier
+// command's.
+TEST(HistoryShowsAllFinished, EveryCommandOfTheGroupAndNoCancelAfterItsFirst) {
+    const std::string echo = kHalfPrompt + "_ellipse";
+    const char* const piece = "ｺﾏﾝﾄﾞ: _ellipse";
+    const char* const asks = "楕円の軸の端点を指定 または [円弧(A)/中心(C)]: a";
+    struct Row {
+        const char* name;
+        std::vector<std::string> lines;
+        std::size_t count;
+        bool finished;
+    };
+    const Row rows[] = {
+        {"all four", Lines({"ｺﾏﾝﾄﾞ: line", "*ｷｬﾝｾﾙ*", piece, asks, piece, asks, piece, asks, piece, asks,
+                            "ｺﾏﾝﾄﾞ: copyhist"}),
+         4, true},
+        {"the third cancelled",
+         Lines({piece, asks, piece, asks, piece, "楕円弧の軸の端点を指定 または [中心(C)]: *ｷｬﾝｾﾙ*", piece, asks,
+                "ｺﾏﾝﾄﾞ: copyhist"}),
+         4, false},
+        {"the last cancelled in full-width", Lines({piece, piece, piece, piece, "*キャンセル*"}), 4, false},
+        {"one piece missing: the typing stopped", Lines({"ｺﾏﾝﾄﾞ: line", piece, piece, piece, "ｺﾏﾝﾄﾞ: copyhist"}), 4,
+         false},
+        {"a cancel before the group is not its own", Lines({piece, "*ｷｬﾝｾﾙ*", piece, piece}), 2, true},
+        {"a longer word is another command", Lines({piece, "ｺﾏﾝﾄﾞ: _ellipsex", piece}), 3, false},
+        {"nothing asked", Lines({}), 0, true},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(HistoryShowsAllFinished(row.lines, echo, row.count), row.finished) << row.name;
+}
+
 TEST(HistoryShowsNonZeroCount, TheLastCountDecides) {
     EXPECT_FALSE(HistoryShowsNonZeroCount(Lines({"ｺﾏﾝﾄﾞ: select", "ｵﾌﾞｼﾞｪｸﾄを選択: 検出数: 0", "  ", "ｺﾏﾝﾄﾞ: copyhist"})));
     EXPECT_TRUE(HistoryShowsNonZeroCount(Lines({"ｺﾏﾝﾄﾞ: select", "ｵﾌﾞｼﾞｪｸﾄを選択: 検出数: 3\t", "ｺﾏﾝﾄﾞ: copyhist"})));

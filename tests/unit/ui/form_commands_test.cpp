@@ -449,11 +449,29 @@ TEST_F(AxisAndTwoFaceTest, TheBendOnEachFaceIsItsSixteenArcs) {
         const Point at{300.0 + 100 * face, 300};
         Answer({at});
         const std::size_t before = desktop.host().drawing().entities().size();
+        const std::size_t typedBefore = desktop.host().ReceivedInput().size();
         Press(static_cast<Control>(static_cast<int>(Control::Button2) + face));
         EXPECT_EQ(Boxes(), std::vector<std::string>{});
         const double sideTurn = face == 2 ? -60 : face == 3 ? 60 : 0;
         EXPECT_TRUE(testing::HoldsExactly(Added(before), testing::BendFigure(at, 20, 5, sideTurn)));
         EXPECT_FALSE(Busy());
+        // Round trips: one command a piece and one look at the history a quarter, on
+        // every face alike (the history copies of the frame around it and of the
+        // picked point aside: they come before the first piece and after the last).
+        std::size_t ellipses = 0, historyCopies = 0, copiesSinceLastPiece = 0;
+        const auto& input = desktop.host().ReceivedInput();
+        for (std::size_t i = typedBefore; i < input.size(); ++i) {
+            if (input[i].bytes.starts_with("_ellipse")) {
+                ++ellipses;
+                historyCopies += copiesSinceLastPiece;
+                copiesSinceLastPiece = 0;
+            } else if (ellipses > 0 && input[i].bytes.starts_with("copyhist")) {
+                ++copiesSinceLastPiece;
+            }
+        }
+        historyCopies += std::min<std::size_t>(copiesSinceLastPiece, 1);  // the last quarter's check
+        EXPECT_EQ(ellipses, 16u);
+        EXPECT_EQ(historyCopies, 4u);
     }
 }
 
@@ -480,9 +498,10 @@ TEST_F(AxisAndTwoFaceTest, ABarTooThickForItsBendIsRefused) {
     EXPECT_TRUE(testing::HoldsExactly(Added(before), testing::BendFigure({0, -300}, 20, 9.428, 0)));
 }
 
-// A step the user cancels (Esc in the third arc): nothing more acts on the last
-// object, everything the bend drew is taken back, the user's objects stay and the
-// user is told.
+// A step the user cancels (Esc in the third arc): the quarter it belongs to is finished
+// and checked, nothing after it is typed, everything the bend drew is taken back, the
+// user's objects stay and the user is told. No command of the bend acts on AutoCAD's
+// last object.
 TEST_F(AxisAndTwoFaceTest, ABendStepThatFailsTakesTheBendBack) {
     view.comboIndex = 5;  // 丸棒曲げ
     const auto before = desktop.host().drawing().entities();
@@ -497,11 +516,13 @@ TEST_F(AxisAndTwoFaceTest, ABendStepThatFailsTakesTheBendBack) {
     desktop.typingHook = nullptr;
     EXPECT_EQ(Boxes(), std::vector<std::string>{BendFailedMessage()});
     EXPECT_EQ(desktop.host().drawing().entities(), before);
-    for (const auto& chunk : desktop.host().ReceivedInput())
+    std::size_t typedEllipses = 0;
+    for (const auto& chunk : desktop.host().ReceivedInput()) {
         EXPECT_EQ(chunk.bytes.find("_ellipse", 1), std::string::npos);
-    std::size_t scales = 0;
-    for (const auto& chunk : desktop.host().ReceivedInput()) scales += chunk.bytes.starts_with("scale") ? 1 : 0;
-    EXPECT_EQ(scales, 2u) << "the two arcs before the cancelled one were scaled, nothing after it";
+        EXPECT_FALSE(chunk.bytes.starts_with("scale") || chunk.bytes.starts_with("rotate")) << chunk.bytes;
+        typedEllipses += chunk.bytes.starts_with("_ellipse") ? 1 : 0;
+    }
+    EXPECT_EQ(typedEllipses, 4u) << "the first quarter (its third cancelled), and none of the next quarter";
     EXPECT_FALSE(Busy());
 }
 
