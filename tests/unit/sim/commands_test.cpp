@@ -971,5 +971,49 @@ TEST(SimPline, OnePolylineOfLinesAndArcs) {
     RunDrawRows(rows);
 }
 
+
+// What the palette's selection asks of the new objects: a pick on the curve (on the
+// arc of a polyline, away from its chord) selects it, and LIST shows it under its
+// own name with its centre, radius, angles or vertices.
+TEST(SimCurves, PickedOnTheCurveAndListed) {
+    struct Row {
+        const char* typed;
+        Point onCurve;
+        std::vector<std::string> listed;  // the listing's lines after the handle line
+    };
+    const std::vector<Row> rows = {
+        {"circle 1.5,2.5 3.141592653589793 ", {1.5, 2.5 + std::numbers::pi},
+         {"            中心点 点, X=   1.5000  Y=   2.5000  Z=   0.0000", "            半径    3.1416",
+          "            円周   19.7392", "            面積   31.0063"}},
+        {"arc c 0,0 10,0 0,5 ", {10 * std::cos(45 * kDegree), 10 * std::sin(45 * kDegree)},
+         {"            中心点 点, X=   0.0000  Y=   0.0000  Z=   0.0000", "            半径   10.0000",
+          "            開始角度 0", "            終了角度 90"}},
+        {"pline 20,0 a s 25,5 30,0  ", {25, 5},
+         {"              位置 点, X=  20.0000  Y=   0.0000  Z=   0.0000",
+          "              位置 点, X=  30.0000  Y=   0.0000  Z=   0.0000"}},
+    };
+    const char* names[] = {"円", "円弧", "ﾎﾟﾘﾗｲﾝ"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.typed);
+        SimHost host(Edition::LT2000);
+        host.drawing().AddLine({-100, -100}, {-90, -100});  // something else to miss
+        host.Type(row.typed);
+        host.Type("select ");
+        ASSERT_TRUE(host.Click(row.onCurve));
+        host.Type(" ");
+        ASSERT_EQ(host.PreviousSelection().size(), 1u);
+        EXPECT_EQ(host.PreviousSelection()[0], host.drawing().entities().back().id);
+        const std::size_t first = host.HistoryLines().size();
+        host.Type("list p  ");
+        const auto lines = testing::LinesFrom(host, first);
+        ASSERT_GE(lines.size(), row.listed.size() + 3) << testing::Dump(lines);
+        EXPECT_EQ(testing::CountEqual(lines, "                  " + std::string(names[i]) + "      画層: 0"), 1)
+            << testing::Dump(lines);
+        const std::vector<std::string> tail(lines.end() - static_cast<std::ptrdiff_t>(row.listed.size()), lines.end());
+        EXPECT_EQ(tail, row.listed) << testing::Dump(lines);
+    }
+}
+
 }  // namespace
 }  // namespace tessavue::sim
