@@ -28,6 +28,8 @@ double KeptDegrees(double radians) {
     if (d >= 360.0) d -= 360.0;
     return d;
 }
+bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
 // The cross product of b - a and c - a: positive when a, b, c turn counter-clockwise.
 double Turn(Point a, Point b, Point c) { return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x); }
 
@@ -159,6 +161,11 @@ private:
     }
 
     void Make(SimHost& host, Point centre, double r) {
+        // Points near the ends of the number range give no circle one could draw.
+        if (!Finite(centre) || !std::isfinite(r)) {
+            host.Message(host.texts().ellipseInvalid);
+            return Ask(host);
+        }
         host.drawing().AddCircle(centre, r);
         host.circleRadius = r;
         host.FinishCommand();
@@ -284,7 +291,9 @@ private:
     void Make(SimHost& host, Point centre, double radius, Point from, Point to) {
         const double start = KeptDegrees(Direction(centre, from));
         const double end = KeptDegrees(Direction(centre, to));
-        if (start == end) return Invalid(host);
+        if (start == end || !Finite(centre) || !std::isfinite(radius) || !(radius > 0) || !std::isfinite(start) ||
+            !std::isfinite(end))
+            return Invalid(host);
         host.drawing().AddArc(centre, radius, start, end);
         host.FinishCommand();
     }
@@ -482,6 +491,11 @@ private:
     // A segment from the current point to `p` with the bulge given.
     void Add(SimHost& host, Point p, double bulge) {
         const Point from = Last();
+        // Points near the ends of the number range give no segment one could draw.
+        if (!Finite(p) || !std::isfinite(bulge)) {
+            host.Message(host.texts().ellipseInvalid);
+            return Go(host, Step::Next);
+        }
         bulges_.push_back(bulge);
         vertices_.push_back(p);
         // The direction at the end: the chord's, turned by half the sweep (2 atan bulge).
