@@ -310,7 +310,8 @@ private:
 // tangent to the segment before, "s" an arc through a second point, "ce" an arc about
 // a centre, counter-clockwise from the current point to the direction of its end
 // point. The first segment's "last direction" is +X. "c" (lines) and "cl" (arcs)
-// close it, "u" takes back a segment, Enter ends it. Widths (H, W) and the other arc
+// close it once it has a segment (two points, unlike LINE's two segments), "u"
+// takes back a segment, Enter ends it. Widths (H, W) and the other arc
 // options are not drawn here and are refused. The polyline is in the drawing from its
 // first segment on, so Esc keeps what was drawn; it is one object, its bulges
 // tan(sweep / 4), positive counter-clockwise.
@@ -360,7 +361,7 @@ private:
             case Step::Start: prompt = t.plineStart; break;
             case Step::Next:
                 prompt = arcs_ ? (Segments() >= 1 ? t.plineArcEndClose : t.plineArcEnd)
-                               : (Segments() >= 2 ? t.plineNextClose : t.plineNext);
+                               : (Segments() >= 1 ? t.plineNextClose : t.plineNext);
                 break;
             case Step::Length: prompt = t.plineLength; break;
             case Step::ArcSecond: prompt = t.plineArcSecond; break;
@@ -390,7 +391,7 @@ private:
                 arcs_ = true;
                 return Ask(host);
             }
-            if ((word == "c" || word == "close") && Segments() >= 2) return Close(host, 0);
+            if ((word == "c" || word == "close") && Segments() >= 1) return Close(host, 0);
             if (word == "l" || word == "length") return Go(host, Step::Length);
         } else {
             if (word == "l" || word == "line") {

@@ -208,8 +208,8 @@ struct EditionTexts {
     // PLINE
     std::string_view plineStart;
     std::string_view plineWidth;        // %s: the current width (always 0 here)
-    std::string_view plineNext;         // line mode, fewer than two segments
-    std::string_view plineNextClose;    // line mode, with 閉じる(C)
+    std::string_view plineNext;         // line mode, no segment yet
+    std::string_view plineNextClose;    // line mode, with 閉じる(C) once there is a segment
     std::string_view plineArcEnd;       // arc mode, no segment yet
     std::string_view plineArcEndClose;  // arc mode, with 閉じる(CL)
     std::string_view plineArcSecond;    // "s": the arc's second point
