@@ -310,11 +310,11 @@ private:
 // tangent to the segment before, "s" an arc through a second point, "ce" an arc about
 // a centre, counter-clockwise from the current point to the direction of its end
 // point. The first segment's "last direction" is +X. "c" (lines) and "cl" (arcs)
-// close it once it has a segment (two points, unlike LINE's two segments), "u"
-// takes back a segment, Enter ends it. Widths (H, W) and the other arc
-// options are not drawn here and are refused. The polyline is in the drawing from its
-// first segment on, so Esc keeps what was drawn; it is one object, its bulges
-// tan(sweep / 4), positive counter-clockwise.
+// close it once it has a segment (two points, unlike LINE's two segments), "u" takes
+// back a segment, Enter ends it. Widths (H, W) and the other arc options are not drawn
+// here and are refused. The polyline is in the drawing from its first segment on, so
+// Esc keeps what was drawn; it is one object, its bulges tan(sweep / 4), positive
+// counter-clockwise.
 class PlineCommand : public Command {
 public:
     void Start(SimHost& host) override { host.AskOnSameLine(PromptKind::Point, host.texts().plineStart); }

@@ -125,7 +125,7 @@ struct EditionTexts {
     std::string_view ellipseOtherAxis;  // the distance to the other axis
     std::string_view ellipseStartAngle;
     std::string_view ellipseEndAngle;
-    std::string_view ellipseInvalid;    // an axis of no length
+    std::string_view ellipseInvalid;    // an axis of no length; also CIRCLE, ARC and PLINE: points that give no figure
 
     // SCALE
     std::string_view scaleBasePoint;
