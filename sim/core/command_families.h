@@ -35,6 +35,10 @@ std::unique_ptr<Command> MakeLineCommand();
 std::unique_ptr<Command> MakeEllipseCommand();
 std::unique_ptr<Command> MakeTextCommand();
 std::unique_ptr<Command> MakeDimLinearCommand();
+// curve_commands.cpp
+std::unique_ptr<Command> MakeCircleCommand();
+std::unique_ptr<Command> MakeArcCommand();
+std::unique_ptr<Command> MakePlineCommand();
 // changing_commands.cpp
 std::unique_ptr<Command> MakeEraseCommand();
 std::unique_ptr<Command> MakeUndoCommand();

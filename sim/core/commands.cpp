@@ -6,6 +6,9 @@
 //   ELLIPSE     EL             drawing_commands.cpp
 //   TEXT        DTEXT          drawing_commands.cpp
 //   DIMLINEAR   DLI            drawing_commands.cpp
+//   CIRCLE      C              curve_commands.cpp
+//   ARC         A              curve_commands.cpp
+//   PLINE       PL             curve_commands.cpp
 //   ERASE       E              changing_commands.cpp
 //   ROTATE      RO             changing_commands.cpp
 //   SCALE       SC             changing_commands.cpp
@@ -52,6 +55,9 @@ std::unique_ptr<Command> MakeCommand(const std::string& name) {
         {"ellipse", MakeEllipseCommand},   {"el", MakeEllipseCommand},
         {"text", MakeTextCommand},         {"dtext", MakeTextCommand},
         {"dimlinear", MakeDimLinearCommand}, {"dli", MakeDimLinearCommand},
+        {"circle", MakeCircleCommand},     {"c", MakeCircleCommand},
+        {"arc", MakeArcCommand},           {"a", MakeArcCommand},
+        {"pline", MakePlineCommand},       {"pl", MakePlineCommand},
         {"erase", MakeEraseCommand},       {"e", MakeEraseCommand},
         {"rotate", MakeRotateCommand},     {"ro", MakeRotateCommand},
         {"scale", MakeScaleCommand},       {"sc", MakeScaleCommand},

@@ -125,7 +125,7 @@ struct EditionTexts {
     std::string_view ellipseOtherAxis;  // the distance to the other axis
     std::string_view ellipseStartAngle;
     std::string_view ellipseEndAngle;
-    std::string_view ellipseInvalid;    // an axis of no length
+    std::string_view ellipseInvalid;    // an axis of no length; also CIRCLE, ARC and PLINE: points that give no figure
 
     // SCALE
     std::string_view scaleBasePoint;
@@ -180,7 +180,44 @@ struct EditionTexts {
     std::string_view layerOffCurrent;   // %s: the current layer is to go off; Y or N
     std::string_view layerFreezeCurrent;  // %s: the current layer cannot be frozen
     std::string_view layerFrozenCurrent;  // %s: a frozen layer cannot become current
+
+    // CIRCLE
+    std::string_view circleCentre;      // the centre, or [3P/2P/T]
+    std::string_view circleRadius;      // no circle drawn yet: no default
+    std::string_view circleRadiusDefault;  // %s: the last radius, which Enter takes
+    std::string_view circleDiameter;
+    std::string_view circleDiameterDefault;  // %s: twice the last radius
+    std::string_view circleFirstOnCircle;    // 3P
+    std::string_view circleSecondOnCircle;
+    std::string_view circleThirdOnCircle;
+    std::string_view circleFirstDiameterEnd;   // 2P
+    std::string_view circleSecondDiameterEnd;
+    std::string_view distanceRequired;  // a distance prompt got neither a number, a point nor a keyword
+    std::string_view collinearPoints;   // three points in a line make no circle and no arc
+    std::string_view optionNotSupported;  // an option of AutoCAD's the stand-in does not draw
+
+    // ARC
+    std::string_view arcStart;          // the start point, or [中心(C)]
+    std::string_view arcSecond;         // the second point, or [中心(C)/終点(E)]
+    std::string_view arcEnd;
+    std::string_view arcCentre;
+    std::string_view arcStartAfterCentre;
+    std::string_view arcEndOrAngle;     // after the centre: the end, or [角度(A)/弦長(L)]
+    std::string_view arcCentreOrOptions;  // after the end: the centre, or [角度(A)/方向(D)/半径(R)]
+
+    // PLINE
+    std::string_view plineStart;
+    std::string_view plineWidth;        // %s: the current width (always 0 here)
+    std::string_view plineNext;         // line mode, no segment yet
+    std::string_view plineNextClose;    // line mode, with 閉じる(C) once there is a segment
+    std::string_view plineArcEnd;       // arc mode, no segment yet
+    std::string_view plineArcEndClose;  // arc mode, with 閉じる(CL)
+    std::string_view plineArcSecond;    // "s": the arc's second point
+    std::string_view plineArcThird;     // then its end point
+    std::string_view plineArcCentre;    // "ce": the arc's centre
+    std::string_view plineLength;       // "l" in line mode: the length along the last direction
 };
+
 
 const EditionTexts& TextsFor(Edition edition);
 // "LT2000", "LT2002", "LT2006" (also with a blank after "LT"); nullopt otherwise.

@@ -162,6 +162,9 @@ public:
     // TEXTSIZE and the last text angle: what Enter keeps at TEXT's prompts.
     double textHeight = 2.5;
     double textAngle = 0;
+    // CIRCLERAD: the last circle's radius, which Enter takes at CIRCLE's radius prompt
+    // (0: no circle drawn yet, no default offered).
+    double circleRadius = 0;
 
     // Where copyhist puts the history (the clipboard). Unset: copyhist copies nowhere.
     std::function<void(const std::string&)> setClipboard;

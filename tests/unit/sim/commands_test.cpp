@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -18,6 +19,7 @@
 #include "core/dxf_file.h"
 #include "core/host.h"
 #include "core/transform.h"
+#include "sim_history.h"
 
 namespace tessavue::sim {
 namespace {
@@ -605,6 +607,423 @@ TEST(SimDimLinear, OneObjectThatExplodesIntoItsPicture) {
             if (e.kind != EntityKind::Solid) continue;
             ASSERT_EQ(e.points.size(), 4u);
         }
+    }
+}
+
+
+// ---- CIRCLE, ARC and PLINE ----------------------------------------------------------
+// Each row types (and picks) one command and checks every history line it leaves, the
+// objects it draws on the current layer and that "u" takes the whole command back.
+// The geometry expected is worked out here from the points given.
+
+// The centre of the circle through three points, where the two perpendicular
+// bisectors meet (Cramer's rule on the points as given).
+Point CentreThrough(Point a, Point b, Point c) {
+    const double a1 = 2 * (b.x - a.x), b1 = 2 * (b.y - a.y);
+    const double c1 = b.x * b.x + b.y * b.y - a.x * a.x - a.y * a.y;
+    const double a2 = 2 * (c.x - a.x), b2 = 2 * (c.y - a.y);
+    const double c2 = c.x * c.x + c.y * c.y - a.x * a.x - a.y * a.y;
+    const double det = a1 * b2 - a2 * b1;
+    return Point{(c1 * b2 - c2 * b1) / det, (a1 * c2 - a2 * c1) / det};
+}
+
+// The direction from `c` to `p` in degrees, within [0, 360).
+double DegreesAt(Point c, Point p) {
+    double d = std::atan2(p.y - c.y, p.x - c.x) / kDegree;
+    return d < 0 ? d + 360 : d;
+}
+
+// The counter-clockwise turn from direction `from` to `to` (degrees), within (0, 360].
+double CcwTurn(double from, double to) {
+    const double t = std::fmod(to - from + 720.0, 360.0);
+    return t == 0 ? 360.0 : t;
+}
+
+// The signed sweep (degrees) of the arc from `a` to `b` about `c` that passes `m`.
+double SweepThrough(Point c, Point a, Point m, Point b) {
+    const double whole = CcwTurn(DegreesAt(c, a), DegreesAt(c, b));
+    return CcwTurn(DegreesAt(c, a), DegreesAt(c, m)) < whole ? whole : whole - 360.0;
+}
+
+// The arc that leaves `a` along `direction` (degrees) and ends at `b`: its centre
+// lies on the normal at `a`, as far from `a` as from `b`. Returns the signed sweep.
+double TangentSweep(Point a, double direction, Point b, Point* centreOut = nullptr) {
+    const Point n{-std::sin(direction * kDegree), std::cos(direction * kDegree)};
+    const Point ab{b.x - a.x, b.y - a.y};
+    const double s = (ab.x * ab.x + ab.y * ab.y) / (2 * (n.x * ab.x + n.y * ab.y));
+    const Point c{a.x + s * n.x, a.y + s * n.y};
+    if (centreOut != nullptr) *centreOut = c;
+    const double ccw = CcwTurn(DegreesAt(c, a), DegreesAt(c, b));
+    return s > 0 ? ccw : ccw - 360.0;
+}
+
+double BulgeOf(double sweepDegrees) { return std::tan(sweepDegrees * kDegree / 4); }
+
+constexpr const char* kLayer = "壁";
+
+Entity CircleOf(Point c, double r) {
+    Entity e;
+    e.kind = EntityKind::Circle;
+    e.layer = kLayer;
+    e.points = {c};
+    e.radius = r;
+    return e;
+}
+Entity ArcOf(Point c, double r, double start, double end) {
+    Entity e = CircleOf(c, r);
+    e.kind = EntityKind::Arc;
+    e.startAngle = start;
+    e.endAngle = end;
+    return e;
+}
+Entity PolylineOf(std::vector<Point> vertices, std::vector<double> bulges, bool closed) {
+    Entity e;
+    e.kind = EntityKind::Polyline;
+    e.layer = kLayer;
+    e.points = std::move(vertices);
+    e.bulges = std::move(bulges);
+    e.closed = closed;
+    return e;
+}
+// The arc through three points as ARC keeps it: counter-clockwise.
+Entity ArcThrough(Point a, Point m, Point b) {
+    const Point c = CentreThrough(a, m, b);
+    const bool ccw = SweepThrough(c, a, m, b) > 0;
+    return ArcOf(c, std::hypot(a.x - c.x, a.y - c.y), DegreesAt(c, ccw ? a : b), DegreesAt(c, ccw ? b : a));
+}
+
+void ExpectSameEntity(const Entity& got, const Entity& want) {
+    ASSERT_EQ(got.kind, want.kind);
+    EXPECT_EQ(got.layer, want.layer);
+    ASSERT_EQ(got.points.size(), want.points.size());
+    for (std::size_t i = 0; i < got.points.size(); ++i) ExpectNear(got.points[i], want.points[i], "point");
+    EXPECT_NEAR(got.radius, want.radius, kTolerance);
+    if (want.kind == EntityKind::Arc) {
+        EXPECT_NEAR(got.startAngle, want.startAngle, kTolerance);
+        EXPECT_NEAR(got.endAngle, want.endAngle, kTolerance);
+        EXPECT_GE(got.startAngle, 0.0);
+        EXPECT_LT(got.endAngle, 360.0);
+    }
+    EXPECT_EQ(got.closed, want.closed);
+    for (std::size_t i = 0; i < got.points.size(); ++i)
+        EXPECT_NEAR(BulgeAt(got, i), BulgeAt(want, i), kTolerance) << "bulge " << i;
+    EXPECT_LE(got.bulges.size(), got.points.size());
+}
+
+// What the user does: types bytes or picks a point.
+struct Act {
+    std::string typed;
+    std::optional<Point> pick;
+};
+Act Typed(std::string text) { return Act{std::move(text), std::nullopt}; }
+Act Pick(Point p) { return Act{"", p}; }
+
+struct DrawRow {
+    std::string name;
+    Edition edition;
+    std::string before;               // typed first, not checked: an earlier circle, LUPREC
+    std::vector<Act> acts;
+    std::vector<std::string> lines;   // every history line from the command's echo on
+    std::string command;              // the name "u" undoes
+    std::vector<Entity> drawn;
+};
+
+void RunDrawRows(const std::vector<DrawRow>& rows) {
+    for (const DrawRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimHost host(row.edition);
+        host.drawing().AddLayer(kLayer);
+        host.drawing().SetCurrentLayer(kLayer);
+        host.Type(row.before);
+        const Drawing before = host.drawing();
+        const std::size_t firstLine = host.HistoryLines().size();
+        const std::size_t firstEntity = before.entities().size();
+        for (const Act& act : row.acts) {
+            if (act.pick) {
+                EXPECT_TRUE(host.Click(*act.pick)) << "a point prompt waits for the pick";
+            } else {
+                host.Type(act.typed);
+            }
+        }
+        const auto lines = testing::LinesFrom(host, firstLine);
+        EXPECT_EQ(lines, row.lines) << testing::Dump(lines);
+        EXPECT_FALSE(host.InCommand());
+        EXPECT_EQ(host.CommandLineText(), std::string(host.texts().idlePrompt));
+        const auto& entities = host.drawing().entities();
+        ASSERT_EQ(entities.size(), firstEntity + row.drawn.size());
+        for (std::size_t i = 0; i < row.drawn.size(); ++i) {
+            SCOPED_TRACE("object " + std::to_string(i));
+            ExpectSameEntity(entities[firstEntity + i], row.drawn[i]);
+        }
+        if (!row.drawn.empty()) {
+            EXPECT_EQ(host.drawing().LastVisibleEntity(), entities.back().id) << "the new object is the last";
+        }
+        host.Type("u ");
+        EXPECT_EQ(testing::LineFromEnd(host, 0), std::string(host.texts().idlePrompt) + "u " + row.command);
+        EXPECT_EQ(host.drawing().entities(), before.entities()) << "one undo step takes the whole command back";
+    }
+}
+
+const std::string kCircleCentre = "円の中心点を指定 または [3点(3P)/2点(2P)/接、接、半(T)]: ";
+const std::string kCircleRadius = "円の半径を指定 または [直径(D)]: ";
+std::string CircleRadiusWith(const std::string& value) { return "円の半径を指定 または [直径(D)] <" + value + ">: "; }
+
+TEST(SimCircle, CentreAndRadiusDiameterThreeAndTwoPointsPicksAndRefusals) {
+    const Point c16{12.345678901234567, -7.654321098765432};
+    const Point p1{3.141592653589793, 2.718281828459045};
+    const Point p2{-1.4142135623730951, 9.869604401089358};
+    const Point p3{7.0710678118654755, -4.123105625617661};
+    const Point centre3 = CentreThrough(p1, p2, p3);
+    const Point collinearCentre = CentreThrough({0, 0}, {1, 1}, {3, 0});
+    const double pi = std::numbers::pi;
+    const std::vector<DrawRow> rows = {
+        {"typed centre and radius (LT 2000)", Edition::LT2000, "",
+         {Typed("circle 12.345678901234567,-7.654321098765432 3.141592653589793 ")},
+         {"ｺﾏﾝﾄﾞ: circle " + kCircleCentre + "12.345678901234567,-7.654321098765432", kCircleRadius + "3.141592653589793"},
+         "CIRCLE", {CircleOf(c16, pi)}},
+        {"Enter takes the last radius, shown under LUPREC (LT 2006)", Edition::LT2006,
+         "circle 0,0 3.141592653589793 luprec 2 ",
+         {Typed("c 1.5,2.5  ")},
+         {"コマンド: c " + kCircleCentre + "1.5,2.5", CircleRadiusWith("3.14")},
+         "C", {CircleOf({1.5, 2.5}, pi)}},
+        {"diameter with the last one as its default (LT 2000)", Edition::LT2000, "circle 0,0 3.141592653589793 ",
+         {Typed("circle 1.5,2.5 d 7.5 ")},
+         {"ｺﾏﾝﾄﾞ: circle " + kCircleCentre + "1.5,2.5", CircleRadiusWith("3.1416") + "d", "円の直径を指定 <6.2832>: 7.5"},
+         "CIRCLE", {CircleOf({1.5, 2.5}, 3.75)}},
+        {"picked centre and radius: each prompt alone on its line (LT 2000)", Edition::LT2000, "",
+         {Typed("circle "), Pick(c16), Pick({c16.x + 3, c16.y - 4})},
+         {"ｺﾏﾝﾄﾞ: circle " + kCircleCentre, kCircleRadius},
+         "CIRCLE", {CircleOf(c16, 5)}},
+        {"a radius given as a point relative to the centre (LT 2006)", Edition::LT2006, "",
+         {Typed("circle 1,1 @0.6,-0.8 ")},
+         {"コマンド: circle " + kCircleCentre + "1,1", kCircleRadius + "@0.6,-0.8"},
+         "CIRCLE", {CircleOf({1, 1}, 1)}},
+        {"refusals, each asked again (LT 2006)", Edition::LT2006, "",
+         {Typed("circle t abc 4,4 0 -2 xyz 2 ")},
+         {"コマンド: circle " + kCircleCentre + "t", "このオプションには対応していません。", kCircleCentre + "abc",
+          "点、またはオプション キーワードが必要です。", kCircleCentre + "4,4", kCircleRadius + "0",
+          "値は 0 以外で正でなければなりません。", kCircleRadius + "-2", "値は 0 以外で正でなければなりません。",
+          kCircleRadius + "xyz", "数値の距離、2 点目、またはオプション キーワードが必要です。", kCircleRadius + "2"},
+         "CIRCLE", {CircleOf({4, 4}, 2)}},
+        {"three points (LT 2000)", Edition::LT2000, "",
+         {Typed("circle 3p 3.141592653589793,2.718281828459045 -1.4142135623730951,9.869604401089358 "
+                "7.0710678118654755,-4.123105625617661 ")},
+         {"ｺﾏﾝﾄﾞ: circle " + kCircleCentre + "3p", "円周上の 1 点目を指定: 3.141592653589793,2.718281828459045",
+          "円周上の 2 点目を指定: -1.4142135623730951,9.869604401089358",
+          "円周上の 3 点目を指定: 7.0710678118654755,-4.123105625617661"},
+         "CIRCLE", {CircleOf(centre3, std::hypot(p1.x - centre3.x, p1.y - centre3.y))}},
+        {"three points in a line are refused (LT 2006)", Edition::LT2006, "",
+         {Typed("circle 3p 0,0 1,1 2.5,2.5 "), Pick({3, 0})},
+         {"コマンド: circle " + kCircleCentre + "3p", "円周上の 1 点目を指定: 0,0", "円周上の 2 点目を指定: 1,1",
+          "円周上の 3 点目を指定: 2.5,2.5", "3 点が一直線上にあるため作図できません。", "円周上の 3 点目を指定: "},
+         "CIRCLE", {CircleOf(collinearCentre, std::hypot(collinearCentre.x, collinearCentre.y))}},
+        {"two ends of a diameter (LT 2006)", Edition::LT2006, "",
+         {Typed("circle 2p 1.5,2.25 @4,-3 ")},
+         {"コマンド: circle " + kCircleCentre + "2p", "円の直径の 1 点目の端点を指定: 1.5,2.25",
+          "円の直径の 2 点目の端点を指定: @4,-3"},
+         "CIRCLE", {CircleOf({3.5, 0.75}, 2.5)}},
+        {"a radius beyond the number range is refused (LT 2000)", Edition::LT2000, "",
+         {Typed("circle 1e308,0 @1e308,0 2 ")},
+         {"ｺﾏﾝﾄﾞ: circle " + kCircleCentre + "1e308,0", kCircleRadius + "@1e308,0", "無効です。", kCircleRadius + "2"},
+         "CIRCLE", {CircleOf({1e308, 0}, 2)}},
+        {"Esc before the radius draws nothing (LT 2000)", Edition::LT2000, "",
+         {Typed("circle 5,5 \x1b")},
+         {"ｺﾏﾝﾄﾞ: circle " + kCircleCentre + "5,5", kCircleRadius + "*ｷｬﾝｾﾙ*"},
+         "CIRCLE", {}},
+    };
+    RunDrawRows(rows);
+}
+
+const std::string kArcStart = "円弧の始点を指定 または [中心(C)]: ";
+const std::string kArcSecond = "円弧の 2 点目を指定 または [中心(C)/終点(E)]: ";
+const std::string kArcEnd = "円弧の終点を指定: ";
+const std::string kArcCentre = "円弧の中心を指定: ";
+const std::string kArcEndOrAngle = "円弧の終点を指定 または [角度(A)/弦長(L)]: ";
+
+TEST(SimArc, ThreePointsCentreFormsPicksAndRefusals) {
+    const Point s{12.345678901234567, 3.141592653589793};
+    const Point m{7.0710678118654755, 9.869604401089358};
+    const Point e{-2.718281828459045, 4.123105625617661};
+    const Point c{1.4142135623730951, 1.7320508075688772};
+    const Point cs{c.x - 5.5, c.y + 0.25};
+    const Point ce{cs.x, cs.y - 9};
+    const std::vector<DrawRow> rows = {
+        {"three typed points, counter-clockwise (LT 2000)", Edition::LT2000, "",
+         {Typed("arc 12.345678901234567,3.141592653589793 7.0710678118654755,9.869604401089358 "
+                "-2.718281828459045,4.123105625617661 ")},
+         {"ｺﾏﾝﾄﾞ: arc " + kArcStart + "12.345678901234567,3.141592653589793",
+          kArcSecond + "7.0710678118654755,9.869604401089358", kArcEnd + "-2.718281828459045,4.123105625617661"},
+         "ARC", {ArcThrough(s, m, e)}},
+        {"three picked points, clockwise: the same arc (LT 2006)", Edition::LT2006, "",
+         {Typed("a "), Pick(e), Pick(m), Pick(s)},
+         {"コマンド: a " + kArcStart, kArcSecond, kArcEnd},
+         "A", {ArcThrough(s, m, e)}},
+        {"centre first, relative points (LT 2000)", Edition::LT2000, "",
+         {Typed("arc c 1.4142135623730951,1.7320508075688772 @-5.5,0.25 @0,-9 ")},
+         {"ｺﾏﾝﾄﾞ: arc " + kArcStart + "c", kArcCentre + "1.4142135623730951,1.7320508075688772",
+          "円弧の始点を指定: @-5.5,0.25", kArcEndOrAngle + "@0,-9"},
+         "ARC", {ArcOf(c, std::hypot(5.5, 0.25), DegreesAt(c, cs), DegreesAt(c, ce))}},
+        {"start, centre, end; the angle option refused (LT 2006)", Edition::LT2006, "",
+         {Typed("arc 10,0 c 0,0 a -1,-1 ")},
+         {"コマンド: arc " + kArcStart + "10,0", kArcSecond + "c", kArcCentre + "0,0", kArcEndOrAngle + "a",
+          "このオプションには対応していません。", kArcEndOrAngle + "-1,-1"},
+         "ARC", {ArcOf({0, 0}, 10, 0, 225)}},
+        {"start, end, centre (LT 2000)", Edition::LT2000, "",
+         {Typed("arc 10,0 e 0,10 0,0 ")},
+         {"ｺﾏﾝﾄﾞ: arc " + kArcStart + "10,0", kArcSecond + "e", kArcEnd + "0,10",
+          "円弧の中心を指定 または [角度(A)/方向(D)/半径(R)]: 0,0"},
+         "ARC", {ArcOf({0, 0}, 10, 0, 90)}},
+        {"text for a point and three points in a line are refused (LT 2006)", Edition::LT2006, "",
+         {Typed("arc 0,0 xyz 1,1 2.5,2.5 3,0 ")},
+         {"コマンド: arc " + kArcStart + "0,0", kArcSecond + "xyz", "点、またはオプション キーワードが必要です。",
+          kArcSecond + "1,1", kArcEnd + "2.5,2.5", "3 点が一直線上にあるため作図できません。", kArcEnd + "3,0"},
+         "ARC", {ArcThrough({0, 0}, {1, 1}, {3, 0})}},
+        {"Esc before the end draws nothing (LT 2000)", Edition::LT2000, "",
+         {Typed("arc 0,0 5,5 \x1b")},
+         {"ｺﾏﾝﾄﾞ: arc " + kArcStart + "0,0", kArcSecond + "5,5", kArcEnd + "*ｷｬﾝｾﾙ*"},
+         "ARC", {}},
+    };
+    RunDrawRows(rows);
+}
+
+const std::string kPlineStart = "始点を指定: ";
+const std::string kPlineNext = "次の点を指定 または [円弧(A)/半幅(H)/長さ(L)/元に戻す(U)/幅(W)]: ";
+const std::string kPlineNextClose = "次の点を指定 または [円弧(A)/閉じる(C)/半幅(H)/長さ(L)/元に戻す(U)/幅(W)]: ";
+const std::string kPlineArc =
+    "円弧の終点を指定 または [角度(A)/中心(CE)/方向(D)/半幅(H)/直線(L)/半径(R)/2 点目(S)/元に戻す(U)/幅(W)]: ";
+const std::string kPlineArcClose =
+    "円弧の終点を指定 または [角度(A)/中心(CE)/閉じる(CL)/方向(D)/半幅(H)/直線(L)/半径(R)/2 点目(S)/元に戻す(U)/幅(W)]: ";
+
+TEST(SimPline, OnePolylineOfLinesAndArcs) {
+    // Lines, a tangent arc, a line along the arc's end by its length, an arc through a
+    // second point.
+    const Point p0{1.2345678901234567, 2.3456789012345678};
+    const Point p1{11.358024679135802, 2.8456789012345678};
+    const Point p2{14.691358024691358, 7.290123456790123};
+    const double lineDirection = std::atan2(p1.y - p0.y, p1.x - p0.x) / kDegree;
+    Point tangentCentre;
+    const double tangentSweep = TangentSweep(p1, lineDirection, p2, &tangentCentre);
+    // The arc ends square to its radius, turned the way it runs.
+    const double endDirection = DegreesAt(tangentCentre, p2) + (tangentSweep > 0 ? 90 : -90);
+    const Point p3{p2.x + 2.5 * std::cos(endDirection * kDegree), p2.y + 2.5 * std::sin(endDirection * kDegree)};
+    const Point mid{12.0987654321098765, 12.345678901234567};
+    const Point p4{6.543210987654321, 9.876543210987654};
+    const double throughSweep = SweepThrough(CentreThrough(p3, mid, p4), p3, mid, p4);
+    // An arc about a centre, counter-clockwise to the direction of the point given.
+    const Point q0{10.123456789012345, 2.718281828459045};
+    const Point qc{3.3333333333333335, -1.4142135623730951};
+    const Point qd{-2.5, 6.25};
+    const double qr = std::hypot(q0.x - qc.x, q0.y - qc.y);
+    const double qTo = DegreesAt(qc, qd);
+    const Point q1{qc.x + qr * std::cos(qTo * kDegree), qc.y + qr * std::sin(qTo * kDegree)};
+    const double qSweep = CcwTurn(DegreesAt(qc, q0), qTo);
+    const Point q2{q1.x + 4, q1.y - 1.5};
+    // The closing arc from (0,10), leaving to -X after a quarter about the origin,
+    // back to (10,0): three quarters of the same circle.
+    const double closing = TangentSweep({0, 10}, 180, {10, 0});
+    EXPECT_NEAR(closing, 270, kTolerance) << "the test's own geometry";
+
+    const std::string echo2000 = "ｺﾏﾝﾄﾞ: pline " + kPlineStart;
+    const std::string echo2006 = "コマンド: pline " + kPlineStart;
+    const std::string width = "現在の線幅は 0.0000";
+    const std::vector<DrawRow> rows = {
+        {"lines, a segment undone, closed (LT 2000)", Edition::LT2000, "",
+         {Typed("pline 0,0 10,0 20,0 u 10,10 c ")},
+         {echo2000 + "0,0", width, kPlineNext + "10,0", kPlineNextClose + "20,0", kPlineNextClose + "u",
+          kPlineNextClose + "10,10", kPlineNextClose + "c"},
+         "PLINE", {PolylineOf({{0, 0}, {10, 0}, {10, 10}}, {}, true)}},
+        {"tangent arc, length along it, arc by a second point (LT 2006)", Edition::LT2006, "",
+         {Typed("pline 1.2345678901234567,2.3456789012345678 11.358024679135802,2.8456789012345678 a "
+                "14.691358024691358,7.290123456790123 l l 2.5 a s 12.0987654321098765,12.345678901234567 "
+                "6.543210987654321,9.876543210987654  ")},
+         {echo2006 + "1.2345678901234567,2.3456789012345678", width, kPlineNext + "11.358024679135802,2.8456789012345678",
+          kPlineNextClose + "a", kPlineArcClose + "14.691358024691358,7.290123456790123", kPlineArcClose + "l",
+          kPlineNextClose + "l", "線分の長さを指定: 2.5", kPlineNextClose + "a", kPlineArcClose + "s",
+          "円弧の 2 点目を指定: 12.0987654321098765,12.345678901234567", "円弧の終点を指定: 6.543210987654321,9.876543210987654",
+          kPlineArcClose},
+         "PLINE",
+         {PolylineOf({p0, p1, p2, p3, p4}, {0, BulgeOf(tangentSweep), 0, BulgeOf(throughSweep), 0}, false)}},
+        {"first segment an arc about a centre, widths refused, closed by an arc (LT 2000)", Edition::LT2000, "",
+         {Typed("pl 10,0 a ce 0,0 0,5 w cl ")},
+         {"ｺﾏﾝﾄﾞ: pl " + kPlineStart + "10,0", "現在の線幅は 0.0000", kPlineNext + "a", kPlineArc + "ce", "円弧の中心点を指定: 0,0",
+          kArcEndOrAngle + "0,5", kPlineArcClose + "w", "このｵﾌﾟｼｮﾝには対応していません。", kPlineArcClose + "cl"},
+         "PL", {PolylineOf({{10, 0}, {0, 10}}, {BulgeOf(90), BulgeOf(closing)}, true)}},
+        {"picked points, an arc about a centre, Esc keeps what was drawn (LT 2006)", Edition::LT2006, "",
+         {Typed("pline "), Pick(q0), Typed("a ce "), Pick(qc), Pick(qd), Typed("l "), Pick(q2), Typed("\x1b")},
+         {echo2006, width, kPlineNext + "a", kPlineArc + "ce", "円弧の中心点を指定: ", kArcEndOrAngle,
+          kPlineArcClose + "l", kPlineNextClose, kPlineNextClose + "*キャンセル*"},
+         "PLINE", {PolylineOf({q0, q1, q2}, {BulgeOf(qSweep), 0}, false)}},
+        {"first segment a tangent arc, leaving along +X; undone past the start and drawn again (LT 2000)",
+         Edition::LT2000, "",
+         {Typed("pline 1,2 a 4.141592653589793,4.718281828459045 u u 7.0710678118654755,-0.5  ")},
+         {echo2000 + "1,2", width, kPlineNext + "a", kPlineArc + "4.141592653589793,4.718281828459045", kPlineArcClose + "u",
+          kPlineArc + "u", "すべてのｾｸﾞﾒﾝﾄが元に戻されました。", kPlineArc + "7.0710678118654755,-0.5", kPlineArcClose},
+         "PLINE", {PolylineOf({{1, 2}, {7.0710678118654755, -0.5}}, {BulgeOf(TangentSweep({1, 2}, 0, {7.0710678118654755, -0.5})), 0}, false)}},
+        {"a point beyond the number range is refused (LT 2006)", Edition::LT2006, "",
+         {Typed("pline 1e308,0 @1e308,0 0,0  ")},
+         {echo2006 + "1e308,0", width, kPlineNext + "@1e308,0", "無効です。", kPlineNext + "0,0", kPlineNextClose},
+         "PLINE", {PolylineOf({{1e308, 0}, {0, 0}}, {}, false)}},
+        {"closed after one segment, as AutoCAD allows with two points (LT 2006)", Edition::LT2006, "",
+         {Typed("pline 2.5,-1.25 @7.5,3.75 c ")},
+         {echo2006 + "2.5,-1.25", width, kPlineNext + "@7.5,3.75", kPlineNextClose + "c"},
+         "PLINE", {PolylineOf({{2.5, -1.25}, {10, 2.5}}, {}, true)}},
+        {"Esc after the start point draws nothing (LT 2000)", Edition::LT2000, "",
+         {Typed("pline 3,4 \x1b")},
+         {echo2000 + "3,4", width, kPlineNext + "*ｷｬﾝｾﾙ*"},
+         "PLINE", {}},
+        {"text refused; a second point in line with the ends refused (LT 2006)", Edition::LT2006, "",
+         {Typed("pline 0,0 abc a s 1,1 2,2 3,0  ")},
+         {echo2006 + "0,0", width, kPlineNext + "abc", "点、またはオプション キーワードが必要です。", kPlineNext + "a",
+          kPlineArc + "s", "円弧の 2 点目を指定: 1,1", "円弧の終点を指定: 2,2", "3 点が一直線上にあるため作図できません。",
+          "円弧の終点を指定: 3,0", kPlineArcClose},
+         "PLINE",
+         {PolylineOf({{0, 0}, {3, 0}}, {BulgeOf(SweepThrough(CentreThrough({0, 0}, {1, 1}, {3, 0}), {0, 0}, {1, 1}, {3, 0})), 0},
+                     false)}},
+    };
+    RunDrawRows(rows);
+}
+
+
+// What the palette's selection asks of the new objects: a pick on the curve (on the
+// arc of a polyline, away from its chord) selects it, and LIST shows it under its
+// own name with its centre, radius, angles or vertices.
+TEST(SimCurves, PickedOnTheCurveAndListed) {
+    struct Row {
+        const char* typed;
+        Point onCurve;
+        std::vector<std::string> listed;  // the listing's lines after the handle line
+    };
+    const std::vector<Row> rows = {
+        {"circle 1.5,2.5 3.141592653589793 ", {1.5, 2.5 + std::numbers::pi},
+         {"            中心点 点, X=   1.5000  Y=   2.5000  Z=   0.0000", "            半径    3.1416",
+          "            円周   19.7392", "            面積   31.0063"}},
+        {"arc c 0,0 10,0 0,5 ", {10 * std::cos(45 * kDegree), 10 * std::sin(45 * kDegree)},
+         {"            中心点 点, X=   0.0000  Y=   0.0000  Z=   0.0000", "            半径   10.0000",
+          "            開始角度 0", "            終了角度 90"}},
+        {"pline 20,0 a s 25,5 30,0  ", {25, 5},
+         {"              位置 点, X=  20.0000  Y=   0.0000  Z=   0.0000",
+          "              位置 点, X=  30.0000  Y=   0.0000  Z=   0.0000"}},
+    };
+    const char* names[] = {"円", "円弧", "ﾎﾟﾘﾗｲﾝ"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.typed);
+        SimHost host(Edition::LT2000);
+        host.drawing().AddLine({-100, -100}, {-90, -100});  // something else to miss
+        host.Type(row.typed);
+        host.Type("select ");
+        ASSERT_TRUE(host.Click(row.onCurve));
+        host.Type(" ");
+        ASSERT_EQ(host.PreviousSelection().size(), 1u);
+        EXPECT_EQ(host.PreviousSelection()[0], host.drawing().entities().back().id);
+        const std::size_t first = host.HistoryLines().size();
+        host.Type("list p  ");
+        const auto lines = testing::LinesFrom(host, first);
+        ASSERT_GE(lines.size(), row.listed.size() + 3) << testing::Dump(lines);
+        EXPECT_EQ(testing::CountEqual(lines, "                  " + std::string(names[i]) + "      画層: 0"), 1)
+            << testing::Dump(lines);
+        const std::vector<std::string> tail(lines.end() - static_cast<std::ptrdiff_t>(row.listed.size()), lines.end());
+        EXPECT_EQ(tail, row.listed) << testing::Dump(lines);
     }
 }
 

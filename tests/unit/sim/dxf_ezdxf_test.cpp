@@ -4,11 +4,14 @@
 // missing interpreter or ezdxf fails the test.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -132,6 +135,71 @@ TEST(SimDxfWithEzdxf, UnitsAndLayerStatesAsAnotherReaderSeesThem) {
         if (std::string(version) == "2000") expected.push_back("header $DIMDEC 1");
         expected.insert(expected.end(), layers.begin(), layers.end());
         EXPECT_EQ(RunLines("/usr/bin/python3 '" + script + "' '" + path.string() + "'"), expected);
+    }
+}
+
+
+// What CIRCLE, ARC and PLINE drew, as another reader finds it in what dxfout wrote in
+// either version: a circle, an arc kept counter-clockwise, a closed polyline of a line,
+// a tangent half circle and a closing tangent quarter, and an open clockwise half
+// circle through a second point (bulge -1). Numbers compared to 1e-9.
+TEST(SimDxfWithEzdxf, DrawnCurvesAsAnotherReaderSeesThem) {
+    ASSERT_TRUE(std::filesystem::exists("/usr/bin/python3")) << "/usr/bin/python3 missing: run scripts/setup";
+    testing::TempFolder folder("tessavue-ezdxf-curves");
+    SimHost host(Edition::LT2006);
+    host.filedia = 0;
+    host.drawing().AddLayer("CURVES");
+    host.drawing().SetCurrentLayer("CURVES");
+    host.Type("circle 1.5,2.5 3.141592653589793 ");
+    host.Type("arc c 0,0 10,0 0,5 ");
+    host.Type("pline 0,0 10,0 a 10,10 cl ");
+    host.Type("pline 20,0 a s 21,1 22,0  ");
+    ASSERT_EQ(host.drawing().entities().size(), 4u);
+    struct Expected {
+        std::string words;  // kind, layer and for a polyline open/closed
+        std::vector<double> numbers;
+    };
+    const double quarter = std::tan(std::numbers::pi / 8);
+    const std::vector<Expected> expected = {
+        {"circle CURVES", {1.5, 2.5, std::numbers::pi}},
+        {"arc CURVES", {0, 0, 10, 0, 90}},
+        {"polyline CURVES closed", {0, 0, 0, 10, 0, 1, 10, 10, quarter}},
+        {"polyline CURVES open", {20, 0, -1, 22, 0, 0}},
+    };
+    const std::string script = std::string(TESSAVUE_SOURCE_DIR) + "/tests/unit/sim/dxf_states.py";
+    for (const char* version : {"r12", "2000"}) {
+        SCOPED_TRACE(version);
+        const auto path = folder / (std::string(version) + ".dxf");
+        host.Type("dxfout " + path.string() + "\rv " + version + " 16 ");
+        ASSERT_TRUE(std::filesystem::exists(path));
+        const std::string check = std::string(TESSAVUE_SOURCE_DIR) + "/scripts/check-dxf '" + path.string() + "' 4";
+        EXPECT_EQ(std::system(check.c_str()), 0) << "loaded, audited clean, four entities: " << check;
+        std::vector<std::string> lines = RunLines("/usr/bin/python3 '" + script + "' '" + path.string() + "' entities");
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "exit 0");
+        // The entity lines come after the header and layer lines.
+        std::vector<std::string> entities;
+        for (const std::string& line : lines)
+            if (line.rfind("header ", 0) != 0 && line.rfind("layer ", 0) != 0 && line.rfind("exit ", 0) != 0)
+                entities.push_back(line);
+        ASSERT_EQ(entities.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            SCOPED_TRACE(entities[i]);
+            std::istringstream in(entities[i]);
+            std::string kind, layer, state;
+            in >> kind >> layer;
+            std::string words = kind + " " + layer;
+            if (kind == "polyline") {
+                in >> state;
+                words += " " + state;
+            }
+            EXPECT_EQ(words, expected[i].words);
+            std::vector<double> numbers;
+            for (double n; in >> n;) numbers.push_back(n);
+            EXPECT_TRUE(in.eof()) << "only numbers follow";
+            ASSERT_EQ(numbers.size(), expected[i].numbers.size());
+            for (std::size_t k = 0; k < numbers.size(); ++k) EXPECT_NEAR(numbers[k], expected[i].numbers[k], 1e-9) << k;
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // The stand-in's command line: how typed bytes become commands, prompts and history.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,35 @@ TEST(SimCommandNames, AreCaseInsensitiveAndTakePrefixes) {
         host.Type(std::string(name) + " 0,0 3,4  ");
         EXPECT_EQ(Lines(host).size(), 1u) << name;
         EXPECT_EQ(host.CommandLineText(), "ｺﾏﾝﾄﾞ: ") << name;
+    }
+}
+
+// The curve commands by their names and AutoCAD's aliases, with prefixes; Enter at the
+// idle prompt repeats one, echoing its name.
+TEST(SimCommandNames, CurveCommandsByNameAndAlias) {
+    struct Row {
+        const char* name;
+        const char* answers;
+        EntityKind kind;
+    };
+    const Row rows[] = {
+        {"_CIRCLE", "0,0 2 ", EntityKind::Circle}, {"c", "0,0 2 ", EntityKind::Circle},
+        {"-Arc", "0,0 1,1 2,0 ", EntityKind::Arc},  {"a", "0,0 1,1 2,0 ", EntityKind::Arc},
+        {"_pline", "0,0 1,0  ", EntityKind::Polyline}, {"PL", "0,0 1,0  ", EntityKind::Polyline},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimHost host(Edition::LT2006);
+        host.Type(std::string(row.name) + " " + row.answers);
+        ASSERT_EQ(host.drawing().entities().size(), 1u);
+        EXPECT_EQ(host.drawing().entities()[0].kind, row.kind);
+        EXPECT_EQ(host.CommandLineText(), "コマンド: ");
+        host.Type(" ");
+        std::string upper = row.name;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(host.CommandLineText().rfind("コマンド: " + upper + " ", 0), 0u) << host.CommandLineText();
+        host.Type(row.answers);
+        EXPECT_EQ(host.drawing().entities().size(), 2u) << "repeated";
     }
 }
 
