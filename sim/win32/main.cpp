@@ -509,18 +509,16 @@ LRESULT CALLBACK InputProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // ---- the main window -----------------------------------------------------------------------
 
 // Under Wine without a window manager the X keyboard focus moves only when Wine's own
-// focus does. Another program that made this window the active one (the palette does,
-// while it waits for the person at the command line) can keep the X focus: its own
-// focus change came a moment earlier, and the X server takes the later one for stale.
-// A click on the active window changes no focus, so the keys would still go to the other
-// program. Taking the focus off the input and back makes Wine hand the X focus over
-// again, as a click on an inactive window does.
+// focus does. When another program makes this window the active one (the palette does,
+// as it waits for the person at the command line), the X focus was seen to stay with
+// that program, and a click on the already active window changes no focus, so the keys
+// kept going there. Taking the focus off the input and back makes Wine hand the X focus
+// over again, as a click on an inactive window does.
 void TakeKeyboard() {
     if (GetForegroundWindow() != g.main || !g.input) return;
     SetFocus(g.main);  // its WM_SETFOCUS gives the focus back to the input
     if (GetFocus() != g.input) SetFocus(g.input);
 }
-
 
 void Layout(HWND hwnd) {
     RECT client;
