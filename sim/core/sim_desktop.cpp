@@ -182,7 +182,9 @@ bool SimDesktop::EmptyClipboard() {
 std::optional<std::string> SimDesktop::ClipboardText() {
     ++calls.readClipboard;
     if (!OpenClipboard()) return std::nullopt;
-    return clipboard ? UpToZero(*clipboard) : std::string();
+    std::string text = clipboard ? UpToZero(*clipboard) : std::string();
+    calls.clipboardBytesRead += static_cast<long long>(text.size());
+    return text;
 }
 
 void SimDesktop::SetForeground(WindowHandle window) {

@@ -70,6 +70,7 @@ public:
         int setClipboard = 0;
         int emptyClipboard = 0;
         int readClipboard = 0;
+        long long clipboardBytesRead = 0;  // the text the readings gave, all told
         int foreground = 0;
         int pump = 0;
         int wait = 0;
