@@ -67,20 +67,30 @@ void CheckHeaderEdit(const DxfLines& before) {
         const std::size_t first = line.find_first_not_of(" \t+-");
         return first != std::string::npos && line.find_first_not_of("0123456789 \t", first) == std::string::npos;
     };
+    // A code as the readers take it: " 00" is 0 and "+09" is 9.
+    const auto codeIs = [&](const std::string& line, int code) {
+        if (!isCode(line)) return false;
+        const std::size_t first = line.find_first_of("0123456789");
+        const std::size_t last = line.find_last_of("0123456789");
+        const std::string digits = line.substr(first, last - first + 1);
+        const std::size_t nonZero = digits.find_first_not_of('0');
+        const std::string plain = nonZero == std::string::npos ? "0" : digits.substr(nonZero);
+        return plain == std::to_string(code) && (code == 0 || line.find('-') == std::string::npos);
+    };
     // Why a run at `at` is not (9, $HANDSEED) and value pairs up to the next variable or
     // the header's end, inside HEADER; empty when it is.
     const auto runFault = [&](std::size_t at) -> std::string {
         if (!header || at <= *header || (at - *header) % 2 != 1)
             return "the run at line " + std::to_string(at) + " is no pair of HEADER";
-        if (!IsGroupCode(before[at], "9") || before[at + 1] != "$HANDSEED")
+        if (!codeIs(before[at], 9) || before[at + 1] != "$HANDSEED")
             return "the run starts with '" + before[at] + "', '" + before[at + 1] + "'";
         for (std::size_t code = *header + 1; code < at; code += 2)
-            if (IsGroupCode(before[code], "0")) return "the run lies after the header's end at line " + std::to_string(code);
+            if (codeIs(before[code], 0)) return "the run lies after the header's end at line " + std::to_string(code);
         for (std::size_t code = at + 2; code < at + removed; code += 2)
-            if (!isCode(before[code]) || IsGroupCode(before[code], "9") || IsGroupCode(before[code], "0"))
+            if (!isCode(before[code]) || codeIs(before[code], 9) || codeIs(before[code], 0))
                 return "the run takes the pair at line " + std::to_string(code) + " of another variable or the end";
         if (at + removed >= before.size() ||
-            !(IsGroupCode(before[at + removed], "9") || IsGroupCode(before[at + removed], "0")))
+            !(codeIs(before[at + removed], 9) || codeIs(before[at + removed], 0)))
             return "the run at line " + std::to_string(at) + " stops before the next variable or the header's end";
         return {};
     };

@@ -58,6 +58,23 @@ bool IsCodeLine(const std::string& line) {
     return true;
 }
 
+// The code a code line stands for, as every reader takes it: " 00" and "+09" are the
+// codes 0 and 9. Only for lines IsCodeLine accepts; a code too long for an int is none
+// of the codes looked for here.
+long CodeNumber(const std::string& line) {
+    long value = 0;
+    bool negative = false;
+    for (char c : line) {
+        if (c == '-') negative = true;
+        if (c < '0' || c > '9') continue;
+        if (value > 1000000) return -1;
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+bool IsCode(const std::string& line, long code) { return IsCodeLine(line) && CodeNumber(line) == code; }
+
 }  // namespace
 
 bool RemoveHandseedLines(DxfLines& lines) {
@@ -68,10 +85,10 @@ bool RemoveHandseedLines(DxfLines& lines) {
     // that is no code means a line was lost and the pairs with it: walked on, values
     // would pass for codes and the run could reach past the header's end.
     for (std::size_t code = *header + 1; code + 1 < lines.size(); code += 2) {
-        if (!IsCodeLine(lines[code]) || IsGroupCode(lines[code], "0")) return false;
-        if (!IsGroupCode(lines[code], "9") || lines[code + 1] != "$HANDSEED") continue;
+        if (!IsCodeLine(lines[code]) || IsCode(lines[code], 0)) return false;
+        if (!IsCode(lines[code], 9) || lines[code + 1] != "$HANDSEED") continue;
         std::size_t end = code + 2;  // the variable's value pairs run to the next "  9" or "  0"
-        while (end + 1 < lines.size() && !IsGroupCode(lines[end], "9") && !IsGroupCode(lines[end], "0")) {
+        while (end + 1 < lines.size() && !IsCode(lines[end], 9) && !IsCode(lines[end], 0)) {
             if (!IsCodeLine(lines[end])) return false;
             end += 2;
         }

@@ -112,6 +112,18 @@ TEST(RemoveHandseed, OnlyTheVariablesOwnPairsInsideTheHeader) {
          "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$HANDSEED\r\n  5\r\n2F\r\n$LUNITS\r\n 70\r\n2\r\n  0\r\nENDSEC\r\n" +
              entities("x"),
          ""},
+        // A code written with a leading zero is the same code to every reader: " 00" ends
+        // the header and " 09" opens the next variable. Taken for other codes, the run
+        // went on through the header's ENDSEC, and the ENTITIES section was read as part
+        // of the header.
+        {"the header's end written ' 00'",
+         "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$HANDSEED\r\n  5\r\n2F\r\n 70\r\n2\r\n 00\r\nENDSEC\r\n" +
+             entities("x"),
+         "  0\r\nSECTION\r\n  2\r\nHEADER\r\n 00\r\nENDSEC\r\n" + entities("x")},
+        {"the next variable's code written '+09'",
+         "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$HANDSEED\r\n  5\r\n2F\r\n+09\r\n$LUNITS\r\n 70\r\n2\r\n  0\r\nENDSEC\r\n" +
+             entities("x"),
+         "  0\r\nSECTION\r\n  2\r\nHEADER\r\n+09\r\n$LUNITS\r\n 70\r\n2\r\n  0\r\nENDSEC\r\n" + entities("x")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
