@@ -11,6 +11,7 @@
 #include "host/palette.h"
 #include "dxf_data/entity_table.h"
 #include "iso/face_walk.h"
+#include "iso/figure_stream.h"
 #include "import/work_files.h"
 
 namespace tessavue {
@@ -59,6 +60,10 @@ bool PrepareExistingFigure(const ProgramFiles& files, const FigureRewrite& rewri
 // to the user and gives false.
 bool FillEntityTableFromSelection(const std::filesystem::path& selection, const std::filesystem::path& full,
                                   double baseX, double baseY, MessageSink& messages, EntityTableRows& table);
+
+// The rewrite's steps for the palette's inputs: turned only for an existing figure
+// AutoCAD did not turn.
+FigureSteps StepsOf(const FigureRewrite& rewrite);
 
 // Loads the work file, rewrites its ENTITIES section (turn or move, the raised copy,
 // the height lines from `table`) and saves the result as `figureFile`. On failure the

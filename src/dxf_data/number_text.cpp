@@ -17,10 +17,15 @@ constexpr double kNearTheLargest = 1.7976931348623E308;
 
 }  // namespace
 
-std::string NumberText(double value) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    if (value == 0) return "0";  // also for -0: nobody wants to read "-0"
+std::size_t WriteNumberText(double value, char* out) {
+    const auto copy = [out](const char* text) {
+        std::size_t n = 0;
+        for (; text[n] != '\0'; ++n) out[n] = text[n];
+        return n;
+    };
+    if (std::isnan(value)) return copy("NAN");
+    if (std::isinf(value)) return copy(value < 0 ? "-INF" : "INF");
+    if (value == 0) return copy("0");  // also for -0: nobody wants to read "-0"
 
     // to_chars rounds correctly and never looks at the locale, which printf does.
     // Scientific with 14 decimals gives exactly 15 significant digits:
@@ -49,7 +54,6 @@ std::string NumberText(double value) {
     // The value is 0.d1d2d3... times ten to the power `point`.
     const int point = exponent + 1;
 
-    char out[64];
     int n = 0;
     if (value < 0) out[n++] = '-';
     if (point >= -3 && point <= 15) {
@@ -76,9 +80,14 @@ std::string NumberText(double value) {
         }
         out[n++] = 'E';
         // "-" only when negative, no "+", no padding
-        n = static_cast<int>(std::to_chars(out + n, out + sizeof out, point - 1).ptr - out);
+        n = static_cast<int>(std::to_chars(out + n, out + kNumberTextMax, point - 1).ptr - out);
     }
-    return std::string(out, static_cast<std::size_t>(n));
+    return static_cast<std::size_t>(n);
+}
+
+std::string NumberText(double value) {
+    char out[kNumberTextMax];
+    return std::string(out, WriteNumberText(value, out));
 }
 
 std::string NumberTextBelow(double limit) {

@@ -80,12 +80,12 @@ NumberType TypeOfCode(int code) {
     return NumberType::None;
 }
 
-std::string_view Trimmed(const std::string& text) {
+std::string_view Trimmed(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
     while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-    return std::string_view(text).substr(begin, end - begin);
+    return text.substr(begin, end - begin);
 }
 
 // from_chars: fast, and blind to the locale; a leading '+' is skipped by hand. One
@@ -102,7 +102,7 @@ bool ParsesWhole(std::string_view text, T& value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
-bool ValidNumber(NumberType type, const std::string& value) {
+bool ValidNumber(NumberType type, std::string_view value) {
     const std::string_view text = Trimmed(value);
     if (type == NumberType::Integer) {
         // The widest integer groups hold 64 bits.
@@ -115,14 +115,22 @@ bool ValidNumber(NumberType type, const std::string& value) {
 
 }  // namespace
 
+bool ReadGroupCode(std::string_view line, int& code) { return ParsesWhole(Trimmed(line), code); }
+
+bool GroupValueIsValid(int code, std::string_view value) {
+    const NumberType type = TypeOfCode(code);
+    return type == NumberType::None || ValidNumber(type, value);
+}
+
+bool IsEndMark(int code, std::string_view value) { return code == 0 && Trimmed(value) == "EOF"; }
+
 SectionResult CheckNumberGroups(const DxfLines& lines) {
     for (std::size_t code = 0; code + 1 < lines.size(); code += 2) {
         int number = 0;
-        if (!ParsesWhole(Trimmed(lines[code]), number)) return {SectionFault::BadGroupCode, lines[code]};
+        if (!ReadGroupCode(lines[code], number)) return {SectionFault::BadGroupCode, lines[code]};
         // Readers stop at the end mark; what follows it is no part of the drawing.
-        if (number == 0 && Trimmed(lines[code + 1]) == "EOF") break;
-        const NumberType type = TypeOfCode(number);
-        if (type != NumberType::None && !ValidNumber(type, lines[code + 1]))
+        if (IsEndMark(number, lines[code + 1])) break;
+        if (!GroupValueIsValid(number, lines[code + 1]))
             return {SectionFault::BadValue, lines[code + 1], std::to_string(number)};
     }
     return {};

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "dxf_data/dxf_lines.h"
 
@@ -76,6 +77,14 @@ SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& sectio
 // code line that is no number (a blank line, a lost line) loses the pairs from there
 // on, and the file is refused for it rather than left half checked.
 SectionResult CheckNumberGroups(const DxfLines& lines);
+
+// The pieces of that check, for readers of a file's bytes: the number of a group code
+// line (blanks around it, one '+' at most; false when it is none), whether a group's
+// value is one every reader takes (any value for a code that holds no number), and
+// whether a pair is the end mark "  0" "EOF".
+bool ReadGroupCode(std::string_view line, int& code);
+bool GroupValueIsValid(int code, std::string_view value);
+bool IsEndMark(int code, std::string_view value);
 
 // Splice 1: empties the section and puts `figureText` there (nothing when it is
 // empty). The section then reads "ENTITIES", the figure text, "  0", "ENDSEC".

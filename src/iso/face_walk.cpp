@@ -209,12 +209,6 @@ void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& i
     }
 }
 
-namespace {
-
-// The LINE records of the height lines into `text`. Refused, with `text` left
-// incomplete, when a record's numbers leave the doubles' range: a foot point whose
-// turn does (named by its larger coordinate), or a top whose lift does (named by the
-// height). Numbers beyond the range would be written as "INF", which no reader takes.
 SectionResult HeightLineRecords(const EntityTableRows& table, const HeightInputs& inputs, std::string& text) {
     const FaceParameters* face = FaceRow(inputs.FaceCode);
     if (!face || !MakesRaisedCopy(inputs) || !inputs.HeightLines) return {};
@@ -234,8 +228,6 @@ SectionResult HeightLineRecords(const EntityTableRows& table, const HeightInputs
     }
     return {};
 }
-
-}  // namespace
 
 std::string HeightLineText(const EntityTableRows& table, const HeightInputs& inputs) {
     std::string text;

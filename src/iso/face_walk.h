@@ -48,6 +48,13 @@ SectionResult CopyEntitiesToHeight(DxfLines& lines, const HeightInputs& inputs);
 // where an arc passes.
 void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& inputs, HeightLinePoints& points);
 
+// The LINE records of the height lines into `text`. Refused, with `text` left
+// incomplete, when a record's numbers leave the doubles' range: a foot point whose
+// turn does (OutOfRange, named by its larger coordinate), or a top whose lift does
+// (HeightOutOfRange, named by the height). Numbers beyond the range would be written
+// as "INF", which no reader takes.
+SectionResult HeightLineRecords(const EntityTableRows& table, const HeightInputs& inputs, std::string& text);
+
 // The LINE records from each foot point to its raised image ("" when there are none,
 // the inputs ask for no height lines, or a record would leave the doubles' range).
 std::string HeightLineText(const EntityTableRows& table, const HeightInputs& inputs);
