@@ -115,7 +115,27 @@ bool ValidNumber(NumberType type, std::string_view value) {
 
 }  // namespace
 
-bool ReadGroupCode(std::string_view line, int& code) { return ParsesWhole(Trimmed(line), code); }
+bool ReadGroupCode(std::string_view line, int& code) {
+    // AutoCAD's own layout first, three characters of right-aligned digits: the check
+    // reads every code line of large files.
+    if (line.size() == 3 && line[2] >= '0' && line[2] <= '9') {
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        const int units = line[2] - '0';
+        if (line[0] == ' ' && line[1] == ' ') {
+            code = units;
+            return true;
+        }
+        if (line[0] == ' ' && digit(line[1])) {
+            code = (line[1] - '0') * 10 + units;
+            return true;
+        }
+        if (digit(line[0]) && digit(line[1])) {
+            code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + units;
+            return true;
+        }
+    }
+    return ParsesWhole(Trimmed(line), code);
+}
 
 bool GroupValueIsValid(int code, std::string_view value) {
     const NumberType type = TypeOfCode(code);

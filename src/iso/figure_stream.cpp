@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -179,56 +180,83 @@ private:
 };
 
 // The text up to the section's end, kept in blocks until every refusal is ruled out:
-// no block is ever moved or grown past its size (a large file's text is not copied
-// again as one string would be when it grows), and no line is split between blocks.
+// no block is ever moved or grown (a large file's text is not copied again as one
+// string would be when it grows), and no line is split between blocks.
 class BlockText {
 public:
-    static constexpr std::size_t kBlock = 1 << 20;
+    struct Block {
+        std::unique_ptr<char[]> Data;
+        std::size_t Size = 0;
+        std::size_t Capacity = 0;
+    };
+    static constexpr std::size_t kBlock = 1 << 18;
 
     void Line(std::string_view line) {
-        Reserve(line.size() + 2);
-        blocks_.back().append(line);
-        blocks_.back().append(kLineEnd);
+        char* at = Room(line.size() + 2);
+        std::memcpy(at, line.data(), line.size());
+        at[line.size()] = '\r';
+        at[line.size() + 1] = '\n';
+        blocks_.back().Size += line.size() + 2;
     }
     void Number(double value) {
-        char text[kNumberTextMax];
-        Line(std::string_view(text, WriteNumberText(value, text)));
+        char* at = Room(kNumberTextMax + 2);
+        const std::size_t size = WriteNumberText(value, at);
+        at[size] = '\r';
+        at[size + 1] = '\n';
+        blocks_.back().Size += size + 2;
     }
-    // Where the next line goes: a block and an offset in it.
+    // Where the next line goes: a block and an offset in it (perhaps its end).
     std::pair<std::size_t, std::size_t> Here() {
-        Reserve(0);
-        return {blocks_.size() - 1, blocks_.back().size()};
+        Room(0);
+        return {blocks_.size() - 1, blocks_.back().Size};
     }
-    const std::vector<std::string>& Blocks() const { return blocks_; }
+    const std::vector<Block>& Blocks() const { return blocks_; }
 
 private:
-    void Reserve(std::size_t size) {
-        if (!blocks_.empty() && blocks_.back().size() + size <= blocks_.back().capacity()) return;
-        if (!blocks_.empty() && blocks_.back().empty() && size > blocks_.back().capacity()) {
-            blocks_.back().reserve(size);
-            return;
+    char* Room(std::size_t size) {
+        if (blocks_.empty() || blocks_.back().Size + size > blocks_.back().Capacity) {
+            Block block;
+            block.Capacity = size > kBlock ? size : kBlock;
+            block.Data.reset(new char[block.Capacity]);
+            blocks_.push_back(std::move(block));
         }
-        blocks_.emplace_back();
-        blocks_.back().reserve(size > kBlock ? size : kBlock);
+        return blocks_.back().Data.get() + blocks_.back().Size;
     }
-    std::vector<std::string> blocks_;
+    std::vector<Block> blocks_;
 };
 
 // The output in pieces of a quarter megabyte.
 class OutputBuffer {
 public:
-    explicit OutputBuffer(FigureOutput& output) : output_(output) { buffer_.reserve(kSize + 64); }
+    explicit OutputBuffer(FigureOutput& output) : output_(output), buffer_(new char[kSize]) {}
     void Append(std::string_view bytes) {
-        if (buffer_.size() + bytes.size() > kSize) Flush();
+        if (size_ + bytes.size() > kSize) Flush();
         if (bytes.size() > kSize) {
             ok_ = ok_ && output_.Write(bytes);
             return;
         }
-        buffer_.append(bytes);
+        std::memcpy(buffer_.get() + size_, bytes.data(), bytes.size());
+        size_ += bytes.size();
     }
     void Line(std::string_view line) {
-        Append(line);
-        Append(kLineEnd);
+        if (size_ + line.size() + 2 > kSize) {
+            Append(line);
+            Append(kLineEnd);
+            return;
+        }
+        char* at = buffer_.get() + size_;
+        std::memcpy(at, line.data(), line.size());
+        at[line.size()] = '\r';
+        at[line.size() + 1] = '\n';
+        size_ += line.size() + 2;
+    }
+    void Number(double value) {
+        if (size_ + kNumberTextMax + 2 > kSize) Flush();
+        char* at = buffer_.get() + size_;
+        const std::size_t size = WriteNumberText(value, at);
+        at[size] = '\r';
+        at[size + 1] = '\n';
+        size_ += size + 2;
     }
     bool Finish() {
         Flush();
@@ -238,11 +266,12 @@ public:
 private:
     static constexpr std::size_t kSize = 1 << 18;
     void Flush() {
-        if (!buffer_.empty()) ok_ = ok_ && output_.Write(buffer_);
-        buffer_.clear();
+        if (size_ != 0) ok_ = ok_ && output_.Write(std::string_view(buffer_.get(), size_));
+        size_ = 0;
     }
     FigureOutput& output_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t size_ = 0;
     bool ok_ = true;
 };
 
@@ -423,17 +452,19 @@ private:
 // ones; a handle written twice damages the file).
 void WriteRaisedCopy(const BlockText& text, std::pair<std::size_t, std::size_t> start, double raise,
                      OutputBuffer& out) {
-    const std::vector<std::string>& blocks = text.Blocks();
+    const std::vector<BlockText::Block>& blocks = text.Blocks();
     bool kind = true;  // the first line is the kind; pairs follow
     std::string_view code;
     bool haveCode = false;
     for (std::size_t b = start.first; b < blocks.size(); ++b) {
-        const std::string& block = blocks[b];
+        const char* data = blocks[b].Data.get();
+        const std::size_t size = blocks[b].Size;
         std::size_t at = b == start.first ? start.second : 0;
-        while (at < block.size()) {
-            const char* end = static_cast<const char*>(std::memchr(block.data() + at, '\r', block.size() - at));
-            const std::size_t stop = end ? static_cast<std::size_t>(end - block.data()) : block.size();
-            const std::string_view line(block.data() + at, stop - at);
+        while (at < size) {
+            // Every line written there ends in CR LF and holds no other CR.
+            std::size_t stop = at;
+            while (data[stop] != '\r') ++stop;
+            const std::string_view line(data + at, stop - at);
             at = stop + 2;
             if (kind) {
                 out.Line(line);
@@ -448,8 +479,7 @@ void WriteRaisedCopy(const BlockText& text, std::pair<std::size_t, std::size_t> 
                 if (IsYCode(code)) {
                     double y = 0;
                     std::from_chars(line.data(), line.data() + line.size(), y);
-                    char number[kNumberTextMax];
-                    out.Line(std::string_view(number, WriteNumberText(raise + y, number)));
+                    out.Number(raise + y);
                 } else {
                     out.Line(line);
                 }
@@ -487,7 +517,7 @@ SectionResult RewriteFigure(std::string_view input, const FigureSteps& steps, co
 
     // Every refusal is behind us: the file goes out.
     OutputBuffer out(output);
-    for (const std::string& block : text.Blocks()) out.Append(block);
+    for (const BlockText::Block& block : text.Blocks()) out.Append(std::string_view(block.Data.get(), block.Size));
     if (finiteRaise && entities) {
         out.Line(bounds.EndCodeLine);
         WriteRaisedCopy(text, walk.CopyStart(), *raise, out);
