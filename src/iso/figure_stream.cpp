@@ -65,20 +65,6 @@ bool IsYCode(std::string_view line) {
 // Whether `yCode` is the Y group of the X group `xCode` (" 20" of " 10", " 21" of " 11").
 bool IsYOf(std::string_view xCode, std::string_view yCode) { return IsYCode(yCode) && yCode[2] == xCode[2]; }
 
-SectionResult CheckNumbers(std::string_view input) {
-    LineCursor lines(input);
-    std::string_view code, value;
-    while (lines.Pair(code, value)) {
-        int number = 0;
-        if (!ReadGroupCode(code, number)) return {SectionFault::BadGroupCode, std::string(code)};
-        // Readers stop at the end mark; what follows it is no part of the drawing.
-        if (IsEndMark(number, value)) break;
-        if (!GroupValueIsValid(number, value))
-            return {SectionFault::BadValue, std::string(value), std::to_string(number)};
-    }
-    return {};
-}
-
 // The section in the input's bytes: where the line after its name starts, where its
 // first entity's "  0" starts (or its closing "  0" when it holds none), the closing
 // "  0" line itself and where the "ENDSEC" after it starts.
@@ -138,6 +124,76 @@ SectionResult FindSection(std::string_view input, SectionBounds& bounds) {
         at = lines.Offset();
     }
     return {SectionFault::NotClosed, {}};
+}
+
+// The number check and the section's bounds in one walk over the file's pairs, as
+// CheckNumbers and then FindSection would find them: a fault of the number check
+// comes first wherever it lies, so the walk goes on to the end mark after a fault of
+// the section. A header between pairs, or none before the end mark, is left to
+// FindSection's line by line search.
+SectionResult ScanFile(std::string_view input, SectionBounds& bounds) {
+    enum class State { Seeking, Walking, Found, Refused };
+    State state = State::Seeking;
+    SectionResult refusal;  // of the section's layout
+    bool numbersDone = false;
+    bool first = false;
+    LineCursor lines(input);
+    std::string_view code, value, lastCode, lastValue;
+    bool havePair = false;
+    std::size_t at = 0;
+    while (lines.Pair(code, value)) {
+        int number = 0;
+        const bool isCode = ReadGroupCode(code, number);
+        if (!numbersDone) {
+            if (!isCode) return {SectionFault::BadGroupCode, std::string(code)};
+            // Readers stop at the end mark; what follows it is no part of the drawing.
+            if (IsEndMark(number, value)) {
+                numbersDone = true;
+                if (state == State::Seeking) break;
+            } else if (!GroupValueIsValid(number, value)) {
+                return {SectionFault::BadValue, std::string(value), std::to_string(number)};
+            }
+        }
+        if (state == State::Seeking) {
+            if (havePair && value == "ENTITIES" && lastValue == "SECTION" && IsCode(code, "2") &&
+                IsCode(lastCode, "0")) {
+                state = State::Walking;
+                bounds.Start = lines.Offset();
+            }
+        } else if (state == State::Walking) {
+            if (!isCode) {
+                refusal = {SectionFault::BadGroupCode, std::string(code)};
+                state = State::Refused;
+            } else if (number == 0) {
+                if (value == "ENDSEC") {
+                    if (!first) bounds.First = at;
+                    bounds.EndCode = at;
+                    bounds.EndCodeLine = code;
+                    LineCursor back(input, at);
+                    std::string_view skipped;
+                    back.Next(skipped);
+                    bounds.Endsec = back.Offset();
+                    state = State::Found;
+                } else if (!first) {
+                    first = true;
+                    bounds.First = at;
+                }
+            } else if (!first && number != 999) {
+                // A copy taken from here would make the pair's value an entity's name.
+                refusal = {SectionFault::NoEntityStart, std::string(value), std::to_string(number)};
+                state = State::Refused;
+            }
+        }
+        if (numbersDone && (state == State::Found || state == State::Refused)) break;
+        lastCode = code;
+        lastValue = value;
+        havePair = true;
+        at = lines.Offset();
+    }
+    if (state == State::Found) return {};
+    if (state == State::Refused) return refusal;
+    if (state == State::Walking) return {SectionFault::NotClosed, {}};
+    return FindSection(input, bounds);
 }
 
 // Which entities of the walk keep their points in object coordinates mirrored
@@ -494,9 +550,8 @@ SectionResult RewriteFigure(std::string_view input, const FigureSteps& steps, co
                             FigureOutput& output) {
     // The figure file carries every group of the work file on; one that no reader
     // takes would reach AutoCAD's insertion.
-    if (SectionResult checked = CheckNumbers(input); !checked) return checked;
     SectionBounds bounds;
-    if (SectionResult found = FindSection(input, bounds); !found) return found;
+    if (SectionResult scanned = ScanFile(input, bounds); !scanned) return scanned;
 
     const FaceParameters* face = FaceRow(steps.Inputs.FaceCode);
     const bool entities = bounds.First != bounds.EndCode;

@@ -192,6 +192,19 @@ std::vector<GoldenCase> Cases() {
                          " 50", "10", " 51", "200", "230", "-1"})));
     both("end-mark-then-more", Plan("", kLine + Lines({"  0", "EOF", " 62", "1e999"})));
     both("empty-section", Plan("", ""));
+    // Headers the pairs do not line up with, or that lie past the end mark; codes
+    // written with other blanks than AutoCAD's; a layer without a name.
+    const std::string afterEnd = Join({"  0", "SECTION", "  2", "HEADER", "  0", "ENDSEC", "  0", "EOF"}, "\r\n");
+    both("header-between-pairs", afterEnd + "stray\r\n" + Lines({"  0", "SECTION", "  2", "ENTITIES"}) + kLine +
+                                     Lines({"  0", "ENDSEC", "  0", "EOF"}));
+    both("header-after-end-mark", afterEnd + Lines({"  0", "SECTION", "  2", "ENTITIES"}) + kLine +
+                                      Lines({"  0", "ENDSEC", "  0", "EOF"}));
+    both("codes-with-other-blanks",
+         Join({"0", "SECTION", "\t2 ", "ENTITIES", "00", "LINE", "5", "A1", "8", "", "10", "1", "20", "2", "11", "3",
+               "21", "4", "0", "ENDSEC", "0", "EOF"},
+              "\r\n"));
+    both("no-end-mark", Join({"  0", "SECTION", "  2", "ENTITIES"}, "\r\n") + kLine + Lines({"  0", "ENDSEC"}));
+    both("unnamed-layer", Plan("", Lines({"  0", "LINE", "  8", "", " 10", "1", " 20", "2", " 11", "3", " 21", "4"})));
     both("odd-last-line", Plan("", kLine) + "  0\r\n");
     cases.push_back({"height-beyond.turn0", Plan("", kLine), {"--face", "0", "--height", "1.5E308"}});
     cases.push_back({"height-beyond-flat.text0", Plan("", kLine), {"--face", "0", "--kind", "text", "--height",
