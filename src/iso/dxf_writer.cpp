@@ -102,8 +102,31 @@ bool ParsesWhole(std::string_view text, T& value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
+// Plain decimal text as AutoCAD writes numbers: a minus or not, digits, a point or
+// not (reals only), at least one digit; short enough that no such text leaves the
+// doubles' range, or the 64-bit integers' without a point. from_chars takes every
+// such text, so the check of a large file's numbers need not ask it.
+bool PlainDecimal(std::string_view text, bool real) {
+    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() - i > (real ? 60 : 18)) return false;
+    bool point = false;
+    std::size_t digits = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.' && real && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0;
+}
+
 bool ValidNumber(NumberType type, std::string_view value) {
     const std::string_view text = Trimmed(value);
+    if (PlainDecimal(text, type == NumberType::Real)) return true;
     if (type == NumberType::Integer) {
         // The widest integer groups hold 64 bits.
         long long whole = 0;
