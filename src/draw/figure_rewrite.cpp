@@ -69,21 +69,6 @@ bool FillEntityTableFromSelection(const std::filesystem::path& selection, const 
     return true;
 }
 
-SectionResult RewriteFigureLines(DxfLines& lines, const FigureRewrite& rewrite, const EntityTableRows& table) {
-    // The figure file carries every group of the work file on; one that no reader
-    // takes would reach AutoCAD's insertion.
-    if (SectionResult checked = CheckNumberGroups(lines); !checked) return checked;
-    SectionResult result = TurnsPlan(rewrite)
-                               ? TurnEntitiesToFace(lines, rewrite.Inputs.FaceCode, rewrite.BaseX, rewrite.BaseY)
-                               : MoveEntitiesToBase(lines, rewrite.BaseX, rewrite.BaseY);
-    if (!result) return result;
-    // Both steps check the inputs themselves: no height, or a flat kind, adds nothing,
-    // and an unchecked "高さ" adds no height lines.
-    result = CopyEntitiesToHeight(lines, rewrite.Inputs);
-    if (!result) return result;
-    return AddHeightLines(lines, table, rewrite.Inputs);
-}
-
 namespace {
 
 // The work file's bytes in one string, read in one piece where the size is known.

@@ -71,8 +71,4 @@ FigureSteps StepsOf(const FigureRewrite& rewrite);
 bool WriteFigureFile(const std::filesystem::path& workFile, const std::filesystem::path& figureFile,
                      const FigureRewrite& rewrite, const EntityTableRows& table, MessageSink& messages);
 
-// The rewrite alone, on a loaded line list. A refused list may be partly rewritten
-// (a later step found the damage); it must then not be saved.
-SectionResult RewriteFigureLines(DxfLines& lines, const FigureRewrite& rewrite, const EntityTableRows& table);
-
 }  // namespace tessavue

@@ -247,62 +247,6 @@ SectionResult ReplaceSectionEntities(DxfLines& lines, const std::string& figureT
     return {};
 }
 
-SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
-    EntitiesSection section;
-    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
-    const std::size_t first = section.First;
-    const std::size_t m = section.Endsec;
-    if (first + 1 == m) return {};  // no entities to copy
-
-    // The copy runs from the first entity's kind line to the "  0" before ENDSEC;
-    // between them lie whole group code and value pairs. It is built at the end of the
-    // list, after the lines from ENDSEC on are taken off, which then go back after it:
-    // no second list and no shifting of a million lines.
-    const std::size_t originalSize = lines.size();
-    DxfLines tail(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(m)),
-                  std::make_move_iterator(lines.end()));
-    lines.resize(m);
-    lines.reserve(originalSize + (m - first));
-    const auto fail = [&](SectionFault why, const std::string& value) {
-        SectionResult fault{why, value};
-        lines.resize(m);
-        lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
-        return fault;
-    };
-    lines.push_back(lines[first + 1]);
-    // A point is an X pair right before its own Y pair (10 with 20, 11 with 21): one
-    // whose X or Y was lost would be raised apart from the half a reader fills in.
-    std::size_t xCode = 0;  // the code line of an X whose Y comes next (0: none)
-    for (std::size_t code = first + 2; code < m - 1; code += 2) {
-        const bool isY = IsYCodeLine(lines[code]);
-        if (xCode != 0 && !(isY && lines[code][2] == lines[xCode][2])) return fail(SectionFault::LoneX, lines[xCode + 1]);
-        if (isY && xCode == 0) return fail(SectionFault::LoneY, lines[code + 1]);
-        xCode = IsXCodeLine(lines[code]) ? code : 0;
-        if (lines[code] == std::string_view("  5")) continue;
-        lines.push_back(lines[code]);
-        if (isY) {
-            const std::optional<double> y = TryStrToFloat(lines[code + 1]);
-            if (!y) return fail(SectionFault::BadCoordinate, lines[code + 1]);
-            const double raised = raise + *y;
-            if (!std::isfinite(raised)) return fail(SectionFault::OutOfRange, lines[code + 1]);
-            lines.push_back(NumberText(raised));
-        } else {
-            lines.push_back(lines[code + 1]);
-        }
-    }
-    if (xCode != 0) return fail(SectionFault::LoneX, lines[xCode + 1]);
-    lines.push_back(lines[m - 1]);
-    lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
-    return {};
-}
-
-SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText) {
-    EntitiesSection section;
-    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
-    InsertFigureText(lines, lines.begin() + static_cast<std::ptrdiff_t>(section.Endsec - 1), figureText);
-    return {};
-}
-
 SectionResult FillFigureTemplate(const std::filesystem::path& templateFile, const std::string& figureText) {
     // A figure whose numbers left the doubles' range ("-INF" from an outline wider
     // than the largest double) is no figure: the existing axis inserts the template
