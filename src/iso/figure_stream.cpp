@@ -126,76 +126,6 @@ SectionResult FindSection(std::string_view input, SectionBounds& bounds) {
     return {SectionFault::NotClosed, {}};
 }
 
-// The number check and the section's bounds in one walk over the file's pairs, as
-// CheckNumbers and then FindSection would find them: a fault of the number check
-// comes first wherever it lies, so the walk goes on to the end mark after a fault of
-// the section. A header between pairs, or none before the end mark, is left to
-// FindSection's line by line search.
-SectionResult ScanFile(std::string_view input, SectionBounds& bounds) {
-    enum class State { Seeking, Walking, Found, Refused };
-    State state = State::Seeking;
-    SectionResult refusal;  // of the section's layout
-    bool numbersDone = false;
-    bool first = false;
-    LineCursor lines(input);
-    std::string_view code, value, lastCode, lastValue;
-    bool havePair = false;
-    std::size_t at = 0;
-    while (lines.Pair(code, value)) {
-        int number = 0;
-        const bool isCode = ReadGroupCode(code, number);
-        if (!numbersDone) {
-            if (!isCode) return {SectionFault::BadGroupCode, std::string(code)};
-            // Readers stop at the end mark; what follows it is no part of the drawing.
-            if (IsEndMark(number, value)) {
-                numbersDone = true;
-                if (state == State::Seeking) break;
-            } else if (!GroupValueIsValid(number, value)) {
-                return {SectionFault::BadValue, std::string(value), std::to_string(number)};
-            }
-        }
-        if (state == State::Seeking) {
-            if (havePair && value == "ENTITIES" && lastValue == "SECTION" && IsCode(code, "2") &&
-                IsCode(lastCode, "0")) {
-                state = State::Walking;
-                bounds.Start = lines.Offset();
-            }
-        } else if (state == State::Walking) {
-            if (!isCode) {
-                refusal = {SectionFault::BadGroupCode, std::string(code)};
-                state = State::Refused;
-            } else if (number == 0) {
-                if (value == "ENDSEC") {
-                    if (!first) bounds.First = at;
-                    bounds.EndCode = at;
-                    bounds.EndCodeLine = code;
-                    LineCursor back(input, at);
-                    std::string_view skipped;
-                    back.Next(skipped);
-                    bounds.Endsec = back.Offset();
-                    state = State::Found;
-                } else if (!first) {
-                    first = true;
-                    bounds.First = at;
-                }
-            } else if (!first && number != 999) {
-                // A copy taken from here would make the pair's value an entity's name.
-                refusal = {SectionFault::NoEntityStart, std::string(value), std::to_string(number)};
-                state = State::Refused;
-            }
-        }
-        if (numbersDone && (state == State::Found || state == State::Refused)) break;
-        lastCode = code;
-        lastValue = value;
-        havePair = true;
-        at = lines.Offset();
-    }
-    if (state == State::Found) return {};
-    if (state == State::Refused) return refusal;
-    if (state == State::Walking) return {SectionFault::NotClosed, {}};
-    return FindSection(input, bounds);
-}
-
 // Which entities of the walk keep their points in object coordinates mirrored
 // against the world's (extrusion 0,0,-1): circles, arcs and polylines, a POLYLINE's
 // vertices with it. Lines, points and the rest keep world coordinates whatever
@@ -349,18 +279,31 @@ public:
                 const FaceParameters* face, std::optional<double> raise, BlockText& text)
         : input_(input), bounds_(bounds), steps_(steps), face_(face), raise_(raise), text_(text) {}
 
+    // The whole walk, on bounds found before.
     SectionResult Run() {
         LineCursor lines(input_);
         std::string_view line;
-        while (lines.Offset() < bounds_.Start && lines.Next(line)) text_.Line(line);
-        // A face outside the table turns nothing; the section passes as it is.
-        const bool turn = steps_.Turn && face_;
-        const bool move = !steps_.Turn;
+        while (lines.Offset() < bounds_.Start && lines.Next(line)) Header(line);
         std::string_view code, value;
         while (lines.Offset() < bounds_.EndCode && lines.Pair(code, value)) {
-            SectionResult step = turn ? Turn(lines, code, value) : move ? Move(lines, code, value) : Keep(code, value);
-            if (!step) return step;
+            const bool firstEntity = static_cast<std::size_t>(code.data() - input_.data()) == bounds_.First;
+            if (SectionResult step = Step(lines, code, value, firstEntity); !step) return step;
         }
+        return Finish();
+    }
+
+    // Or in steps, as the pairs come: the lines up to the section's name as they stand,
+    // then each of the section's pairs before its closing one (`firstEntity` for the
+    // first entity's "  0"), then the end.
+    void Header(std::string_view line) { text_.Line(line); }
+    SectionResult Step(const LineCursor& lines, std::string_view code, std::string_view value, bool firstEntity) {
+        // A face outside the table turns nothing; the section passes as it is.
+        if (!steps_.Turn) return Move(lines, code, value, firstEntity);
+        if (face_) return Turn(lines, code, value, firstEntity);
+        Write(code, value, firstEntity);
+        return {};
+    }
+    SectionResult Finish() {
         if (pendingX_) return {SectionFault::LoneX, std::string(xValue_)};
         return {};
     }
@@ -375,20 +318,9 @@ private:
         text_.Line(code);
         if (firstEntity) {
             copyStart_ = text_.Here();
-            copyStartKnown_ = true;
         }
         text_.Line(value);
     }
-    // Whether the pair's code line is the section's first entity's.
-    bool AtFirst(std::string_view code) const {
-        return !copyStartKnown_ && static_cast<std::size_t>(code.data() - input_.data()) == bounds_.First;
-    }
-
-    SectionResult Keep(std::string_view code, std::string_view value) {
-        Write(code, value, AtFirst(code));
-        return {};
-    }
-
     // A written Y the copy will raise: the copy is refused, naming the Y as written,
     // when the raise carries it beyond the range. Only numbers near the largest double
     // can: the others are not read back.
@@ -398,8 +330,7 @@ private:
         if (!std::isfinite(*raise_ + ReadBack(written))) copyFault_ = {SectionFault::OutOfRange, NumberText(written)};
     }
 
-    SectionResult Turn(const LineCursor& lines, std::string_view code, std::string_view value) {
-        const bool firstEntity = AtFirst(code);
+    SectionResult Turn(const LineCursor& lines, std::string_view code, std::string_view value, bool firstEntity) {
         // An X whose Y does not follow it (a 10 needs its 20, not a 21): its point
         // would be half turned.
         if (pendingX_ && !IsYOf(xCode_, code)) return {SectionFault::LoneX, std::string(xValue_)};
@@ -452,8 +383,7 @@ private:
         return {};
     }
 
-    SectionResult Move(const LineCursor& lines, std::string_view code, std::string_view value) {
-        const bool firstEntity = AtFirst(code);
+    SectionResult Move(const LineCursor& lines, std::string_view code, std::string_view value, bool firstEntity) {
         // The points move whole, as the turn takes them: an X pair right before its Y
         // pair. A half moved point would read as another outline.
         const bool isY = IsYCode(code);
@@ -499,9 +429,89 @@ private:
     double x_ = 0;           // its X, turned into the world and moved
     std::string_view xCode_, xValue_;
     std::pair<std::size_t, std::size_t> copyStart_{0, 0};
-    bool copyStartKnown_ = false;
     SectionResult copyFault_;
 };
+
+// The number check, the section's bounds and the walk in one pass over the file's
+// pairs, finding what CheckNumberGroups, FindEntitiesSection and the walk would find
+// one after the other: a fault of the number check comes first wherever it lies, then
+// one of the section's layout, then the walk's (`walked`); so after a fault the pass
+// goes on, without walking, to the section's end and the end mark. A header between
+// pairs, or none before the end mark, sets `search`: the header is then searched line
+// by line (FindSection) and the walk runs again on its own.
+SectionResult ScanFile(std::string_view input, SectionBounds& bounds, SectionWalk& walk, SectionResult& walked,
+                       bool& search) {
+    enum class State { Seeking, Walking, Found, Refused };
+    State state = State::Seeking;
+    SectionResult refusal;  // of the section's layout
+    bool numbersDone = false;
+    bool first = false;
+    LineCursor lines(input);
+    std::string_view code, value, lastCode, lastValue;
+    bool havePair = false;
+    std::size_t at = 0;
+    search = false;
+    while (lines.Pair(code, value)) {
+        int number = 0;
+        const bool isCode = ReadGroupCode(code, number);
+        if (!numbersDone) {
+            if (!isCode) return {SectionFault::BadGroupCode, std::string(code)};
+            // Readers stop at the end mark; what follows it is no part of the drawing.
+            if (IsEndMark(number, value)) {
+                numbersDone = true;
+                if (state == State::Seeking) break;
+            } else if (!GroupValueIsValid(number, value)) {
+                return {SectionFault::BadValue, std::string(value), std::to_string(number)};
+            }
+        }
+        if (state == State::Seeking) {
+            walk.Header(code);
+            walk.Header(value);
+            if (havePair && value == "ENTITIES" && lastValue == "SECTION" && IsCode(code, "2") &&
+                IsCode(lastCode, "0")) {
+                state = State::Walking;
+                bounds.Start = lines.Offset();
+            }
+        } else if (state == State::Walking) {
+            if (!isCode) {
+                refusal = {SectionFault::BadGroupCode, std::string(code)};
+                state = State::Refused;
+            } else if (number == 0 && value == "ENDSEC") {
+                if (!first) bounds.First = at;
+                bounds.EndCode = at;
+                bounds.EndCodeLine = code;
+                // The "ENDSEC" line starts right after the code line's end.
+                LineCursor back(input, at);
+                std::string_view skipped;
+                back.Next(skipped);
+                bounds.Endsec = back.Offset();
+                state = State::Found;
+                if (walked) walked = walk.Finish();
+            } else {
+                const bool firstEntity = number == 0 && !first;
+                if (firstEntity) {
+                    first = true;
+                    bounds.First = at;
+                } else if (!first && number != 999) {
+                    // A copy taken from here would make the pair's value an entity's name.
+                    refusal = {SectionFault::NoEntityStart, std::string(value), std::to_string(number)};
+                    state = State::Refused;
+                }
+                if (state == State::Walking && walked) walked = walk.Step(lines, code, value, firstEntity);
+            }
+        }
+        if (numbersDone && (state == State::Found || state == State::Refused)) break;
+        lastCode = code;
+        lastValue = value;
+        havePair = true;
+        at = lines.Offset();
+    }
+    if (state == State::Found) return {};
+    if (state == State::Refused) return refusal;
+    if (state == State::Walking) return {SectionFault::NotClosed, {}};
+    search = true;
+    return FindSection(input, bounds);
+}
 
 // The raised copy, read back from the written section: from the first entity's kind
 // line to the end, every Y raised, handles left out (AutoCAD gives the copies new
@@ -550,32 +560,39 @@ SectionResult RewriteFigure(std::string_view input, const FigureSteps& steps, co
                             FigureOutput& output) {
     // The figure file carries every group of the work file on; one that no reader
     // takes would reach AutoCAD's insertion.
-    SectionBounds bounds;
-    if (SectionResult scanned = ScanFile(input, bounds); !scanned) return scanned;
-
     const FaceParameters* face = FaceRow(steps.Inputs.FaceCode);
-    const bool entities = bounds.First != bounds.EndCode;
     std::optional<double> raise;
     if (face && MakesRaisedCopy(steps.Inputs))
         raise = std::sqrt(2.0) * (face->HeightFactor * steps.Inputs.HeightSign * steps.Inputs.Height);
     const bool finiteRaise = raise && std::isfinite(*raise);
 
-    BlockText text;
-    SectionWalk walk(input, bounds, steps, face, finiteRaise && entities ? raise : std::nullopt, text);
-    if (SectionResult walked = walk.Run(); !walked) return walked;
+    SectionBounds bounds;
+    auto text = std::make_unique<BlockText>();
+    auto walk = std::make_unique<SectionWalk>(input, bounds, steps, face, finiteRaise ? raise : std::nullopt, *text);
+    SectionResult walked;
+    bool search = false;
+    if (SectionResult scanned = ScanFile(input, bounds, *walk, walked, search); !scanned) return scanned;
+    if (search) {
+        // Found line by line: the walk over the pairs wrote nothing that counts.
+        text = std::make_unique<BlockText>();
+        walk = std::make_unique<SectionWalk>(input, bounds, steps, face, finiteRaise ? raise : std::nullopt, *text);
+        walked = walk->Run();
+    }
+    if (!walked) return walked;
+    const bool entities = bounds.First != bounds.EndCode;
     // A height near the largest double has no lift at all: the copy would stand at
     // infinity, whatever the plan's points.
     if (raise && !finiteRaise) return {SectionFault::HeightOutOfRange, NumberText(steps.Inputs.Height)};
-    if (!walk.CopyFault()) return walk.CopyFault();
+    if (!walk->CopyFault()) return walk->CopyFault();
     std::string heightLines;
     if (SectionResult made = HeightLineRecords(table, steps.Inputs, heightLines); !made) return made;
 
     // Every refusal is behind us: the file goes out.
     OutputBuffer out(output);
-    for (const BlockText::Block& block : text.Blocks()) out.Append(std::string_view(block.Data.get(), block.Size));
+    for (const BlockText::Block& block : text->Blocks()) out.Append(std::string_view(block.Data.get(), block.Size));
     if (finiteRaise && entities) {
         out.Line(bounds.EndCodeLine);
-        WriteRaisedCopy(text, walk.CopyStart(), *raise, out);
+        WriteRaisedCopy(*text, walk->CopyStart(), *raise, out);
     }
     out.Append(heightLines);
     out.Line(bounds.EndCodeLine);
