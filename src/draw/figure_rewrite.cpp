@@ -78,7 +78,14 @@ std::optional<std::string> ReadWorkFile(const std::filesystem::path& path) {
     std::string text;
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error) text.reserve(static_cast<std::size_t>(size));
+    if (!error && size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), static_cast<std::streamsize>(size));
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        if (in.bad()) return std::nullopt;
+        if (!in) return text;  // the end came with the size or before it
+    }
+    // What the size did not tell (a file still growing, or no size known), in pieces.
     char chunk[1 << 16];
     while (in.read(chunk, sizeof chunk) || in.gcount() > 0) text.append(chunk, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) return std::nullopt;

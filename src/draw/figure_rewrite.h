@@ -65,9 +65,11 @@ bool FillEntityTableFromSelection(const std::filesystem::path& selection, const 
 // AutoCAD did not turn.
 FigureSteps StepsOf(const FigureRewrite& rewrite);
 
-// Loads the work file, rewrites its ENTITIES section (turn or move, the raised copy,
-// the height lines from `table`) and saves the result as `figureFile`. On failure the
-// user is told why, `figureFile` does not exist afterwards and the result is false.
+// Reads the work file, rewrites its ENTITIES section (RewriteFigure: turn or move, the
+// raised copy, the height lines from `table`) and saves the result as `figureFile`.
+// Nothing is written before the whole rewrite is checked; the file is then written
+// under a temporary name beside it (figureFile + ".tmp") and renamed into place. On
+// failure the user is told why, neither file exists afterwards and the result is false.
 bool WriteFigureFile(const std::filesystem::path& workFile, const std::filesystem::path& figureFile,
                      const FigureRewrite& rewrite, const EntityTableRows& table, MessageSink& messages);
 

@@ -217,7 +217,9 @@ public:
     explicit OutputBuffer(FigureOutput& output) : output_(output), buffer_(new char[kSize]) {}
     void Append(std::string_view bytes) {
         if (size_ + bytes.size() > kSize) Flush();
-        if (bytes.size() > kSize) {
+        // A large piece (a block of the section's text) goes out as it is.
+        if (bytes.size() >= kSize / 4) {
+            Flush();
             ok_ = ok_ && output_.Write(bytes);
             return;
         }

@@ -3,11 +3,15 @@
 // joined by height lines; everything else passes through line by line. Lines end at
 // CR LF, a lone LF or a lone CR in the input and at CR LF in the output.
 //
-// The input is read in passes without a copy of its lines: the number check, the
-// section's bounds, then the turn, which writes the file up to the section's end into
-// blocks of text. Every refusal is found by then; only then does a byte go to the
-// output: those blocks, the raised copy read back from them, the height lines and the
-// rest of the input. A refused rewrite writes nothing at all.
+// The input is one buffer of bytes, read without a copy of its lines. One pass over
+// its group code and value pairs does the number check, finds the section's bounds
+// and turns (or moves) the section, writing the file up to the section's end into
+// blocks of text; a header that only a line by line search finds (between pairs, or
+// past the end mark) costs a second pass. Every refusal is known then, and only then
+// does a byte go to the output: those blocks, the raised copy read back from them,
+// the height lines and the rest of the input. A refused rewrite writes nothing at all.
+// Peak memory: the input, the text up to the section's end (about the input again,
+// numbers grown to fifteen digits) and a quarter megabyte of output buffer.
 #pragma once
 
 #include <string>
