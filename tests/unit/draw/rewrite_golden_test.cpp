@@ -344,8 +344,12 @@ TEST(RewriteGoldens, EveryCaseWritesTheFrozenBytesOrTheFrozenRefusal) {
     testing::TempFolder folder("tessavue-golden");
     const std::vector<GoldenCase> cases = Cases();
     if (const char* write = std::getenv("TESSAVUE_WRITE_GOLDENS"); write && std::string(write) == "1") {
-        std::filesystem::remove_all(kGoldens);
+        // The record and the kept outputs go; the folder's README stays.
         std::filesystem::create_directories(kGoldens);
+        for (const auto& entry : std::filesystem::directory_iterator(kGoldens)) {
+            if (entry.path().extension() == ".dxf" || entry.path().filename() == "goldens.tsv")
+                std::filesystem::remove(entry.path());
+        }
         std::ofstream record(kGoldens / "goldens.tsv", std::ios::binary);
         std::size_t full = 0;
         for (const GoldenCase& c : cases) {
