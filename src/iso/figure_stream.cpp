@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -18,6 +19,37 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
+// Whether the machine keeps the low byte first (x86 and every Windows machine do).
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kLittleEndian = true;
+#else
+constexpr bool kLittleEndian = false;
+#endif
+
+// The first CR or LF at or after `at`, or `size`. Eight bytes at a time where eight
+// are left (a large file's lines are short: a byte loop's exit is mispredicted once a
+// line), the rest byte by byte.
+std::size_t FindLineEnd(const char* data, std::size_t at, std::size_t size) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    while (at + 8 <= size) {
+        std::uint64_t word;
+        std::memcpy(&word, data + at, 8);
+        const std::uint64_t cr = word ^ (kOnes * '\r');
+        const std::uint64_t lf = word ^ (kOnes * '\n');
+        // A byte of zero in either marks a line end; bits above the first may be set
+        // by the borrow, never below it.
+        const std::uint64_t found = ((cr - kOnes) & ~cr & kHighs) | ((lf - kOnes) & ~lf & kHighs);
+        if (found != 0) {
+            if constexpr (kLittleEndian) return at + static_cast<std::size_t>(__builtin_ctzll(found)) / 8;
+            break;
+        }
+        at += 8;
+    }
+    while (at < size && data[at] != '\n' && data[at] != '\r') ++at;
+    return at;
+}
+
 // The lines of a file's bytes in turn: each ends at CR LF, a lone LF or a lone CR;
 // a last piece without a line end is a line when it is not empty.
 class LineCursor {
@@ -28,8 +60,7 @@ public:
         const std::size_t size = text_.size();
         if (at_ >= size) return false;
         const char* data = text_.data();
-        std::size_t end = at_;
-        while (end < size && data[end] != '\n' && data[end] != '\r') ++end;
+        const std::size_t end = FindLineEnd(data, at_, size);
         line = std::string_view(data + at_, end - at_);
         if (end == size)
             at_ = size;
@@ -529,9 +560,8 @@ void WriteRaisedCopy(const BlockText& text, std::pair<std::size_t, std::size_t> 
         const std::size_t size = blocks[b].Size;
         std::size_t at = b == start.first ? start.second : 0;
         while (at < size) {
-            // Every line written there ends in CR LF and holds no other CR.
-            std::size_t stop = at;
-            while (data[stop] != '\r') ++stop;
+            // Every line written there ends in CR LF and holds no other CR or LF.
+            const std::size_t stop = FindLineEnd(data, at, size);
             const std::string_view line(data + at, stop - at);
             at = stop + 2;
             if (kind) {
