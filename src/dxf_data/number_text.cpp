@@ -41,7 +41,9 @@ std::size_t WriteNumberText(double value, char* out) {
         if (std::from_chars(printed, result.ptr, back).ec != std::errc())
             result = std::to_chars(printed, printed + sizeof printed, std::fabs(value), std::chars_format::scientific);
     }
-    const char* e = std::find(printed, result.ptr, 'e');
+    // Fifteen digits come as "d.dddddddddddddd" before the 'e'; the few values near
+    // the largest double may bring more.
+    const char* e = printed[16] == 'e' ? printed + 16 : std::find(printed, result.ptr, 'e');
 
     char digits[40];
     int count = 0;
@@ -49,8 +51,10 @@ std::size_t WriteNumberText(double value, char* out) {
         if (*p != '.') digits[count++] = *p;
     }
     while (count > 1 && digits[count - 1] == '0') --count;
+    // The exponent: a sign and two or three digits.
     int exponent = 0;
-    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), result.ptr, exponent);
+    for (const char* p = e + 2; p != result.ptr; ++p) exponent = exponent * 10 + (*p - '0');
+    if (e[1] == '-') exponent = -exponent;
     // The value is 0.d1d2d3... times ten to the power `point`.
     const int point = exponent + 1;
 
