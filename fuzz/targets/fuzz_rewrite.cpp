@@ -1,4 +1,4 @@
-// The figure file's rewrite (RewriteFigureLines, WriteFigureFile) for every kind that
+// The figure file's rewrite (RewriteFigure, WriteFigureFile) for every kind that
 // goes through a figure file, on every face: an existing figure turned (or, with
 // "全て投影", moved), the template figures 円, 四角 and 六角 after the template fill,
 // and 文字 and 寸法 moved to the picked point without a raised copy.
@@ -115,13 +115,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     EntitiesSection section;
     const bool closed = static_cast<bool>(FindEntitiesSection(before, section));
     const ReadersBefore readBefore = closed ? ReadAll(before) : ReadersBefore{};
-    const SectionResult result = RewriteFigureLines(lines, rewrite, table);
+    // The rewrite reads the list's bytes, lines ended by CR LF as the work file holds them.
+    std::string input;
+    for (const std::string& line : lines) input += line + "\r\n";
+    std::string output;
+    StringOutput out(output);
+    const SectionResult result = RewriteFigure(input, StepsOf(rewrite), table, out);
     if (!result) {
         FUZZ_CHECK(!SectionFaultMessage(result).empty(), std::string("a refusal without a message"));
+        FUZZ_CHECK(output.empty(), std::string("a refused rewrite wrote ") + std::to_string(output.size()) + " bytes");
         CheckRefusedFile(before, rewrite, table, result);
         return 0;
     }
     FUZZ_CHECK(closed, std::string("the rewrite accepted a list without a closed ENTITIES section"));
+    lines = SplitDxfLines(output);
     const bool raised = MakesRaisedCopy(rewrite.Inputs);
     const std::size_t heightLines = RecordCount(HeightLineText(table, rewrite.Inputs));
     FUZZ_CHECK(raised || heightLines == 0, std::string("height lines without a raised copy"));

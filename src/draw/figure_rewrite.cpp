@@ -1,5 +1,8 @@
 #include "draw/figure_rewrite.h"
 
+#include <cstdint>
+#include <fstream>
+#include <string_view>
 #include <system_error>
 
 #include "dxf_data/str_to_float.h"
@@ -66,30 +69,88 @@ bool FillEntityTableFromSelection(const std::filesystem::path& selection, const 
     return true;
 }
 
-SectionResult RewriteFigureLines(DxfLines& lines, const FigureRewrite& rewrite, const EntityTableRows& table) {
-    // The figure file carries every group of the work file on; one that no reader
-    // takes would reach AutoCAD's insertion.
-    if (SectionResult checked = CheckNumberGroups(lines); !checked) return checked;
-    SectionResult result = TurnsPlan(rewrite)
-                               ? TurnEntitiesToFace(lines, rewrite.Inputs.FaceCode, rewrite.BaseX, rewrite.BaseY)
-                               : MoveEntitiesToBase(lines, rewrite.BaseX, rewrite.BaseY);
-    if (!result) return result;
-    // Both steps check the inputs themselves: no height, or a flat kind, adds nothing,
-    // and an unchecked "高さ" adds no height lines.
-    result = CopyEntitiesToHeight(lines, rewrite.Inputs);
-    if (!result) return result;
-    return AddHeightLines(lines, table, rewrite.Inputs);
+namespace {
+
+// The work file's bytes in one string, read in one piece where the size is known.
+std::optional<std::string> ReadWorkFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), static_cast<std::streamsize>(size));
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        if (in.bad()) return std::nullopt;
+        if (!in) return text;  // the end came with the size or before it
+    }
+    // What the size did not tell (a file still growing, or no size known), in pieces.
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) return std::nullopt;
+    return text;
+}
+
+// The figure file under a temporary name beside it, opened at the first write (a
+// refused rewrite writes nothing), put in its place by Commit.
+class FigureFileOutput : public FigureOutput {
+public:
+    explicit FigureFileOutput(const std::filesystem::path& path) : path_(path), temp_(path) { temp_ += ".tmp"; }
+    ~FigureFileOutput() override {
+        if (out_.is_open()) {
+            out_.close();
+            std::error_code ignored;
+            std::filesystem::remove(temp_, ignored);
+        }
+    }
+    bool Write(std::string_view bytes) override {
+        if (!out_.is_open()) out_.open(temp_, std::ios::binary | std::ios::trunc);
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return static_cast<bool>(out_);
+    }
+    // False, the temporary file gone, when it could not be completed or renamed.
+    bool Commit() {
+        if (!out_.is_open()) Write({});
+        out_.flush();
+        const bool written = static_cast<bool>(out_);
+        out_.close();
+        std::error_code error;
+        if (written) std::filesystem::rename(temp_, path_, error);
+        if (!written || error) {
+            std::error_code ignored;
+            std::filesystem::remove(temp_, ignored);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path temp_;
+    std::ofstream out_;
+};
+
+}  // namespace
+
+FigureSteps StepsOf(const FigureRewrite& rewrite) {
+    return {TurnsPlan(rewrite), rewrite.BaseX, rewrite.BaseY, rewrite.Inputs};
 }
 
 bool WriteFigureFile(const std::filesystem::path& workFile, const std::filesystem::path& figureFile,
                      const FigureRewrite& rewrite, const EntityTableRows& table, MessageSink& messages) {
     SectionResult result;
-    std::optional<DxfLines> lines = LoadDxfLines(workFile);
-    if (!lines) {
-        result.Fault = SectionFault::Unreadable;
-    } else {
-        result = RewriteFigureLines(*lines, rewrite, table);
-        if (result && !SaveDxfLines(figureFile, *lines)) result.Fault = SectionFault::Unwritable;
+    {
+        // The input goes before the output is completed: the two are never held at once
+        // beyond the section's text.
+        std::optional<std::string> input = ReadWorkFile(workFile);
+        if (!input) {
+            result.Fault = SectionFault::Unreadable;
+        } else {
+            FigureFileOutput output(figureFile);
+            result = RewriteFigure(*input, StepsOf(rewrite), table, output);
+            if (result && !output.Commit()) result.Fault = SectionFault::Unwritable;
+        }
     }
     if (result) return true;
     // A figure file of the same name (a command in the same second) would otherwise

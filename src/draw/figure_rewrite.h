@@ -11,6 +11,7 @@
 #include "host/palette.h"
 #include "dxf_data/entity_table.h"
 #include "iso/face_walk.h"
+#include "iso/figure_stream.h"
 #include "import/work_files.h"
 
 namespace tessavue {
@@ -60,14 +61,16 @@ bool PrepareExistingFigure(const ProgramFiles& files, const FigureRewrite& rewri
 bool FillEntityTableFromSelection(const std::filesystem::path& selection, const std::filesystem::path& full,
                                   double baseX, double baseY, MessageSink& messages, EntityTableRows& table);
 
-// Loads the work file, rewrites its ENTITIES section (turn or move, the raised copy,
-// the height lines from `table`) and saves the result as `figureFile`. On failure the
-// user is told why, `figureFile` does not exist afterwards and the result is false.
+// The rewrite's steps for the palette's inputs: turned only for an existing figure
+// AutoCAD did not turn.
+FigureSteps StepsOf(const FigureRewrite& rewrite);
+
+// Reads the work file, rewrites its ENTITIES section (RewriteFigure: turn or move, the
+// raised copy, the height lines from `table`) and saves the result as `figureFile`.
+// Nothing is written before the whole rewrite is checked; the file is then written
+// under a temporary name beside it (figureFile + ".tmp") and renamed into place. On
+// failure the user is told why, neither file exists afterwards and the result is false.
 bool WriteFigureFile(const std::filesystem::path& workFile, const std::filesystem::path& figureFile,
                      const FigureRewrite& rewrite, const EntityTableRows& table, MessageSink& messages);
-
-// The rewrite alone, on a loaded line list. A refused list may be partly rewritten
-// (a later step found the damage); it must then not be saved.
-SectionResult RewriteFigureLines(DxfLines& lines, const FigureRewrite& rewrite, const EntityTableRows& table);
 
 }  // namespace tessavue

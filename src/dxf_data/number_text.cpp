@@ -17,10 +17,15 @@ constexpr double kNearTheLargest = 1.7976931348623E308;
 
 }  // namespace
 
-std::string NumberText(double value) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    if (value == 0) return "0";  // also for -0: nobody wants to read "-0"
+std::size_t WriteNumberText(double value, char* out) {
+    const auto copy = [out](const char* text) {
+        std::size_t n = 0;
+        for (; text[n] != '\0'; ++n) out[n] = text[n];
+        return n;
+    };
+    if (std::isnan(value)) return copy("NAN");
+    if (std::isinf(value)) return copy(value < 0 ? "-INF" : "INF");
+    if (value == 0) return copy("0");  // also for -0: nobody wants to read "-0"
 
     // to_chars rounds correctly and never looks at the locale, which printf does.
     // Scientific with 14 decimals gives exactly 15 significant digits:
@@ -36,7 +41,9 @@ std::string NumberText(double value) {
         if (std::from_chars(printed, result.ptr, back).ec != std::errc())
             result = std::to_chars(printed, printed + sizeof printed, std::fabs(value), std::chars_format::scientific);
     }
-    const char* e = std::find(printed, result.ptr, 'e');
+    // Fifteen digits come as "d.dddddddddddddd" before the 'e'; the few values near
+    // the largest double may bring more.
+    const char* e = printed[16] == 'e' ? printed + 16 : std::find(printed, result.ptr, 'e');
 
     char digits[40];
     int count = 0;
@@ -44,12 +51,13 @@ std::string NumberText(double value) {
         if (*p != '.') digits[count++] = *p;
     }
     while (count > 1 && digits[count - 1] == '0') --count;
+    // The exponent: a sign and two or three digits.
     int exponent = 0;
-    std::from_chars(e + 1 + (e[1] == '+' ? 1 : 0), result.ptr, exponent);
+    for (const char* p = e + 2; p != result.ptr; ++p) exponent = exponent * 10 + (*p - '0');
+    if (e[1] == '-') exponent = -exponent;
     // The value is 0.d1d2d3... times ten to the power `point`.
     const int point = exponent + 1;
 
-    char out[64];
     int n = 0;
     if (value < 0) out[n++] = '-';
     if (point >= -3 && point <= 15) {
@@ -76,9 +84,14 @@ std::string NumberText(double value) {
         }
         out[n++] = 'E';
         // "-" only when negative, no "+", no padding
-        n = static_cast<int>(std::to_chars(out + n, out + sizeof out, point - 1).ptr - out);
+        n = static_cast<int>(std::to_chars(out + n, out + kNumberTextMax, point - 1).ptr - out);
     }
-    return std::string(out, static_cast<std::size_t>(n));
+    return static_cast<std::size_t>(n);
+}
+
+std::string NumberText(double value) {
+    char out[kNumberTextMax];
+    return std::string(out, WriteNumberText(value, out));
 }
 
 std::string NumberTextBelow(double limit) {

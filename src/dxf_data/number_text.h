@@ -8,11 +8,17 @@
 // double is written as the same text again.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tessavue {
 
 std::string NumberText(double value);
+
+// The same text written to `out`, which holds at least kNumberTextMax characters; its
+// length. For writers of large files: no string per number.
+inline constexpr std::size_t kNumberTextMax = 32;
+std::size_t WriteNumberText(double value, char* out);
 
 // A limit a value must stay below, as a drafter writes it in a message: three decimals
 // (more below 0.1, enough for three significant digits), trailing zeros dropped,

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace tessavue {
@@ -14,7 +15,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Whether a well-formed unsigned number that a double cannot hold lies below 1
 // (underflow) rather than above (overflow): compares the position of its first
 // significant digit with the exponent.
-bool BelowOne(const std::string& number) {
+bool BelowOne(std::string_view number) {
     long long position = 0;  // decimal places of the first significant digit, 1 = units
     bool seenPoint = false;
     bool found = false;
@@ -52,7 +53,7 @@ bool BelowOne(const std::string& number) {
 ConvertError::ConvertError(const std::string& text)
     : std::runtime_error("'" + text + "' は浮動小数点数ではありません"), text_(text) {}
 
-std::optional<double> TryStrToFloat(const std::string& text) {
+std::optional<double> TryStrToFloat(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && IsBlank(text[begin])) ++begin;
@@ -83,9 +84,22 @@ std::optional<double> TryStrToFloat(const std::string& text) {
     }
     if (i != end) return std::nullopt;
 
-    // from_chars takes no leading '+', and is independent of the C locale.
-    std::string number = text.substr(numberStart, end - numberStart);
-    if (number.front() == '.') number.insert(number.begin(), '0');
+    // from_chars takes no leading '+', and is independent of the C locale. A number
+    // that starts at its point gets a "0" in front, on the stack while it is short: the
+    // figure rewrite reads every coordinate of large files through here.
+    std::string_view number = text.substr(numberStart, end - numberStart);
+    char buffer[64];
+    std::string longNumber;
+    if (number.front() == '.') {
+        if (number.size() < sizeof buffer) {
+            buffer[0] = '0';
+            number.copy(buffer + 1, number.size());
+            number = std::string_view(buffer, number.size() + 1);
+        } else {
+            longNumber = "0" + std::string(number);
+            number = longNumber;
+        }
+    }
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (ec == std::errc::result_out_of_range) {

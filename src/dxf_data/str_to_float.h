@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tessavue {
 
@@ -24,7 +25,7 @@ private:
 // optional "." fraction (at least one digit in all), an optional exponent (E or e,
 // optional sign, digits). No thousands separators, hexadecimal, infinity or NaN; a
 // value too large for a double is no number either.
-std::optional<double> TryStrToFloat(const std::string& text);
+std::optional<double> TryStrToFloat(std::string_view text);
 
 // As TryStrToFloat, but a text that is no number raises ConvertError.
 double StrToFloat(const std::string& text);

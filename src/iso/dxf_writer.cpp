@@ -80,12 +80,12 @@ NumberType TypeOfCode(int code) {
     return NumberType::None;
 }
 
-std::string_view Trimmed(const std::string& text) {
+std::string_view Trimmed(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
     while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-    return std::string_view(text).substr(begin, end - begin);
+    return text.substr(begin, end - begin);
 }
 
 // from_chars: fast, and blind to the locale; a leading '+' is skipped by hand. One
@@ -102,8 +102,31 @@ bool ParsesWhole(std::string_view text, T& value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
-bool ValidNumber(NumberType type, const std::string& value) {
+// Plain decimal text as AutoCAD writes numbers: a minus or not, digits, a point or
+// not (reals only), at least one digit; short enough that no such text leaves the
+// doubles' range, or the 64-bit integers' without a point. from_chars takes every
+// such text, so the check of a large file's numbers need not ask it.
+bool PlainDecimal(std::string_view text, bool real) {
+    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() - i > (real ? 60 : 18)) return false;
+    bool point = false;
+    std::size_t digits = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.' && real && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0;
+}
+
+bool ValidNumber(NumberType type, std::string_view value) {
     const std::string_view text = Trimmed(value);
+    if (PlainDecimal(text, type == NumberType::Real)) return true;
     if (type == NumberType::Integer) {
         // The widest integer groups hold 64 bits.
         long long whole = 0;
@@ -115,14 +138,42 @@ bool ValidNumber(NumberType type, const std::string& value) {
 
 }  // namespace
 
+bool ReadGroupCode(std::string_view line, int& code) {
+    // AutoCAD's own layout first, three characters of right-aligned digits: the check
+    // reads every code line of large files.
+    if (line.size() == 3 && line[2] >= '0' && line[2] <= '9') {
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        const int units = line[2] - '0';
+        if (line[0] == ' ' && line[1] == ' ') {
+            code = units;
+            return true;
+        }
+        if (line[0] == ' ' && digit(line[1])) {
+            code = (line[1] - '0') * 10 + units;
+            return true;
+        }
+        if (digit(line[0]) && digit(line[1])) {
+            code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + units;
+            return true;
+        }
+    }
+    return ParsesWhole(Trimmed(line), code);
+}
+
+bool GroupValueIsValid(int code, std::string_view value) {
+    const NumberType type = TypeOfCode(code);
+    return type == NumberType::None || ValidNumber(type, value);
+}
+
+bool IsEndMark(int code, std::string_view value) { return code == 0 && Trimmed(value) == "EOF"; }
+
 SectionResult CheckNumberGroups(const DxfLines& lines) {
     for (std::size_t code = 0; code + 1 < lines.size(); code += 2) {
         int number = 0;
-        if (!ParsesWhole(Trimmed(lines[code]), number)) return {SectionFault::BadGroupCode, lines[code]};
+        if (!ReadGroupCode(lines[code], number)) return {SectionFault::BadGroupCode, lines[code]};
         // Readers stop at the end mark; what follows it is no part of the drawing.
-        if (number == 0 && Trimmed(lines[code + 1]) == "EOF") break;
-        const NumberType type = TypeOfCode(number);
-        if (type != NumberType::None && !ValidNumber(type, lines[code + 1]))
+        if (IsEndMark(number, lines[code + 1])) break;
+        if (!GroupValueIsValid(number, lines[code + 1]))
             return {SectionFault::BadValue, lines[code + 1], std::to_string(number)};
     }
     return {};
@@ -193,62 +244,6 @@ SectionResult ReplaceSectionEntities(DxfLines& lines, const std::string& figureT
     const auto last = lines.begin() + static_cast<std::ptrdiff_t>(section.Endsec - 1);
     const auto at = lines.erase(first, last);
     InsertFigureText(lines, at, figureText);
-    return {};
-}
-
-SectionResult AppendRaisedCopy(DxfLines& lines, double raise) {
-    EntitiesSection section;
-    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
-    const std::size_t first = section.First;
-    const std::size_t m = section.Endsec;
-    if (first + 1 == m) return {};  // no entities to copy
-
-    // The copy runs from the first entity's kind line to the "  0" before ENDSEC;
-    // between them lie whole group code and value pairs. It is built at the end of the
-    // list, after the lines from ENDSEC on are taken off, which then go back after it:
-    // no second list and no shifting of a million lines.
-    const std::size_t originalSize = lines.size();
-    DxfLines tail(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(m)),
-                  std::make_move_iterator(lines.end()));
-    lines.resize(m);
-    lines.reserve(originalSize + (m - first));
-    const auto fail = [&](SectionFault why, const std::string& value) {
-        SectionResult fault{why, value};
-        lines.resize(m);
-        lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
-        return fault;
-    };
-    lines.push_back(lines[first + 1]);
-    // A point is an X pair right before its own Y pair (10 with 20, 11 with 21): one
-    // whose X or Y was lost would be raised apart from the half a reader fills in.
-    std::size_t xCode = 0;  // the code line of an X whose Y comes next (0: none)
-    for (std::size_t code = first + 2; code < m - 1; code += 2) {
-        const bool isY = IsYCodeLine(lines[code]);
-        if (xCode != 0 && !(isY && lines[code][2] == lines[xCode][2])) return fail(SectionFault::LoneX, lines[xCode + 1]);
-        if (isY && xCode == 0) return fail(SectionFault::LoneY, lines[code + 1]);
-        xCode = IsXCodeLine(lines[code]) ? code : 0;
-        if (lines[code] == std::string_view("  5")) continue;
-        lines.push_back(lines[code]);
-        if (isY) {
-            const std::optional<double> y = TryStrToFloat(lines[code + 1]);
-            if (!y) return fail(SectionFault::BadCoordinate, lines[code + 1]);
-            const double raised = raise + *y;
-            if (!std::isfinite(raised)) return fail(SectionFault::OutOfRange, lines[code + 1]);
-            lines.push_back(NumberText(raised));
-        } else {
-            lines.push_back(lines[code + 1]);
-        }
-    }
-    if (xCode != 0) return fail(SectionFault::LoneX, lines[xCode + 1]);
-    lines.push_back(lines[m - 1]);
-    lines.insert(lines.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
-    return {};
-}
-
-SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText) {
-    EntitiesSection section;
-    if (SectionResult found = FindEntitiesSection(lines, section); !found) return found;
-    InsertFigureText(lines, lines.begin() + static_cast<std::ptrdiff_t>(section.Endsec - 1), figureText);
     return {};
 }
 

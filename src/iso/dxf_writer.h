@@ -1,5 +1,5 @@
 // Writing DXF: the two records new entities are written as, the ENTITIES section of
-// a file AutoCAD exported, the three ways figure text is spliced into it, and the
+// a file AutoCAD exported, the template fill that splices figure text into it, and the
 // names of the figure file and its block.
 //
 // A written file always starts as AutoCAD's own export, so its header, tables and
@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "dxf_data/dxf_lines.h"
 
@@ -77,20 +78,17 @@ SectionResult FindEntitiesSection(const DxfLines& lines, EntitiesSection& sectio
 // on, and the file is refused for it rather than left half checked.
 SectionResult CheckNumberGroups(const DxfLines& lines);
 
+// The pieces of that check, for readers of a file's bytes: the number of a group code
+// line (blanks around it, one '+' at most; false when it is none), whether a group's
+// value is one every reader takes (any value for a code that holds no number), and
+// whether a pair is the end mark "  0" "EOF".
+bool ReadGroupCode(std::string_view line, int& code);
+bool GroupValueIsValid(int code, std::string_view value);
+bool IsEndMark(int code, std::string_view value);
+
 // Splice 1: empties the section and puts `figureText` there (nothing when it is
 // empty). The section then reads "ENTITIES", the figure text, "  0", "ENDSEC".
 SectionResult ReplaceSectionEntities(DxfLines& lines, const std::string& figureText);
-
-// Splice 2: appends a copy of the section's entities with every Y value (groups 20
-// to 23) raised by `raise`. The copy carries no handles (group 5): AutoCAD gives
-// new ones to entities without, while a handle written twice damages the file. A
-// point split apart (an X without its own Y right after it, or a Y without its X) is
-// refused, LoneX or LoneY, the list left as it was.
-SectionResult AppendRaisedCopy(DxfLines& lines, double raise);
-
-// Splice 3: puts `figureText` (if not empty) at the end of the section, right before
-// the closing "  0" "ENDSEC".
-SectionResult InsertAtSectionEnd(DxfLines& lines, const std::string& figureText);
 
 // Splice 1 on the figure template file: loads it, rewrites its section and saves it
 // back. On any failure the file is left as it was and the result says why (the

@@ -1,5 +1,6 @@
 // A large selection export for the benchmarks: `count` lines, circles and arcs in
-// turn, each with a handle and Z values, as AutoCAD's R12 export writes them (CR LF).
+// turn (or lines only), each with a handle and Z values, as AutoCAD's R12 export
+// writes them (CR LF).
 #pragma once
 
 #include <cstdio>
@@ -10,7 +11,7 @@
 
 namespace tessavue {
 
-inline void WriteGeneratedExport(const std::filesystem::path& file, int count) {
+inline void WriteGeneratedExport(const std::filesystem::path& file, int count, bool linesOnly = false) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\nAC1009\r\n  0\r\nENDSEC\r\n"
            "  0\r\nSECTION\r\n  2\r\nTABLES\r\n  0\r\nENDSEC\r\n  0\r\nSECTION\r\n  2\r\nBLOCKS\r\n  0\r\nENDSEC\r\n"
@@ -20,7 +21,7 @@ inline void WriteGeneratedExport(const std::filesystem::path& file, int count) {
         const double y = i / 317 * 0.75;
         char handle[16];
         std::snprintf(handle, sizeof handle, "%X", 0x100 + i);
-        switch (i % 3) {
+        switch (linesOnly ? 0 : i % 3) {
         case 0:
             out << "  0\r\nLINE\r\n  5\r\n" << handle << "\r\n  8\r\n0\r\n 10\r\n" << NumberText(x) << "\r\n 20\r\n"
                 << NumberText(y) << "\r\n 30\r\n0.0\r\n 11\r\n" << NumberText(x + 3) << "\r\n 21\r\n"

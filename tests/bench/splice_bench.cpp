@@ -1,6 +1,7 @@
-// The three ENTITIES splices on a large export, against a plain load and save of the
-// same file: the splices must cost about as much as copying the list, not grow with
-// its square. Prints figures; passes or fails on nothing.
+// The template fill's ENTITIES splice on a large export, against a plain load and save
+// of the same file: the splice must cost about as much as copying the list, not grow
+// with its square. (The raised copy and the height lines are the figure rewrite's:
+// rewrite_bench.) Prints figures; passes or fails on nothing.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,9 +11,7 @@
 
 #include "generated_export.h"
 #include "dxf_data/dxf_lines.h"
-#include "dxf_data/entity_table.h"
 #include "iso/dxf_writer.h"
-#include "iso/face_walk.h"
 #include "dxf_data/number_text.h"
 
 namespace tessavue {
@@ -38,17 +37,6 @@ std::string FigureText(int records) {
     return text;
 }
 
-// Height lines of a full entity table: 500 line rows, 1000 points.
-std::string HeightLines() {
-    EntityTableRows table;
-    ClearEntityTable(table);
-    for (int i = 0; i < kEntityRows; ++i) table[i] = {0, "0", i * 1.0, 0, i * 1.0, 5, 0};
-    HeightInputs inputs;
-    inputs.Height = 10;
-    inputs.FigureKind = "既存図形";
-    return HeightLineText(table, inputs);
-}
-
 void SetLineCount(benchmark::State& state, const DxfLines& lines) {
     state.counters["lines"] = static_cast<double>(lines.size());
 }
@@ -64,7 +52,7 @@ void LoadAndSave(benchmark::State& state) {
     SetLineCount(state, last);
 }
 
-// Each splice the way a draw command runs it: load, splice, save.
+// The splice the way the template fill runs it: load, splice, save.
 template <typename Splice>
 void LoadSpliceSave(benchmark::State& state, Splice splice) {
     const std::filesystem::path in = GeneratedExport();
@@ -102,24 +90,12 @@ const std::string& Figure() {
     static const std::string text = FigureText(200);
     return text;
 }
-const std::string& Heights() {
-    static const std::string text = HeightLines();
-    return text;
-}
 
 bool Splice1(DxfLines& lines) { return static_cast<bool>(ReplaceSectionEntities(lines, Figure())); }
-bool Splice2(DxfLines& lines) { return static_cast<bool>(AppendRaisedCopy(lines, 14.142135623731)); }
-bool Splice3(DxfLines& lines) { return static_cast<bool>(InsertAtSectionEnd(lines, Heights())); }
-bool Splices2And3(DxfLines& lines) { return Splice2(lines) && Splice3(lines); }
 
 BENCHMARK(LoadAndSave)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(LoadSpliceSave, splice1_fill, Splice1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadSpliceSave, splice2_raised_copy, Splice2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadSpliceSave, splice3_height_lines, Splice3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(LoadSpliceSave, splices2_and_3, Splices2And3)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(SpliceOnly, splice1_fill, Splice1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SpliceOnly, splice2_raised_copy, Splice2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(SpliceOnly, splice3_height_lines, Splice3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tessavue

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "dxf_data/number_text.h"
+#include "dxf_data/str_to_float.h"
+#include "iso/face_walk.h"
 #include "iso/figure_generators.h"
 #include "iso_test_support.h"
 
@@ -15,10 +18,16 @@ namespace {
 
 using testing::Export;
 using testing::IndexOf;
+using testing::Moved;
 using testing::ReadFile;
 using testing::Resplit;
+using testing::Rewrite;
 using testing::ThreeEntities;
 using testing::WriteFile;
+
+// A move by nothing with a height whose raise is `raise`: the raised copy alone, as
+// far as the section's Y values go (the move writes every point as number text).
+FigureSteps Raised(double height) { return Moved(0, 0, height); }
 
 TEST(DxfRecords, LineAndCircleAsWritten) {
     EXPECT_EQ(LineRecord("0", 1, 2, 3.5, -4),
@@ -48,10 +57,9 @@ TEST(EntitiesSectionShape, MissingSectionOrEndIsRefusedUntouched) {
     for (const DxfLines* original : {&noSection, static_cast<const DxfLines*>(&unclosed)}) {
         DxfLines lines = *original;
         const SectionResult one = ReplaceSectionEntities(lines, CircleRecord("0", 0, 0, 1));
-        const SectionResult two = AppendRaisedCopy(lines, 10);
-        const SectionResult three = InsertAtSectionEnd(lines, LineRecord("0", 0, 0, 1, 1));
+        const SectionResult two = Rewrite(lines, Raised(10));
         EXPECT_EQ(lines, *original);
-        for (const SectionResult& result : {one, two, three}) {
+        for (const SectionResult& result : {one, two}) {
             EXPECT_FALSE(result);
             EXPECT_FALSE(SectionFaultMessage(result).empty());
         }
@@ -59,10 +67,10 @@ TEST(EntitiesSectionShape, MissingSectionOrEndIsRefusedUntouched) {
     }
 }
 
-// The section's layout is checked before any splice changes a line: a comment may open
-// the section (the copy then starts at the first entity), while a code line that is no
-// number, or a pair other than a comment before the first entity, refuses all three
-// splices with the lines left as they were.
+// The section's layout is checked before the template fill or the figure rewrite
+// changes a line: a comment may open the section (the copy then starts at the first
+// entity), while a code line that is no number, or a pair other than a comment before
+// the first entity, refuses both with the lines left as they were.
 TEST(EntitiesSectionShape, LayoutCheckedBeforeAnySplice) {
     struct Case {
         const char* name;
@@ -88,21 +96,21 @@ TEST(EntitiesSectionShape, LayoutCheckedBeforeAnySplice) {
         original.insert(original.begin() + static_cast<std::ptrdiff_t>(plain.Entities + 1), c.opening.begin(),
                         c.opening.end());
         DxfLines lines = original;
-        const SectionResult copied = AppendRaisedCopy(lines, 10);
-        const SectionResult added = InsertAtSectionEnd(lines, LineRecord("0", 0, 0, 1, 1));
+        const SectionResult copied = Rewrite(lines, Raised(10));
+        lines = original;
         const SectionResult replaced = ReplaceSectionEntities(lines, CircleRecord("0", 0, 0, 1));
         if (c.fault != SectionFault::None) {
-            for (const SectionResult& result : {copied, added, replaced}) {
+            for (const SectionResult& result : {copied, replaced}) {
                 EXPECT_EQ(result.Fault, c.fault);
                 EXPECT_EQ(SectionFaultMessage(result), c.message);
             }
             EXPECT_EQ(lines, original);
             continue;
         }
-        ASSERT_TRUE(copied && added && replaced);
+        ASSERT_TRUE(copied && replaced);
         // Copied once each and nothing else: the comment stays a comment.
         DxfLines copy = original;
-        ASSERT_TRUE(AppendRaisedCopy(copy, 10));
+        ASSERT_TRUE(Rewrite(copy, Raised(10)));
         std::vector<std::string> kinds;
         EntitiesSection section;
         ASSERT_TRUE(FindEntitiesSection(copy, section));
@@ -135,15 +143,24 @@ TEST(FillSection, EmptyFigureLeavesAnEmptySection) {
     EXPECT_EQ(Resplit(lines), Resplit(Export({"LINE", "  8", "0", " 10", "0", " 20", "0", " 11", "1", " 21", "1", "  0"})));
 }
 
+// The copy of a figure with a height: the section's entities once more after them,
+// handles left out (AutoCAD gives the copies new ones), every Y raised by sqrt(2) x H
+// from the value as written, nothing else changed.
 TEST(RaisedCopy, CopiesEntitiesRaisedWithoutHandles) {
     DxfLines lines = Export(ThreeEntities());
-    ASSERT_TRUE(AppendRaisedCopy(lines, 10));
-    const DxfLines original = ThreeEntities();
-    const DxfLines copy = {"LINE",  "  8", "0",  " 10", "1.0",  " 20", "12", " 30", "0.0", " 11", "3.5",
-                           " 21",   "6",   " 31", "0.0", "  0",  "CIRCLE", "  8", "壁", " 10", "10.0",
-                           " 20",   "30",  " 30", "0.0", " 40", "5.0", "  0", "ARC", "  8", "0",
-                           " 10",   "0.0", " 20", "10",  " 40", "2.0", " 50", "350.0", " 51", "90.0", "  0"};
-    DxfLines entities = original;
+    ASSERT_TRUE(Rewrite(lines, Raised(10)));
+    const std::string up = NumberText(std::sqrt(2.0) * 10);
+    const auto raised = [](double y) { return NumberText(std::sqrt(2.0) * 10 + y); };
+    // The move by nothing writes every point as number text.
+    const DxfLines moved = {"LINE",   "  5", "2A", "  8", "0",   " 10", "1", " 20", "2", " 30", "0.0", " 11", "3.5",
+                            " 21",    "-4",  " 31", "0.0", "  0", "CIRCLE", "  5", "2B", "  8", "壁", " 10", "10",
+                            " 20",    "20",  " 30", "0.0", " 40", "5.0", "  0", "ARC", "  5", "2C", "  8", "0",
+                            " 10",    "0",   " 20", "0",   " 40", "2.0", " 50", "350.0", " 51", "90.0", "  0"};
+    const DxfLines copy = {"LINE",  "  8", "0",  " 10", "1",  " 20", raised(2), " 30", "0.0", " 11", "3.5",
+                           " 21",   raised(-4), " 31", "0.0", "  0",  "CIRCLE", "  8", "壁", " 10", "10",
+                           " 20",   raised(20),  " 30", "0.0", " 40", "5.0", "  0", "ARC", "  8", "0",
+                           " 10",   "0", " 20", up,  " 40", "2.0", " 50", "350.0", " 51", "90.0", "  0"};
+    DxfLines entities = moved;
     entities.insert(entities.end(), copy.begin(), copy.end());
     EXPECT_EQ(lines, Export(entities));
 }
@@ -151,30 +168,35 @@ TEST(RaisedCopy, CopiesEntitiesRaisedWithoutHandles) {
 TEST(RaisedCopy, EveryYGroupIsRaisedAndNothingElse) {
     DxfLines lines = Export({"DIMENSION", " 10", "1", " 20", "1", " 11", "2", " 21", "2", " 12", "3", " 22", "3",
                              " 13", "4", " 23", "4", " 24", "5", " 30", "6", "  0"});
-    ASSERT_TRUE(AppendRaisedCopy(lines, -0.5));
+    // A height whose raise is -0.5 along the frame's Y: -0.5 / sqrt(2) on a top face.
+    const double height = -0.5 / std::sqrt(2.0);
+    ASSERT_TRUE(Rewrite(lines, Raised(height)));
     const std::size_t copy = IndexOf(lines, "DIMENSION", IndexOf(lines, "DIMENSION") + 1);
     ASSERT_LT(copy, lines.size());
-    const DxfLines want = {"DIMENSION", " 10", "1", " 20", "0.5", " 11", "2", " 21", "1.5", " 12", "3", " 22",
-                           "2.5",       " 13", "4", " 23", "3.5", " 24", "5", " 30", "6", "  0", "ENDSEC"};
+    const auto raised = [&](double y) { return NumberText(std::sqrt(2.0) * height + y); };
+    const DxfLines want = {"DIMENSION", " 10", "1", " 20", raised(1), " 11", "2", " 21", raised(2), " 12", "3", " 22",
+                           raised(3),   " 13", "4", " 23", raised(4), " 24", "5", " 30", "6", "  0", "ENDSEC"};
     EXPECT_EQ(DxfLines(lines.begin() + static_cast<std::ptrdiff_t>(copy), lines.end() - 2), want);
+    EXPECT_NEAR(StrToFloat(want[4]), 0.5, 1e-15);
 }
 
 TEST(RaisedCopy, EmptySectionStaysEmptyAndBadNumbersRefuse) {
     DxfLines empty = Export({});
-    ASSERT_TRUE(AppendRaisedCopy(empty, 10));
+    ASSERT_TRUE(Rewrite(empty, Raised(10)));
     EXPECT_EQ(empty, Export({}));
 
     const DxfLines damaged = Export({"LINE", " 10", "1", " 20", "zwei", "  0"});
     DxfLines lines = damaged;
-    const SectionResult result = AppendRaisedCopy(lines, 10);
-    EXPECT_EQ(result.Fault, SectionFault::BadCoordinate);
+    const SectionResult result = Rewrite(lines, Raised(10));
+    EXPECT_EQ(result.Fault, SectionFault::BadValue);
     EXPECT_NE(SectionFaultMessage(result).find("zwei"), std::string::npos);
     EXPECT_EQ(lines, damaged);
 
-    // Raised past the largest double, a Y would be written as "INF": refused, named.
+    // Raised past the largest double, a Y would be written as "INF": refused, named
+    // as the move wrote it.
     const DxfLines top = Export({"LINE", " 10", "1", " 20", "1.7976931348623157E308", "  0"});
     lines = top;
-    const SectionResult beyond = AppendRaisedCopy(lines, 1e300);
+    const SectionResult beyond = Rewrite(lines, Raised(1e300));
     EXPECT_EQ(beyond.Fault, SectionFault::OutOfRange);
     EXPECT_EQ(SectionFaultMessage(beyond), "DXF ファイルの座標 '1.7976931348623157E308' は大きすぎて、書き換えると"
                                            "数値の範囲を超えます。ファイルは書き換えません。");
@@ -207,34 +229,34 @@ TEST(RaisedCopy, SplitPointsAreRefusedNamed) {
         if (entities.back() != "  0") entities.push_back("  0");
         const DxfLines original = Export(entities);
         DxfLines lines = original;
-        const SectionResult result = AppendRaisedCopy(lines, 10);
+        const SectionResult result = Rewrite(lines, Raised(10));
         EXPECT_EQ(result.Fault, c.fault);
         EXPECT_EQ(SectionFaultMessage(result), c.message);
         EXPECT_EQ(lines, original);
     }
 }
 
+// The height lines go after the raised copy, right before the closing pair.
 TEST(HeightLineSplice, GoesRightBeforeTheClosingPair) {
+    DxfLines raised = Export(ThreeEntities());
+    ASSERT_TRUE(Rewrite(raised, Raised(10)));
+    EntityTableRows table;
+    ClearEntityTable(table);
+    table[0] = {0, "0", 0, 0, 0, 14};
+    table[1] = {0, "壁", 1, 1, 1, 15};
     DxfLines lines = Export(ThreeEntities());
-    ASSERT_TRUE(AppendRaisedCopy(lines, 10));
-    const DxfLines raised = lines;
-    const std::string heightLines = LineRecord("0", 0, 0, 0, 14) + LineRecord("壁", 1, 1, 1, 15);
-    ASSERT_TRUE(InsertAtSectionEnd(lines, heightLines));
+    ASSERT_TRUE(Rewrite(lines, Raised(10), &table));
     // The section: the entities, their raised copy, the height lines, "  0", "ENDSEC".
     DxfLines want = raised;
-    const DxfLines records = SplitDxfLines(heightLines);
+    const DxfLines records = SplitDxfLines(HeightLineText(table, Raised(10).Inputs));
+    ASSERT_EQ(std::count(records.begin(), records.end(), "LINE"), 4);  // two foot points each
     want.insert(want.end() - 4, records.begin(), records.end());
-    const DxfLines saved = Resplit(lines);
-    EXPECT_EQ(saved, want);
+    EXPECT_EQ(lines, want);
     // Group codes and values still alternate through the whole section.
     EntitiesSection section;
-    ASSERT_TRUE(FindEntitiesSection(saved, section));
+    ASSERT_TRUE(FindEntitiesSection(lines, section));
     for (std::size_t code = section.Entities + 1; code < section.Endsec; code += 2)
-        EXPECT_TRUE(saved[code].size() == 3 && saved[code][0] == ' ') << code << ": " << saved[code];
-
-    DxfLines unchanged = lines;
-    ASSERT_TRUE(InsertAtSectionEnd(unchanged, ""));
-    EXPECT_EQ(unchanged, lines);
+        EXPECT_TRUE(lines[code].size() == 3 && lines[code][0] == ' ') << code << ": " << lines[code];
 }
 
 class FigureTemplate : public testing::ScratchFolder {};

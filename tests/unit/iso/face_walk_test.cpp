@@ -17,16 +17,19 @@ namespace {
 
 using testing::Export;
 using testing::IndexOf;
+using testing::Moved;
 using testing::Record;
+using testing::Rewrite;
 using testing::ThreeEntities;
+using testing::Turned;
 
 double Value(const DxfLines& lines, std::size_t index) { return StrToFloat(lines[index]); }
 
-TEST(TurnEntitiesToFace, PointsTurnAboutTheBasePoint) {
+TEST(FigureTurn, PointsTurnAboutTheBasePoint) {
     // Base (100, 50); a line from the base point to one unit east of it.
     DxfLines lines = Export({"LINE", "  8", "0", " 10", "100", " 20", "50", " 30", "7", " 11", "101", " 21", "50",
                              " 31", "7", "  0"});
-    ASSERT_TRUE(TurnEntitiesToFace(lines, FaceTopLeft, 100, 50));
+    ASSERT_TRUE(Rewrite(lines, Turned(FaceTopLeft, 100, 50)));
     const std::size_t s = IndexOf(lines, "LINE");
     // The base point itself: a zero vector, written as plain zeros.
     EXPECT_EQ(lines[s + 4], "0");
@@ -37,18 +40,18 @@ TEST(TurnEntitiesToFace, PointsTurnAboutTheBasePoint) {
     EXPECT_NEAR(Value(lines, s + 10), 0.707106781186548, 1e-15);
 
     DxfLines right = Export({"POINT", " 10", "100", " 20", "52", "  0"});
-    ASSERT_TRUE(TurnEntitiesToFace(right, FaceRight, 100, 50));
+    ASSERT_TRUE(Rewrite(right, Turned(FaceRight, 100, 50)));
     const std::size_t p = IndexOf(right, "POINT");
     EXPECT_NEAR(Value(right, p + 2), std::sqrt(2.0), 1e-14);  // (0, 2) turned by -45
     EXPECT_NEAR(Value(right, p + 4), std::sqrt(2.0), 1e-14);
 }
 
-TEST(TurnEntitiesToFace, OnlyArcAnglesGetTheFaceAngle) {
+TEST(FigureTurn, OnlyArcAnglesGetTheFaceAngle) {
     // An arc's angles turn (and may leave 0..360); a text's rotation does not, even
     // on a layer called ARC.
     DxfLines lines = Export({"ARC", "  8", "0", " 10", "0", " 20", "0", " 40", "2", " 50", "350", " 51", "90", "  0",
                              "TEXT", "  8", "ARC", " 10", "0", " 20", "0", " 40", "2", " 50", "30", "  1", "ABC", "  0"});
-    ASSERT_TRUE(TurnEntitiesToFace(lines, FaceTopLeft, 0, 0));
+    ASSERT_TRUE(Rewrite(lines, Turned(FaceTopLeft, 0, 0)));
     const std::size_t arc = IndexOf(lines, "ARC");
     EXPECT_EQ(lines[arc + 10], "395");
     EXPECT_EQ(lines[arc + 12], "135");
@@ -56,7 +59,7 @@ TEST(TurnEntitiesToFace, OnlyArcAnglesGetTheFaceAngle) {
     EXPECT_EQ(lines[text + 10], "30");
 
     DxfLines right = Export({"ARC", " 10", "0", " 20", "0", " 50", "10", " 51", "20", "  0"});
-    ASSERT_TRUE(TurnEntitiesToFace(right, FaceRight, 0, 0));
+    ASSERT_TRUE(Rewrite(right, Turned(FaceRight, 0, 0)));
     EXPECT_EQ(right[IndexOf(right, " 50") + 1], "-35");
     EXPECT_EQ(right[IndexOf(right, " 51") + 1], "-25");
 }
@@ -65,7 +68,7 @@ TEST(TurnEntitiesToFace, OnlyArcAnglesGetTheFaceAngle) {
 // holds object coordinates: world x = -object x, world angle = 180 - object angle.
 // Turned or moved, the entity's world image must move as the world plan does; the
 // expectation is worked out in world terms and read back through that relation.
-TEST(TurnEntitiesToFace, ObjectCoordinatesTurnAndMoveWithTheWorld) {
+TEST(FigureTurn, ObjectCoordinatesTurnAndMoveWithTheWorld) {
     constexpr double kPi = 3.141592653589793;
     const double baseX = 100, baseY = 100;
     // World geometry: an arc about (40, 10), radius 5, from 80 to 150 degrees; in
@@ -85,7 +88,7 @@ TEST(TurnEntitiesToFace, ObjectCoordinatesTurnAndMoveWithTheWorld) {
         SCOPED_TRACE(face);
         DxfLines lines = Export(entities);
         const double turn = face < 0 ? 0 : FaceRow(face)->Angle;
-        ASSERT_TRUE(face < 0 ? MoveEntitiesToBase(lines, baseX, baseY) : TurnEntitiesToFace(lines, face, baseX, baseY));
+        ASSERT_TRUE(Rewrite(lines, face < 0 ? Moved(baseX, baseY) : Turned(face, baseX, baseY)));
         const auto turned = [&](double x, double y) {
             const double a = turn * kPi / 180;
             const double dx = x - baseX, dy = y - baseY;
@@ -111,21 +114,25 @@ TEST(TurnEntitiesToFace, ObjectCoordinatesTurnAndMoveWithTheWorld) {
 // would leave its point split, and a reader that fills in the missing half reads
 // another outline than the one written (a vertex X without its Y read at Y 0 stayed
 // put while its neighbours moved). The move refuses such a point as the turn does.
-TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
+TEST(FigureTurn, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
     struct Case {
         const char* name;
         DxfLines entities;
         SectionFault fault;
         const char* message;  // what the user is told
-        bool moveToo;         // MoveEntitiesToBase refuses it the same way
+        bool moveToo;         // the move refuses it the same way
     };
     const Case cases[] = {
         {"Y before its X", {"LINE", " 20", "1", " 10", "2", "  0"}, SectionFault::LoneY,
          "DXF ファイルの Y 座標 '1' の前に X 座標がありません。ファイルは書き換えません。", true},
-        {"no number", {"LINE", " 10", "1", " 20", "x", "  0"}, SectionFault::BadCoordinate,
-         "DXF ファイルの座標 'x' は数値ではありません。ファイルは書き換えません。", true},
-        {"empty angle", {"ARC", " 10", "1", " 20", "1", " 50", "", "  0"}, SectionFault::BadCoordinate,
-         "DXF ファイルの座標 '' は数値ではありません。ファイルは書き換えません。", false},
+        // The number check of the whole file refuses a coordinate that is no number
+        // first; past an end mark it checks nothing, and the turn names it.
+        {"no number", {"LINE", " 10", "1", " 20", "x", "  0"}, SectionFault::BadValue,
+         "DXF ファイルのグループコード 20 の値 'x' は正しくありません。ファイルは書き出しません。", true},
+        {"no number past an end mark", {"EOF", "  0", "LINE", " 10", "1", " 20", "x", "  0"},
+         SectionFault::BadCoordinate, "DXF ファイルの座標 'x' は数値ではありません。ファイルは書き換えません。", true},
+        {"empty angle past an end mark", {"EOF", "  0", "ARC", " 10", "1", " 20", "1", " 50", "", "  0"},
+         SectionFault::BadCoordinate, "DXF ファイルの座標 '' は数値ではありません。ファイルは書き換えません。", false},
         {"a vertex X whose Y was lost",
          {"LWPOLYLINE", " 90", "3", " 10", "0", " 20", "0", " 10", "10", " 20", "0", " 10", "10", " 21", "10", "  0"},
          SectionFault::LoneX, "DXF ファイルの X 座標 '10' の後に Y 座標がありません。ファイルは書き換えません。", true},
@@ -136,12 +143,12 @@ TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
         SCOPED_TRACE(c.name);
         const DxfLines original = Export(c.entities);
         DxfLines lines = original;
-        const SectionResult result = TurnEntitiesToFace(lines, FaceLeft, 0, 0);
+        const SectionResult result = Rewrite(lines, Turned(FaceLeft, 0, 0, 10));
         EXPECT_EQ(result.Fault, c.fault);
         EXPECT_EQ(SectionFaultMessage(result), c.message);
         EXPECT_EQ(lines, original);
         if (!c.moveToo) continue;
-        const SectionResult moved = MoveEntitiesToBase(lines, 1, 2);
+        const SectionResult moved = Rewrite(lines, Moved(1, 2, 10));
         EXPECT_EQ(moved.Fault, c.fault);
         EXPECT_EQ(SectionFaultMessage(moved), c.message);
         EXPECT_EQ(lines, original);
@@ -151,14 +158,17 @@ TEST(TurnEntitiesToFace, DamagedSectionIsLeftAsItWasAndTheFaultNamed) {
 // Points far from the origin turn like any other: no square of a coordinate is
 // taken, so 1e200 comes out as the turn says. Only a point the turn would carry
 // beyond the largest double is refused, named, with the lines as they were.
-TEST(TurnEntitiesToFace, HugeCoordinatesTurnOrAreRefusedNamed) {
+TEST(FigureTurn, HugeCoordinatesTurnOrAreRefusedNamed) {
     constexpr double kPi = 3.141592653589793;
     const std::pair<double, double> points[] = {{1e200, 1e200}, {-1.5e200, 3.25e199}, {7.0e307, -2.5e307}};
     for (std::int32_t face = 0; face < 4; ++face) {
         for (const auto& [x, y] : points) {
             SCOPED_TRACE(face);
             DxfLines lines = Export({"LINE", " 10", NumberText(x), " 20", NumberText(y), "  0"});
-            ASSERT_TRUE(TurnEntitiesToFace(lines, face, 0, 0));
+            // Raised by 10 too: the raised copy and the number check take the turned
+            // points as they are.
+            ASSERT_TRUE(Rewrite(lines, Turned(face, 0, 0, 10)));
+            EXPECT_TRUE(CheckNumberGroups(lines));
             const double a = FaceRow(face)->Angle * kPi / 180;
             const double wantX = x * std::cos(a) - y * std::sin(a);
             const double wantY = x * std::sin(a) + y * std::cos(a);
@@ -167,25 +177,21 @@ TEST(TurnEntitiesToFace, HugeCoordinatesTurnOrAreRefusedNamed) {
             const double gotY = StrToFloat(lines[line + 4]);
             EXPECT_NEAR(gotX, wantX, 1e-13 * std::hypot(x, y));
             EXPECT_NEAR(gotY, wantY, 1e-13 * std::hypot(x, y));
-            // The raised copy and the number check take the turned file as it is.
-            HeightInputs inputs;
-            inputs.FaceCode = face;
-            inputs.Height = 10;
-            inputs.FigureKind = "既存図形";
-            EXPECT_TRUE(CopyEntitiesToHeight(lines, inputs));
-            EXPECT_TRUE(CheckNumberGroups(lines));
+            const std::size_t copy = IndexOf(lines, "LINE", line + 1);
+            ASSERT_LT(copy, lines.size()) << "no raised copy";
+            EXPECT_EQ(lines[copy + 2], lines[line + 2]);
         }
     }
     const std::string largest = "1.7976931348623157E308";
     const DxfLines beyond = Export({"LINE", " 10", largest, " 20", largest, "  0"});
     DxfLines lines = beyond;
-    const SectionResult result = TurnEntitiesToFace(lines, FaceTopLeft, 0, 0);
+    const SectionResult result = Rewrite(lines, Turned(FaceTopLeft, 0, 0));
     EXPECT_EQ(result.Fault, SectionFault::OutOfRange);
     EXPECT_EQ(SectionFaultMessage(result), "DXF ファイルの座標 '" + largest +
                                                "' は大きすぎて、書き換えると数値の範囲を超えます。ファイルは書き換えません。");
     EXPECT_EQ(lines, beyond);
     lines = beyond;
-    EXPECT_EQ(MoveEntitiesToBase(lines, -1e308, 0).Fault, SectionFault::OutOfRange);
+    EXPECT_EQ(Rewrite(lines, Moved(-1e308, 0)).Fault, SectionFault::OutOfRange);
     EXPECT_EQ(lines, beyond);
 }
 
@@ -255,9 +261,9 @@ TEST(CheckNumberGroups, RefusesWhatNoReaderTakes) {
     }
 }
 
-TEST(MoveEntitiesToBase, SubtractsTheBasePointOnly) {
+TEST(FigureMove, SubtractsTheBasePointOnly) {
     DxfLines lines = Export(ThreeEntities());
-    ASSERT_TRUE(MoveEntitiesToBase(lines, 1, -2));
+    ASSERT_TRUE(Rewrite(lines, Moved(1, -2)));
     const std::size_t line = IndexOf(lines, "LINE");
     EXPECT_EQ(lines[line + 6], "0");    // X 1.0 - 1
     EXPECT_EQ(lines[line + 8], "4");    // Y 2.0 + 2
@@ -270,7 +276,7 @@ TEST(MoveEntitiesToBase, SubtractsTheBasePointOnly) {
 
     const DxfLines damaged = Export({"LINE", " 10", "", "  0"});
     lines = damaged;
-    EXPECT_FALSE(MoveEntitiesToBase(lines, 1, 1));
+    EXPECT_FALSE(Rewrite(lines, Moved(1, 1)));
     EXPECT_EQ(lines, damaged);
 }
 
@@ -283,7 +289,9 @@ HeightInputs Inputs(int face, double height, int sign = 1) {
     return inputs;
 }
 
-TEST(CopyEntitiesToHeight, RaisesAlongTheFrameYByFaceAndSign) {
+// The raised copy stands sqrt(2) x H along the frame's Y axis, up on the top faces
+// and down on the side faces, the other way with the sign inverted.
+TEST(RaisedCopy, RaisesAlongTheFrameYByFaceAndSign) {
     struct Case {
         int face;
         int sign;
@@ -292,28 +300,27 @@ TEST(CopyEntitiesToHeight, RaisesAlongTheFrameYByFaceAndSign) {
     for (const Case& c : {Case{FaceTopLeft, 1, "14.142135623731"}, Case{FaceTopRight, -1, "-14.142135623731"},
                           Case{FaceLeft, 1, "-14.142135623731"}, Case{FaceRight, -1, "14.142135623731"}}) {
         DxfLines lines = Export({"POINT", " 10", "0", " 20", "0", "  0"});
-        ASSERT_TRUE(CopyEntitiesToHeight(lines, Inputs(c.face, 10, c.sign)));
+        ASSERT_TRUE(Rewrite(lines, Moved(0, 0, 10, c.face, c.sign)));
         const std::size_t copy = IndexOf(lines, "POINT", IndexOf(lines, "POINT") + 1);
         ASSERT_LT(copy, lines.size());
         EXPECT_EQ(lines[copy + 4], c.raisedY) << c.face;
     }
 }
 
-TEST(CopyEntitiesToHeight, NoCopyWithoutHeightOrForFlatKinds) {
-    const DxfLines original = Export(ThreeEntities());
-    HeightInputs flat = Inputs(FaceTopLeft, 0);
-    DxfLines lines = original;
-    ASSERT_TRUE(CopyEntitiesToHeight(lines, flat));
-    EXPECT_EQ(lines, original);
+TEST(RaisedCopy, NoneWithoutHeightOrForFlatKinds) {
+    DxfLines flat = Export(ThreeEntities());
+    ASSERT_TRUE(Rewrite(flat, Moved(0, 0)));
+    EXPECT_EQ(std::count(flat.begin(), flat.end(), "LINE"), 1);
     for (const char* kind : {"文字", "寸法"}) {
-        flat = Inputs(FaceTopLeft, 10);
-        flat.FigureKind = kind;
-        ASSERT_TRUE(CopyEntitiesToHeight(lines, flat));
-        EXPECT_EQ(lines, original);
+        DxfLines lines = Export(ThreeEntities());
+        FigureSteps steps = Moved(0, 0, 10);
+        steps.Inputs.FigureKind = kind;
+        ASSERT_TRUE(Rewrite(lines, steps));
+        EXPECT_EQ(lines, flat) << kind;
     }
     // Still refuses a file it could not have written into.
     DxfLines broken = {"  0", "EOF"};
-    EXPECT_EQ(CopyEntitiesToHeight(broken, Inputs(FaceTopLeft, 0)).Fault, SectionFault::NoEntities);
+    EXPECT_EQ(Rewrite(broken, Moved(0, 0)).Fault, SectionFault::NoEntities);
 }
 
 class HeightLines : public ::testing::Test {
@@ -475,11 +482,14 @@ TEST_F(HeightLines, WhenThereAreNone) {
     inputs.FigureKind = "寸法";
     EXPECT_EQ(HeightLineText(table, inputs), "");
 
-    const DxfLines original = Export(ThreeEntities());
-    DxfLines lines = original;
-    inputs.FigureKind = "文字";
-    ASSERT_TRUE(AddHeightLines(lines, table, inputs));
-    EXPECT_EQ(lines, original);
+    // Text stays flat: neither a copy nor height lines, whatever the table holds.
+    DxfLines flat = Export(ThreeEntities());
+    ASSERT_TRUE(Rewrite(flat, Moved(0, 0)));
+    DxfLines lines = Export(ThreeEntities());
+    FigureSteps steps = Moved(0, 0, 10);
+    steps.Inputs.FigureKind = "文字";
+    ASSERT_TRUE(Rewrite(lines, steps, &table));
+    EXPECT_EQ(lines, flat);
 }
 
 // Height lines whose numbers would leave the doubles' range are refused, named, the
@@ -492,7 +502,7 @@ TEST_F(HeightLines, BeyondTheRangeAreRefusedNamed) {
         double height;
         SectionFault fault;
         const char* named;
-        const char* copyNamed;  // CopyEntitiesToHeight's refusal, "" when it copies
+        const char* copyNamed;  // the raised copy's refusal without the table, "" when it copies
     };
     const Case cases[] = {
         {"a height whose lift leaves the range", 3, 4, 1.5e308, SectionFault::HeightOutOfRange, "1.5E308", "1.5E308"},
@@ -506,30 +516,29 @@ TEST_F(HeightLines, BeyondTheRangeAreRefusedNamed) {
         ClearEntityTable(table);
         table[0] = Record({0, "0", c.x, c.y, c.x, c.y});
         DxfLines lines = original;
-        const SectionResult result = AddHeightLines(lines, table, Inputs(FaceTopLeft, c.height));
+        const SectionResult result = Rewrite(lines, Moved(0, 0, c.height), &table);
         EXPECT_EQ(result.Fault, c.fault);
         EXPECT_EQ(result.Detail, c.named);
         EXPECT_EQ(lines, original);
         EXPECT_EQ(HeightLineText(table, Inputs(FaceTopLeft, c.height)), "");
-        const SectionResult copied = CopyEntitiesToHeight(lines, Inputs(FaceTopLeft, c.height));
+        const SectionResult copied = Rewrite(lines, Moved(0, 0, c.height));
         EXPECT_EQ(copied.Detail, c.copyNamed);
         if (*c.copyNamed != '\0') {
             EXPECT_EQ(copied.Fault, SectionFault::HeightOutOfRange);
             EXPECT_EQ(SectionFaultMessage(copied), std::string("高さ '") + c.copyNamed +
                                                        "' は大きすぎて、高さ方向が数値の範囲を超えます。ファイルは書き換えません。");
             EXPECT_EQ(lines, original);
+        } else {
+            EXPECT_TRUE(copied);
         }
     }
 }
 
-// The whole rewrite of an exported plan: turn, raised copy, height lines.
+// The whole rewrite of an exported plan: turn, raised copy, height lines, line by line.
 TEST_F(HeightLines, WholeSectionAfterTheThreeSteps) {
     DxfLines lines = Export({"LINE", "  5", "1F", "  8", "0", " 10", "10", " 20", "20", " 11", "12", " 21", "20", "  0"});
     table[0] = Record({0, "0", 0, 0, 2, 0});  // the same line relative to the base point (10, 20)
-    const HeightInputs inputs = Inputs(FaceTopRight, 5);
-    ASSERT_TRUE(TurnEntitiesToFace(lines, inputs.FaceCode, 10, 20));
-    ASSERT_TRUE(CopyEntitiesToHeight(lines, inputs));
-    ASSERT_TRUE(AddHeightLines(lines, table, inputs));
+    ASSERT_TRUE(Rewrite(lines, Turned(FaceTopRight, 10, 20, 5), &table));
     const DxfLines saved = testing::Resplit(lines);
     EntitiesSection section;
     ASSERT_TRUE(FindEntitiesSection(saved, section));

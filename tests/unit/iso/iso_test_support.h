@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "dxf_data/dxf_lines.h"
+#include "dxf_data/entity_table.h"
+#include "iso/figure_stream.h"
 #include "temp_folder.h"
 
 namespace tessavue::testing {
@@ -46,6 +48,48 @@ inline DxfLines Resplit(const DxfLines& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     return SplitDxfLines(text);
+}
+
+// The figure rewrite (RewriteFigure) of a line list: joined with CR LF, rewritten and
+// split again. A refused list stays as it was; nothing may have been written then.
+inline SectionResult Rewrite(DxfLines& lines, const FigureSteps& steps, const EntityTableRows* table = nullptr) {
+    static EntityTableRows none = [] {
+        EntityTableRows rows;
+        ClearEntityTable(rows);
+        return rows;
+    }();
+    std::string input;
+    for (const std::string& line : lines) input += line + "\r\n";
+    std::string output;
+    StringOutput out(output);
+    const SectionResult result = RewriteFigure(input, steps, table ? *table : none, out);
+    if (result) {
+        lines = SplitDxfLines(output);
+    } else {
+        EXPECT_EQ(output, "") << "a refused rewrite wrote";
+    }
+    return result;
+}
+
+// The steps of an existing figure turned onto `face` about the base point, raised by
+// `height` (none: 0) with the other inputs at the palette's defaults.
+inline FigureSteps Turned(int face, double baseX, double baseY, double height = 0, int sign = 1) {
+    FigureSteps steps;
+    steps.Turn = true;
+    steps.BaseX = baseX;
+    steps.BaseY = baseY;
+    steps.Inputs.FaceCode = face;
+    steps.Inputs.HeightSign = sign;
+    steps.Inputs.Height = height;
+    steps.Inputs.FigureKind = "既存図形";
+    return steps;
+}
+
+// The same, only moved so that the base point becomes the origin (全て投影).
+inline FigureSteps Moved(double baseX, double baseY, double height = 0, int face = 0, int sign = 1) {
+    FigureSteps steps = Turned(face, baseX, baseY, height, sign);
+    steps.Turn = false;
+    return steps;
 }
 
 // A folder of its own for each test, removed afterwards.

@@ -40,16 +40,12 @@ protected:
         ASSERT_TRUE(std::filesystem::exists(source)) << source << " (the shared test data) is missing";
         const std::filesystem::path copy = Folder() / source.filename();
         std::filesystem::copy_file(source, copy);
-        auto lines = LoadDxfLines(copy);
-        ASSERT_TRUE(lines);
-        HeightInputs inputs;
-        inputs.FaceCode = face;
-        inputs.Height = 10;
-        inputs.FigureKind = "既存図形";
-        ASSERT_TRUE(TurnEntitiesToFace(*lines, face, 5, 5));
-        ASSERT_TRUE(CopyEntitiesToHeight(*lines, inputs));
-        ASSERT_TRUE(AddHeightLines(*lines, table, inputs));
-        ASSERT_TRUE(SaveDxfLines(written, *lines));
+        const FigureSteps steps = testing::Turned(face, 5, 5, 10);
+        const HeightInputs& inputs = steps.Inputs;
+        std::string figure;
+        StringOutput output(figure);
+        ASSERT_TRUE(RewriteFigure(testing::ReadFile(copy), steps, table, output));
+        testing::WriteFile(written, figure);
 
         HeightLinePoints points;
         CollectHeightLinePoints(table, inputs, points);
