@@ -107,6 +107,20 @@ struct SectionBounds {
     std::size_t Endsec = 0;
 };
 
+// The section's closing "  0" found at `at` (its code line `code`): where it and the
+// "ENDSEC" after it start, and where the first entity starts when the section held none.
+void MarkSectionEnd(std::string_view input, std::size_t at, std::string_view code, bool first,
+                    SectionBounds& bounds) {
+    if (!first) bounds.First = at;
+    bounds.EndCode = at;
+    bounds.EndCodeLine = code;
+    // The "ENDSEC" line starts right after the code line's end.
+    LineCursor back(input, at);
+    std::string_view skipped;
+    back.Next(skipped);
+    bounds.Endsec = back.Offset();
+}
+
 // The first "  0" "SECTION" "  2" "ENTITIES" header, line by line (as the header may
 // sit anywhere), then its pairs up to the first "  0" "ENDSEC", laid out as
 // FindEntitiesSection requires.
@@ -134,14 +148,7 @@ SectionResult FindSection(std::string_view input, SectionBounds& bounds) {
         if (!ReadGroupCode(code, number)) return {SectionFault::BadGroupCode, std::string(code)};
         if (number == 0) {
             if (value == "ENDSEC") {
-                if (!first) bounds.First = at;
-                bounds.EndCode = at;
-                bounds.EndCodeLine = code;
-                // The "ENDSEC" line starts right after the code line's end.
-                LineCursor back(input, at);
-                std::string_view skipped;
-                back.Next(skipped);
-                bounds.Endsec = back.Offset();
+                MarkSectionEnd(input, at, code, first, bounds);
                 return {};
             }
             if (!first) {
@@ -510,14 +517,7 @@ SectionResult ScanFile(std::string_view input, SectionBounds& bounds, SectionWal
                 refusal = {SectionFault::BadGroupCode, std::string(code)};
                 state = State::Refused;
             } else if (number == 0 && value == "ENDSEC") {
-                if (!first) bounds.First = at;
-                bounds.EndCode = at;
-                bounds.EndCodeLine = code;
-                // The "ENDSEC" line starts right after the code line's end.
-                LineCursor back(input, at);
-                std::string_view skipped;
-                back.Next(skipped);
-                bounds.Endsec = back.Offset();
+                MarkSectionEnd(input, at, code, first, bounds);
                 state = State::Found;
                 if (walked) walked = walk.Finish();
             } else {
