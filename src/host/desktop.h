@@ -60,10 +60,13 @@ public:
     virtual void WaitBriefly() = 0;
     // The same with the pause chosen by the caller: the command channel pauses briefly
     // at first, so commands that end at once cost little, and longer once a wait is
-    // clearly on the user, so a long wait costs little CPU.
-    virtual void PauseBetweenPolls(unsigned milliseconds) {
+    // clearly on the user, so a long wait costs little CPU. False when the pause ran its
+    // whole time and the queue was empty at its end: a look at the queue right after
+    // would find nothing, and a wait can spare it.
+    virtual bool PauseBetweenPolls(unsigned milliseconds) {
         (void)milliseconds;
         WaitBriefly();
+        return true;
     }
 };
 

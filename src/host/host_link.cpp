@@ -148,9 +148,12 @@ bool HostLink::BetweenPolls(unsigned poll, const std::string& lastRead) {
     // A command line that answers with text is alive; only silence needs the
     // (costlier) look at whether AutoCAD is still there.
     if (abandoned_ || (lastRead.empty() && HostGone())) return false;
-    desktop_.PumpMessages();
+    // A pause that ended with an empty queue leaves nothing to dispatch: under Wine
+    // every look at the queue is a trip to the server, a sixth of a poll's cost.
+    // A message that comes during the read wakes the next pause at once.
+    if (poll == 0 || !queueEmptyAfterPause_) desktop_.PumpMessages();
     if (abandoned_) return false;
-    desktop_.PauseBetweenPolls(PollPause(poll));
+    queueEmptyAfterPause_ = !desktop_.PauseBetweenPolls(PollPause(poll));
     return true;
 }
 

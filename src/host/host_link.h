@@ -105,8 +105,9 @@ public:
 
     // Milliseconds between two polls of a wait: 1, 2, 4, 8, then this. A poll is a
     // round trip to AutoCAD's thread, so this bounds both the CPU a long wait costs
-    // and how late it notices the idle prompt.
-    static constexpr unsigned kLongestPollPauseMs = 16;
+    // (a poll costs about 0.1 ms under Wine: 1 % of a core at this pause) and how late
+    // it notices the idle prompt.
+    static constexpr unsigned kLongestPollPauseMs = 13;
     // Polls that may read the idle prompt before a typed command shows anything: about
     // a second at the longest pause, far more than AutoCAD takes to start a command.
     static constexpr unsigned kCommandStartPolls = 64;
@@ -123,6 +124,8 @@ private:
     Desktop& desktop_;
     MessageSink& messages_;
     bool abandoned_ = false;
+    // The last pause of a wait ended with nothing on the palette's queue.
+    bool queueEmptyAfterPause_ = false;
     bool typingFailed_ = false;
     bool counting_ = false;
     std::size_t counted_ = 0;

@@ -45,7 +45,7 @@ public:
     void SetForeground(WindowHandle w) override { inner_.SetForeground(w); }
     void PumpMessages() override { inner_.PumpMessages(); }
     void WaitBriefly() override { inner_.WaitBriefly(); }
-    void PauseBetweenPolls(unsigned ms) override { inner_.PauseBetweenPolls(ms); }
+    bool PauseBetweenPolls(unsigned ms) override { return inner_.PauseBetweenPolls(ms); }
     long reads = 0;
 
 private:

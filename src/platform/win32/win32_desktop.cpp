@@ -146,9 +146,11 @@ void Win32Desktop::PumpMessages() {
 
 void Win32Desktop::WaitBriefly() { MsgWaitForMultipleObjects(0, nullptr, FALSE, pollMs_, QS_ALLINPUT); }
 
-void Win32Desktop::PauseBetweenPolls(unsigned milliseconds) {
+bool Win32Desktop::PauseBetweenPolls(unsigned milliseconds) {
     const DWORD pause = fixedPauseMs_ != 0 ? fixedPauseMs_ : static_cast<DWORD>(milliseconds);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, pause, QS_ALLINPUT);
+    // MWMO_INPUTAVAILABLE also wakes for messages already in the queue that an earlier
+    // look left there, so a timeout means the queue is empty.
+    return MsgWaitForMultipleObjectsEx(0, nullptr, pause, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
 }
 
 }  // namespace tessavue

@@ -38,7 +38,7 @@ public:
     void SetForeground(WindowHandle window) override;
     void PumpMessages() override;
     void WaitBriefly() override;
-    void PauseBetweenPolls(unsigned milliseconds) override;
+    bool PauseBetweenPolls(unsigned milliseconds) override;
 
 private:
     HWND owner_ = nullptr;

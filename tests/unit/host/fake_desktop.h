@@ -102,10 +102,13 @@ public:
         if (onPump) onPump();
     }
     void WaitBriefly() override { ++waits; }
-    void PauseBetweenPolls(unsigned ms) override {
+    bool PauseBetweenPolls(unsigned ms) override {
         ++waits;
         pauses.push_back(ms);
+        return pauseBringsMessages;
     }
+    // What a pause says of the queue at its end: false, nothing came in.
+    bool pauseBringsMessages = true;
     std::vector<unsigned> pauses;
 
     std::vector<std::string> log;

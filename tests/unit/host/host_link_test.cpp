@@ -321,6 +321,38 @@ TEST_F(HostLinkTest, WaitPollsWithPumpAndPauseUntilText) {
     EXPECT_EQ(desktop.pauses, (std::vector<unsigned>{1, 2, 4, 8}));
 }
 
+// The queue is looked at on the first poll and after every pause that saw a message
+// come in; a pause that ran its whole time leaves nothing to dispatch.
+TEST_F(HostLinkTest, WaitLooksAtTheQueueOnlyAfterAPauseThatSawMessages) {
+    struct Row {
+        std::vector<bool> pausesSawMessages;  // one per unsuccessful poll
+        int pumps;
+    };
+    const Row rows[] = {
+        {{true, true, true, true}, 4},
+        {{false, false, false, false}, 1},
+        {{false, false, true, false}, 2},
+        {{true, false, false, true}, 2},
+    };
+    for (const Row& row : rows) {
+        FakeDesktop fake;
+        HostLink wait(fake, sink);
+        const Host h = AddHost(fake, false, kHalfPrompt);
+        wait.CaptureHost();
+        fake.At(h.commandLine).text = "obj: ";
+        std::size_t reads = 0;
+        fake.onRead = [&](WindowHandle w) {
+            if (w != h.commandLine) return;
+            ++reads;
+            if (reads <= row.pausesSawMessages.size()) fake.pauseBringsMessages = row.pausesSawMessages[reads - 1];
+            if (reads == row.pausesSawMessages.size() + 1) fake.At(h.commandLine).text = kHalfPrompt;
+        };
+        EXPECT_TRUE(wait.WaitForCommandLine(kHalfPrompt, WaitMode::Exact));
+        EXPECT_EQ(fake.waits, static_cast<int>(row.pausesSawMessages.size()));
+        EXPECT_EQ(fake.pumps, row.pumps) << "after pauses " << ::testing::PrintToString(row.pausesSawMessages);
+    }
+}
+
 TEST_F(HostLinkTest, LongWaitsPauseLongerButNeverBeyondTheCap) {
     const Host h = AddHost(desktop, false, kHalfPrompt);
     link.CaptureHost();
