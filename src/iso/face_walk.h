@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "dxf_data/entity_table.h"
@@ -29,6 +30,9 @@ bool MakesRaisedCopy(const HeightInputs& inputs);
 // the two points where the turned outline runs parallel to the height, each only
 // where an arc passes.
 void CollectHeightLinePoints(const EntityTableRows& table, const HeightInputs& inputs, HeightLinePoints& points);
+// The same for one row, each foot handed to `foot` (possibly twice the same point).
+void ForEachHeightLineFoot(const EntityRecord& row, const HeightInputs& inputs,
+                           const std::function<void(double, double)>& foot);
 
 // The LINE records of the height lines into `text`. Refused, with `text` left
 // incomplete, when a record's numbers leave the doubles' range: a foot point whose
