@@ -69,8 +69,7 @@ inline std::string ExpectedEntity(const WorldEntity& entity) {
     } else if (const auto* e = std::get_if<WorldEllipse>(&entity.Shape)) {
         point("center", e->Centre);
         point("major_axis", e->MajorAxis);
-        point("extrusion", {0, 0});
-        line << " extrusion.z=1";
+        line << " extrusion.x=0 extrusion.y=0 extrusion.z=1";
         number("ratio", e->Ratio);
         number("start_param", e->StartParam);
         number("end_param", e->EndParam);

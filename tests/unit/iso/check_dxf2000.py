@@ -39,10 +39,10 @@ def raw_checks(path, failures):
         number_code = 10 <= int(code) < 60 or 140 <= int(code) < 148 or 210 <= int(code) < 240
         if number_code and (b"nan" in value.lower() or b"inf" in value.lower()):
             failures.append(f"line {i + 2}: {value!r} is no number")
-        if int(code) in (5, 105):
-            handles.append(int(value, 16))
         if code == b"  9" and value == b"$HANDSEED":
             seed = int(lines[i + 3], 16)
+        elif int(code) in (5, 105) and lines[i - 1] != b"$HANDSEED":
+            handles.append(int(value, 16))
     twice = [hex(h) for h, n in collections.Counter(handles).items() if n > 1]
     if twice:
         failures.append(f"handles written twice: {twice[:10]}")
