@@ -141,7 +141,10 @@ TEST_F(Dxf2000, WrittenFilesOpenInOtherReadersWithEveryNumber) {
         options.Layers = row.ExtraLayers;
         const std::filesystem::path written = Folder() / ("case" + std::to_string(index++) + ".dxf");
         std::string error;
-        ASSERT_TRUE(WriteDxf2000File(written, row.Figure, options, error)) << error;
+        if (!WriteDxf2000File(written, row.Figure, options, error)) {
+            ADD_FAILURE() << "refused: " << error;
+            continue;
+        }
         EXPECT_EQ(error, "");
         EXPECT_FALSE(std::filesystem::exists(written.string() + ".tmp"));
 
