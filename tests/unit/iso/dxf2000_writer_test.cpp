@@ -112,6 +112,8 @@ std::vector<WrittenCase> WrittenCases() {
         On(kWall, 256, WorldLine{{0.1, 0.2}, {0.30000000000000004, 0.7}}),
         On(kShown, 5, WorldText{kSovietText, {1.5, -2.5}, 3.5, 90, 1, 0, "STANDARD"}),
         On(kShown, 256, WorldText{kWall + kShown, {-1.5, 2.5}, 1, 330, 0.75, 30, kGothic}),
+        // The same layer as the extra "wall": AutoCAD folds ASCII letters in names.
+        On("WALL", 256, WorldPoint{{0, 0}}),
     };
     cases.push_back({"Japanese layers, texts and style", japanese, {kDimension, "Unused", "wall"},
                      testing::Box{-1.5, -2.5, 1.5, 2.5}});
