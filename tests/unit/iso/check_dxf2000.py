@@ -20,6 +20,9 @@ import sys
 import ezdxf
 
 
+RECORD_KINDS = {b"VPORT", b"LTYPE", b"LAYER", b"STYLE", b"APPID", b"DIMSTYLE", b"BLOCK_RECORD"}
+
+
 def raw_checks(path, failures):
     with open(path, "rb") as f:
         data = f.read()
@@ -31,6 +34,7 @@ def raw_checks(path, failures):
     if len(lines) % 2:
         failures.append(f"{len(lines)} lines: not pairs")
     handles, seed = [], None
+    record_kind, names = None, []
     for i in range(0, len(lines) - 1, 2):
         code, value = lines[i], lines[i + 1]
         if len(code) != 3 or not code.strip().isdigit() or code != b"%3d" % int(code):
@@ -39,10 +43,19 @@ def raw_checks(path, failures):
         number_code = 10 <= int(code) < 60 or 140 <= int(code) < 148 or 210 <= int(code) < 240
         if number_code and (b"nan" in value.lower() or b"inf" in value.lower()):
             failures.append(f"line {i + 2}: {value!r} is no number")
+        # Table records AutoCAD tells apart by name with letters folded: each name once.
+        if code == b"  0":
+            record_kind = value if value in RECORD_KINDS else None
+        elif code == b"  2" and record_kind:
+            names.append((record_kind, value.upper()))
+            record_kind = None
         if code == b"  9" and value == b"$HANDSEED":
             seed = int(lines[i + 3], 16)
         elif int(code) in (5, 105) and lines[i - 1] != b"$HANDSEED":
             handles.append(int(value, 16))
+    named_twice = [(k.decode(), n.decode("cp932")) for (k, n), c in collections.Counter(names).items() if c > 1]
+    if named_twice:
+        failures.append(f"table records named twice: {named_twice}")
     twice = [hex(h) for h, n in collections.Counter(handles).items() if n > 1]
     if twice:
         failures.append(f"handles written twice: {twice[:10]}")
