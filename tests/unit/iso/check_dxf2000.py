@@ -20,6 +20,11 @@ import sys
 import ezdxf
 
 
+def folded(name):
+    """The name as AutoCAD compares it: ASCII letters in upper case, nothing else changed."""
+    return "".join(c.upper() if c.isascii() else c for c in name)
+
+
 RECORD_KINDS = {b"VPORT", b"LTYPE", b"LAYER", b"STYLE", b"APPID", b"DIMSTYLE", b"BLOCK_RECORD"}
 
 
@@ -47,13 +52,13 @@ def raw_checks(path, failures):
         if code == b"  0":
             record_kind = value if value in RECORD_KINDS else None
         elif code == b"  2" and record_kind:
-            names.append((record_kind, value.upper()))
+            names.append((record_kind, folded(value.decode("cp932"))))
             record_kind = None
         if code == b"  9" and value == b"$HANDSEED":
             seed = int(lines[i + 3], 16)
         elif int(code) in (5, 105) and lines[i - 1] != b"$HANDSEED":
             handles.append(int(value, 16))
-    named_twice = [(k.decode(), n.decode("cp932")) for (k, n), c in collections.Counter(names).items() if c > 1]
+    named_twice = [(k.decode(), n) for (k, n), c in collections.Counter(names).items() if c > 1]
     if named_twice:
         failures.append(f"table records named twice: {named_twice}")
     twice = [hex(h) for h, n in collections.Counter(handles).items() if n > 1]
@@ -117,13 +122,13 @@ def main():
         failures.append(f"modelspace holds {dict(counts)}, expected {dict(want_counts)}")
 
     entities = iter(msp)
-    declared = {layer.dxf.name.upper() for layer in doc.layers}
+    declared = {folded(layer.dxf.name) for layer in doc.layers}
     with open(expected_path, encoding="ascii") as f:
         rows = [row.split() for row in f if row.strip()]
     for index, row in enumerate(rows):
         if row[0] == "LAYER":
             name = bytes.fromhex(row[1]).decode("cp932")
-            if name.upper() not in declared:
+            if folded(name) not in declared:
                 failures.append(f"layer {name!r} not declared")
         elif row[0] == "HEADER":
             value = doc.header.get(row[1])
@@ -139,7 +144,7 @@ def main():
             layer = bytes.fromhex(row[2]).decode("cp932")
             if entity.dxf.layer != layer:
                 failures.append(f"{where} layer {entity.dxf.layer!r}, expected {layer!r}")
-            if entity.dxf.layer.upper() not in declared:
+            if folded(entity.dxf.layer) not in declared:
                 failures.append(f"{where} layer {entity.dxf.layer!r} not declared")
             if entity.dxf.get("color", 256) != int(row[3]):
                 failures.append(f"{where} colour {entity.dxf.get('color', 256)}, expected {row[3]}")

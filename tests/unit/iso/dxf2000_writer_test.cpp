@@ -29,6 +29,8 @@ const std::string kWall = "\x95\xC7";                  // 壁
 const std::string kShown = "\x95\x5C\x8E\xA6";         // 表示
 const std::string kDimension = "\x90\xA1\x96\x40";     // 寸法
 const std::string kSovietText = "\x83\x5C\x98\x41 1/2";  // ソ連 1/2
+const std::string kA = "\x83\x41";                      // ア
+const std::string kDi = "\x83\x61";                     // ヂ
 const std::string kGothic = "\x83\x53\x83\x56\x83\x62\x83\x4E";  // ゴシック
 
 WorldEntity On(const std::string& layer, int colour, WorldShape shape) { return {layer, colour, std::move(shape)}; }
@@ -114,8 +116,10 @@ std::vector<WrittenCase> WrittenCases() {
         On(kShown, 256, WorldText{kWall + kShown, {-1.5, 2.5}, 1, 330, 0.75, 30, kGothic}),
         // The same layer as the extra "wall": AutoCAD folds ASCII letters in names.
         On("WALL", 256, WorldPoint{{0, 0}}),
+        // Not the extra layer ア (83 41): a trail byte is no letter to fold.
+        On(kDi, 256, WorldPoint{{1, 1}}),
     };
-    cases.push_back({"Japanese layers, texts and style", japanese, {kDimension, "Unused", "wall"},
+    cases.push_back({"Japanese layers, texts and style", japanese, {kDimension, "Unused", "wall", kA},
                      testing::Box{-1.5, -2.5, 1.5, 2.5}});
 
     WorldFigure arcs;
