@@ -22,6 +22,7 @@ const std::filesystem::path kChecker = TESSAVUE_DXF2000_CHECKER;
 constexpr double kPi = 3.141592653589793;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kMax = std::numeric_limits<double>::max();
 
 // Shift-JIS bytes spelled out, so that the rows do not depend on how the test sources
 // are compiled. Several hold 0x5C ("\\") as their second byte.
@@ -100,14 +101,13 @@ std::vector<WrittenCase> WrittenCases() {
         On("0", 256, WorldLine{{-1.234567890123456e15, -9.876543210987654e14}, {4.5e17, -3.333333333333333e-7}}),
         On("0", 256, WorldPoint{{-7.0e16, 1.2345678901234567e16}}),
         On("0", 256, WorldEllipse{{-1e15, -1e15}, {2.5e14, 0}, 0.5, kPi / 2, kPi}),
+        // The largest doubles: fifteen digits would round them beyond the range.
+        On("0", 256, WorldPoint{{kMax, -kMax}}),
     };
     // The arc runs from the top of its minor axis (-1e15, -8.75e14) to the far end of
-    // its major (-1.25e15, -1e15), inside the line's and the point's reach but for its
-    // lowest y.
-    cases.push_back({"negative and huge coordinates",
-                     far,
-                     {},
-                     testing::Box{-7.0e16, -1e15, 4.5e17, 1.2345678901234567e16}});
+    // its major (-1.25e15, -1e15), inside the other points' reach.
+    cases.push_back(
+        {"negative and huge coordinates", far, {}, testing::Box{-7.0e16, -kMax, kMax, 1.2345678901234567e16}});
 
     WorldFigure japanese;
     japanese.Entities = {
@@ -189,6 +189,7 @@ TEST_F(Dxf2000, RefusedFiguresLeaveNothingWritten) {
         {"line break in a text", On("0", 256, WorldText{"A\r\nB", {0, 0}})},
         {"layer name with <", On("A<B", 256, WorldPoint{{0, 0}})},
         {"empty layer name", On("", 256, WorldPoint{{0, 0}})},
+        {"layer name ending in half a character", On("A\x95", 256, WorldPoint{{0, 0}})},
         {"colour 257", On("0", 257, WorldPoint{{0, 0}})},
         {"extra layer with a line break", On("0", 256, WorldPoint{{0, 0}}), {"A\nB"}},
         {"extents beyond the largest double",
