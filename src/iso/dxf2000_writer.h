@@ -1,0 +1,44 @@
+// Writing a finished figure as a DXF 2000 (AC1015) file of its own: header, tables,
+// blocks, entities and objects, everything a reader needs, so that the figure opens
+// without AutoCAD having written any part of the file.
+//
+// Texts and layer names are written as the bytes given (Shift-JIS from Japanese
+// plans); the code page named in the header tells readers so. Lines end in CR LF and
+// group codes are right-aligned in three characters, as AutoCAD writes them. Every
+// number reads back as the same double.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "iso/world_figure.h"
+
+namespace tessavue {
+
+struct Dxf2000Options {
+    std::string CodePage = "ANSI_932";  // $DWGCODEPAGE
+    // Layers declared even when no entity uses them; "0" and every layer an entity
+    // uses are declared anyway.
+    std::vector<std::string> Layers;
+};
+
+// Why `figure` (with `options`) cannot be written, in one line; "" when it can. Refused:
+// a NaN or infinite number, an ellipse with a zero major axis or a ratio outside
+// (0, 1], a spline whose counts do not agree (knots = control points + degree + 1,
+// one weight per control point), a colour outside 0..256, a layer or style name that
+// is empty or holds a character AutoCAD forbids in names, and a text, layer or code
+// page holding a line break or another control character.
+std::string Dxf2000Fault(const WorldFigure& figure, const Dxf2000Options& options);
+
+// The whole file's text; "" when Dxf2000Fault finds a fault.
+std::string Dxf2000Text(const WorldFigure& figure, const Dxf2000Options& options);
+
+// Writes the file under a temporary name beside `path`, then removes an existing
+// `path` and renames the new file into place. On failure nothing new is left behind
+// (an existing file is kept unless the last rename itself fails), `error` holds a
+// one-line reason, and the result is false.
+bool WriteDxf2000File(const std::filesystem::path& path, const WorldFigure& figure, const Dxf2000Options& options,
+                      std::string& error);
+
+}  // namespace tessavue
