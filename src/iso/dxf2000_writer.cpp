@@ -44,6 +44,13 @@ bool HasControl(const std::string& text) {
     });
 }
 
+// Whether a "\U+" escape with four hexadecimal digits starts at `i`.
+bool UnicodeEscapeAt(const std::string& name, std::size_t i) {
+    if (name.compare(i, 3, "\\U+") != 0 || i + 7 > name.size()) return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(i) + 3, name.begin() + static_cast<std::ptrdiff_t>(i) + 7,
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
 // The characters AutoCAD refuses in a layer or style name, looked for outside
 // double-byte characters.
 bool IsGoodName(const std::string& name) {
@@ -53,6 +60,9 @@ bool IsGoodName(const std::string& name) {
         if (IsLeadByte(c)) {
             if (i + 1 == name.size()) return false;  // a lead byte without its trail
             ++i;
+        } else if (c == '\\' && UnicodeEscapeAt(name, i)) {
+            // A character outside the code page, as AutoCAD itself writes it: "\U+03A1".
+            i += 6;
         } else if (std::string_view("<>/\\\":;?*|=`").find(static_cast<char>(c)) != std::string_view::npos) {
             return false;
         }

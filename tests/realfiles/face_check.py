@@ -10,7 +10,8 @@ face axes alone.
       the drawing's block definitions; face 0 上左, 1 上右, 2 左, 3 右, or "none" (the
       result must be the plan itself: no face map, no raised copy, no height lines);
       "recover": true reads the plan with ezdxf's recover mode (a file of another
-      program rather than one the stand-in wrote).
+      program rather than one the stand-in wrote); "left_out": ["TEXT", ...] kinds of
+      the plan the drawing program names as left out, not expected in the result.
   face_check.py selftest         the checks on hand-made figures, right and wrong.
 
 Exit 0 when every draw is right (counts printed); 1 otherwise, with the first few
@@ -333,8 +334,9 @@ def placements(insert, block_base):
     return out
 
 
-def picture(doc):
-    """Every visible entity of the modelspace, block references followed."""
+def picture(doc, left_out=()):
+    """Every visible entity of the modelspace, block references followed; kinds in
+    `left_out` (which the drawing program says it leaves out) are passed over."""
     pic = Picture()
     off, frozen = hidden_layers(doc)
 
@@ -360,7 +362,7 @@ def picture(doc):
                 for placement in placements(entity, base):
                     walk(block, chain(m, placement), layer, inner_path, depth + 1)
                 continue
-            if not visible(layer):
+            if not visible(layer) or kind in left_out:
                 continue
             add_entity(pic, entity, kind, m, layer, what)
 
@@ -717,7 +719,7 @@ def check_draw(draw):
     if errors:
         out.append(f"{head}: ezdxf's audit of the result: {[str(e.message) for e in errors][:SHOWN]}")
 
-    plan = picture(plan_doc)
+    plan = picture(plan_doc, draw.get("left_out", ()))
     result = picture(result_doc)
     # The plan's size and the largest coordinate anywhere, for the tolerance.
     plan_points = curve_points(plan) + [p for p, _, _ in plan.corners]

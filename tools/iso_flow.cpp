@@ -1,0 +1,478 @@
+#include "iso_flow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <numbers>
+#include <set>
+#include <stdexcept>
+#include <system_error>
+
+#include "draw/figure_rewrite.h"
+#include "dxf_data/str_to_float.h"
+#include "import/dxf_reader.h"
+#include "import/plan_reader.h"
+#include "iso/dxf2000_writer.h"
+#include "iso/faces.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
+namespace tessavue {
+
+const char* const kIsoToolUsage =
+    "usage: tessavue-iso --face N [options] PLAN.dxf OUT.dxf\n"
+    "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
+    "                           several as a comma list (0,3): each face's figure is drawn\n"
+    "  --height H               the height (default 10); 0 draws the plan's face alone\n"
+    "  --invert-sign            the height goes the other way\n"
+    "  --base X,Y               the plan's base point (default 0,0)\n"
+    "  --at X,Y                 where the base point lands in the drawing (default: the base)\n"
+    "  --no-height-lines        the raised copy without the lines joining it\n"
+    "  --circle-height-lines    circles, arcs and ellipses get height lines too\n"
+    "  --layer NAME             only what lies on this layer (may be given again)\n"
+    "  --window X1,Y1,X2,Y2     only what lies wholly inside this window\n"
+    "  --svg FILE               a picture of the figure as well\n"
+    "exit status: 0 written, 2 wrong command line, 3 plan unreadable, 4 nothing to draw,\n"
+    "5 output not written, 6 numbers out of range; a refusal leaves no output file\n";
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// Options and numbers are ASCII; anything else in them is no valid option anyway.
+std::string AsciiText(const std::filesystem::path& argument) {
+    std::string text;
+    for (auto c : argument.native()) text.push_back(c > 0 && c < 0x7F ? static_cast<char>(c) : '?');
+    return text;
+}
+
+std::string Utf8Text(const std::filesystem::path& argument) {
+    const std::u8string text = argument.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// A UTF-8 text in code page 932, as layer names in Japanese plans are held; "" when
+// it has no such form.
+std::string Cp932FromUtf8(const std::string& text) {
+#ifdef _WIN32
+    const int wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    if (wide <= 0) return "";
+    std::wstring w(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
+    BOOL lost = FALSE;
+    const int narrow = WideCharToMultiByte(932, 0, w.data(), wide, nullptr, 0, nullptr, &lost);
+    if (narrow <= 0 || lost) return "";
+    std::string out(static_cast<std::size_t>(narrow), '\0');
+    WideCharToMultiByte(932, 0, w.data(), wide, out.data(), narrow, nullptr, nullptr);
+    return out;
+#else
+    iconv_t codec = iconv_open("CP932", "UTF-8");
+    if (codec == reinterpret_cast<iconv_t>(-1)) return "";
+    std::string in = text;
+    std::string out(text.size() * 2 + 4, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    const bool converted = iconv(codec, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(codec);
+    if (!converted) return "";
+    out.resize(out.size() - outLeft);
+    return out;
+#endif
+}
+
+// A path as the report shows it: reports are code page 932, as the program's messages.
+std::string FileText(const std::filesystem::path& path) {
+    const std::string text = Cp932FromUtf8(Utf8Text(path));
+    return text.empty() ? AsciiText(path) : text;
+}
+
+bool SameLayerName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        // Layer names are the same whatever the case of their ASCII letters.
+        if (x != y && !(x < 0x80 && y < 0x80 && std::tolower(x) == std::tolower(y))) return false;
+    }
+    return true;
+}
+
+std::optional<std::int32_t> FaceFromName(const std::string& name) {
+    if (name.size() == 1 && name[0] >= '0' && name[0] <= '3') return name[0] - '0';
+    // The captions of the palette's face buttons, as typed in a UTF-8 command line.
+    const std::pair<const char8_t*, std::int32_t> captions[] = {
+        {u8"上左", 0}, {u8"上右", 1}, {u8"左", 2}, {u8"右", 3}};
+    for (const auto& [caption, code] : captions) {
+        if (name == std::string(reinterpret_cast<const char*>(caption))) return code;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', from);
+        parts.push_back(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        if (comma == std::string::npos) return parts;
+        from = comma + 1;
+    }
+}
+
+std::optional<std::vector<double>> Numbers(const std::string& text, std::size_t count) {
+    const std::vector<std::string> parts = SplitCommas(text);
+    if (parts.size() != count) return std::nullopt;
+    std::vector<double> numbers;
+    for (const std::string& part : parts) {
+        const std::optional<double> value = TryStrToFloat(part);
+        if (!value || !std::isfinite(*value)) return std::nullopt;
+        numbers.push_back(*value);
+    }
+    return numbers;
+}
+
+// The plan's extent of a row, exactly: a curve's extremes in X and Y where its range
+// passes them.
+struct Box {
+    double MinX = HUGE_VAL, MinY = HUGE_VAL, MaxX = -HUGE_VAL, MaxY = -HUGE_VAL;
+    void Add(double x, double y) {
+        MinX = std::min(MinX, x);
+        MinY = std::min(MinY, y);
+        MaxX = std::max(MaxX, x);
+        MaxY = std::max(MaxY, y);
+    }
+};
+
+bool ParameterCovered(double t, double from, double to) {
+    double u = t;
+    while (u < from) u += 2 * kPi;
+    while (u - 2 * kPi >= from) u -= 2 * kPi;
+    return u <= to;
+}
+
+Box RowBox(const EntityRecord& row) {
+    Box box;
+    if (row.Kind == 0) {
+        box.Add(row.X1, row.Y1);
+        box.Add(row.X2, row.Y2);
+        return box;
+    }
+    // centre + cos t u + sin t v over [from, to].
+    double ux = row.X2, uy = 0, vx = 0, vy = row.X2, from = 0, to = 2 * kPi;
+    if (row.Kind == 2) {
+        from = row.Y2 * kPi / 180;
+        to = row.EndAngle * kPi / 180;
+        while (to <= from) to += 2 * kPi;
+    } else if (row.Kind == 3) {
+        ux = row.X2;
+        uy = row.Y2;
+        vx = -row.Ratio * row.Y2;
+        vy = row.Ratio * row.X2;
+        from = row.StartParameter * kPi / 180;
+        to = row.EndAngle * kPi / 180;
+        while (to <= from) to += 2 * kPi;
+    }
+    const auto at = [&](double t) {
+        box.Add(row.X1 + ux * std::cos(t) + vx * std::sin(t), row.Y1 + uy * std::cos(t) + vy * std::sin(t));
+    };
+    at(from);
+    at(to);
+    for (double t : {std::atan2(vx, ux), std::atan2(vy, uy)}) {
+        for (double c : {t, t + kPi}) {
+            if (ParameterCovered(c, from, to)) at(c);
+        }
+    }
+    return box;
+}
+
+// The kinds of the plan's model space this version does not draw, counted by name.
+std::map<std::string, int> KindsLeftOut(const DxfLines& lines) {
+    static const std::set<std::string> drawn = {"LINE", "CIRCLE", "ARC", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
+                                                "VERTEX", "SEQEND", "INSERT", "ENDSEC", "EOF"};
+    std::map<std::string, int> left;
+    bool inside = false;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+        if (!IsGroupCode(lines[i], "0") && !IsGroupCode(lines[i], "2")) continue;
+        std::string value = lines[i + 1];
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.erase(value.begin());
+        if (IsGroupCode(lines[i], "2")) {
+            if (value == "ENTITIES" && i >= 2 && lines[i - 1] == "SECTION") inside = true;
+            continue;
+        }
+        if (!inside) continue;
+        if (value == "ENDSEC") break;
+        if (!drawn.count(value)) ++left[value];
+    }
+    return left;
+}
+
+bool FiniteFigure(const WorldFigure& figure) {
+    const auto ok = [](Vec2 p) { return std::isfinite(p.X) && std::isfinite(p.Y); };
+    for (const WorldEntity& e : figure.Entities) {
+        if (const auto* l = std::get_if<WorldLine>(&e.Shape)) {
+            if (!ok(l->Start) || !ok(l->End)) return false;
+        } else if (const auto* el = std::get_if<WorldEllipse>(&e.Shape)) {
+            if (!ok(el->Centre) || !ok(el->MajorAxis) || !std::isfinite(el->Ratio)) return false;
+        }
+    }
+    return true;
+}
+
+// The text of a number that reads back as the same double.
+std::string Svg(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    return buffer;
+}
+
+bool WriteWhole(const std::filesystem::path& path, const std::string& text, std::string& error) {
+    std::filesystem::path temp = path;
+    temp += ".tmp";
+    {
+        std::FILE* out = nullptr;
+#ifdef _WIN32
+        out = _wfopen(temp.c_str(), L"wb");
+#else
+        out = std::fopen(temp.c_str(), "wb");
+#endif
+        if (!out) {
+            error = "cannot create " + FileText(temp);
+            return false;
+        }
+        const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+        const bool closed = std::fclose(out) == 0;
+        if (!written || !closed) {
+            std::error_code ignored;
+            std::filesystem::remove(temp, ignored);
+            error = "cannot write " + FileText(temp);
+            return false;
+        }
+    }
+    std::error_code ignored, renamed;
+    std::filesystem::remove(path, ignored);
+    std::filesystem::rename(temp, path, renamed);
+    if (renamed) {
+        std::filesystem::remove(temp, ignored);
+        error = "cannot put " + FileText(path) + " in place";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesystem::path>& args,
+                                                  std::string& complaint) {
+    IsoToolOptions options;
+    options.Inputs.Height = 10;
+    options.Inputs.FigureKind = kExistingFigureKind;
+    options.Inputs.CircleHeightLines = false;
+    std::vector<std::filesystem::path> files;
+    const auto fail = [&complaint](const std::string& why) {
+        complaint = "tessavue-iso: " + why + "\n" + kIsoToolUsage;
+        return std::nullopt;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string option = AsciiText(args[i]);
+        const bool takesValue = option == "--face" || option == "--height" || option == "--base" ||
+                                option == "--at" || option == "--layer" || option == "--window" || option == "--svg";
+        if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
+        const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
+        if (option == "--face") {
+            for (const std::string& name : SplitCommas(Utf8Text(args[i + 1]))) {
+                const std::optional<std::int32_t> face = FaceFromName(name);
+                if (!face) return fail("--face takes 0, 1, 2, 3, 上左, 上右, 左 or 右, not '" + Cp932FromUtf8(name) + "'");
+                if (std::find(options.Faces.begin(), options.Faces.end(), *face) == options.Faces.end())
+                    options.Faces.push_back(*face);
+            }
+        } else if (option == "--height") {
+            const std::optional<double> height = TryStrToFloat(value);
+            if (!height || !std::isfinite(*height)) return fail("the height '" + value + "' is no number");
+            options.Inputs.Height = *height;
+        } else if (option == "--base" || option == "--at") {
+            const std::optional<std::vector<double>> xy = Numbers(value, 2);
+            if (!xy) return fail("the point '" + value + "' of " + option + " is not X,Y");
+            (option == "--base" ? options.Base : options.At.emplace()) = Vec2{(*xy)[0], (*xy)[1]};
+        } else if (option == "--window") {
+            const std::optional<std::vector<double>> corners = Numbers(value, 4);
+            if (!corners) return fail("the window '" + value + "' is not X1,Y1,X2,Y2");
+            options.Window = IsoWindow{(*corners)[0], (*corners)[1], (*corners)[2], (*corners)[3]};
+        } else if (option == "--layer") {
+            options.Layers.push_back(Utf8Text(args[i + 1]));
+        } else if (option == "--svg") {
+            options.Svg = args[i + 1];
+        } else if (option == "--invert-sign") {
+            options.Inputs.HeightSign = -1;
+        } else if (option == "--no-height-lines") {
+            options.Inputs.HeightLines = false;
+        } else if (option == "--circle-height-lines") {
+            options.Inputs.CircleHeightLines = true;
+        } else if (option.rfind("--", 0) == 0) {
+            return fail("unknown option " + option);
+        } else {
+            files.push_back(args[i]);
+        }
+        if (takesValue) ++i;
+    }
+    if (options.Faces.empty()) return fail("--face is needed");
+    if (files.size() != 2) return fail("a plan and an output file are needed");
+    options.Plan = files[0];
+    options.Output = files[1];
+    return options;
+}
+
+int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& report) {
+    const std::optional<IsoToolOptions> options = ParseIsoToolOptions(args, report);
+    if (!options) return IsoBadCommandLine;
+    const auto refuse = [&](int status, const std::string& why) {
+        std::error_code ignored;
+        std::filesystem::remove(options->Output, ignored);
+        if (options->Svg) std::filesystem::remove(*options->Svg, ignored);
+        report = "tessavue-iso: " + why + "; nothing written\n";
+        return status;
+    };
+
+    std::vector<EntityRecord> rows;
+    std::map<std::string, int> leftOut;
+    try {
+        const DxfLines lines = LoadDxfLinesOrRaise(options->Plan);
+        const PlanWalkEnd end = WalkPlan(lines, options->Plan, options->Base.X, options->Base.Y,
+                                         [&rows](const EntityRecord& row) {
+                                             rows.push_back(row);
+                                             return true;
+                                         });
+        if (end == PlanWalkEnd::TooMuchWork)
+            return refuse(IsoPlanUnreadable, "the plan asks for more than " + std::to_string(kMostPlacements) +
+                                                 " placements (blocks inside blocks), more than a drawing holds");
+        leftOut = KindsLeftOut(lines);
+    } catch (const std::runtime_error& failure) {  // DxfReadError, ConvertError
+        return refuse(IsoPlanUnreadable, "the plan " + FileText(options->Plan) + " cannot be read: " + failure.what());
+    }
+
+    // What the layers and the window pick.
+    std::vector<std::string> layerNames;
+    for (const std::string& name : options->Layers) {
+        layerNames.push_back(name);
+        const std::string cp932 = Cp932FromUtf8(name);
+        if (!cp932.empty() && cp932 != name) layerNames.push_back(cp932);
+    }
+    std::vector<EntityRecord> picked;
+    for (const EntityRecord& row : rows) {
+        if (!layerNames.empty() &&
+            std::none_of(layerNames.begin(), layerNames.end(),
+                         [&](const std::string& name) { return SameLayerName(name, row.Layer); }))
+            continue;
+        if (options->Window) {
+            // The rows are relative to the base point; the window is in the plan's coordinates.
+            const IsoWindow& w = *options->Window;
+            const Box box = RowBox(row);
+            if (box.MinX + options->Base.X < std::min(w.X1, w.X2) || box.MaxX + options->Base.X > std::max(w.X1, w.X2) ||
+                box.MinY + options->Base.Y < std::min(w.Y1, w.Y2) || box.MaxY + options->Base.Y > std::max(w.Y1, w.Y2))
+                continue;
+        }
+        picked.push_back(row);
+    }
+    if (picked.empty())
+        return refuse(IsoNothingToDraw, rows.empty() ? "the plan holds nothing this program draws"
+                                                     : "nothing in the plan lies on the layers or inside the window given");
+
+    WorldFigure figure;
+    std::size_t rowsLeftOut = 0;
+    const Vec2 at = options->At.value_or(options->Base);
+    for (std::int32_t face : options->Faces) {
+        HeightInputs inputs = options->Inputs;
+        inputs.FaceCode = face;
+        WorldFigureResult result = ExistingFigureInWorld(picked, inputs, at);
+        rowsLeftOut += result.RowsLeftOut;
+        for (WorldEntity& e : result.Figure.Entities) figure.Entities.push_back(std::move(e));
+    }
+    if (!FiniteFigure(figure))
+        return refuse(IsoOutOfRange, "the figure's coordinates leave the range of numbers a drawing holds "
+                                     "(the plan, the height or the points given are too large)");
+    Dxf2000Options written;
+    std::set<std::string> layers;
+    for (const WorldEntity& e : figure.Entities) layers.insert(e.Layer);
+    written.Layers.assign(layers.begin(), layers.end());
+    std::string error;
+    if (!WriteDxf2000File(options->Output, figure, written, error)) return refuse(IsoOutputUnwritable, error);
+    if (options->Svg && !WriteWhole(*options->Svg, FigureSvg(figure), error)) return refuse(IsoOutputUnwritable, error);
+
+    report = "tessavue-iso: " + std::to_string(figure.Entities.size()) + " entities written to " +
+             FileText(options->Output) + "\n";
+    if (rowsLeftOut > 0)
+        report += "tessavue-iso: left out " + std::to_string(rowsLeftOut) + " curves of no size\n";
+    if (!leftOut.empty()) {
+        report += "tessavue-iso: left out (not drawn by this version):";
+        for (const auto& [kind, count] : leftOut) report += " " + std::to_string(count) + " " + kind;
+        report += "\n";
+    }
+    return IsoWritten;
+}
+
+std::string FigureSvg(const WorldFigure& figure) {
+    // The extent, from the lines' ends and the ellipses' bounding boxes.
+    Box box;
+    for (const WorldEntity& e : figure.Entities) {
+        if (const auto* l = std::get_if<WorldLine>(&e.Shape)) {
+            box.Add(l->Start.X, l->Start.Y);
+            box.Add(l->End.X, l->End.Y);
+        } else if (const auto* el = std::get_if<WorldEllipse>(&e.Shape)) {
+            const double a = std::hypot(el->MajorAxis.X, el->MajorAxis.Y);
+            box.Add(el->Centre.X - a, el->Centre.Y - a);
+            box.Add(el->Centre.X + a, el->Centre.Y + a);
+        }
+    }
+    if (box.MinX > box.MaxX) box = Box{0, 0, 1, 1};
+    const double size = std::max({box.MaxX - box.MinX, box.MaxY - box.MinY, 1e-9});
+    const double margin = size * 0.05;
+    // SVG's Y runs down: every Y is taken from the top.
+    const double top = box.MaxY + margin;
+    const auto X = [&](double x) { return Svg(x - box.MinX + margin); };
+    const auto Y = [&](double y) { return Svg(top - y); };
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
+                      Svg(box.MaxX - box.MinX + 2 * margin) + " " + Svg(box.MaxY - box.MinY + 2 * margin) +
+                      "\" width=\"800\" height=\"" +
+                      Svg(std::ceil(800 * (box.MaxY - box.MinY + 2 * margin) / (box.MaxX - box.MinX + 2 * margin))) +
+                      "\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+                      "<g fill=\"none\" stroke=\"black\" stroke-width=\"1.2\" vector-effect=\"non-scaling-stroke\" "
+                      "stroke-linecap=\"round\">\n";
+    for (const WorldEntity& e : figure.Entities) {
+        if (const auto* l = std::get_if<WorldLine>(&e.Shape)) {
+            svg += "<line x1=\"" + X(l->Start.X) + "\" y1=\"" + Y(l->Start.Y) + "\" x2=\"" + X(l->End.X) + "\" y2=\"" +
+                   Y(l->End.Y) + "\" vector-effect=\"non-scaling-stroke\"/>\n";
+        } else if (const auto* el = std::get_if<WorldEllipse>(&e.Shape)) {
+            const double a = std::hypot(el->MajorAxis.X, el->MajorAxis.Y);
+            const double b = a * el->Ratio;
+            const double turn = std::atan2(el->MajorAxis.Y, el->MajorAxis.X) * 180 / kPi;
+            const auto point = [&](double t) {
+                const Vec2 minor{-el->MajorAxis.Y * el->Ratio, el->MajorAxis.X * el->Ratio};
+                return Vec2{el->Centre.X + el->MajorAxis.X * std::cos(t) + minor.X * std::sin(t),
+                            el->Centre.Y + el->MajorAxis.Y * std::cos(t) + minor.Y * std::sin(t)};
+            };
+            const double span = el->EndParam - el->StartParam;
+            if (span >= 2 * kPi - 1e-12) {
+                svg += "<ellipse cx=\"" + X(el->Centre.X) + "\" cy=\"" + Y(el->Centre.Y) + "\" rx=\"" + Svg(a) +
+                       "\" ry=\"" + Svg(b) + "\" transform=\"rotate(" + Svg(-turn) + " " + X(el->Centre.X) + " " +
+                       Y(el->Centre.Y) + ")\" vector-effect=\"non-scaling-stroke\"/>\n";
+            } else {
+                // Counter-clockwise in the drawing is counter-clockwise on the page too
+                // once Y runs down, which SVG calls the negative sweep.
+                const Vec2 from = point(el->StartParam), to = point(el->EndParam);
+                svg += "<path d=\"M " + X(from.X) + " " + Y(from.Y) + " A " + Svg(a) + " " + Svg(b) + " " + Svg(-turn) +
+                       " " + (span > kPi ? "1" : "0") + " 0 " + X(to.X) + " " + Y(to.Y) +
+                       "\" vector-effect=\"non-scaling-stroke\"/>\n";
+            }
+        }
+    }
+    svg += "</g>\n</svg>\n";
+    return svg;
+}
+
+}  // namespace tessavue

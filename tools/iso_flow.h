@@ -1,0 +1,59 @@
+// The flow of tessavue-iso, apart from its main: a plan DXF in, its finished
+// isometric drawing out as a DXF 2000 file of its own, without AutoCAD.
+//
+//   tessavue-iso --face N --height H --base X,Y --at X,Y PLAN.dxf OUT.dxf
+//
+// Exit status: 0 written; 2 a wrong command line; 3 the plan cannot be read; 4 nothing
+// to draw (nothing in the plan, or nothing the layer or window picks); 5 the output
+// cannot be written; 6 the figure leaves the range of numbers a drawing can hold.
+// Every refusal leaves no output file, also none an earlier run left.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "draw/world_existing_figure.h"
+#include "host/palette.h"
+
+namespace tessavue {
+
+extern const char* const kIsoToolUsage;
+
+enum IsoToolStatus {
+    IsoWritten = 0,
+    IsoBadCommandLine = 2,
+    IsoPlanUnreadable = 3,
+    IsoNothingToDraw = 4,
+    IsoOutputUnwritable = 5,
+    IsoOutOfRange = 6,
+};
+
+struct IsoWindow {
+    double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // any two opposite corners
+};
+
+struct IsoToolOptions {
+    std::vector<std::int32_t> Faces;
+    HeightInputs Inputs;  // the face code is set per face
+    Vec2 Base;
+    std::optional<Vec2> At;  // default: the base point
+    std::vector<std::string> Layers;  // as given (UTF-8), empty: every layer
+    std::optional<IsoWindow> Window;
+    std::filesystem::path Plan;
+    std::filesystem::path Output;
+    std::optional<std::filesystem::path> Svg;
+};
+
+std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesystem::path>& args,
+                                                  std::string& complaint);
+
+// The whole run: the exit status. `report` gets what the user is told: the refusal's
+// reason, or on success what was drawn and what was left out.
+int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& report);
+
+// An SVG picture of the figure, black on white, for a person without a CAD program.
+std::string FigureSvg(const WorldFigure& figure);
+
+}  // namespace tessavue
