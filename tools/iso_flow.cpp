@@ -329,6 +329,12 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
 }
 
 int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& report) {
+    for (const std::filesystem::path& arg : args) {
+        if (AsciiText(arg) == "--help" || AsciiText(arg) == "-h") {
+            report = kIsoToolUsage;
+            return IsoWritten;
+        }
+    }
     const std::optional<IsoToolOptions> options = ParseIsoToolOptions(args, report);
     if (!options) return IsoBadCommandLine;
     const auto refuse = [&](int status, const std::string& why) {
@@ -441,12 +447,13 @@ std::string FigureSvg(const WorldFigure& figure) {
                       "\" width=\"800\" height=\"" +
                       Svg(std::ceil(800 * (box.MaxY - box.MinY + 2 * margin) / (box.MaxX - box.MinX + 2 * margin))) +
                       "\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-                      "<g fill=\"none\" stroke=\"black\" stroke-width=\"1.2\" vector-effect=\"non-scaling-stroke\" "
-                      "stroke-linecap=\"round\">\n";
+                      "<g fill=\"none\" stroke=\"black\" stroke-width=\"" +
+                      // About one and a half pixels of the 800 the picture is wide.
+                      Svg((box.MaxX - box.MinX + 2 * margin) / 550) + "\" stroke-linecap=\"round\">\n";
     for (const WorldEntity& e : figure.Entities) {
         if (const auto* l = std::get_if<WorldLine>(&e.Shape)) {
             svg += "<line x1=\"" + X(l->Start.X) + "\" y1=\"" + Y(l->Start.Y) + "\" x2=\"" + X(l->End.X) + "\" y2=\"" +
-                   Y(l->End.Y) + "\" vector-effect=\"non-scaling-stroke\"/>\n";
+                   Y(l->End.Y) + "\"/>\n";
         } else if (const auto* el = std::get_if<WorldEllipse>(&e.Shape)) {
             const double a = std::hypot(el->MajorAxis.X, el->MajorAxis.Y);
             const double b = a * el->Ratio;
@@ -460,14 +467,14 @@ std::string FigureSvg(const WorldFigure& figure) {
             if (span >= 2 * kPi - 1e-12) {
                 svg += "<ellipse cx=\"" + X(el->Centre.X) + "\" cy=\"" + Y(el->Centre.Y) + "\" rx=\"" + Svg(a) +
                        "\" ry=\"" + Svg(b) + "\" transform=\"rotate(" + Svg(-turn) + " " + X(el->Centre.X) + " " +
-                       Y(el->Centre.Y) + ")\" vector-effect=\"non-scaling-stroke\"/>\n";
+                       Y(el->Centre.Y) + ")\"/>\n";
             } else {
                 // Counter-clockwise in the drawing is counter-clockwise on the page too
                 // once Y runs down, which SVG calls the negative sweep.
                 const Vec2 from = point(el->StartParam), to = point(el->EndParam);
                 svg += "<path d=\"M " + X(from.X) + " " + Y(from.Y) + " A " + Svg(a) + " " + Svg(b) + " " + Svg(-turn) +
                        " " + (span > kPi ? "1" : "0") + " 0 " + X(to.X) + " " + Y(to.Y) +
-                       "\" vector-effect=\"non-scaling-stroke\"/>\n";
+                       "\"/>\n";
             }
         }
     }
