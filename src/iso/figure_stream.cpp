@@ -96,6 +96,23 @@ bool IsYCode(std::string_view line) {
 // Whether `yCode` is the Y group of the X group `xCode` (" 20" of " 10", " 21" of " 11").
 bool IsYOf(std::string_view xCode, std::string_view yCode) { return IsYCode(yCode) && yCode[2] == xCode[2]; }
 
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+// Point groups that hold a direction from the entity's own point rather than a point:
+// an ellipse's major axis, an MTEXT's direction and an XLINE's or a RAY's (11/21), a
+// spline's start and end tangents (12/22, 13/23). They turn with the figure, but the
+// base point does not move them and the raised copy does not raise them.
+bool IsRelativeVector(std::string_view kind, std::string_view code) {
+    const char digit = code[2];
+    if (kind == "ELLIPSE" || kind == "MTEXT" || kind == "XLINE" || kind == "RAY") return digit == '1';
+    if (kind == "SPLINE") return digit == '2' || digit == '3';
+    return false;
+}
+
 // The section in the input's bytes: where the line after its name starts, where its
 // first entity's "  0" starts (or its closing "  0" when it holds none), the closing
 // "  0" line itself and where the "ENDSEC" after it starts.
@@ -376,6 +393,7 @@ private:
         if (pendingX_ && !IsYOf(xCode_, code)) return {SectionFault::LoneX, std::string(xValue_)};
         if (IsCode(code, "0")) {
             inArc_ = value == "ARC";
+            kind_ = Trimmed(value);
             frame_.Enter(input_, value, lines.Offset());
             pendingX_ = false;
             Write(code, value, firstEntity);
@@ -383,7 +401,8 @@ private:
             const std::optional<double> read = TryStrToFloat(value);
             if (!read) return {SectionFault::BadCoordinate, std::string(value)};
             // Turned in the world, about the base point; object X is the world's negated.
-            x_ = (frame_.Mirrored() ? -*read : *read) - steps_.BaseX;
+            vector_ = IsRelativeVector(kind_, code);
+            x_ = (frame_.Mirrored() ? -*read : *read) - (vector_ ? 0 : steps_.BaseX);
             pendingX_ = true;
             xCode_ = code;
             xValue_ = value;
@@ -392,7 +411,7 @@ private:
             if (!y) return {SectionFault::BadCoordinate, std::string(value)};
             // AutoCAD writes a point's X pair right before its Y pair; a Y alone is damage.
             if (!pendingX_) return {SectionFault::LoneY, std::string(value)};
-            const double dy = *y - steps_.BaseY;
+            const double dy = *y - (vector_ ? 0 : steps_.BaseY);
             // hypot, not the root of the squares: a coordinate of 1e200 is a point like
             // any other, while its square is no number.
             const double r = std::hypot(x_, dy);
@@ -408,7 +427,7 @@ private:
             text_.Number(frame_.Mirrored() ? -turnedX : turnedX);
             text_.Line(code);
             text_.Number(turnedY);
-            CheckRaise(turnedY);
+            if (!vector_) CheckRaise(turnedY);
             pendingX_ = false;
         } else if (inArc_ && (code == " 50" || code == " 51")) {
             const std::optional<double> angle = TryStrToFloat(value);
@@ -429,6 +448,7 @@ private:
         const bool isY = IsYCode(code);
         if (pendingX_ && !IsYOf(xCode_, code)) return {SectionFault::LoneX, std::string(xValue_)};
         if (IsCode(code, "0")) {
+            kind_ = Trimmed(value);
             frame_.Enter(input_, value, lines.Offset());
             Write(code, value, firstEntity);
             return {};
@@ -447,12 +467,15 @@ private:
             xValue_ = value;
         }
         // Object X runs against the world's: moving the world by -baseX moves it by +baseX.
-        const double shift = isX ? (frame_.Mirrored() ? -steps_.BaseX : steps_.BaseX) : steps_.BaseY;
+        // A direction does not move.
+        const bool vector = IsRelativeVector(kind_, code);
+        const double shift =
+            vector ? 0 : isX ? (frame_.Mirrored() ? -steps_.BaseX : steps_.BaseX) : steps_.BaseY;
         const double moved = *v - shift;
         if (!std::isfinite(moved)) return {SectionFault::OutOfRange, std::string(value)};
         text_.Line(code);
         text_.Number(moved);
-        if (isY) CheckRaise(moved);
+        if (isY && !vector) CheckRaise(moved);
         return {};
     }
 
@@ -465,6 +488,8 @@ private:
 
     ObjectCoordinates frame_;
     bool inArc_ = false;
+    std::string_view kind_;  // the entity's kind, as its "  0" pair names it
+    bool vector_ = false;    // the pending X opens a direction, not a point
     bool pendingX_ = false;  // an X whose Y comes next
     double x_ = 0;           // its X, turned into the world and moved
     std::string_view xCode_, xValue_;
@@ -553,6 +578,7 @@ void WriteRaisedCopy(const BlockText& text, std::pair<std::size_t, std::size_t> 
                      OutputBuffer& out) {
     const std::vector<BlockText::Block>& blocks = text.Blocks();
     bool kind = true;  // the first line is the kind; pairs follow
+    std::string_view entityKind;
     std::string_view code;
     bool haveCode = false;
     for (std::size_t b = start.first; b < blocks.size(); ++b) {
@@ -566,6 +592,7 @@ void WriteRaisedCopy(const BlockText& text, std::pair<std::size_t, std::size_t> 
             at = stop + 2;
             if (kind) {
                 out.Line(line);
+                entityKind = Trimmed(line);
                 kind = false;
             } else if (!haveCode) {
                 code = line;
@@ -574,7 +601,8 @@ void WriteRaisedCopy(const BlockText& text, std::pair<std::size_t, std::size_t> 
                 haveCode = false;
                 if (code == "  5") continue;
                 out.Line(code);
-                if (IsYCode(code)) {
+                if (IsCode(code, "0")) entityKind = Trimmed(line);
+                if (IsYCode(code) && !IsRelativeVector(entityKind, code)) {
                     double y = 0;
                     std::from_chars(line.data(), line.data() + line.size(), y);
                     out.Number(raise + y);

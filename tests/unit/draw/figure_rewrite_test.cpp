@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "draw/figure_rewrite.h"
+#include "dxf_data/number_text.h"
 #include "draw_test_support.h"
 #include "iso_test_support.h"
 #include "entity_rows.h"
@@ -28,6 +29,7 @@ using testing::SectionEntities;
 using testing::Vec;
 
 constexpr double kTolerance = 1e-9;
+constexpr double kPi = 3.141592653589793;
 
 // Drawing directions (degrees) of plan +X, plan +Y and a height of +1, per face.
 struct FaceView {
@@ -349,6 +351,57 @@ TEST_F(FigureRewriteTest, WorkFileIsNeverWritten) {
 
 // Text and dimensions stay flat and are only moved (their frame is their own);
 // generated circles are moved, raised, and always get circle height lines.
+// Groups that hold a direction from the entity's own point, not a point: an ellipse's
+// major axis, an MTEXT's direction, a spline's end tangents. Inserted, each must show
+// the plan vector as the face's axes carry it, in the figure and in its raised copy
+// alike: turned, never moved by the base point, never raised.
+TEST_F(FigureRewriteTest, RelativeVectorsTurnButNeitherMoveNorRise) {
+    struct Row {
+        const char* kind;
+        const char* xCode;
+        const char* yCode;
+        double x, y;  // the plan vector
+    };
+    const Row rows[] = {
+        {"ELLIPSE", " 11", " 21", 20, 0},
+        {"ELLIPSE", " 11", " 21", -3.0901699437494745, 9.5105651629515353},
+        {"MTEXT", " 11", " 21", 0.6, 0.8},
+        {"SPLINE", " 12", " 22", -0.5, 0.25},
+        {"SPLINE", " 13", " 23", 0.70710678118654757, -0.70710678118654746},
+    };
+    for (const Row& row : rows) {
+        const std::string x = NumberText(row.x), y = NumberText(row.y);
+        // Laid out as Export takes entities: the kind first, each closed by the next "  0".
+        DxfLines entity = {row.kind, "  8", "0", " 10", "100.25", " 20", "50.125", " 30", "0.0"};
+        if (std::string(row.kind) == "SPLINE") {
+            // A spline's tangents come before its control points.
+            entity = {"SPLINE", "  8", "0", " 70", "8", " 71", "3", " 72", "8", " 73", "4", " 74", "0"};
+            for (const char* knot : {"0", "0", "0", "0", "1", "1", "1", "1"}) entity.insert(entity.end(), {" 40", knot});
+            entity.insert(entity.end(), {row.xCode, x, row.yCode, y, " 30", "0.0"});
+            for (const char* p : {"100.25", "101.5", "103.75", "104"}) entity.insert(entity.end(), {" 10", p, " 20", "50.125", " 30", "0.0"});
+        } else {
+            entity.insert(entity.end(), {row.xCode, x, row.yCode, y, " 31", "0.0"});
+            if (std::string(row.kind) == "ELLIPSE") entity.insert(entity.end(), {" 40", "0.5", " 41", "0.0", " 42", "6.283185307179586"});
+            else entity.insert(entity.end(), {" 40", "2.5", "  1", "A"});
+        }
+        entity.push_back("  0");
+        WritePlan(files.selection, entity);
+        for (std::int32_t face = 0; face < 4; ++face) {
+            const std::vector<FigureEntity> entities = Draw(ExistingFigure(face, 10, 100.25, 50.125));
+            const std::string label = std::string(row.kind) + " " + row.xCode + ", face " + std::to_string(face);
+            ASSERT_EQ(entities.size(), 2u) << label << ": the entity and its raised copy";
+            const FaceView view = kWhatTheUserSees[static_cast<std::size_t>(face)];
+            const double ex = row.x * std::cos(view.PlanX * kPi / 180) + row.y * std::cos(view.PlanY * kPi / 180);
+            const double ey = row.x * std::sin(view.PlanX * kPi / 180) + row.y * std::sin(view.PlanY * kPi / 180);
+            for (const FigureEntity& drawn : entities) {
+                const Vec v = Inserted(face, drawn.Point(row.xCode, row.yCode));
+                EXPECT_NEAR(v.x, ex, kTolerance) << label;
+                EXPECT_NEAR(v.y, ey, kTolerance) << label;
+            }
+        }
+    }
+}
+
 TEST_F(FigureRewriteTest, OtherKindsAreMovedNotTurned) {
     const std::filesystem::path work = Folder() / "elem.dxf";
     WritePlan(work, Join({Line("0", 1, 1, 2, 1), Circle("0", 1, 1, 1)}));
