@@ -33,6 +33,7 @@
 #include "draw/draw_command.h"
 #include "draw/figure_rewrite.h"
 #include "import/selection_command.h"
+#include "iso_flow.h"
 #include "recording_sink.h"
 #include "temp_folder.h"
 
@@ -274,6 +275,10 @@ TEST_P(RealFileDraw, EveryFaceIsTheIsometricViewOfThePlan) {
     testing::WriteFile(plan, sim::WriteDxf(drawing, planIds, sim::DxfVersion::R2000));
 
     std::ofstream manifest(folder / "manifest.jsonl");
+    // The same draws by tessavue-iso, which inserts and explodes the figure itself: each
+    // of its drawings must hold what the stand-in's does once face_check.py has expanded
+    // the stand-in's references by their own matrices.
+    std::ofstream crossCheck(folder / "cross-check.jsonl");
     for (std::int32_t face = 0; face < 4; ++face) {
         SCOPED_TRACE("face " + std::to_string(face));
         // Beside the plan, one place a face, typed with all its digits.
@@ -303,8 +308,22 @@ TEST_P(RealFileDraw, EveryFaceIsTheIsometricViewOfThePlan) {
                  << ", \"face\": " << face << ", \"base\": [" << Digits(base.x) << ", " << Digits(base.y)
                  << "], \"at\": [" << Digits(at.x) << ", " << Digits(at.y)
                  << "], \"height\": 10, \"sign\": 1, \"height_lines\": true, \"circle_lines\": true}\n";
+
+        const std::filesystem::path own = folder / ("face" + std::to_string(face) + "-iso.dxf");
+        std::string report;
+        const int status = RunIsoTool({"--face", std::to_string(face), "--height", "10", "--circle-height-lines",
+                                       "--base", Digits(base.x) + "," + Digits(base.y), "--at",
+                                       Digits(at.x) + "," + Digits(at.y), plan, own},
+                                      report);
+        EXPECT_EQ(status, 0) << report;
+        // Texts and solids: the program leaves them out and says so.
+        crossCheck << "{\"label\": " << JsonText(std::string(row.file) + " tessavue-iso face " + std::to_string(face))
+                   << ", \"plan\": " << JsonText(own.string()) << ", \"result\": " << JsonText(result.string())
+                   << ", \"face\": \"none\", \"base\": [0, 0], \"at\": [0, 0], \"height\": 0, \"sign\": 1,"
+                      " \"height_lines\": false, \"circle_lines\": false, \"left_out\": [\"TEXT\", \"SOLID\", \"TRACE\"]}\n";
     }
     manifest.close();
+    crossCheck.close();
     const double drawn = Milliseconds();
     const auto [status, report] = FaceCheck(folder / "manifest.jsonl");
     const double checked = Milliseconds();
@@ -314,6 +333,8 @@ TEST_P(RealFileDraw, EveryFaceIsTheIsometricViewOfThePlan) {
                          << "; the palette holds: " << Digits(selectionBase.X) << ", " << Digits(selectionBase.Y)
                          << "\n"
                          << report;
+    const auto [crossStatus, crossReport] = FaceCheck(folder / "cross-check.jsonl");
+    EXPECT_EQ(crossStatus, 0) << crossReport;
 }
 
 INSTANTIATE_TEST_SUITE_P(RealFiles, RealFileDraw, ::testing::ValuesIn(Runs()), RunName);
