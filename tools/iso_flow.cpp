@@ -15,6 +15,7 @@
 #include "import/plan_reader.h"
 #include "iso/dxf2000_writer.h"
 #include "iso/faces.h"
+#include "iso/figure_generators.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -26,6 +27,11 @@ namespace tessavue {
 
 const char* const kIsoToolUsage =
     "usage: tessavue-iso --face N [options] PLAN.dxf OUT.dxf\n"
+    "       tessavue-iso --kind KIND --face N [numbers] [options] OUT.dxf\n"
+    "  --kind KIND              existing (既存図形, default: the plan), or a figure typed in as\n"
+    "                           numbers about the --at point: circle (円) --diameter D,\n"
+    "                           square (四角) --x X --y Y, hexagon (六角) --across S and\n"
+    "                           --horizontal for two horizontal edges (横; default 縦)\n"
     "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
     "                           several as a comma list (0,3): each face's figure is drawn\n"
     "  --height H               the height (default 10); 0 draws the plan's face alone\n"
@@ -110,6 +116,16 @@ std::optional<std::int32_t> FaceFromName(const std::string& name) {
         {u8"上左", 0}, {u8"上右", 1}, {u8"左", 2}, {u8"右", 3}};
     for (const auto& [caption, code] : captions) {
         if (name == std::string(reinterpret_cast<const char*>(caption))) return code;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> KindFromName(const std::string& name) {
+    const std::pair<const char8_t*, const char*> names[] = {
+        {u8"existing", kExistingFigureKind}, {u8"既存図形", kExistingFigureKind}, {u8"circle", "円"},
+        {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"}};
+    for (const auto& [given, kind] : names) {
+        if (name == std::string(reinterpret_cast<const char*>(given))) return std::string(kind);
     }
     return std::nullopt;
 }
@@ -271,6 +287,7 @@ bool WriteWhole(const std::filesystem::path& path, const std::string& text, std:
 std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesystem::path>& args,
                                                   std::string& complaint) {
     IsoToolOptions options;
+    options.Kind = kExistingFigureKind;
     options.Inputs.Height = 10;
     options.Inputs.FigureKind = kExistingFigureKind;
     options.Inputs.CircleHeightLines = false;
@@ -282,7 +299,9 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string option = AsciiText(args[i]);
         const bool takesValue = option == "--face" || option == "--height" || option == "--base" ||
-                                option == "--at" || option == "--layer" || option == "--window" || option == "--svg";
+                                option == "--at" || option == "--layer" || option == "--window" || option == "--svg" ||
+                                option == "--kind" || option == "--diameter" || option == "--x" || option == "--y" ||
+                                option == "--across";
         if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
         const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
         if (option == "--face") {
@@ -292,6 +311,22 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                 if (std::find(options.Faces.begin(), options.Faces.end(), *face) == options.Faces.end())
                     options.Faces.push_back(*face);
             }
+        } else if (option == "--kind") {
+            const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
+            if (!kind) return fail("--kind takes existing, circle, square or hexagon, not '" + value + "'");
+            options.Kind = *kind;
+        } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across") {
+            // A size of a figure typed in: a length, so above 0.
+            const std::optional<double> size = TryStrToFloat(value);
+            if (!size || !std::isfinite(*size) || !(*size > 0))
+                return fail("the size " + option + " '" + value + "' is no number above 0");
+            double& target = option == "--diameter" ? options.Numbers.Diameter
+                             : option == "--x"      ? options.Numbers.XSide
+                             : option == "--y"      ? options.Numbers.YSide
+                                                    : options.Numbers.AcrossFlats;
+            target = *size;
+        } else if (option == "--horizontal") {
+            options.Numbers.Vertical = false;
         } else if (option == "--height") {
             const std::optional<double> height = TryStrToFloat(value);
             if (!height || !std::isfinite(*height)) return fail("the height '" + value + "' is no number");
@@ -322,10 +357,83 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         if (takesValue) ++i;
     }
     if (options.Faces.empty()) return fail("--face is needed");
+    options.Inputs.FigureKind = options.Kind;
+    if (options.Kind != kExistingFigureKind) {
+        if (files.size() != 1) return fail("a figure typed in as numbers needs the output file alone");
+        options.Output = files[0];
+        return options;
+    }
     if (files.size() != 2) return fail("a plan and an output file are needed");
     options.Plan = files[0];
     options.Output = files[1];
     return options;
+}
+
+namespace {
+
+// The figure of `rows` on every face asked for, written; the exit status.
+int WriteFigure(const IsoToolOptions& options, const std::vector<EntityRecord>& rows,
+                const std::map<std::string, int>& leftOut, std::string& report) {
+    const auto refuse = [&](int status, const std::string& why) {
+        std::error_code ignored;
+        std::filesystem::remove(options.Output, ignored);
+        if (options.Svg) std::filesystem::remove(*options.Svg, ignored);
+        report = "tessavue-iso: " + why + "; nothing written\n";
+        return status;
+    };
+    WorldFigure figure;
+    std::size_t rowsLeftOut = 0;
+    const Vec2 at = options.At.value_or(options.Base);
+    for (std::int32_t face : options.Faces) {
+        HeightInputs inputs = options.Inputs;
+        inputs.FaceCode = face;
+        WorldFigureResult result = ExistingFigureInWorld(rows, inputs, at);
+        rowsLeftOut += result.RowsLeftOut;
+        for (WorldEntity& e : result.Figure.Entities) figure.Entities.push_back(std::move(e));
+    }
+    if (!FiniteFigure(figure))
+        return refuse(IsoOutOfRange, "the figure's coordinates leave the range of numbers a drawing holds "
+                                     "(the plan, the height or the points given are too large)");
+    Dxf2000Options written;
+    std::set<std::string> layers;
+    for (const WorldEntity& e : figure.Entities) layers.insert(e.Layer);
+    written.Layers.assign(layers.begin(), layers.end());
+    std::string error;
+    if (!WriteDxf2000File(options.Output, figure, written, error)) return refuse(IsoOutputUnwritable, error);
+    if (options.Svg && !WriteWhole(*options.Svg, FigureSvg(figure), error)) return refuse(IsoOutputUnwritable, error);
+
+    report = "tessavue-iso: " + std::to_string(figure.Entities.size()) + " entities written to " +
+             FileText(options.Output) + "\n";
+    if (rowsLeftOut > 0) report += "tessavue-iso: left out " + std::to_string(rowsLeftOut) + " curves of no size\n";
+    if (!leftOut.empty()) {
+        report += "tessavue-iso: left out (not drawn by this version):";
+        for (const auto& [kind, count] : leftOut) report += " " + std::to_string(count) + " " + kind;
+        report += "\n";
+    }
+    return IsoWritten;
+}
+
+}  // namespace
+
+std::vector<EntityRecord> NumberFigureRows(const std::string& kind, const IsoNumbers& numbers, std::int32_t face,
+                                           std::int32_t heightSign, const std::string& layer) {
+    // The generators write the figure text the palette splices into its template and
+    // the plan rows the height lines stand on; the rows are the figure.
+    static EntityTableRows table;  // 500 rows with their layer texts: not on the stack
+    ClearEntityTable(table);
+    if (kind == "円") {
+        CircleFigureText(layer, numbers.Diameter * 0.5, table);
+    } else if (kind == "四角") {
+        SquareFigureText(layer, face, heightSign, numbers.YSide, numbers.XSide, table);
+    } else if (kind == "六角") {
+        HexagonFigureText(layer, face, heightSign, numbers.AcrossFlats, numbers.Vertical ? 0.0 : 30.0, table);
+    }
+    std::vector<EntityRecord> rows;
+    for (const EntityRecord& row : table) {
+        if (row.Kind == -1) break;
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& report) {
@@ -344,6 +452,10 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         report = "tessavue-iso: " + why + "; nothing written\n";
         return status;
     };
+    if (options->Kind != kExistingFigureKind) {
+        // The rows do not depend on the face for these kinds; the base point is their centre.
+        return WriteFigure(*options, NumberFigureRows(options->Kind, options->Numbers, 0, 1, "0"), {}, report);
+    }
 
     std::vector<EntityRecord> rows;
     std::map<std::string, int> leftOut;
@@ -388,38 +500,7 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
     if (picked.empty())
         return refuse(IsoNothingToDraw, rows.empty() ? "the plan holds nothing this program draws"
                                                      : "nothing in the plan lies on the layers or inside the window given");
-
-    WorldFigure figure;
-    std::size_t rowsLeftOut = 0;
-    const Vec2 at = options->At.value_or(options->Base);
-    for (std::int32_t face : options->Faces) {
-        HeightInputs inputs = options->Inputs;
-        inputs.FaceCode = face;
-        WorldFigureResult result = ExistingFigureInWorld(picked, inputs, at);
-        rowsLeftOut += result.RowsLeftOut;
-        for (WorldEntity& e : result.Figure.Entities) figure.Entities.push_back(std::move(e));
-    }
-    if (!FiniteFigure(figure))
-        return refuse(IsoOutOfRange, "the figure's coordinates leave the range of numbers a drawing holds "
-                                     "(the plan, the height or the points given are too large)");
-    Dxf2000Options written;
-    std::set<std::string> layers;
-    for (const WorldEntity& e : figure.Entities) layers.insert(e.Layer);
-    written.Layers.assign(layers.begin(), layers.end());
-    std::string error;
-    if (!WriteDxf2000File(options->Output, figure, written, error)) return refuse(IsoOutputUnwritable, error);
-    if (options->Svg && !WriteWhole(*options->Svg, FigureSvg(figure), error)) return refuse(IsoOutputUnwritable, error);
-
-    report = "tessavue-iso: " + std::to_string(figure.Entities.size()) + " entities written to " +
-             FileText(options->Output) + "\n";
-    if (rowsLeftOut > 0)
-        report += "tessavue-iso: left out " + std::to_string(rowsLeftOut) + " curves of no size\n";
-    if (!leftOut.empty()) {
-        report += "tessavue-iso: left out (not drawn by this version):";
-        for (const auto& [kind, count] : leftOut) report += " " + std::to_string(count) + " " + kind;
-        report += "\n";
-    }
-    return IsoWritten;
+    return WriteFigure(*options, picked, leftOut, report);
 }
 
 std::string FigureSvg(const WorldFigure& figure) {

@@ -2,6 +2,7 @@
 // isometric drawing out as a DXF 2000 file of its own, without AutoCAD.
 //
 //   tessavue-iso --face N --height H --base X,Y --at X,Y PLAN.dxf OUT.dxf
+//   tessavue-iso --kind circle --diameter D --face N --height H --at X,Y OUT.dxf
 //
 // Exit status: 0 written; 2 a wrong command line; 3 the plan cannot be read; 4 nothing
 // to draw (nothing in the plan, or nothing the layer or window picks); 5 the output
@@ -34,7 +35,18 @@ struct IsoWindow {
     double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // any two opposite corners
 };
 
+// The figures typed in as numbers, as the palette's edits take them.
+struct IsoNumbers {
+    double Diameter = 10;     // 円
+    double YSide = 10;        // 四角: along plan Y
+    double XSide = 10;        // 四角: along plan X
+    double AcrossFlats = 10;  // 六角
+    bool Vertical = true;     // 六角: "縦" (two vertical edges), else "横"
+};
+
 struct IsoToolOptions {
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角" or "六角"
+    IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face
     Vec2 Base;
@@ -45,6 +57,10 @@ struct IsoToolOptions {
     std::filesystem::path Output;
     std::optional<std::filesystem::path> Svg;
 };
+
+// The plan rows of a figure typed in as numbers, about the origin, on `layer`.
+std::vector<EntityRecord> NumberFigureRows(const std::string& kind, const IsoNumbers& numbers, std::int32_t face,
+                                           std::int32_t heightSign, const std::string& layer);
 
 std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesystem::path>& args,
                                                   std::string& complaint);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <sstream>
 
+#include "core/dxf_file.h"
 #include "core/sim_desktop.h"
 #include "draw/draw_command.h"
 #include "host/undo_journal.h"
@@ -21,6 +22,7 @@
 #include "import/selection_command.h"
 #include "iso/faces.h"
 #include "dxf_text.h"
+#include "iso_flow.h"
 #include "iso_view.h"
 #include "recording_sink.h"
 #include "temp_folder.h"
@@ -333,6 +335,46 @@ TEST_P(DrawCommandTest, NumberFiguresShowTheIsometricViewOnEveryFaceOnTheCurrent
     EXPECT_TRUE(desktop.host().drawing().blocks().empty());
     EXPECT_TRUE(std::filesystem::exists(files.figureTemplate));
     EXPECT_EQ(desktop.host().filedia, 1);
+}
+
+// The same figures typed in as numbers, drawn by tessavue-iso without AutoCAD: its
+// DXF, read back by the stand-in's own reader, holds exactly what the palette's draws
+// leave in the stand-in's drawing (the same expectations, from the face axes).
+TEST(IsoToolNumberFigures, TheSameFiguresAsThePalettesOnEveryFace) {
+    TempFolder folder;
+    int drawn = 0;
+    for (const testing::NumberFigure& f : testing::NumberFigures()) {
+        SCOPED_TRACE(f.name);
+        const Point at{500.0 + 100 * drawn++ + 0.12345678901234567, 300.98765432109876};
+        const std::string kind = f.kind;
+        std::vector<std::filesystem::path> args = {"--face", std::to_string(f.face), "--height", testing::Number(f.height),
+                                                   "--at", testing::Number(at.x) + "," + testing::Number(at.y), "--kind"};
+        if (kind == "円") {
+            args.insert(args.end(), {"circle", "--diameter", testing::Number(f.a)});
+        } else if (kind == "四角") {
+            args.insert(args.end(), {"square", "--y", testing::Number(f.a), "--x", testing::Number(f.b)});
+        } else {
+            args.insert(args.end(), {"hexagon", "--across", testing::Number(f.a)});
+            if (!f.vertical) args.push_back("--horizontal");
+        }
+        if (f.invert) args.push_back("--invert-sign");
+        if (!f.heightLines) args.push_back("--no-height-lines");
+        const std::filesystem::path out = folder / ("figure" + std::to_string(drawn) + ".dxf");
+        args.push_back(out);
+        std::string report;
+        ASSERT_EQ(RunIsoTool(args, report), 0) << report;
+
+        sim::Drawing drawing;
+        std::string error;
+        ASSERT_TRUE(sim::LoadDxfFile(drawing, out, &error)) << error;
+        testing::FigureOptions options;
+        options.height = f.height;
+        options.invert = f.invert;
+        options.heightLines = f.heightLines;
+        options.circleHeightLines = true;
+        const testing::Placement place{testing::kFaces[f.face], {0, 0}, at};
+        EXPECT_TRUE(testing::HoldsExactly(drawing.entities(), testing::FigureOf(testing::NumberFigurePlan(f), place, options)));
+    }
 }
 
 // Esc at the point the template asks for: nothing drawn, no template, no message.
