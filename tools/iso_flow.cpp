@@ -10,6 +10,8 @@
 #include <system_error>
 
 #include "draw/figure_rewrite.h"
+#include "draw/round_bar_bend_figure.h"
+#include "draw/typed_figures.h"
 #include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
 #include "import/plan_reader.h"
@@ -31,7 +33,8 @@ const char* const kIsoToolUsage =
     "  --kind KIND              existing (既存図形, default: the plan), or a figure typed in as\n"
     "                           numbers about the --at point: circle (円) --diameter D,\n"
     "                           square (四角) --x X --y Y, hexagon (六角) --across S and\n"
-    "                           --horizontal for two horizontal edges (横; default 縦)\n"
+    "                           --horizontal for two horizontal edges (横; default 縦),\n"
+    "                           bend (丸棒曲げ) --bend-radius R --bar-diameter D (no height)\n"
     "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
     "                           several as a comma list (0,3): each face's figure is drawn\n"
     "  --height H               the height (default 10); 0 draws the plan's face alone\n"
@@ -123,7 +126,8 @@ std::optional<std::int32_t> FaceFromName(const std::string& name) {
 std::optional<std::string> KindFromName(const std::string& name) {
     const std::pair<const char8_t*, const char*> names[] = {
         {u8"existing", kExistingFigureKind}, {u8"既存図形", kExistingFigureKind}, {u8"circle", "円"},
-        {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"}};
+        {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"},
+        {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}};
     for (const auto& [given, kind] : names) {
         if (name == std::string(reinterpret_cast<const char*>(given))) return std::string(kind);
     }
@@ -301,7 +305,7 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         const bool takesValue = option == "--face" || option == "--height" || option == "--base" ||
                                 option == "--at" || option == "--layer" || option == "--window" || option == "--svg" ||
                                 option == "--kind" || option == "--diameter" || option == "--x" || option == "--y" ||
-                                option == "--across";
+                                option == "--across" || option == "--bend-radius" || option == "--bar-diameter";
         if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
         const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
         if (option == "--face") {
@@ -313,17 +317,20 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             }
         } else if (option == "--kind") {
             const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
-            if (!kind) return fail("--kind takes existing, circle, square or hexagon, not '" + value + "'");
+            if (!kind) return fail("--kind takes existing, circle, square, hexagon or bend, not '" + value + "'");
             options.Kind = *kind;
-        } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across") {
+        } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across" ||
+                   option == "--bend-radius" || option == "--bar-diameter") {
             // A size of a figure typed in: a length, so above 0.
             const std::optional<double> size = TryStrToFloat(value);
             if (!size || !std::isfinite(*size) || !(*size > 0))
                 return fail("the size " + option + " '" + value + "' is no number above 0");
-            double& target = option == "--diameter" ? options.Numbers.Diameter
-                             : option == "--x"      ? options.Numbers.XSide
-                             : option == "--y"      ? options.Numbers.YSide
-                                                    : options.Numbers.AcrossFlats;
+            double& target = option == "--diameter"      ? options.Numbers.Diameter
+                             : option == "--x"           ? options.Numbers.XSide
+                             : option == "--y"           ? options.Numbers.YSide
+                             : option == "--bend-radius" ? options.Numbers.BendRadius
+                             : option == "--bar-diameter" ? options.Numbers.BarDiameter
+                                                          : options.Numbers.AcrossFlats;
             target = *size;
         } else if (option == "--horizontal") {
             options.Numbers.Vertical = false;
@@ -371,6 +378,9 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
 
 namespace {
 
+int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, std::size_t rowsLeftOut,
+               const std::map<std::string, int>& leftOut, std::string& report);
+
 // The figure of `rows` on every face asked for, written; the exit status.
 int WriteFigure(const IsoToolOptions& options, const std::vector<EntityRecord>& rows,
                 const std::map<std::string, int>& leftOut, std::string& report) {
@@ -391,6 +401,19 @@ int WriteFigure(const IsoToolOptions& options, const std::vector<EntityRecord>& 
         rowsLeftOut += result.RowsLeftOut;
         for (WorldEntity& e : result.Figure.Entities) figure.Entities.push_back(std::move(e));
     }
+    return WriteWorld(options, figure, rowsLeftOut, leftOut, report);
+}
+
+// `figure` written as asked; the exit status.
+int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, std::size_t rowsLeftOut,
+               const std::map<std::string, int>& leftOut, std::string& report) {
+    const auto refuse = [&](int status, const std::string& why) {
+        std::error_code ignored;
+        std::filesystem::remove(options.Output, ignored);
+        if (options.Svg) std::filesystem::remove(*options.Svg, ignored);
+        report = "tessavue-iso: " + why + "; nothing written\n";
+        return status;
+    };
     if (!FiniteFigure(figure))
         return refuse(IsoOutOfRange, "the figure's coordinates leave the range of numbers a drawing holds "
                                      "(the plan, the height or the points given are too large)");
@@ -452,6 +475,19 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         report = "tessavue-iso: " + why + "; nothing written\n";
         return status;
     };
+    if (options->Kind == "丸棒曲げ") {
+        // The palette's limits on the bar, in its words.
+        const double R = options->Numbers.BendRadius, D = options->Numbers.BarDiameter;
+        if (D >= R) return refuse(IsoBadCommandLine, BarNotBelowBendRadiusMessage());
+        if (D >= LargestBendDiameter(R)) return refuse(IsoBadCommandLine, BarTooThickForBendMessage(R));
+        const Vec2 at = options->At.value_or(options->Base);
+        WorldFigure figure;
+        for (std::int32_t face : options->Faces) {
+            for (const std::vector<IsoEllipseArc>& group : RoundBarBendArcs(at.X, at.Y, R, D * 0.5, FaceRow(face)->SideTurn))
+                for (const IsoEllipseArc& arc : group) figure.Entities.push_back({"0", 256, IsoArcEllipse(arc)});
+        }
+        return WriteWorld(*options, figure, 0, {}, report);
+    }
     if (options->Kind != kExistingFigureKind) {
         // The rows do not depend on the face for these kinds; the base point is their centre.
         return WriteFigure(*options, NumberFigureRows(options->Kind, options->Numbers, 0, 1, "0"), {}, report);

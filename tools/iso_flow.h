@@ -42,10 +42,12 @@ struct IsoNumbers {
     double XSide = 10;        // 四角: along plan X
     double AcrossFlats = 10;  // 六角
     bool Vertical = true;     // 六角: "縦" (two vertical edges), else "横"
+    double BendRadius = 20;   // 丸棒曲げ: 曲げ半径
+    double BarDiameter = 10;  // 丸棒曲げ: 丸棒直径
 };
 
 struct IsoToolOptions {
-    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角" or "六角"
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角" or "丸棒曲げ"
     IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face

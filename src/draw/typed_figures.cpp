@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "draw/round_bar_bend_figure.h"
 #include "dxf_data/number_text.h"
 #include "host/history_queries.h"
 #include "host/undo_journal.h"
@@ -14,13 +15,6 @@
 
 namespace tessavue {
 namespace {
-
-struct Pt {
-    double X = 0;
-    double Y = 0;
-};
-
-std::string Text(Pt p) { return NumberText(p.X) + "," + NumberText(p.Y); }
 
 // Runs the bend's commands in groups, each command noted for the put-back and each
 // group checked in one copy of the history. No command of the bend acts on AutoCAD's
@@ -91,58 +85,13 @@ std::string BendFailedMessage() {
 
 bool DrawRoundBarBend(HostLink& link, double px, double py, double bendRadius, double barRadius,
                       std::int32_t sideTurn) {
-    const double R = bendRadius;
-    const double k = std::sqrt(1.5) * barRadius;
-    const double c30 = std::cos(0.5235987755982988);
-    const double s30 = std::sin(0.5235987755982988);
-    const double c60 = std::cos(1.0471975511965976);
-    const double s60 = std::sin(1.0471975511965976);
-    const double t = std::sqrt(3.0);
-    const Pt A0{px + R / t, py};
-    const Pt A1{px + c30 * R, py + s30 * R};
-    const Pt A2{A1.X - c60 * k, A1.Y - s60 * k};
-    const Pt A3{A1.X + c60 * k, A1.Y + s60 * k};
-    const Pt B0{px, py - R};
-    const Pt C0{px - R / t, py};
-    const Pt C1{px - c30 * R, py - s30 * R};
-    const Pt C2{C1.X - c60 * k, C1.Y - s60 * k};
-    const Pt C3{C1.X + c60 * k, C1.Y + s60 * k};
-    const Pt D0{px, py + R};
-    struct Segment {
-        double start, end;
-        Pt p0, p1, p2, p3, section;
-        double sectionAngle;
-    };
-    const Segment segments[] = {
-        {-30, 30, A0, A1, A2, A3, {A1.X, A1.Y}, 60},
-        {30, 150, B0, A1, A2, A3, {C1.X, A1.Y}, -60},
-        {150, 210, C0, C1, C3, C2, {C1.X, C1.Y}, 60},
-        {210, 330, D0, C1, C3, C2, {A1.X, C1.Y}, -60},
-    };
-    // Each piece is typed where it ends up: the outline arcs as the plan's arc scaled
-    // about its segment's start p0 by |p0 to| / |p0 p1| (the bar's edge at `to`), and
-    // every piece turned by the side turn about the picked point. An ellipse arc scaled
-    // evenly and turned is the ellipse arc of the scaled, turned centre and axes with the
-    // same angles, so no command has to find AutoCAD's last object.
-    const double turn = Radians(sideTurn);
-    const auto turned = [&](Pt p) {
-        const double dx = p.X - px;
-        const double dy = p.Y - py;
-        return Pt{px + dx * std::cos(turn) - dy * std::sin(turn), py + dx * std::sin(turn) + dy * std::cos(turn)};
-    };
+    // Each piece typed where it ends up, so no command has to find AutoCAD's last object.
     CheckedSteps steps(link);
-    for (const Segment& s : segments) {
+    for (const std::vector<IsoEllipseArc>& arcs : RoundBarBendArcs(px, py, bendRadius, barRadius, sideTurn)) {
         std::vector<std::string> group;
-        for (const Pt& to : {s.p2, s.p3}) {
-            const double factor =
-                std::hypot(to.X - s.p0.X, to.Y - s.p0.Y) / std::hypot(s.p1.X - s.p0.X, s.p1.Y - s.p0.Y);
-            const Pt centre = turned({s.p0.X + factor * (px - s.p0.X), s.p0.Y + factor * (py - s.p0.Y)});
-            group.push_back(IsoEllipseCommand(centre.X, centre.Y, factor * R, s.start, s.end, sideTurn));
-        }
-        const Pt section = turned(s.section);
-        for (const auto& [from, until] : {std::pair{0.0, 180.0}, std::pair{180.0, 360.0}})
+        for (const IsoEllipseArc& arc : arcs)
             group.push_back(
-                IsoEllipseCommand(section.X, section.Y, barRadius, from, until, s.sectionAngle + sideTurn));
+                IsoEllipseCommand(arc.CentreX, arc.CentreY, arc.Radius, arc.StartAngle, arc.EndAngle, arc.AxisAngle));
         if (!steps.RunGroup(group, "_ellipse")) {
             steps.PutBack();
             return false;

@@ -377,6 +377,55 @@ TEST(IsoToolNumberFigures, TheSameFiguresAsThePalettesOnEveryFace) {
     }
 }
 
+// The round-bar bend drawn by tessavue-iso: on every face, the bend a drafter expects
+// about the point (the same expectation the palette's bend is held to), read back by
+// the stand-in's reader; and the palette's two limits on the bar, in its words.
+TEST(IsoToolBend, TheBendAboutThePointOnEveryFaceAndTheBarsLimits) {
+    TempFolder folder;
+    struct Row {
+        std::int32_t face;
+        double bendRadius, barDiameter;
+    };
+    const Row rows[] = {{0, 20, 10}, {1, 20, 10}, {2, 35.5, 7.25}, {3, 12.345678901234567, 8.8}};
+    for (const Row& row : rows) {
+        const Point at{-123.45678901234567, 987.65432109876543};
+        const std::filesystem::path out = folder / ("bend" + std::to_string(row.face) + ".dxf");
+        std::string report;
+        ASSERT_EQ(RunIsoTool({"--kind", "bend", "--face", std::to_string(row.face), "--bend-radius",
+                              testing::Number(row.bendRadius), "--bar-diameter", testing::Number(row.barDiameter),
+                              "--at", testing::Number(at.x) + "," + testing::Number(at.y), out},
+                             report),
+                  0)
+            << report;
+        sim::Drawing drawing;
+        std::string error;
+        ASSERT_TRUE(sim::LoadDxfFile(drawing, out, &error)) << error;
+        EXPECT_TRUE(testing::HoldsExactly(
+            drawing.entities(),
+            testing::BendFigure(at, row.bendRadius, row.barDiameter / 2, FaceRow(row.face)->SideTurn)))
+            << "face " << row.face;
+    }
+    struct Refusal {
+        const char* bendRadius;
+        const char* barDiameter;
+        std::string told;
+    };
+    const Refusal refusals[] = {
+        {"20", "20", BarNotBelowBendRadiusMessage()},
+        {"20", "18.86", BarTooThickForBendMessage(20)},
+    };
+    for (const Refusal& r : refusals) {
+        const std::filesystem::path out = folder / "refused.dxf";
+        std::string report;
+        EXPECT_EQ(RunIsoTool({"--kind", std::filesystem::path(u8"丸棒曲げ"), "--face", "0", "--bend-radius", r.bendRadius, "--bar-diameter",
+                              r.barDiameter, out},
+                             report),
+                  2);
+        EXPECT_NE(report.find(r.told), std::string::npos) << report;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
 // Esc at the point the template asks for: nothing drawn, no template, no message.
 TEST_P(DrawCommandTest, EscAtTheTemplatePointEndsQuietly) {
     const auto before = desktop.host().drawing().entities();
