@@ -9,8 +9,10 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "draw/draw_command.h"
 #include "draw/figure_rewrite.h"
 #include "draw/round_bar_bend_figure.h"
+#include "draw/two_face_figure.h"
 #include "draw/typed_figures.h"
 #include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
@@ -34,7 +36,9 @@ const char* const kIsoToolUsage =
     "                           numbers about the --at point: circle (円) --diameter D,\n"
     "                           square (四角) --x X --y Y, hexagon (六角) --across S and\n"
     "                           --horizontal for two horizontal edges (横; default 縦),\n"
-    "                           bend (丸棒曲げ) --bend-radius R --bar-diameter D (no height)\n"
+    "                           bend (丸棒曲げ) --bend-radius R --bar-diameter D (no height),\n"
+    "                           two-face (２面選択, top faces) --top X1,Y1,X2,Y2,... (the top\n"
+    "                           view's points) --front Z1,Z2,... (their heights in the front view)\n"
     "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
     "                           several as a comma list (0,3): each face's figure is drawn\n"
     "  --height H               the height (default 10); 0 draws the plan's face alone\n"
@@ -127,7 +131,7 @@ std::optional<std::string> KindFromName(const std::string& name) {
     const std::pair<const char8_t*, const char*> names[] = {
         {u8"existing", kExistingFigureKind}, {u8"既存図形", kExistingFigureKind}, {u8"circle", "円"},
         {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"},
-        {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}};
+        {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}, {u8"two-face", "２面選択"}, {u8"２面選択", "２面選択"}};
     for (const auto& [given, kind] : names) {
         if (name == std::string(reinterpret_cast<const char*>(given))) return std::string(kind);
     }
@@ -305,7 +309,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         const bool takesValue = option == "--face" || option == "--height" || option == "--base" ||
                                 option == "--at" || option == "--layer" || option == "--window" || option == "--svg" ||
                                 option == "--kind" || option == "--diameter" || option == "--x" || option == "--y" ||
-                                option == "--across" || option == "--bend-radius" || option == "--bar-diameter";
+                                option == "--across" || option == "--bend-radius" || option == "--bar-diameter" ||
+                                option == "--top" || option == "--front";
         if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
         const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
         if (option == "--face") {
@@ -317,7 +322,7 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             }
         } else if (option == "--kind") {
             const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
-            if (!kind) return fail("--kind takes existing, circle, square, hexagon or bend, not '" + value + "'");
+            if (!kind) return fail("--kind takes existing, circle, square, hexagon, bend or two-face, not '" + value + "'");
             options.Kind = *kind;
         } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across" ||
                    option == "--bend-radius" || option == "--bar-diameter") {
@@ -332,6 +337,13 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                              : option == "--bar-diameter" ? options.Numbers.BarDiameter
                                                           : options.Numbers.AcrossFlats;
             target = *size;
+        } else if (option == "--top" || option == "--front") {
+            // Numbers all, X,Y pairs for the top view.
+            const std::size_t count = SplitCommas(value).size();
+            const std::optional<std::vector<double>> numbers = Numbers(value, count);
+            if (!numbers || (option == "--top" && count % 2 != 0))
+                return fail(option + " '" + value + "' is not " + (option == "--top" ? "X1,Y1,X2,Y2,..." : "Z1,Z2,..."));
+            (option == "--top" ? options.Numbers.TopPoints : options.Numbers.FrontHeights) = value;
         } else if (option == "--horizontal") {
             options.Numbers.Vertical = false;
         } else if (option == "--height") {
@@ -485,6 +497,39 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         for (std::int32_t face : options->Faces) {
             for (const std::vector<IsoEllipseArc>& group : RoundBarBendArcs(at.X, at.Y, R, D * 0.5, FaceRow(face)->SideTurn))
                 for (const IsoEllipseArc& arc : group) figure.Entities.push_back({"0", 256, IsoArcEllipse(arc)});
+        }
+        return WriteWorld(*options, figure, 0, {}, report);
+    }
+    if (options->Kind == "２面選択") {
+        // The palette's refusals, in its words.
+        FacePointLists top, front;
+        const std::vector<std::string> topNumbers =
+            options->Numbers.TopPoints.empty() ? std::vector<std::string>{} : SplitCommas(options->Numbers.TopPoints);
+        for (std::size_t i = 0; i + 1 < topNumbers.size(); i += 2) {
+            top.X += (top.Count ? "," : "") + topNumbers[i];
+            top.Y += (top.Count ? "," : "") + topNumbers[i + 1];
+            ++top.Count;
+        }
+        if (!options->Numbers.FrontHeights.empty()) {
+            for (const std::string& z : SplitCommas(options->Numbers.FrontHeights)) {
+                front.X += front.Count ? ",0" : "0";
+                front.Y += (front.Count ? "," : "") + z;
+                ++front.Count;
+            }
+        }
+        for (std::int32_t face : options->Faces)
+            if (face != 0 && face != 1) return refuse(IsoBadCommandLine, TwoFaceDirectionMessage());
+        if (top.Count == 0) return refuse(IsoBadCommandLine, TwoFaceNothingSelectedMessage());
+        if (top.Count != front.Count) return refuse(IsoBadCommandLine, TwoFaceCountsDifferMessage());
+        if (top.Count == 1) return refuse(IsoBadCommandLine, TwoFaceOnePointMessage());
+        WorldFigure figure;
+        for (std::int32_t face : options->Faces) {
+            Vec2 from = options->At.value_or(options->Base);
+            for (const Vec2& step : TwoFaceSteps(face, top, front)) {
+                const Vec2 to{from.X + step.X, from.Y + step.Y};
+                figure.Entities.push_back({"0", 256, WorldLine{from, to}});
+                from = to;
+            }
         }
         return WriteWorld(*options, figure, 0, {}, report);
     }

@@ -44,10 +44,14 @@ struct IsoNumbers {
     bool Vertical = true;     // 六角: "縦" (two vertical edges), else "横"
     double BendRadius = 20;   // 丸棒曲げ: 曲げ半径
     double BarDiameter = 10;  // 丸棒曲げ: 丸棒直径
+    // ２面選択: the points picked in the top view (X,Y pairs) and the heights of the same
+    // points picked in the front view, as comma lists.
+    std::string TopPoints;
+    std::string FrontHeights;
 };
 
 struct IsoToolOptions {
-    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角" or "丸棒曲げ"
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ" or "２面選択"
     IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face

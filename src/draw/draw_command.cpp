@@ -1,5 +1,6 @@
 #include "draw/draw_command.h"
 
+#include "draw/two_face_figure.h"
 #include <cmath>
 #include <system_error>
 
@@ -289,18 +290,9 @@ DrawOutcome DrawTwoFace(DrawCommand& command, const DrawRequest& request) {
         command.Messages.ShowConfirmation(TwoFaceOnePointMessage());
         return DrawOutcome::Refused;
     }
-    const auto field = [](const std::string& list, int i) { return StrToFloat(ListField(list, i)); };
     std::vector<std::string> segments;
-    for (int i = 1; i <= n; ++i) {
-        const int to = i % n;  // the last step closes the chain
-        const int from = i - 1;
-        double u = 0;
-        double v = 0;
-        ProjectIsoDelta(request.FaceCode, field(request.TopFace.X, to) - field(request.TopFace.X, from),
-                        field(request.TopFace.Y, to) - field(request.TopFace.Y, from), u, v);
-        const double dz = field(request.FrontFace.Y, to) - field(request.FrontFace.Y, from);
-        segments.push_back("@" + NumberText(u) + "," + NumberText(v + dz) + " ");
-    }
+    for (const Vec2& step : TwoFaceSteps(request.FaceCode, request.TopFace, request.FrontFace))
+        segments.push_back("@" + NumberText(step.X) + "," + NumberText(step.Y) + " ");
 
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);

@@ -426,6 +426,60 @@ TEST(IsoToolBend, TheBendAboutThePointOnEveryFaceAndTheBarsLimits) {
     }
 }
 
+// The two-face drawing by tessavue-iso: the closed chain through the points the top and
+// front views give, each point where the face's axes put it (plan X and Y from the top
+// view, the height from the front view straight up); and the palette's refusals.
+TEST(IsoToolTwoFace, TheChainThroughBothViewsPointsAndThePalettesRefusals) {
+    TempFolder folder;
+    const std::vector<std::pair<Point, double>> points = {
+        {{0.5, 0.25}, 0}, {{40.123456789012345, 0.25}, 0}, {{40.123456789012345, 20.5}, 12.75}, {{3.3, 18.8}, 7.0625}};
+    std::string top, front;
+    for (const auto& [p, z] : points) {
+        top += (top.empty() ? "" : ",") + testing::Number(p.x) + "," + testing::Number(p.y);
+        front += (front.empty() ? "" : ",") + testing::Number(z);
+    }
+    for (std::int32_t face : {0, 1}) {
+        const Point at{-55.555555555555557, 77.777777777777771};
+        const std::filesystem::path out = folder / ("two-face" + std::to_string(face) + ".dxf");
+        std::string report;
+        ASSERT_EQ(RunIsoTool({"--kind", "two-face", "--face", std::to_string(face), "--top", top, "--front", front,
+                              "--at", testing::Number(at.x) + "," + testing::Number(at.y), out},
+                             report),
+                  0)
+            << report;
+        sim::Drawing drawing;
+        std::string error;
+        ASSERT_TRUE(sim::LoadDxfFile(drawing, out, &error)) << error;
+        const testing::FaceView& view = testing::kFaces[face];
+        const auto place = [&](std::size_t i) {
+            using testing::operator+;
+            using testing::operator-;
+            const Point d = points[i].first - points[0].first;
+            return at + testing::Along(view.planX, d.x) + testing::Along(view.planY, d.y) +
+                   testing::Along(90, points[i].second - points[0].second);
+        };
+        std::vector<testing::Expected> chain;
+        for (std::size_t i = 0; i < points.size(); ++i)
+            chain.push_back(testing::LineFrom(place(i), place((i + 1) % points.size()), "step"));
+        EXPECT_TRUE(testing::HoldsExactly(drawing.entities(), chain)) << "face " << face;
+    }
+    struct Refusal {
+        std::string face, top, front, told;
+    };
+    const Refusal refusals[] = {
+        {"2", top, front, TwoFaceDirectionMessage()},
+        {"0", "1,2,3,4", "0", TwoFaceCountsDifferMessage()},
+        {"1", "1,2", "0", TwoFaceOnePointMessage()},
+    };
+    for (const Refusal& r : refusals) {
+        const std::filesystem::path out = folder / "refused.dxf";
+        std::string report;
+        EXPECT_EQ(RunIsoTool({"--kind", "two-face", "--face", r.face, "--top", r.top, "--front", r.front, out}, report), 2);
+        EXPECT_NE(report.find(r.told), std::string::npos) << report;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
 // Esc at the point the template asks for: nothing drawn, no template, no message.
 TEST_P(DrawCommandTest, EscAtTheTemplatePointEndsQuietly) {
     const auto before = desktop.host().drawing().entities();
