@@ -515,7 +515,8 @@ bool Near(Vec2 drawn, PlanPoint expected, double tolerance) {
 // and relative to the base point: a text's glyph box corner for corner, its alignment
 // point too; a spline's control and fit points with its knots and weights as they
 // were. A mirrored placement leaves the texts out (counted); beside them in model
-// space a mirrored text, a tilted one, a text on a frozen layer and a spline whose
+// space a mirrored text, a tilted one and one in a tilted reference, a text on a
+// frozen layer and a spline whose
 // knots do not fit its points are counted or hidden, and a point keeps no plane.
 TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
     struct Level {
@@ -571,6 +572,8 @@ TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
                 for (int i = 0; i < 3; ++i) t.Pair(10 + i, N(solid[i].x)).Pair(20 + i, N(solid[i].y)).Pair(30 + i, "0.0");
                 t.EndBlock();
                 t.Block("OUTER", outerBase.x, outerBase.y).Insert("INNER", innerAt.x, innerAt.y, place(c.inner)).EndBlock();
+                t.Block("LABEL", 0, 0).Pair(0, "TEXT").Pair(8, "0").Pair(10, "1").Pair(20, "2").Pair(40, "2.5");
+                t.Pair(1, "in a tilted reference").EndBlock();
             },
             [&](DxfText& t) {
                 t.Insert("OUTER", outerAt.x, outerAt.y, place(c.outer), "PLAN");
@@ -578,6 +581,8 @@ TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
                 t.Extrusion(-1);
                 t.Pair(0, "TEXT").Pair(8, "0").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "tilted");
                 t.Pair(210, "0.0").Pair(220, "0.6").Pair(230, "0.8");
+                t.Pair(0, "INSERT").Pair(8, "0").Pair(2, "LABEL").Pair(10, "3").Pair(20, "4").Pair(30, "0");
+                t.Pair(210, "0.6").Pair(220, "0.0").Pair(230, "0.8");
                 t.Pair(0, "TEXT").Pair(8, "HIDDEN").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "frozen");
                 t.Pair(0, "SPLINE").Pair(8, "0").Pair(70, "8").Pair(71, "3").Pair(40, "0").Pair(40, "1");
                 t.Pair(10, "0").Pair(20, "0").Pair(10, "1").Pair(20, "1").Pair(10, "2").Pair(20, "0");
@@ -598,7 +603,7 @@ TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
         EXPECT_TRUE(RowTraces(walked.rows[0], Relative({w({0, 0}), w({1, 1})}, base), tolerance));
 
         EXPECT_EQ(walked.leftOut.Mirrored, c.mirrored ? 3u : 1u);
-        EXPECT_EQ(walked.leftOut.Tilted, 1u);
+        EXPECT_EQ(walked.leftOut.Tilted, 2u);
         EXPECT_EQ(walked.leftOut.Damaged, 1u);
         const std::size_t texts = c.mirrored ? 0 : 2;
         ASSERT_EQ(walked.shapes.size(), texts + 4);
