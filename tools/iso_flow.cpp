@@ -476,7 +476,7 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         report += "tessavue-iso: left out " + std::to_string(mirrored) + " mirrored texts\n";
     if (shapesLeftOut.Damaged > 0)
         report += "tessavue-iso: left out " + std::to_string(shapesLeftOut.Damaged) +
-                  " splines whose counts disagree and texts holding control characters\n";
+                  " splines whose counts disagree and texts of no size or holding control characters\n";
     if (!leftOut.empty()) {
         report += "tessavue-iso: left out (not drawn by this version):";
         for (const auto& [kind, count] : leftOut) report += " " + std::to_string(count) + " " + kind;

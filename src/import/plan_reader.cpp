@@ -917,7 +917,8 @@ private:
         map.Ty = placed.m[1][3] - baseY_;
         std::optional<WorldShape> shape = MapShape(map, *item.shape);
         if (!shape) {
-            ++leftOut_->Mirrored;
+            // Only a text is refused: mirrored, or of no size to begin with.
+            ++(map.Determinant() < 0 ? leftOut_->Mirrored : leftOut_->Damaged);
             return;
         }
         if (!(*shapes_)(WorldEntity{layer, 256, std::move(*shape)})) end_ = PlanWalkEnd::Stopped;

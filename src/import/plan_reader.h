@@ -73,8 +73,10 @@ using PlanShapeSink = std::function<bool(const WorldEntity&)>;
 // Shapes seen but not handed over.
 struct PlanShapesLeftOut {
     std::size_t Tilted = 0;    // in a plane that is not the plan's (extrusion not 0,0,+-1)
-    std::size_t Mirrored = 0;  // a text its placement mirrors or flattens: no text reads so
-    std::size_t Damaged = 0;   // a spline whose knots, weights or points do not agree
+    std::size_t Mirrored = 0;  // a text its placement mirrors: no upright text reads so
+    // A spline whose knots, weights or points do not agree; a text holding a control
+    // character, or of no size (no height, or a placement that flattens it).
+    std::size_t Damaged = 0;
 };
 
 // Walks the plan in `lines` (the file at `path`, named in errors) and hands each row,

@@ -13,7 +13,9 @@ face axes alone.
       program rather than one the stand-in wrote); "left_out": ["TEXT", ...] kinds of
       the plan the drawing program names as left out, not expected in the result
       ("mirrored TEXT": the texts whose placement mirrors them, which no upright
-      text on a face can show).
+      text on a face can show); "points_and_splines": true holds the result to the
+      plan's POINTs and SPLINEs too (otherwise the plan's are passed over, and any in
+      the result are left over).
   face_check.py selftest         the checks on hand-made figures, right and wrong.
 
 Exit 0 when every draw is right (counts printed); 1 otherwise, with the first few
@@ -340,7 +342,7 @@ def placements(insert, block_base):
     return out
 
 
-def picture(doc, left_out=()):
+def picture(doc, left_out=(), marks=False):
     """Every visible entity of the modelspace, block references followed; kinds in
     `left_out` (which the drawing program says it leaves out) are passed over."""
     pic = Picture()
@@ -370,13 +372,13 @@ def picture(doc, left_out=()):
                 continue
             if not visible(layer) or kind in left_out:
                 continue
-            add_entity(pic, entity, kind, m, layer, what, left_out)
+            add_entity(pic, entity, kind, m, layer, what, left_out, marks)
 
     walk(doc.modelspace(), IDENTITY, None, "", 0)
     return pic
 
 
-def add_entity(pic, entity, kind, m, layer, what, left_out=()):
+def add_entity(pic, entity, kind, m, layer, what, left_out=(), marks=False):
     dxf = entity.dxf
     if kind == "LINE":
         a, b = dxf.start, dxf.end
@@ -455,6 +457,8 @@ def add_entity(pic, entity, kind, m, layer, what, left_out=()):
             pic.skipped["mirrored TEXT"] = pic.skipped.get("mirrored TEXT", 0) + 1
             return
         pic.texts.append((apply(o, (dxf.insert.x, dxf.insert.y)), dxf.get("text", ""), what))
+    elif kind in ("POINT", "SPLINE") and not marks:
+        pic.skipped[kind] = pic.skipped.get(kind, 0) + 1
     elif kind == "POINT":
         # Its place is the world's (the block's): the extrusion only directs a thickness.
         pic.marks.append(("POINT", [apply(m, (dxf.location.x, dxf.location.y))], what))
@@ -755,8 +759,9 @@ def check_draw(draw):
     if errors:
         out.append(f"{head}: ezdxf's audit of the result: {[str(e.message) for e in errors][:SHOWN]}")
 
-    plan = picture(plan_doc, draw.get("left_out", ()))
-    result = picture(result_doc)
+    marks = draw.get("points_and_splines", False)
+    plan = picture(plan_doc, draw.get("left_out", ()), marks)
+    result = picture(result_doc, (), marks)
     # The plan's size and the largest coordinate anywhere, for the tolerance.
     plan_points = curve_points(plan) + [p for p, _, _ in plan.corners]
     if not plan_points:

@@ -268,7 +268,8 @@ def main():
         write_figure(plan, result, face, base, at, 10.0, sign, drawn, fault)
         checked_face = 1 if name == "the wrong face" else face
         draw = {"label": name, "plan": plan_path, "result": result, "face": checked_face, "base": list(base),
-                "at": list(at), "height": 10.0, "sign": sign, "height_lines": True, "circle_lines": asked}
+                "at": list(at), "height": 10.0, "sign": sign, "height_lines": True, "circle_lines": asked,
+                "points_and_splines": True}
         faults, summary = face_check.check_draw(draw)
         text = "\n".join(faults)
         ok = not faults if must_pass else (bool(faults) and words in text)

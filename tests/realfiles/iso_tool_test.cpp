@@ -112,7 +112,7 @@ TEST(IsoTool, EveryRealFileOnEveryFaceIsItsIsometricView) {
             lines << "{\"label\": \"" << name << "\", \"plan\": \"" << plan.string() << "\", \"result\": \""
                   << out.string() << "\", \"face\": " << face << ", \"base\": [" << base << "], \"at\": [" << at
                   << "], \"height\": 10, \"sign\": 1, \"height_lines\": true, \"circle_lines\": true, "
-                     "\"recover\": true, \"left_out\": "
+                     "\"recover\": true, \"points_and_splines\": true, \"left_out\": "
                   << kLeftOut << "}\n";
         }
     }

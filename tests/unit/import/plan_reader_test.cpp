@@ -515,9 +515,9 @@ bool Near(Vec2 drawn, PlanPoint expected, double tolerance) {
 // and relative to the base point: a text's glyph box corner for corner, its alignment
 // point too; a spline's control and fit points with its knots and weights as they
 // were. A mirrored placement leaves the texts out (counted); beside them in model
-// space a mirrored text, a tilted one and one in a tilted reference, a text on a
-// frozen layer and a spline whose
-// knots do not fit its points are counted or hidden, and a point keeps no plane.
+// space a mirrored text, a tilted one and one in a tilted reference, a text of no
+// height, a text on a frozen layer and a spline whose knots do not fit its points
+// are counted or hidden, and a point keeps no plane.
 TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
     struct Level {
         double sx, sy, degrees;
@@ -583,6 +583,7 @@ TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
                 t.Pair(210, "0.0").Pair(220, "0.6").Pair(230, "0.8");
                 t.Pair(0, "INSERT").Pair(8, "0").Pair(2, "LABEL").Pair(10, "3").Pair(20, "4").Pair(30, "0");
                 t.Pair(210, "0.6").Pair(220, "0.0").Pair(230, "0.8");
+                t.Pair(0, "TEXT").Pair(8, "0").Pair(10, "1").Pair(20, "2").Pair(40, "0").Pair(1, "no height");
                 t.Pair(0, "TEXT").Pair(8, "HIDDEN").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "frozen");
                 t.Pair(0, "SPLINE").Pair(8, "0").Pair(70, "8").Pair(71, "3").Pair(40, "0").Pair(40, "1");
                 t.Pair(10, "0").Pair(20, "0").Pair(10, "1").Pair(20, "1").Pair(10, "2").Pair(20, "0");
@@ -604,7 +605,7 @@ TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
 
         EXPECT_EQ(walked.leftOut.Mirrored, c.mirrored ? 3u : 1u);
         EXPECT_EQ(walked.leftOut.Tilted, 2u);
-        EXPECT_EQ(walked.leftOut.Damaged, 1u);
+        EXPECT_EQ(walked.leftOut.Damaged, 2u);
         const std::size_t texts = c.mirrored ? 0 : 2;
         ASSERT_EQ(walked.shapes.size(), texts + 4);
         if (!c.mirrored) {
