@@ -372,7 +372,7 @@ void WriteEntity(Out& out, const WorldEntity& entity, unsigned handle, unsigned 
                     out.Int(72, shape.HorizontalAlign);
                     out.Point(11, shape.AlignPoint);
                 }
-                // AutoCAD writes the subclass twice: the alignment groups follow the second.
+                // AutoCAD writes the subclass twice: the vertical alignment follows the second.
                 out.Pair(100, "AcDbText");
                 if (aligned) out.Int(73, shape.VerticalAlign);
             } else if constexpr (std::is_same_v<T, WorldPoint>) {
