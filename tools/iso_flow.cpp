@@ -215,10 +215,28 @@ Box RowBox(const EntityRecord& row) {
     return box;
 }
 
+// What a shape covers: a text its insertion point (its glyphs' reach needs the font),
+// a spline its control and fit points (the curve stays inside their hull).
+Box ShapeBox(const WorldShape& shape) {
+    Box box;
+    if (const auto* t = std::get_if<WorldText>(&shape)) {
+        box.Add(t->Insert.X, t->Insert.Y);
+    } else if (const auto* s = std::get_if<WorldSpline>(&shape)) {
+        for (const Vec2& p : s->ControlPoints) box.Add(p.X, p.Y);
+        for (const Vec2& p : s->FitPoints) box.Add(p.X, p.Y);
+    } else if (const auto* p = std::get_if<WorldPoint>(&shape)) {
+        box.Add(p->At.X, p->At.Y);
+    } else if (const auto* solid = std::get_if<WorldSolid>(&shape)) {
+        for (const Vec2& c : solid->Corners) box.Add(c.X, c.Y);
+    }
+    return box;
+}
+
 // The kinds of the plan's model space this version does not draw, counted by name.
 std::map<std::string, int> KindsLeftOut(const DxfLines& lines) {
-    static const std::set<std::string> drawn = {"LINE", "CIRCLE", "ARC", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
-                                                "VERTEX", "SEQEND", "INSERT", "ENDSEC", "EOF"};
+    static const std::set<std::string> drawn = {"LINE",  "CIRCLE", "ARC",    "ELLIPSE", "LWPOLYLINE", "POLYLINE",
+                                                "TEXT",  "SPLINE", "POINT",  "SOLID",   "TRACE",      "VERTEX",
+                                                "SEQEND", "INSERT", "ENDSEC", "EOF"};
     std::map<std::string, int> left;
     bool inside = false;
     for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
@@ -244,6 +262,18 @@ bool FiniteFigure(const WorldFigure& figure) {
             if (!ok(l->Start) || !ok(l->End)) return false;
         } else if (const auto* el = std::get_if<WorldEllipse>(&e.Shape)) {
             if (!ok(el->Centre) || !ok(el->MajorAxis) || !std::isfinite(el->Ratio)) return false;
+        } else if (const auto* t = std::get_if<WorldText>(&e.Shape)) {
+            if (!ok(t->Insert) || !ok(t->AlignPoint) || !std::isfinite(t->Height) || !std::isfinite(t->RotationDeg) ||
+                !std::isfinite(t->WidthFactor) || !std::isfinite(t->ObliqueDeg))
+                return false;
+        } else if (const auto* s = std::get_if<WorldSpline>(&e.Shape)) {
+            if (!std::all_of(s->ControlPoints.begin(), s->ControlPoints.end(), ok) ||
+                !std::all_of(s->FitPoints.begin(), s->FitPoints.end(), ok))
+                return false;
+        } else if (const auto* p = std::get_if<WorldPoint>(&e.Shape)) {
+            if (!ok(p->At)) return false;
+        } else if (const auto* solid = std::get_if<WorldSolid>(&e.Shape)) {
+            if (!std::all_of(std::begin(solid->Corners), std::end(solid->Corners), ok)) return false;
         }
     }
     return true;
@@ -390,11 +420,12 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
 
 namespace {
 
-int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, std::size_t rowsLeftOut,
+int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, const std::vector<std::string>& notes,
                const std::map<std::string, int>& leftOut, std::string& report);
 
-// The figure of `rows` on every face asked for, written; the exit status.
+// The figure of `rows` and `shapes` on every face asked for, written; the exit status.
 int WriteFigure(const IsoToolOptions& options, const std::vector<EntityRecord>& rows,
+                const std::vector<WorldEntity>& shapes, const PlanShapesLeftOut& shapesLeftOut,
                 const std::map<std::string, int>& leftOut, std::string& report) {
     const auto refuse = [&](int status, const std::string& why) {
         std::error_code ignored;
@@ -405,19 +436,30 @@ int WriteFigure(const IsoToolOptions& options, const std::vector<EntityRecord>& 
     };
     WorldFigure figure;
     std::size_t rowsLeftOut = 0;
+    std::size_t mirrored = shapesLeftOut.Mirrored;
     const Vec2 at = options.At.value_or(options.Base);
     for (std::int32_t face : options.Faces) {
         HeightInputs inputs = options.Inputs;
         inputs.FaceCode = face;
-        WorldFigureResult result = ExistingFigureInWorld(rows, inputs, at);
+        WorldFigureResult result = ExistingFigureInWorld(rows, shapes, inputs, at);
         rowsLeftOut += result.RowsLeftOut;
+        mirrored += result.ShapesLeftOut;
         for (WorldEntity& e : result.Figure.Entities) figure.Entities.push_back(std::move(e));
     }
-    return WriteWorld(options, figure, rowsLeftOut, leftOut, report);
+    std::vector<std::string> notes;
+    if (rowsLeftOut > 0) notes.push_back("left out " + std::to_string(rowsLeftOut) + " curves of no size");
+    if (shapesLeftOut.Tilted > 0)
+        notes.push_back("left out " + std::to_string(shapesLeftOut.Tilted) +
+                        " texts, splines and solids in a tilted plane");
+    if (mirrored > 0) notes.push_back("left out " + std::to_string(mirrored) + " mirrored texts");
+    if (shapesLeftOut.Damaged > 0)
+        notes.push_back("left out " + std::to_string(shapesLeftOut.Damaged) +
+                        " splines whose counts disagree and texts of no size or holding control characters");
+    return WriteWorld(options, figure, notes, leftOut, report);
 }
 
-// `figure` written as asked; the exit status.
-int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, std::size_t rowsLeftOut,
+// `figure` written as asked; the exit status. `notes` are what the report adds.
+int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, const std::vector<std::string>& notes,
                const std::map<std::string, int>& leftOut, std::string& report) {
     const auto refuse = [&](int status, const std::string& why) {
         std::error_code ignored;
@@ -439,7 +481,7 @@ int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, std::si
 
     report = "tessavue-iso: " + std::to_string(figure.Entities.size()) + " entities written to " +
              FileText(options.Output) + "\n";
-    if (rowsLeftOut > 0) report += "tessavue-iso: left out " + std::to_string(rowsLeftOut) + " curves of no size\n";
+    for (const std::string& note : notes) report += "tessavue-iso: " + note + "\n";
     if (!leftOut.empty()) {
         report += "tessavue-iso: left out (not drawn by this version):";
         for (const auto& [kind, count] : leftOut) report += " " + std::to_string(count) + " " + kind;
@@ -498,7 +540,7 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
             for (const std::vector<IsoEllipseArc>& group : RoundBarBendArcs(at.X, at.Y, R, D * 0.5, FaceRow(face)->SideTurn))
                 for (const IsoEllipseArc& arc : group) figure.Entities.push_back({"0", 256, IsoArcEllipse(arc)});
         }
-        return WriteWorld(*options, figure, 0, {}, report);
+        return WriteWorld(*options, figure, {}, {}, report);
     }
     if (options->Kind == "２面選択") {
         // The palette's refusals, in its words.
@@ -531,22 +573,30 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
                 from = to;
             }
         }
-        return WriteWorld(*options, figure, 0, {}, report);
+        return WriteWorld(*options, figure, {}, {}, report);
     }
     if (options->Kind != kExistingFigureKind) {
         // The rows do not depend on the face for these kinds; the base point is their centre.
-        return WriteFigure(*options, NumberFigureRows(options->Kind, options->Numbers, 0, 1, "0"), {}, report);
+        return WriteFigure(*options, NumberFigureRows(options->Kind, options->Numbers, 0, 1, "0"), {}, {}, {}, report);
     }
 
     std::vector<EntityRecord> rows;
+    std::vector<WorldEntity> shapes;
+    PlanShapesLeftOut shapesLeftOut;
     std::map<std::string, int> leftOut;
     try {
         const DxfLines lines = LoadDxfLinesOrRaise(options->Plan);
-        const PlanWalkEnd end = WalkPlan(lines, options->Plan, options->Base.X, options->Base.Y,
-                                         [&rows](const EntityRecord& row) {
-                                             rows.push_back(row);
-                                             return true;
-                                         });
+        const PlanWalkEnd end = WalkPlan(
+            lines, options->Plan, options->Base.X, options->Base.Y,
+            [&rows](const EntityRecord& row) {
+                rows.push_back(row);
+                return true;
+            },
+            [&shapes](const WorldEntity& shape) {
+                shapes.push_back(shape);
+                return true;
+            },
+            shapesLeftOut);
         if (end == PlanWalkEnd::TooMuchWork)
             return refuse(IsoPlanUnreadable, "the plan asks for more than " + std::to_string(kMostPlacements) +
                                                  " placements (blocks inside blocks), more than a drawing holds");
@@ -578,10 +628,25 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         }
         picked.push_back(row);
     }
-    if (picked.empty())
-        return refuse(IsoNothingToDraw, rows.empty() ? "the plan holds nothing this program draws"
+    std::vector<WorldEntity> pickedShapes;
+    for (const WorldEntity& shape : shapes) {
+        if (!layerNames.empty() &&
+            std::none_of(layerNames.begin(), layerNames.end(),
+                         [&](const std::string& name) { return SameLayerName(name, shape.Layer); }))
+            continue;
+        if (options->Window) {
+            const IsoWindow& w = *options->Window;
+            const Box box = ShapeBox(shape.Shape);
+            if (box.MinX + options->Base.X < std::min(w.X1, w.X2) || box.MaxX + options->Base.X > std::max(w.X1, w.X2) ||
+                box.MinY + options->Base.Y < std::min(w.Y1, w.Y2) || box.MaxY + options->Base.Y > std::max(w.Y1, w.Y2))
+                continue;
+        }
+        pickedShapes.push_back(shape);
+    }
+    if (picked.empty() && pickedShapes.empty())
+        return refuse(IsoNothingToDraw, rows.empty() && shapes.empty() ? "the plan holds nothing this program draws"
                                                      : "nothing in the plan lies on the layers or inside the window given");
-    return WriteFigure(*options, picked, leftOut, report);
+    return WriteFigure(*options, picked, pickedShapes, shapesLeftOut, leftOut, report);
 }
 
 std::string FigureSvg(const WorldFigure& figure) {

@@ -64,6 +64,11 @@ std::optional<WorldShape> RowShape(const Affine2& map, const EntityRecord& row) 
 }  // namespace
 
 WorldFigureResult ExistingFigureInWorld(const std::vector<EntityRecord>& rows, const HeightInputs& inputs, Vec2 at) {
+    return ExistingFigureInWorld(rows, {}, inputs, at);
+}
+
+WorldFigureResult ExistingFigureInWorld(const std::vector<EntityRecord>& rows, const std::vector<WorldEntity>& shapes,
+                                        const HeightInputs& inputs, Vec2 at) {
     WorldFigureResult result;
     const FaceParameters* face = FaceRow(inputs.FaceCode);
     if (!face) return result;
@@ -80,6 +85,14 @@ WorldFigureResult ExistingFigureInWorld(const std::vector<EntityRecord>& rows, c
                 continue;
             }
             result.Figure.Entities.push_back({row.Layer, 256, std::move(*shape)});
+        }
+        for (const WorldEntity& entity : shapes) {
+            std::optional<WorldShape> shape = MapShape(map, entity.Shape);
+            if (!shape) {
+                if (countLeftOut) ++result.ShapesLeftOut;
+                continue;
+            }
+            result.Figure.Entities.push_back({entity.Layer, entity.Colour, std::move(*shape)});
         }
     };
     place(bottom, true);

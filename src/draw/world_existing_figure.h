@@ -18,6 +18,8 @@ struct WorldFigureResult {
     // Rows the insertion could not carry (a zero-size circle, an ellipse with no
     // minor axis): left out, and counted so the caller can say so.
     std::size_t RowsLeftOut = 0;
+    // Shapes the map refuses (a text it would mirror or flatten): left out and counted.
+    std::size_t ShapesLeftOut = 0;
 };
 
 // `rows` are plan rows relative to the base point (as the plan reader gives them),
@@ -25,5 +27,10 @@ struct WorldFigureResult {
 // height, its raised copy follows all of them, then the height lines, each foot point
 // once per layer, in the order the rows give them.
 WorldFigureResult ExistingFigureInWorld(const std::vector<EntityRecord>& rows, const HeightInputs& inputs, Vec2 at);
+// The same with `shapes` (texts, splines, points, solids relative to the base point, as
+// the plan reader hands them over): each follows the rows at the bottom and, with a
+// height, the raised rows in the copy; they give no height lines.
+WorldFigureResult ExistingFigureInWorld(const std::vector<EntityRecord>& rows, const std::vector<WorldEntity>& shapes,
+                                        const HeightInputs& inputs, Vec2 at);
 
 }  // namespace tessavue

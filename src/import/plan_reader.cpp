@@ -2,13 +2,14 @@
 //   1. Group pairs: the file as (code, value) pairs, and what is damage
 //   2. Sections: the layer table, the block definitions, the entities' range
 //   3. Geometry: points, affine maps, object coordinates
-//   4. Entities compiled into items: segments, conics and references
+//   4. Entities compiled into items: segments, conics, shapes and references
 //   5. The walk: items placed in the world, rows handed over
 //   6. The entity table
 #include "import/plan_reader.h"
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
 #include <cmath>
 #include <optional>
 #include <string_view>
@@ -18,6 +19,7 @@
 
 #include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
+#include "iso/affine_map.h"
 
 namespace tessavue {
 namespace {
@@ -100,6 +102,11 @@ std::string FoldedName(std::string_view name) {
 
 // ---- 2. Sections ---------------------------------------------------------------------
 
+// The kinds handed over as shapes rather than rows.
+bool IsShapeKind(std::string_view kind) {
+    return kind == "TEXT" || kind == "SPLINE" || kind == "POINT" || kind == "SOLID" || kind == "TRACE";
+}
+
 struct Range {
     std::size_t begin = 0;  // group indices
     std::size_t end = 0;
@@ -118,7 +125,9 @@ struct BlockDefinition {
 
 class PlanFile {
 public:
-    PlanFile(const DxfLines& lines, const std::filesystem::path& path) : lines_(lines), groups_(ReadGroups(lines, path)) {
+    // `withShapes`: texts, splines, points and solids count as drawn entities too.
+    PlanFile(const DxfLines& lines, const std::filesystem::path& path, bool withShapes = false)
+        : lines_(lines), groups_(ReadGroups(lines, path)), withShapes_(withShapes) {
         for (std::size_t k = 0; k < groups_.size(); ++k) {
             if (!IsZero(k, "SECTION")) continue;
             const std::string_view name = k + 1 < groups_.size() && groups_[k + 1].code == 2 ? Text(k + 1) : "";
@@ -134,6 +143,7 @@ public:
         FindProductiveBlocks();
     }
 
+    bool WithShapes() const { return withShapes_; }
     const std::string& Value(std::size_t k) const { return lines_[groups_[k].value]; }
     std::string_view Text(std::size_t k) const { return Trimmed(Value(k)); }
     int Code(std::size_t k) const { return groups_[k].code; }
@@ -211,7 +221,7 @@ private:
                 if (Code(k) != 0) continue;
                 const std::string_view kind = Text(k);
                 if (kind == "LINE" || kind == "CIRCLE" || kind == "ARC" || kind == "ELLIPSE" || kind == "LWPOLYLINE" ||
-                    kind == "POLYLINE") {
+                    kind == "POLYLINE" || (withShapes_ && IsShapeKind(kind))) {
                     if (!productive_[b]) work.push_back(b);
                     productive_[b] = true;
                 } else if (kind == "INSERT") {
@@ -236,6 +246,7 @@ private:
 
     const DxfLines& lines_;
     std::vector<Group> groups_;
+    bool withShapes_ = false;
     std::optional<Range> entities_;
     std::unordered_map<std::string, LayerState> layers_;
     std::vector<BlockDefinition> blocks_;
@@ -344,7 +355,7 @@ ObjectAxes AxesFor(Vec3 extrusion) {
 // block (placed once, or as an array). All in the coordinates of the block that holds
 // them (the world for the ENTITIES section).
 struct Item {
-    enum class What { Segment, Conic, Reference } what = What::Segment;
+    enum class What { Segment, Conic, Shape, Reference } what = What::Segment;
     std::string layer;
     bool onLayerZero = false;  // takes the layer of the reference that places it
     LayerState state;          // of its own layer
@@ -353,6 +364,9 @@ struct Item {
     double from = 0, to = 0;   // a conic's range of t
     bool whole = false;        // the conic is closed
     bool round = false;        // a circle or an arc: may stay one under a similarity
+    std::shared_ptr<const WorldShape> shape;  // a shape in its object coordinates
+    Affine ocs;                // a shape's object coordinates into the block's
+    bool tilted = false;       // a shape in a plane that is not the block's
     std::size_t block = 0;     // a reference's block
     Affine place;              // block coordinates into the holder's (first array cell)
     int columns = 1, rows = 1;
@@ -385,6 +399,8 @@ public:
         return value ? *value : std::string("0");
     }
     std::string_view Kind() const { return file_.Text(range_.begin); }
+    int Code(std::size_t k) const { return file_.Code(k); }
+    const std::string& Value(std::size_t k) const { return file_.Value(k); }
     Range range() const { return range_; }
 
 private:
@@ -487,6 +503,8 @@ public:
             } else {
                 Segments(item, points, (flags & 1) != 0, AxesFor(e.Extrusion()), e.Point(10).z, out);
             }
+        } else if (file_.WithShapes() && IsShapeKind(kind)) {
+            Shape(e, kind, std::move(item), out);
         } else if (kind == "INSERT") {
             Reference(e, std::move(item), out);
         }
@@ -531,6 +549,96 @@ private:
             item.to = b > 0 ? endAt : startAt;
             out.push_back(std::move(item));
         }
+    }
+
+    // A text, spline, point or solid: its shape in its object coordinates and the map
+    // from them into the block's (the frame of its extrusion, at its elevation). A
+    // shape that cannot be written as it stands (a spline whose counts disagree, a
+    // text holding a control character) keeps no shape and is counted when placed.
+    static void Shape(const EntityGroups& e, std::string_view kind, Item item, std::vector<Item>& out) {
+        const Vec3 extrusion = e.Extrusion();
+        ObjectAxes axes = AxesFor(extrusion);
+        item.what = Item::What::Shape;
+        item.tilted = extrusion.x != 0 || extrusion.y != 0;
+        double elevation = 0;
+        std::optional<WorldShape> shape;
+        if (kind == "TEXT") {
+            WorldText text;
+            const std::string* value = e.Find(1);
+            text.Text = value ? *value : std::string();
+            const Vec3 first = e.Point(10);
+            elevation = first.z;
+            text.Insert = {first.x, first.y};
+            text.Height = e.Real(40, 1);
+            text.RotationDeg = e.Real(50, 0);
+            text.WidthFactor = e.Real(41, 1);
+            text.ObliqueDeg = e.Real(51, 0);
+            if (const std::string* style = e.Find(7); style && !Trimmed(*style).empty())
+                text.Style = std::string(Trimmed(*style));
+            text.HorizontalAlign = e.Whole(72, 0);
+            text.VerticalAlign = e.Whole(73, 0);
+            if (text.HorizontalAlign != 0 || text.VerticalAlign != 0) {
+                // AutoCAD places such a text from its alignment point and works the
+                // baseline's start out again; a file without that point keeps the start.
+                const Vec3 second = e.Find(11) ? e.Point(11) : first;
+                text.AlignPoint = {second.x, second.y};
+                if (!e.Find(10)) text.Insert = text.AlignPoint;
+            }
+            const bool control = std::any_of(text.Text.begin(), text.Text.end(), [](char c) {
+                const auto u = static_cast<unsigned char>(c);
+                return u < 0x20 || u == 0x7F;
+            });
+            if (!control) shape = std::move(text);
+        } else if (kind == "SPLINE") {
+            // The points are the world's (the block's); 210 only names the plane's normal.
+            axes = ObjectAxes{};
+            WorldSpline spline;
+            spline.Flags = e.Whole(70, 0);
+            spline.Degree = e.Whole(71, 3);
+            bool first = true;
+            const Range r = e.range();
+            for (std::size_t k = r.begin + 1; k < r.end; ++k) {
+                const int code = e.Code(k);
+                const std::string& value = e.Value(k);
+                if (code == 40) spline.Knots.push_back(Number(value));
+                if (code == 41) spline.Weights.push_back(Number(value));
+                if (code == 10) spline.ControlPoints.push_back({Number(value), 0});
+                if (code == 20 && !spline.ControlPoints.empty()) spline.ControlPoints.back().Y = Number(value);
+                if (code == 11) spline.FitPoints.push_back({Number(value), 0});
+                if (code == 21 && !spline.FitPoints.empty()) spline.FitPoints.back().Y = Number(value);
+                if ((code == 30 || code == 31) && first) elevation = Number(value), first = false;
+            }
+            const std::size_t controls = spline.ControlPoints.size();
+            const bool counted = spline.Degree >= 1 &&
+                                 (controls > 0 ? spline.Knots.size() == controls + static_cast<std::size_t>(spline.Degree) + 1
+                                               : spline.FitPoints.size() >= 2) &&
+                                 (spline.Weights.empty() || spline.Weights.size() == controls);
+            if (counted) shape = std::move(spline);
+        } else if (kind == "POINT") {
+            // A point has no plane: its extrusion only lends a thickness a direction.
+            axes = ObjectAxes{};
+            item.tilted = false;
+            const Vec3 at = e.Point(10);
+            elevation = at.z;
+            shape = WorldPoint{{at.x, at.y}};
+        } else {  // SOLID, TRACE: corners 1 2 3 4; a triangle leaves out the fourth
+            WorldSolid solid;
+            const Vec3 first = e.Point(10);
+            elevation = first.z;
+            solid.Corners[0] = {first.x, first.y};
+            const Vec3 second = e.Point(11);
+            solid.Corners[1] = {second.x, second.y};
+            solid.Corners[2] = e.Find(12) ? Vec2{e.Real(12, 0), e.Real(22, 0)} : solid.Corners[1];
+            solid.Corners[3] = e.Find(13) ? Vec2{e.Real(13, 0), e.Real(23, 0)} : solid.Corners[2];
+            shape = solid;
+        }
+        if (shape) item.shape = std::make_shared<const WorldShape>(std::move(*shape));
+        const Vec3 lift = elevation * axes.n;
+        const Vec3 columns[4] = {axes.x, axes.y, axes.n, lift};
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 4; ++j) item.ocs.m[i][j] = i == 0 ? columns[j].x : i == 1 ? columns[j].y : columns[j].z;
+        }
+        out.push_back(std::move(item));
     }
 
     // An INSERT: the block's base point to the insertion point, scaled, turned and set
@@ -622,8 +730,9 @@ constexpr double kFlatness = 1e-12;
 
 class PlanWalk {
 public:
-    PlanWalk(const PlanFile& file, double baseX, double baseY, const PlanRowSink& sink)
-        : file_(file), compiler_(file), baseX_(baseX), baseY_(baseY), sink_(sink) {
+    PlanWalk(const PlanFile& file, double baseX, double baseY, const PlanRowSink& sink,
+             const PlanShapeSink* shapes = nullptr, PlanShapesLeftOut* leftOut = nullptr)
+        : file_(file), compiler_(file), baseX_(baseX), baseY_(baseY), sink_(sink), shapes_(shapes), leftOut_(leftOut) {
         blocks_.resize(file.BlockCount());
         active_.assign(file.BlockCount(), false);
     }
@@ -662,6 +771,9 @@ private:
             return;
         case Item::What::Conic:
             if (!layer.state.Hidden()) EmitConic(item, world, *layer.name);
+            return;
+        case Item::What::Shape:
+            if (!layer.state.Hidden()) EmitShape(item, world, *layer.name);
             return;
         case Item::What::Reference:
             // A frozen reference hides all it holds; one that is only off hides just
@@ -780,11 +892,45 @@ private:
         Emit(row);
     }
 
+    // The shape placed as the plan shows it from above, relative to the base point.
+    // Its plane must stay the plan's: a reference tilted out of it tilts the shape too.
+    void EmitShape(const Item& item, const Affine& world, const std::string& layer) {
+        if (!shapes_ || !leftOut_) return;
+        if (!item.shape) {
+            ++leftOut_->Damaged;
+            return;
+        }
+        const Affine placed = world.After(item.ocs);
+        if (!std::holds_alternative<WorldPoint>(*item.shape)) {
+            const Vec3 normal = Cross(placed.Vector({1, 0, 0}), placed.Vector({0, 1, 0}));
+            if (item.tilted || std::hypot(normal.x, normal.y) > kFlatness * Length(normal)) {
+                ++leftOut_->Tilted;
+                return;
+            }
+        }
+        Affine2 map;
+        map.A = placed.m[0][0];
+        map.B = placed.m[0][1];
+        map.C = placed.m[1][0];
+        map.D = placed.m[1][1];
+        map.Tx = placed.m[0][3] - baseX_;
+        map.Ty = placed.m[1][3] - baseY_;
+        std::optional<WorldShape> shape = MapShape(map, *item.shape);
+        if (!shape) {
+            // Only a text is refused: mirrored, or of no size to begin with.
+            ++(map.Determinant() < 0 ? leftOut_->Mirrored : leftOut_->Damaged);
+            return;
+        }
+        if (!(*shapes_)(WorldEntity{layer, 256, std::move(*shape)})) end_ = PlanWalkEnd::Stopped;
+    }
+
     const PlanFile& file_;
     Compiler compiler_;
     double baseX_;
     double baseY_;
     const PlanRowSink& sink_;
+    const PlanShapeSink* shapes_;
+    PlanShapesLeftOut* leftOut_;
     std::vector<std::optional<std::vector<Item>>> blocks_;
     std::vector<bool> active_;
     long long placements_ = 0;
@@ -797,6 +943,12 @@ PlanWalkEnd WalkPlan(const DxfLines& lines, const std::filesystem::path& path, d
                      const PlanRowSink& sink) {
     const PlanFile file(lines, path);
     return PlanWalk(file, baseX, baseY, sink).Run();
+}
+
+PlanWalkEnd WalkPlan(const DxfLines& lines, const std::filesystem::path& path, double baseX, double baseY,
+                     const PlanRowSink& sink, const PlanShapeSink& shapes, PlanShapesLeftOut& leftOut) {
+    const PlanFile file(lines, path, static_cast<bool>(shapes));
+    return PlanWalk(file, baseX, baseY, sink, &shapes, &leftOut).Run();
 }
 
 // ---- 6. The entity table -------------------------------------------------------------

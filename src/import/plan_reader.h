@@ -21,8 +21,9 @@
 //
 // What gives rows: LINE; CIRCLE and ARC; ELLIPSE; LWPOLYLINE and the R12 POLYLINE with
 // its VERTEX entities, as their straight and their bulged segments; and through
-// INSERT the same inside blocks. Texts, dimensions, hatches, points, solids and
-// splines give none, nor does anything on a layer that is off or frozen.
+// INSERT the same inside blocks. Dimensions and hatches give none, nor does anything
+// on a layer that is off or frozen. Texts, splines, points and solids give no row
+// either: a caller that asks for them gets them as shapes, placed in the world.
 //
 // A circle or an arc stays a circle or an arc row while its placement keeps it round
 // (turns, even scales, mirrors: a mirror reverses it, and the row is turned back to
@@ -32,12 +33,14 @@
 // draws it.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 
 #include "dxf_data/dxf_lines.h"
 #include "dxf_data/entity_table.h"
 #include "host/palette.h"
+#include "iso/world_figure.h"
 
 namespace tessavue {
 
@@ -61,12 +64,31 @@ enum class PlanWalkEnd {
     TooMuchWork  // kMostPlacements ran out
 };
 
+// Called with each visible TEXT, SPLINE, POINT, SOLID and TRACE (at any block depth),
+// already placed by the references above it and relative to the base point; returns
+// false to stop. A text keeps its alignment: when 72/73 are not 0/0 AutoCAD places it
+// from the alignment point (11/21), so that point is carried and placed too.
+using PlanShapeSink = std::function<bool(const WorldEntity&)>;
+
+// Shapes seen but not handed over.
+struct PlanShapesLeftOut {
+    std::size_t Tilted = 0;    // in a plane that is not the plan's (extrusion not 0,0,+-1)
+    std::size_t Mirrored = 0;  // a text its placement mirrors: no upright text reads so
+    // A spline whose knots, weights or points do not agree; a text holding a control
+    // character, or of no size (no height, or a placement that flattens it).
+    std::size_t Damaged = 0;
+};
+
 // Walks the plan in `lines` (the file at `path`, named in errors) and hands each row,
 // relative to (baseX, baseY), to `sink`. Raises DxfReadError when the file has no
 // ENTITIES section or is not laid out in group pairs, and ConvertError when a value
 // the rows need is no number; rows handed over before stay handed over.
 PlanWalkEnd WalkPlan(const DxfLines& lines, const std::filesystem::path& path, double baseX, double baseY,
                      const PlanRowSink& sink);
+// The same, and the shapes to `shapes` (rows and shapes in the file's order); what is
+// left out of them is counted into `leftOut`.
+PlanWalkEnd WalkPlan(const DxfLines& lines, const std::filesystem::path& path, double baseX, double baseY,
+                     const PlanRowSink& sink, const PlanShapeSink& shapes, PlanShapesLeftOut& leftOut);
 
 // Appends the plan's rows to `table` after its filled rows. When the table cannot
 // take another row (or the work bound runs out) the read stops and the table-full

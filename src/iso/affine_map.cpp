@@ -152,6 +152,7 @@ std::optional<WorldText> MapText(const Affine2& map, const WorldText& text) {
     if (!(height > 0)) return std::nullopt;
     WorldText out = text;
     out.Insert = map.Point(text.Insert);
+    out.AlignPoint = map.Point(text.AlignPoint);
     out.Height = height;
     out.RotationDeg = Degrees(std::atan2(direction.Y, direction.X));
     if (out.RotationDeg < 0) out.RotationDeg += 360;

@@ -112,7 +112,7 @@ std::string ShapeFault(const WorldShape& shape) {
         if (!s->Weights.empty() && s->Weights.size() != s->ControlPoints.size())
             return "a spline's weights do not number its control points";
     } else if (const auto* t = std::get_if<WorldText>(&shape)) {
-        if (!Finite(t->Insert) || !std::isfinite(t->Height) || !std::isfinite(t->RotationDeg) ||
+        if (!Finite(t->Insert) || !Finite(t->AlignPoint) || !std::isfinite(t->Height) || !std::isfinite(t->RotationDeg) ||
             !std::isfinite(t->WidthFactor) || !std::isfinite(t->ObliqueDeg))
             return "a text holds a number that is not finite";
         if (HasControl(t->Text)) return "a text holds a line break or another control character";
@@ -367,8 +367,14 @@ void WriteEntity(Out& out, const WorldEntity& entity, unsigned handle, unsigned 
                 out.Real(41, shape.WidthFactor);
                 out.Real(51, shape.ObliqueDeg);
                 out.Pair(7, shape.Style);
-                // AutoCAD writes the subclass twice: the alignment groups follow the second.
+                const bool aligned = shape.HorizontalAlign != 0 || shape.VerticalAlign != 0;
+                if (aligned) {
+                    out.Int(72, shape.HorizontalAlign);
+                    out.Point(11, shape.AlignPoint);
+                }
+                // AutoCAD writes the subclass twice: the vertical alignment follows the second.
                 out.Pair(100, "AcDbText");
+                if (aligned) out.Int(73, shape.VerticalAlign);
             } else if constexpr (std::is_same_v<T, WorldPoint>) {
                 start("POINT");
                 out.Pair(100, "AcDbPoint");

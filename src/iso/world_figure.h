@@ -56,6 +56,12 @@ struct WorldText {
     double WidthFactor = 1;
     double ObliqueDeg = 0;
     std::string Style = "STANDARD";
+    // DXF groups 72 and 73: 0 and 0 for a text that starts at Insert. Any other pair
+    // hangs the text from AlignPoint (for 3 "aligned" and 5 "fit" the baseline runs
+    // from Insert to it), and AutoCAD works Insert out again from there.
+    int HorizontalAlign = 0;
+    int VerticalAlign = 0;
+    Vec2 AlignPoint;
 };
 
 struct WorldPoint {

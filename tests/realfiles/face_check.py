@@ -11,7 +11,11 @@ face axes alone.
       result must be the plan itself: no face map, no raised copy, no height lines);
       "recover": true reads the plan with ezdxf's recover mode (a file of another
       program rather than one the stand-in wrote); "left_out": ["TEXT", ...] kinds the
-      drawing program names as left out: compared on neither side.
+      drawing program names as left out, compared on neither side ("mirrored TEXT":
+      the texts whose placement mirrors them, which no upright text on a face can
+      show); "points_and_splines": true holds the result to the plan's POINTs and
+      SPLINEs too (otherwise the plan's are passed over, and any in the result are
+      left over).
   face_check.py selftest         the checks on hand-made figures, right and wrong.
 
 Exit 0 when every draw is right (counts printed); 1 otherwise, with the first few
@@ -54,7 +58,10 @@ map). Height lines are compared as segments, one for one. Every other curve of t
 result is sampled densely and each sample must lie within tol of an expected curve;
 every expected curve is sampled and each sample must lie within tol of a result curve;
 so how either side is split into pieces does not matter. Texts are compared by their
-insertion point (their bytes are the code page's business, not the face's). A spatial
+insertion point (their bytes are the code page's business, not the face's), points
+by their place, and splines, one for one, by their control and fit points in order: a
+spline's curve is a weighted average of its control points, so a map that puts those
+where the face puts them puts the whole curve there. A spatial
 grid keeps the search near each sample. Nothing else is allowed for: an ellipse drawn
 as a polygon through points on it, say, strays from the true curve between them.
 
@@ -295,6 +302,7 @@ class Picture:
         self.texts = []       # ((x, y), text, what)
         self.corners = []     # (point, layer, what): line ends and polyline vertices
         self.tangents = []    # (conic, layer, what): curves whose tangent points are feet
+        self.marks = []       # (kind, [points], what): POINTs and SPLINEs' control and fit points
         self.skipped = {}     # entity kinds not drawn: count
 
 
@@ -334,7 +342,7 @@ def placements(insert, block_base):
     return out
 
 
-def picture(doc, left_out=()):
+def picture(doc, left_out=(), marks=False):
     """Every visible entity of the modelspace, block references followed; kinds in
     `left_out` (which the drawing program says it leaves out) are passed over."""
     pic = Picture()
@@ -364,13 +372,13 @@ def picture(doc, left_out=()):
                 continue
             if not visible(layer) or kind in left_out:
                 continue
-            add_entity(pic, entity, kind, m, layer, what)
+            add_entity(pic, entity, kind, m, layer, what, left_out, marks)
 
     walk(doc.modelspace(), IDENTITY, None, "", 0)
     return pic
 
 
-def add_entity(pic, entity, kind, m, layer, what):
+def add_entity(pic, entity, kind, m, layer, what, left_out=(), marks=False):
     dxf = entity.dxf
     if kind == "LINE":
         a, b = dxf.start, dxf.end
@@ -445,7 +453,20 @@ def add_entity(pic, entity, kind, m, layer, what):
                 pic.curves.append(Segment(a, b, what, layer).mapped(o))
     elif kind == "TEXT":
         o = chain(m, ocs_map(entity, dxf.insert.z))
+        if "mirrored TEXT" in left_out and o[0] * o[3] - o[1] * o[2] < 0:
+            pic.skipped["mirrored TEXT"] = pic.skipped.get("mirrored TEXT", 0) + 1
+            return
         pic.texts.append((apply(o, (dxf.insert.x, dxf.insert.y)), dxf.get("text", ""), what))
+    elif kind in ("POINT", "SPLINE") and not marks:
+        pic.skipped[kind] = pic.skipped.get(kind, 0) + 1
+    elif kind == "POINT":
+        # Its place is the world's (the block's): the extrusion only directs a thickness.
+        pic.marks.append(("POINT", [apply(m, (dxf.location.x, dxf.location.y))], what))
+    elif kind == "SPLINE":
+        # Control and fit points are the world's (the block's) too.
+        points = [(p[0], p[1]) for p in entity.control_points] + [(p[0], p[1]) for p in entity.fit_points]
+        pic.marks.append((f"SPLINE of {len(entity.control_points)} control points",
+                          [apply(m, p) for p in points], what))
     else:
         pic.skipped[kind] = pic.skipped.get(kind, 0) + 1
 
@@ -461,6 +482,7 @@ def curve_points(pic):
     for curve in pic.curves:
         out += curve.samples(17)
     out += [t[0] for t in pic.texts]
+    out += [p for _, points, _ in pic.marks for p in points]
     return out
 
 
@@ -563,9 +585,11 @@ def expected_figure(plan, draw, tol):
                 at[1] - X[1] * base[0] - Y[1] * base[1] + lift * U[1])
 
     lifts = [("plan", 0.0)] + ([("raised", height)] if height != 0 else [])
-    curves, texts = [], []
+    curves, texts, marks = [], [], []
     for name, lift in lifts:
         m = face_map(lift)
+        for kind, points, what in plan.marks:
+            marks.append((kind, [apply(m, p) for p in points], f"{what}, {name}"))
         for curve in plan.curves:
             curves.append(curve.mapped(m, f"{curve.what}, {name}"))
         for p, text, what in plan.texts:
@@ -598,7 +622,7 @@ def expected_figure(plan, draw, tol):
         for p, layer, what in kept:
             heights.append(Segment(apply(low, p), apply(high, p), f"height line at ({p[0]:.10g}, {p[1]:.10g}) "
                                    f"from {what}", layer))
-    return curves, texts, heights
+    return curves, texts, heights, marks
 
 
 def read(path, recovering):
@@ -611,9 +635,13 @@ def read(path, recovering):
     return doc
 
 
+def first_point(points):
+    return f"({points[0][0]:.12g}, {points[0][1]:.12g})" if points else "no point"
+
+
 def compare(plan, result, draw, tol, scale):
     """What is missing from the result and what is left over in it."""
-    curves, texts, heights = expected_figure(plan, draw, tol)
+    curves, texts, heights, marks = expected_figure(plan, draw, tol)
     everything = [c.samples(2)[0] for c in curves + heights] + [t[0] for t in texts] + curve_points(result)
     area = extent(everything) if everything else (0.0, 0.0, 1.0, 1.0)
     cell = max(area[2] - area[0], area[3] - area[1], scale) / GRID_CELLS
@@ -680,10 +708,22 @@ def compare(plan, result, draw, tol, scale):
             free.pop(match)
     for p, text, what in free:
         left.append(f"text {text!r}, {what}, at ({p[0]:.12g}, {p[1]:.12g}): no expected text there")
+    # Points and splines, one for one, every point of each in its place.
+    free = list(result.marks)
+    for kind, points, what in marks:
+        match = next((i for i, (k, q, _) in enumerate(free) if k == kind and len(q) == len(points) and
+                      all(math.dist(a, b) <= tol for a, b in zip(q, points))), None)
+        if match is None:
+            missing.append(f"{kind} of {what} at {first_point(points)}")
+        else:
+            free.pop(match)
+    for kind, points, what in free:
+        left.append(f"{kind}, {what}, at {first_point(points)}: nothing expected there")
     for kind, n in sorted(result.skipped.items()):
         left.append(f"{n} {kind} in the result, which no plan entity makes")
-    counts = (f"{len(curves)} curves, {len(heights)} height lines, {len(texts)} texts expected; "
-              f"{len(drawn)} curves and {len(result.texts)} texts drawn")
+    counts = (f"{len(curves)} curves, {len(heights)} height lines, {len(texts)} texts, {len(marks)} points and "
+              f"splines expected; {len(drawn)} curves, {len(result.texts)} texts and {len(result.marks)} points and "
+              f"splines drawn")
     return missing, left, counts, strays, curves + heights
 
 
@@ -732,8 +772,13 @@ def check_draw(draw):
     if errors:
         out.append(f"{head}: ezdxf's audit of the result: {[str(e.message) for e in errors][:SHOWN]}")
 
-    plan = picture(plan_doc, draw.get("left_out", ()))
-    result = picture(result_doc, draw.get("left_out", ()))
+    marks = draw.get("points_and_splines", False)
+    plan = picture(plan_doc, draw.get("left_out", ()), marks)
+    result = picture(result_doc, draw.get("left_out", ()), marks)
+    # What the program names as left out is compared on neither side: in the result it
+    # is not counted as left over either.
+    for kind in draw.get("left_out", ()):
+        result.skipped.pop(kind, None)
     # The plan's size and the largest coordinate anywhere, for the tolerance.
     plan_points = curve_points(plan) + [p for p, _, _ in plan.corners]
     if not plan_points:

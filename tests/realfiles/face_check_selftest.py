@@ -7,7 +7,8 @@ of centre c and radius r stands on c + r (cos t, sin t) for t = -F and t = -F + 
 all in one block inserted at the insertion point with the scales sqrt(1.5), sqrt(0.5)
 and the face's side turn. The check works from the face axes alone, so a fault in
 either way of working would show. Then faults are put in one at a time (a height line
-left out, a line moved by 1e-6, an entity too many, a height line twice, a text moved)
+left out, a line moved by 1e-6, an entity too many, a height line twice, a text moved,
+a point moved, a spline's control point moved)
 and each must be found; pieces split differently and hidden layers must not matter.
 """
 import math
@@ -70,6 +71,9 @@ def write_plan(path):
     # An elliptical arc: major semi-axis (6, 2), half as wide, from parameter 0.3 to 4.
     msp.add_ellipse(shifted(80, 40), (6, 2, 0), 0.5, 0.3, 4.0, {"layer": "A"})
     msp.add_text("T1", dxfattribs={"layer": "A", "insert": shifted(5, 25), "height": 2.5})
+    msp.add_point(shifted(12.375, 33.5), {"layer": "B"})
+    msp.add_rational_spline([shifted(x, y) for x, y in ((0, 50), (4.5, 56.25), (9, 47.5), (13.5, 52))],
+                            [1, 0.75, 1.25, 1], 3, [0, 0, 0, 0, 1, 1, 1, 1], {"layer": "A"})
     doc.saveas(path)
     return doc
 
@@ -208,6 +212,16 @@ def write_figure(plan_doc, path, face, base, at, height, sign, circle_lines=True
                     p = (p[0], p[1] + 1e-5)
                 fig.add_text(entity.dxf.text, dxfattribs={**layer, "insert": p, "rotation": F,
                                                           "height": entity.dxf.height})
+            elif kind == "POINT":
+                p = at_lift(entity.dxf.location, dy)
+                if fault == "point moved" and dy == lift:
+                    p = (p[0] - 1e-5, p[1])
+                fig.add_point(p, layer)
+            elif kind == "SPLINE":
+                points = [at_lift(p, dy) for p in entity.control_points]
+                if fault == "spline point moved" and dy == 0.0:
+                    points[2] = (points[2][0], points[2][1] + 1e-5)
+                fig.add_rational_spline(points, list(entity.weights), entity.dxf.degree, list(entity.knots), layer)
     feet = visible_feet(plan_doc, base, F, circle_lines)
     for i, (p, layer) in enumerate(feet):
         if fault == "no height line" and i == 3:
@@ -242,6 +256,8 @@ def main():
         ("one entity too many", 1, 1, True, True, "extra", False, "left over"),
         ("one height line twice", 3, 1, True, True, "height line twice", False, "left over"),
         ("a text moved", 0, 1, True, True, "text moved", False, "missing: text"),
+        ("a raised point moved", 3, 1, True, True, "point moved", False, "missing: POINT"),
+        ("a spline's control point moved", 1, 1, True, True, "spline point moved", False, "missing: SPLINE"),
         ("circle height lines drawn but not asked", 0, 1, True, False, None, False, "left over"),
         ("circle height lines asked but not drawn", 2, 1, False, True, None, False, "tangent"),
         ("the wrong face", 0, 1, True, True, None, False, "missing"),
@@ -252,7 +268,8 @@ def main():
         write_figure(plan, result, face, base, at, 10.0, sign, drawn, fault)
         checked_face = 1 if name == "the wrong face" else face
         draw = {"label": name, "plan": plan_path, "result": result, "face": checked_face, "base": list(base),
-                "at": list(at), "height": 10.0, "sign": sign, "height_lines": True, "circle_lines": asked}
+                "at": list(at), "height": 10.0, "sign": sign, "height_lines": True, "circle_lines": asked,
+                "points_and_splines": True}
         faults, summary = face_check.check_draw(draw)
         text = "\n".join(faults)
         ok = not faults if must_pass else (bool(faults) and words in text)

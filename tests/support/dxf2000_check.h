@@ -91,6 +91,11 @@ inline std::string ExpectedEntity(const WorldEntity& entity) {
         number("rotation", t->RotationDeg);
         number("width", t->WidthFactor);
         number("oblique", t->ObliqueDeg);
+        if (t->HorizontalAlign != 0 || t->VerticalAlign != 0) {
+            number("halign", t->HorizontalAlign);
+            number("valign", t->VerticalAlign);
+            point("align_point", t->AlignPoint);
+        }
         line << " text=" << HexBytes(t->Text) << " style=" << HexBytes(t->Style);
     } else if (const auto* q = std::get_if<WorldPoint>(&entity.Shape)) {
         point("location", q->At);

@@ -73,6 +73,21 @@ inline std::vector<PlanPoint> MappedCircle(const Map2& m, PlanPoint centre, doub
     return points;
 }
 
+// A corner of a text's glyph box in its own frame: `along` character widths along the
+// baseline (height times width factor each), `up` heights along the upright slanted
+// forward by the oblique angle; from the insertion point, turned by the rotation.
+inline PlanPoint GlyphCorner(PlanPoint insert, double height, double rotationDeg, double widthFactor,
+                             double obliqueDeg, double along, double up) {
+    const double r = rotationDeg * kPi / 180;
+    const double x = along * widthFactor * height + up * std::tan(obliqueDeg * kPi / 180) * height;
+    const double y = up * height;
+    return {insert.x + std::cos(r) * x - std::sin(r) * y, insert.y + std::sin(r) * x + std::cos(r) * y};
+}
+
+// The glyph box's corners checked by the texts' tests: the start, one width along,
+// one height up, and a far corner.
+inline constexpr std::pair<double, double> kGlyphCorners[] = {{0, 0}, {1, 0}, {0, 1}, {3, 1}};
+
 // Everything relative to the base point.
 inline std::vector<PlanPoint> Relative(std::vector<PlanPoint> points, PlanPoint base) {
     for (PlanPoint& p : points) p = {p.x - base.x, p.y - base.y};

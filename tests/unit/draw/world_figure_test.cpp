@@ -15,6 +15,7 @@
 
 #include "draw/world_existing_figure.h"
 #include "iso/affine_map.h"
+#include "plan_maps.h"
 
 namespace tessavue {
 namespace {
@@ -270,6 +271,159 @@ TEST(WorldExistingFigure, EveryFaceAsTheFaceAxesPlaceIt) {
         const WorldFigureResult result = ExistingFigureInWorld(plan.rows, inputs, at);
         const std::string label = "face " + std::to_string(row.face) + " height " + std::to_string(lift);
         EXPECT_EQ(result.RowsLeftOut, 0u) << label;
+        std::vector<bool> claimed(result.Figure.Entities.size(), false);
+        for (const Expected& e : expected) {
+            int matches = 0;
+            for (std::size_t i = 0; i < claimed.size(); ++i) {
+                if (!claimed[i] && e.matches(result.Figure.Entities[i])) {
+                    claimed[i] = true;
+                    ++matches;
+                    break;
+                }
+            }
+            EXPECT_EQ(matches, 1) << label << ": " << e.what;
+        }
+        for (std::size_t i = 0; i < claimed.size(); ++i) EXPECT_TRUE(claimed[i]) << label << ": entity " << i << " left over";
+    }
+}
+
+// ---- texts, splines, points and solids -------------------------------------------------
+
+Vec2 V(testing::PlanPoint p) { return {p.x, p.y}; }
+testing::PlanPoint P(Vec2 v) { return {v.X, v.Y}; }
+
+// The plan's shapes relative to the base point, sixteen digits each.
+std::vector<WorldEntity> SampleShapes() {
+    std::vector<WorldEntity> shapes;
+    WorldText text;
+    text.Text = "\x83\x5E\x83\x93\x83\x4E A-1";  // Shift-JIS bytes and ASCII
+    text.Insert = {-21.428571428571427, 13.076923076923077};
+    text.Height = 2.7182818284590451;
+    text.RotationDeg = 37.5;
+    text.WidthFactor = 0.81649658092772603;
+    text.ObliqueDeg = 12.5;
+    text.Style = "ROMANS";
+    shapes.push_back({"NOTE", 256, text});
+    WorldText aligned = text;  // right-aligned on the middle: hangs from its alignment point
+    aligned.Text = "R";
+    aligned.RotationDeg = 301.25;
+    aligned.ObliqueDeg = 0;
+    aligned.HorizontalAlign = 2;
+    aligned.VerticalAlign = 2;
+    aligned.Insert = {5.5511151231257827, -8.8817841970012523};
+    aligned.AlignPoint = {9.8696044010893580, -3.1415926535897931};
+    shapes.push_back({"NOTE", 3, aligned});
+    WorldSpline spline;
+    spline.Degree = 3;
+    spline.Flags = 4 | 8;
+    spline.Knots = {0, 0, 0, 0, 0.41421356237309503, 1, 1, 1, 1};
+    spline.ControlPoints = {{-7.0710678118654755, 1.4142135623730951},
+                            {-2.2360679774997898, 9.9498743710661994},
+                            {3.3166247903553998, -4.1231056256176606},
+                            {8.0622577482985491, 2.6457513110645907},
+                            {12.041594578792296, -0.57735026918962573}};
+    spline.Weights = {1, 0.70710678118654757, 1.2247448713915889, 1, 1};
+    spline.FitPoints = {{-7.0710678118654755, 1.4142135623730951}, {12.041594578792296, -0.57735026918962573}};
+    shapes.push_back({"CURVE", 256, spline});
+    shapes.push_back({"0", 256, WorldPoint{{17.320508075688775, -29.999999999999996}}});
+    WorldSolid solid;
+    solid.Corners[0] = {-3.6055512754639891, -5.0990195135927845};
+    solid.Corners[1] = {4.1231056256176606, -5.7445626465380286};
+    solid.Corners[2] = {-2.6457513110645907, 1.7320508075688772};
+    solid.Corners[3] = {6.4807406984078604, 2.2360679774997898};
+    shapes.push_back({"FILL", 256, solid});
+    WorldText flat = text;  // no height: no glyphs to place, left out
+    flat.Height = 0;
+    shapes.push_back({"NOTE", 256, flat});
+    return shapes;
+}
+
+// The shape drawn where the face puts every point of it: a text's glyph box corner for
+// corner, a spline's control and fit points with its knots and weights kept, a point, a
+// solid's corners in their order.
+Expected ShapeImage(const Place& place, const WorldEntity& plan, double lift, double scale) {
+    const std::string what = plan.Layer + " shape " + std::to_string(plan.Shape.index()) + " lifted " + std::to_string(lift);
+    return {what, [=](const WorldEntity& e) {
+                if (e.Layer != plan.Layer || e.Colour != plan.Colour || e.Shape.index() != plan.Shape.index())
+                    return false;
+                if (const auto* t = std::get_if<WorldText>(&plan.Shape)) {
+                    const WorldText& d = std::get<WorldText>(e.Shape);
+                    if (d.Text != t->Text || d.Style != t->Style || d.HorizontalAlign != t->HorizontalAlign ||
+                        d.VerticalAlign != t->VerticalAlign)
+                        return false;
+                    if (!Near(d.AlignPoint, place(t->AlignPoint, lift), scale)) return false;
+                    for (const auto& [along, up] : testing::kGlyphCorners) {
+                        const Vec2 drawn = V(testing::GlyphCorner(P(d.Insert), d.Height, d.RotationDeg, d.WidthFactor,
+                                                                  d.ObliqueDeg, along, up));
+                        const Vec2 planCorner = V(testing::GlyphCorner(P(t->Insert), t->Height, t->RotationDeg,
+                                                                       t->WidthFactor, t->ObliqueDeg, along, up));
+                        if (!Near(drawn, place(planCorner, lift), scale)) return false;
+                    }
+                    return true;
+                }
+                if (const auto* s = std::get_if<WorldSpline>(&plan.Shape)) {
+                    const WorldSpline& d = std::get<WorldSpline>(e.Shape);
+                    if (d.Degree != s->Degree || d.Flags != s->Flags || d.Knots != s->Knots || d.Weights != s->Weights ||
+                        d.ControlPoints.size() != s->ControlPoints.size() || d.FitPoints.size() != s->FitPoints.size())
+                        return false;
+                    for (std::size_t i = 0; i < s->ControlPoints.size(); ++i)
+                        if (!Near(d.ControlPoints[i], place(s->ControlPoints[i], lift), scale)) return false;
+                    for (std::size_t i = 0; i < s->FitPoints.size(); ++i)
+                        if (!Near(d.FitPoints[i], place(s->FitPoints[i], lift), scale)) return false;
+                    return true;
+                }
+                if (const auto* p = std::get_if<WorldPoint>(&plan.Shape))
+                    return Near(std::get<WorldPoint>(e.Shape).At, place(p->At, lift), scale);
+                const WorldSolid& s = std::get<WorldSolid>(plan.Shape);
+                const WorldSolid& d = std::get<WorldSolid>(e.Shape);
+                for (int i = 0; i < 4; ++i)
+                    if (!Near(d.Corners[i], place(s.Corners[i], lift), scale)) return false;
+                return true;
+            }};
+}
+
+// Texts, splines, points and solids go where the face axes put their points, at the
+// bottom and raised with the copy; they give no height lines (only the line's two
+// feet do), and the text of no height is left out and counted once.
+TEST(WorldExistingFigure, ShapesOnEveryFaceAsTheFaceAxesPlaceThem) {
+    const FigureRow rows[] = {
+        {0, 10, false, true}, {1, 10, false, true}, {2, 7.5, true, true}, {3, 10, false, true}, {2, 0, false, true},
+    };
+    const PlanRows plan = SamplePlan();
+    const std::vector<EntityRecord> lineOnly = {plan.rows[0]};
+    const std::vector<WorldEntity> shapes = SampleShapes();
+    const Vec2 at{1234.5678901234567, -987.65432109876543};
+    const double scale = 2000;
+    for (const FigureRow& row : rows) {
+        const Place place{kFaces[row.face], at};
+        HeightInputs inputs;
+        inputs.FaceCode = row.face;
+        inputs.Height = row.height;
+        inputs.HeightSign = row.invert ? -1 : 1;
+        inputs.FigureKind = "既存図形";
+        inputs.HeightLines = row.heightLines;
+        inputs.CircleHeightLines = true;
+        const double lift = row.height * (row.invert ? -1 : 1);
+        const std::string label = "face " + std::to_string(row.face) + " height " + std::to_string(lift);
+
+        std::vector<Expected> expected;
+        const EntityRecord& line = plan.rows[0];
+        for (double level : row.height != 0 ? std::vector<double>{0, lift} : std::vector<double>{0}) {
+            expected.push_back(LineImage("wall", place({line.X1, line.Y1}, level), place({line.X2, line.Y2}, level),
+                                         scale));
+            for (const WorldEntity& shape : shapes) {
+                const WorldText* t = std::get_if<WorldText>(&shape.Shape);
+                if (!t || t->Height != 0) expected.push_back(ShapeImage(place, shape, level, scale));
+            }
+        }
+        if (row.height != 0) {
+            for (Vec2 foot : {Vec2{line.X1, line.Y1}, Vec2{line.X2, line.Y2}})
+                expected.push_back(LineImage("height line", place(foot), place(foot, lift), scale));
+        }
+
+        const WorldFigureResult result = ExistingFigureInWorld(lineOnly, shapes, inputs, at);
+        EXPECT_EQ(result.RowsLeftOut, 0u) << label;
+        EXPECT_EQ(result.ShapesLeftOut, 1u) << label;
         std::vector<bool> claimed(result.Figure.Entities.size(), false);
         for (const Expected& e : expected) {
             int matches = 0;

@@ -481,6 +481,184 @@ TEST_F(PlanReader, HiddenLayersGiveNoRows) {
                                 {0, "ヂ", 5, 5, 6, 6}}));
 }
 
+// ---- texts, splines, points and solids as shapes -------------------------------------
+
+// What the walk hands over when shapes are asked for.
+struct Walked {
+    std::vector<EntityRecord> rows;
+    std::vector<WorldEntity> shapes;
+    PlanShapesLeftOut leftOut;
+};
+Walked WalkWithShapes(const DxfText& text, PlanPoint base) {
+    Walked w;
+    const PlanWalkEnd end = WalkPlan(
+        SplitDxfLines(text.str()), "plan.dxf", base.x, base.y,
+        [&](const EntityRecord& row) {
+            w.rows.push_back(row);
+            return true;
+        },
+        [&](const WorldEntity& shape) {
+            w.shapes.push_back(shape);
+            return true;
+        },
+        w.leftOut);
+    EXPECT_EQ(end, PlanWalkEnd::Whole);
+    return w;
+}
+
+bool Near(Vec2 drawn, PlanPoint expected, double tolerance) {
+    return std::hypot(drawn.X - expected.x, drawn.Y - expected.y) <= tolerance;
+}
+
+// Inside a reference (turned, unevenly scaled) inside another, a text, an aligned
+// text, a spline, a point and a solid come out placed by the product of the two maps
+// and relative to the base point: a text's glyph box corner for corner, its alignment
+// point too; a spline's control and fit points with its knots and weights as they
+// were. A mirrored placement leaves the texts out (counted); beside them in model
+// space a mirrored text, a tilted one and one in a tilted reference, a text of no
+// height, a text on a frozen layer and a spline whose knots do not fit its points
+// are counted or hidden, and a point keeps no plane.
+TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
+    struct Level {
+        double sx, sy, degrees;
+    };
+    struct Case {
+        const char* name;
+        Level inner, outer;
+        bool mirrored;
+    };
+    const Case cases[] = {
+        {"turned inside an uneven scale", {1, 1, 35}, {2, 0.5, 0}, false},
+        {"uneven and turned at both levels", {1.75, 0.6, -62.5}, {0.8, 1.3, 20}, false},
+        {"mirrored outside", {1, 1, 35}, {-2, 0.5, 0}, true},
+    };
+    const PlanPoint innerBase{1.234567890123456, -0.9876543210987654};
+    const PlanPoint outerBase{-7.071067811865475, 3.333333333333333};
+    const PlanPoint innerAt{4.123105625617661, -2.449489742783178};
+    const PlanPoint outerAt{1234.567890123457, -987.6543210987654};
+    const PlanPoint base{1000.000000000001, -1000.123456789012};
+    const PlanPoint textAt{3.141592653589793, 2.718281828459045};
+    const double height = 1.414213562373095, rotation = 27.5, width = 0.8164965809277260, oblique = 15;
+    const PlanPoint alignedStart{-1.732050807568877, 0.5772156649015329}, alignedAt{2.23606797749979, -0.6931471805599453};
+    const std::vector<PlanPoint> controls = {
+        {0.1, 0.2}, {1.618033988749895, 2.302585092994046}, {3.605551275463989, -1.259921049894873}, {5.5, 0.25}};
+    const std::vector<double> knots = {0, 0, 0, 0, 1, 1, 1, 1};
+    const std::vector<double> weights = {1, 0.7071067811865476, 0.7071067811865476, 1};
+    const std::vector<PlanPoint> fits = {{0.1, 0.2}, {5.5, 0.25}};
+    const PlanPoint pointAt{-4.444444444444445, 6.666666666666667};
+    const PlanPoint solid[3] = {{0, 0}, {2.718281828459045, 0.3333333333333333}, {1.0471975511965976, 1.7724538509055159}};
+    const PlanPoint looseAt{7.777777777777778, -8.888888888888889};
+    const auto N = DxfText::N;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto place = [](Level l) { return Placement{l.sx, l.sy, l.degrees}; };
+        const DxfText plan = Plan(
+            [&](DxfText& t) {
+                t.Block("INNER", innerBase.x, innerBase.y).LineEntity(0, 0, 1, 1);
+                t.Pair(0, "TEXT").Pair(8, "0").Pair(10, N(textAt.x)).Pair(20, N(textAt.y)).Pair(30, "0.0");
+                t.Pair(40, N(height)).Pair(1, "TAG 1").Pair(50, N(rotation)).Pair(41, N(width)).Pair(51, N(oblique));
+                t.Pair(7, "ROMANS");
+                t.Pair(0, "TEXT").Pair(8, "NOTES").Pair(10, N(alignedStart.x)).Pair(20, N(alignedStart.y));
+                t.Pair(40, N(height)).Pair(1, "C").Pair(72, "1").Pair(11, N(alignedAt.x)).Pair(21, N(alignedAt.y));
+                t.Pair(73, "3");
+                t.Pair(0, "SPLINE").Pair(8, "CURVES").Pair(210, "0.0").Pair(220, "0.0").Pair(230, "1.0");
+                t.Pair(70, "12").Pair(71, "3").Pair(72, "8").Pair(73, "4").Pair(74, "2");
+                for (double k : knots) t.Pair(40, N(k));
+                for (double w : weights) t.Pair(41, N(w));
+                for (const PlanPoint& p : controls) t.Pair(10, N(p.x)).Pair(20, N(p.y)).Pair(30, "0.0");
+                for (const PlanPoint& p : fits) t.Pair(11, N(p.x)).Pair(21, N(p.y)).Pair(31, "0.0");
+                t.Pair(0, "POINT").Pair(8, "0").Pair(10, N(pointAt.x)).Pair(20, N(pointAt.y)).Pair(30, "0.0");
+                t.Pair(0, "SOLID").Pair(8, "FILL");
+                for (int i = 0; i < 3; ++i) t.Pair(10 + i, N(solid[i].x)).Pair(20 + i, N(solid[i].y)).Pair(30 + i, "0.0");
+                t.EndBlock();
+                t.Block("OUTER", outerBase.x, outerBase.y).Insert("INNER", innerAt.x, innerAt.y, place(c.inner)).EndBlock();
+                t.Block("LABEL", 0, 0).Pair(0, "TEXT").Pair(8, "0").Pair(10, "1").Pair(20, "2").Pair(40, "2.5");
+                t.Pair(1, "in a tilted reference").EndBlock();
+            },
+            [&](DxfText& t) {
+                t.Insert("OUTER", outerAt.x, outerAt.y, place(c.outer), "PLAN");
+                t.Pair(0, "TEXT").Pair(8, "0").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "mirrored");
+                t.Extrusion(-1);
+                t.Pair(0, "TEXT").Pair(8, "0").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "tilted");
+                t.Pair(210, "0.0").Pair(220, "0.6").Pair(230, "0.8");
+                t.Pair(0, "INSERT").Pair(8, "0").Pair(2, "LABEL").Pair(10, "3").Pair(20, "4").Pair(30, "0");
+                t.Pair(210, "0.6").Pair(220, "0.0").Pair(230, "0.8");
+                t.Pair(0, "TEXT").Pair(8, "0").Pair(10, "1").Pair(20, "2").Pair(40, "0").Pair(1, "no height");
+                t.Pair(0, "TEXT").Pair(8, "HIDDEN").Pair(10, "1").Pair(20, "2").Pair(40, "2.5").Pair(1, "frozen");
+                t.Pair(0, "SPLINE").Pair(8, "0").Pair(70, "8").Pair(71, "3").Pair(40, "0").Pair(40, "1");
+                t.Pair(10, "0").Pair(20, "0").Pair(10, "1").Pair(20, "1").Pair(10, "2").Pair(20, "0");
+                t.Pair(0, "POINT").Pair(8, "0").Pair(10, N(looseAt.x)).Pair(20, N(looseAt.y)).Pair(30, "5.0");
+                t.Pair(210, "0.0").Pair(220, "0.6").Pair(230, "0.8");
+            },
+            {{"0", 7, 0}, {"HIDDEN", 7, 1}});
+        const Walked walked = WalkWithShapes(plan, base);
+        const auto map = [](PlanPoint at, Level l, PlanPoint b) { return Reference(at, l.sx, l.sy, l.degrees, b); };
+        const Map2 w = map(outerAt, c.outer, outerBase).After(map(innerAt, c.inner, innerBase));
+        ASSERT_EQ(w.Det() < 0, c.mirrored) << "the case table is wrong";
+        ASSERT_FALSE(w.Similar()) << "the case table is wrong";
+        const auto placed = [&](PlanPoint p) { return Relative({w(p)}, base)[0]; };
+        const double tolerance = 1e-9;
+
+        // The rows are those of the walk without shapes.
+        ASSERT_EQ(walked.rows.size(), 1u);
+        EXPECT_TRUE(RowTraces(walked.rows[0], Relative({w({0, 0}), w({1, 1})}, base), tolerance));
+
+        EXPECT_EQ(walked.leftOut.Mirrored, c.mirrored ? 3u : 1u);
+        EXPECT_EQ(walked.leftOut.Tilted, 2u);
+        EXPECT_EQ(walked.leftOut.Damaged, 2u);
+        const std::size_t texts = c.mirrored ? 0 : 2;
+        ASSERT_EQ(walked.shapes.size(), texts + 4);
+        if (!c.mirrored) {
+            const WorldText* text = std::get_if<WorldText>(&walked.shapes[0].Shape);
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(walked.shapes[0].Layer, "PLAN");
+            EXPECT_EQ(text->Text, "TAG 1");
+            EXPECT_EQ(text->Style, "ROMANS");
+            EXPECT_EQ(text->HorizontalAlign, 0);
+            for (const auto& [along, up] : testing::kGlyphCorners) {
+                const PlanPoint planCorner = testing::GlyphCorner(textAt, height, rotation, width, oblique, along, up);
+                const PlanPoint drawn = testing::GlyphCorner({text->Insert.X, text->Insert.Y}, text->Height,
+                                                             text->RotationDeg, text->WidthFactor, text->ObliqueDeg,
+                                                             along, up);
+                EXPECT_TRUE(Near({drawn.x, drawn.y}, placed(planCorner), tolerance)) << "corner " << along << "," << up;
+            }
+            const WorldText* aligned = std::get_if<WorldText>(&walked.shapes[1].Shape);
+            ASSERT_NE(aligned, nullptr);
+            EXPECT_EQ(walked.shapes[1].Layer, "NOTES");
+            EXPECT_EQ(aligned->HorizontalAlign, 1);
+            EXPECT_EQ(aligned->VerticalAlign, 3);
+            EXPECT_TRUE(Near(aligned->AlignPoint, placed(alignedAt), tolerance));
+            EXPECT_TRUE(Near(aligned->Insert, placed(alignedStart), tolerance));
+        }
+        const WorldSpline* spline = std::get_if<WorldSpline>(&walked.shapes[texts].Shape);
+        ASSERT_NE(spline, nullptr);
+        EXPECT_EQ(walked.shapes[texts].Layer, "CURVES");
+        EXPECT_EQ(spline->Flags, 12);
+        EXPECT_EQ(spline->Degree, 3);
+        EXPECT_EQ(spline->Knots, knots);
+        EXPECT_EQ(spline->Weights, weights);
+        ASSERT_EQ(spline->ControlPoints.size(), controls.size());
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            EXPECT_TRUE(Near(spline->ControlPoints[i], placed(controls[i]), tolerance)) << "control point " << i;
+        ASSERT_EQ(spline->FitPoints.size(), fits.size());
+        for (std::size_t i = 0; i < fits.size(); ++i)
+            EXPECT_TRUE(Near(spline->FitPoints[i], placed(fits[i]), tolerance)) << "fit point " << i;
+        const WorldPoint* point = std::get_if<WorldPoint>(&walked.shapes[texts + 1].Shape);
+        ASSERT_NE(point, nullptr);
+        EXPECT_EQ(walked.shapes[texts + 1].Layer, "PLAN");
+        EXPECT_TRUE(Near(point->At, placed(pointAt), tolerance));
+        const WorldSolid* fill = std::get_if<WorldSolid>(&walked.shapes[texts + 2].Shape);
+        ASSERT_NE(fill, nullptr);
+        EXPECT_EQ(walked.shapes[texts + 2].Layer, "FILL");
+        // A triangle: the fourth corner repeats the third.
+        const PlanPoint corners[4] = {solid[0], solid[1], solid[2], solid[2]};
+        for (int i = 0; i < 4; ++i) EXPECT_TRUE(Near(fill->Corners[i], placed(corners[i]), tolerance)) << "corner " << i;
+        const WorldPoint* loose = std::get_if<WorldPoint>(&walked.shapes[texts + 3].Shape);
+        ASSERT_NE(loose, nullptr);
+        EXPECT_TRUE(Near(loose->At, Relative({looseAt}, base)[0], 0));
+    }
+}
+
 // ---- what gives no rows -------------------------------------------------------------
 
 TEST_F(PlanReader, TextsDimensionsHatchesAndTheLikeGiveNoRows) {

@@ -86,6 +86,9 @@ std::vector<WrittenCase> WrittenCases() {
                                           {3.16227766016838, 1.1}}}),
         On("TEXT", 3, WorldText{"A-12", {500.1234567890123, 600.9876543210987}, 2.5, 30, 0.8660254037844386, -30,
                                 "STANDARD"}),
+        // Right-aligned on its middle: AutoCAD places it from the alignment point.
+        On("TEXT", 256, WorldText{"B-7", {480.5, 590.25}, 2.5, 330, 1, 0, "STANDARD", 2, 2,
+                                  {502.7182818284590, 588.1415926535898}}),
         On("0", 7, WorldPoint{{-0.0001234567890123456, 0.0009876543210987654}}),
         On("0", 256, WorldSolid{{{0, 0}, {10.5, 0}, {0, 5.25}, {10.5, 5.25}}}),
     };
