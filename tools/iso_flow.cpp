@@ -420,6 +420,15 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
 
 namespace {
 
+// A refusal: no output left behind, also none an earlier run left; the report says why.
+int Refuse(const IsoToolOptions& options, int status, const std::string& why, std::string& report) {
+    std::error_code ignored;
+    std::filesystem::remove(options.Output, ignored);
+    if (options.Svg) std::filesystem::remove(*options.Svg, ignored);
+    report = "tessavue-iso: " + why + "; nothing written\n";
+    return status;
+}
+
 int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, const std::vector<std::string>& notes,
                const std::map<std::string, int>& leftOut, std::string& report);
 
@@ -427,13 +436,6 @@ int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, const s
 int WriteFigure(const IsoToolOptions& options, const std::vector<EntityRecord>& rows,
                 const std::vector<WorldEntity>& shapes, const PlanShapesLeftOut& shapesLeftOut,
                 const std::map<std::string, int>& leftOut, std::string& report) {
-    const auto refuse = [&](int status, const std::string& why) {
-        std::error_code ignored;
-        std::filesystem::remove(options.Output, ignored);
-        if (options.Svg) std::filesystem::remove(*options.Svg, ignored);
-        report = "tessavue-iso: " + why + "; nothing written\n";
-        return status;
-    };
     WorldFigure figure;
     std::size_t rowsLeftOut = 0;
     std::size_t mirrored = shapesLeftOut.Mirrored;
@@ -461,13 +463,7 @@ int WriteFigure(const IsoToolOptions& options, const std::vector<EntityRecord>& 
 // `figure` written as asked; the exit status. `notes` are what the report adds.
 int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, const std::vector<std::string>& notes,
                const std::map<std::string, int>& leftOut, std::string& report) {
-    const auto refuse = [&](int status, const std::string& why) {
-        std::error_code ignored;
-        std::filesystem::remove(options.Output, ignored);
-        if (options.Svg) std::filesystem::remove(*options.Svg, ignored);
-        report = "tessavue-iso: " + why + "; nothing written\n";
-        return status;
-    };
+    const auto refuse = [&](int status, const std::string& why) { return Refuse(options, status, why, report); };
     if (!FiniteFigure(figure))
         return refuse(IsoOutOfRange, "the figure's coordinates leave the range of numbers a drawing holds "
                                      "(the plan, the height or the points given are too large)");
@@ -522,13 +518,7 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
     }
     const std::optional<IsoToolOptions> options = ParseIsoToolOptions(args, report);
     if (!options) return IsoBadCommandLine;
-    const auto refuse = [&](int status, const std::string& why) {
-        std::error_code ignored;
-        std::filesystem::remove(options->Output, ignored);
-        if (options->Svg) std::filesystem::remove(*options->Svg, ignored);
-        report = "tessavue-iso: " + why + "; nothing written\n";
-        return status;
-    };
+    const auto refuse = [&](int status, const std::string& why) { return Refuse(*options, status, why, report); };
     if (options->Kind == "丸棒曲げ") {
         // The palette's limits on the bar, in its words.
         const double R = options->Numbers.BendRadius, D = options->Numbers.BarDiameter;
@@ -612,37 +602,24 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         const std::string cp932 = Cp932FromUtf8(name);
         if (!cp932.empty() && cp932 != name) layerNames.push_back(cp932);
     }
+    // On a layer asked for, and wholly inside the window; the extent is relative to the
+    // base point, the window in the plan's coordinates.
+    const auto pick = [&](const std::string& layer, const Box& box) {
+        if (!layerNames.empty() &&
+            std::none_of(layerNames.begin(), layerNames.end(),
+                         [&](const std::string& name) { return SameLayerName(name, layer); }))
+            return false;
+        if (!options->Window) return true;
+        const IsoWindow& w = *options->Window;
+        return box.MinX + options->Base.X >= std::min(w.X1, w.X2) && box.MaxX + options->Base.X <= std::max(w.X1, w.X2) &&
+               box.MinY + options->Base.Y >= std::min(w.Y1, w.Y2) && box.MaxY + options->Base.Y <= std::max(w.Y1, w.Y2);
+    };
     std::vector<EntityRecord> picked;
-    for (const EntityRecord& row : rows) {
-        if (!layerNames.empty() &&
-            std::none_of(layerNames.begin(), layerNames.end(),
-                         [&](const std::string& name) { return SameLayerName(name, row.Layer); }))
-            continue;
-        if (options->Window) {
-            // The rows are relative to the base point; the window is in the plan's coordinates.
-            const IsoWindow& w = *options->Window;
-            const Box box = RowBox(row);
-            if (box.MinX + options->Base.X < std::min(w.X1, w.X2) || box.MaxX + options->Base.X > std::max(w.X1, w.X2) ||
-                box.MinY + options->Base.Y < std::min(w.Y1, w.Y2) || box.MaxY + options->Base.Y > std::max(w.Y1, w.Y2))
-                continue;
-        }
-        picked.push_back(row);
-    }
+    for (const EntityRecord& row : rows)
+        if (pick(row.Layer, RowBox(row))) picked.push_back(row);
     std::vector<WorldEntity> pickedShapes;
-    for (const WorldEntity& shape : shapes) {
-        if (!layerNames.empty() &&
-            std::none_of(layerNames.begin(), layerNames.end(),
-                         [&](const std::string& name) { return SameLayerName(name, shape.Layer); }))
-            continue;
-        if (options->Window) {
-            const IsoWindow& w = *options->Window;
-            const Box box = ShapeBox(shape.Shape);
-            if (box.MinX + options->Base.X < std::min(w.X1, w.X2) || box.MaxX + options->Base.X > std::max(w.X1, w.X2) ||
-                box.MinY + options->Base.Y < std::min(w.Y1, w.Y2) || box.MaxY + options->Base.Y > std::max(w.Y1, w.Y2))
-                continue;
-        }
-        pickedShapes.push_back(shape);
-    }
+    for (const WorldEntity& shape : shapes)
+        if (pick(shape.Layer, ShapeBox(shape.Shape))) pickedShapes.push_back(shape);
     if (picked.empty() && pickedShapes.empty())
         return refuse(IsoNothingToDraw, rows.empty() && shapes.empty() ? "the plan holds nothing this program draws"
                                                      : "nothing in the plan lies on the layers or inside the window given");

@@ -11,38 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "console_text.h"
 #include "rewrite_flow.h"
 
-#ifndef _WIN32
-#include <iconv.h>
-#endif
 
 namespace tessavue {
 namespace {
 
-// Messages are Shift-JIS, as the palette shows them. A Windows console under a
-// Japanese locale takes them as they are; elsewhere they become UTF-8.
-void PrintMessage(const std::string& text) {
-#ifndef _WIN32
-    iconv_t codec = iconv_open("UTF-8", "CP932");
-    if (codec != reinterpret_cast<iconv_t>(-1)) {
-        std::string in = text;
-        std::string out(text.size() * 3 + 4, '\0');
-        char* inPtr = in.data();
-        char* outPtr = out.data();
-        std::size_t inLeft = in.size();
-        std::size_t outLeft = out.size();
-        const bool converted = iconv(codec, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
-        iconv_close(codec);
-        if (converted) {
-            out.resize(out.size() - outLeft);
-            std::fprintf(stderr, "%s\n", out.c_str());
-            return;
-        }
-    }
-#endif
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
+void PrintMessage(const std::string& text) { PrintCp932(stderr, text + "\n"); }
 
 class StderrSink : public MessageSink {
 public:
