@@ -99,8 +99,9 @@ TEST(IsoTool, EveryRealFileOnEveryFaceIsItsIsometricView) {
                                        folder.path());
             EXPECT_EQ(run.status, 0) << name << ": " << run.output;
             for (const ReportLine& expected : kReportLines) {
-                if (plan.filename() == expected.plan)
+                if (plan.filename() == expected.plan) {
                     EXPECT_NE(run.output.find(expected.line), std::string::npos) << name << ": " << run.output;
+                }
             }
             if (run.status != 0) continue;
             outputs.push_back(out);

@@ -85,7 +85,7 @@ std::vector<WrittenCase> WrittenCases() {
            WorldSpline{3, 8, {}, {}, {}, {{1.414213562373095, 1.732050807568877}, {2.23606797749979, 2.449489742783178},
                                           {3.16227766016838, 1.1}}}),
         On("TEXT", 3, WorldText{"A-12", {500.1234567890123, 600.9876543210987}, 2.5, 30, 0.8660254037844386, -30,
-                                "STANDARD"}),
+                                "STANDARD", 0, 0, {}}),
         // Right-aligned on its middle: AutoCAD places it from the alignment point.
         On("TEXT", 256, WorldText{"B-7", {480.5, 590.25}, 2.5, 330, 1, 0, "STANDARD", 2, 2,
                                   {502.7182818284590, 588.1415926535898}}),
@@ -115,8 +115,8 @@ std::vector<WrittenCase> WrittenCases() {
     WorldFigure japanese;
     japanese.Entities = {
         On(kWall, 256, WorldLine{{0.1, 0.2}, {0.30000000000000004, 0.7}}),
-        On(kShown, 5, WorldText{kSovietText, {1.5, -2.5}, 3.5, 90, 1, 0, "STANDARD"}),
-        On(kShown, 256, WorldText{kWall + kShown, {-1.5, 2.5}, 1, 330, 0.75, 30, kGothic}),
+        On(kShown, 5, WorldText{kSovietText, {1.5, -2.5}, 3.5, 90, 1, 0, "STANDARD", 0, 0, {}}),
+        On(kShown, 256, WorldText{kWall + kShown, {-1.5, 2.5}, 1, 330, 0.75, 30, kGothic, 0, 0, {}}),
         // The same layer as the extra "wall": AutoCAD folds ASCII letters in names.
         On("WALL", 256, WorldPoint{{0, 0}}),
         // Not the extra layer ア (83 41): a trail byte is no letter to fold.
@@ -181,7 +181,7 @@ TEST_F(Dxf2000, RefusedFiguresLeaveNothingWritten) {
         {"NaN in a line", On("0", 256, WorldLine{{0, kNaN}, {1, 1}})},
         {"infinite ellipse ratio", On("0", 256, WorldEllipse{{0, 0}, {1, 0}, kInf, 0, kPi})},
         {"infinite knot", On("0", 256, WorldSpline{1, 0, {0, 0, -kInf, 1}, {{0, 0}, {1, 1}}, {}, {}})},
-        {"NaN text height", On("0", 256, WorldText{"A", {0, 0}, kNaN})},
+        {"NaN text height", On("0", 256, WorldText{"A", {0, 0}, kNaN, 0, 1, 0, "STANDARD", 0, 0, {}})},
         {"NaN solid corner", On("0", 256, WorldSolid{{{0, 0}, {1, 0}, {0, kNaN}, {1, 1}}})},
         {"infinite point", On("0", 256, WorldPoint{{-kInf, 0}})},
         {"ratio above one", On("0", 256, WorldEllipse{{0, 0}, {1, 0}, 1.5, 0, kPi})},
@@ -189,7 +189,7 @@ TEST_F(Dxf2000, RefusedFiguresLeaveNothingWritten) {
         {"knots short of controls plus degree plus one",
          On("0", 256, WorldSpline{2, 0, {0, 0, 1, 1}, {{0, 0}, {1, 1}, {2, 0}}, {}, {}})},
         {"weights short", On("0", 256, WorldSpline{1, 4, {0, 0, 1, 1}, {{0, 0}, {1, 1}}, {1}, {}})},
-        {"line break in a text", On("0", 256, WorldText{"A\r\nB", {0, 0}})},
+        {"line break in a text", On("0", 256, WorldText{"A\r\nB", {0, 0}, 1, 0, 1, 0, "STANDARD", 0, 0, {}})},
         {"layer name with <", On("A<B", 256, WorldPoint{{0, 0}})},
         {"empty layer name", On("", 256, WorldPoint{{0, 0}})},
         {"layer name ending in half a character", On("A\x95", 256, WorldPoint{{0, 0}})},

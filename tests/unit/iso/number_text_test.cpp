@@ -67,7 +67,9 @@ TEST(NumberText, TheLargestDoublesReadBackAsWritten) {
     for (const Case& c : cases) {
         const std::string text = NumberText(c.value);
         SCOPED_TRACE(text);
-        if (*c.text) EXPECT_EQ(text, c.text);
+        if (*c.text) {
+            EXPECT_EQ(text, c.text);
+        }
         const std::optional<double> back = TryStrToFloat(text);
         ASSERT_TRUE(back.has_value());
         EXPECT_EQ(NumberText(*back), text);
