@@ -1,6 +1,7 @@
 #include "iso_flow.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -626,8 +627,95 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
     return WriteFigure(*options, picked, pickedShapes, shapesLeftOut, leftOut, report);
 }
 
+namespace {
+
+// A Shift-JIS text in UTF-8, for the picture; "" when it has no such form.
+std::string Utf8FromCp932(const std::string& text) {
+#ifdef _WIN32
+    const int wide = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wide <= 0) return "";
+    std::wstring w(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
+    const int narrow = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (narrow <= 0) return "";
+    std::string out(static_cast<std::size_t>(narrow), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), narrow, nullptr, nullptr);
+    return out;
+#else
+    iconv_t codec = iconv_open("UTF-8", "CP932");
+    if (codec == reinterpret_cast<iconv_t>(-1)) return "";
+    std::string in = text;
+    std::string out(text.size() * 3 + 4, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    const bool converted = iconv(codec, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(codec);
+    if (!converted) return "";
+    out.resize(out.size() - outLeft);
+    return out;
+#endif
+}
+
+std::string XmlText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else if (c == '"') out += "&quot;";
+        else out += c;
+    }
+    return out;
+}
+
+// A NURBS curve's point at u, by de Boor's algorithm on the weighted points.
+Vec2 SplineAt(const WorldSpline& s, double u) {
+    const int p = s.Degree;
+    const int n = static_cast<int>(s.ControlPoints.size()) - 1;
+    int k = p;
+    while (k < n && !(u < s.Knots[static_cast<std::size_t>(k + 1)])) ++k;
+    std::vector<std::array<double, 3>> d(static_cast<std::size_t>(p + 1));
+    for (int j = 0; j <= p; ++j) {
+        const auto i = static_cast<std::size_t>(j + k - p);
+        const double w = s.Weights.empty() ? 1.0 : s.Weights[i];
+        d[static_cast<std::size_t>(j)] = {s.ControlPoints[i].X * w, s.ControlPoints[i].Y * w, w};
+    }
+    for (int r = 1; r <= p; ++r) {
+        for (int j = p; j >= r; --j) {
+            const auto i = static_cast<std::size_t>(j + k - p);
+            const double span = s.Knots[i + static_cast<std::size_t>(p - r + 1)] - s.Knots[i];
+            const double alpha = span > 0 ? (u - s.Knots[i]) / span : 0.0;
+            for (int c = 0; c < 3; ++c)
+                d[static_cast<std::size_t>(j)][static_cast<std::size_t>(c)] =
+                    (1 - alpha) * d[static_cast<std::size_t>(j - 1)][static_cast<std::size_t>(c)] +
+                    alpha * d[static_cast<std::size_t>(j)][static_cast<std::size_t>(c)];
+        }
+    }
+    const auto& last = d[static_cast<std::size_t>(p)];
+    return {last[0] / last[2], last[1] / last[2]};
+}
+
+// The points the picture draws a spline through: the curve sampled along its knots, or
+// its fit points where it has no control points.
+std::vector<Vec2> SplinePoints(const WorldSpline& s) {
+    const std::size_t n = s.ControlPoints.size();
+    const bool whole = s.Degree >= 1 && n > static_cast<std::size_t>(s.Degree) &&
+                       s.Knots.size() == n + static_cast<std::size_t>(s.Degree) + 1 &&
+                       (s.Weights.empty() || s.Weights.size() == n);
+    if (!whole) return s.FitPoints;
+    const double from = s.Knots[static_cast<std::size_t>(s.Degree)];
+    const double to = s.Knots[n];
+    std::vector<Vec2> points;
+    const int steps = 32 * static_cast<int>(n);
+    for (int i = 0; i <= steps; ++i) points.push_back(SplineAt(s, from + (to - from) * i / steps));
+    return points;
+}
+
+}  // namespace
+
 std::string FigureSvg(const WorldFigure& figure) {
-    // The extent, from the lines' ends and the ellipses' bounding boxes.
+    // The extent, from every point the picture draws through.
     Box box;
     for (const WorldEntity& e : figure.Entities) {
         if (const auto* l = std::get_if<WorldLine>(&e.Shape)) {
@@ -637,6 +725,14 @@ std::string FigureSvg(const WorldFigure& figure) {
             const double a = std::hypot(el->MajorAxis.X, el->MajorAxis.Y);
             box.Add(el->Centre.X - a, el->Centre.Y - a);
             box.Add(el->Centre.X + a, el->Centre.Y + a);
+        } else if (const auto* sp = std::get_if<WorldSpline>(&e.Shape)) {
+            for (const Vec2& p : SplinePoints(*sp)) box.Add(p.X, p.Y);
+        } else if (const auto* t = std::get_if<WorldText>(&e.Shape)) {
+            box.Add(t->Insert.X, t->Insert.Y);
+        } else if (const auto* pt = std::get_if<WorldPoint>(&e.Shape)) {
+            box.Add(pt->At.X, pt->At.Y);
+        } else if (const auto* so = std::get_if<WorldSolid>(&e.Shape)) {
+            for (const Vec2& c : so->Corners) box.Add(c.X, c.Y);
         }
     }
     if (box.MinX > box.MaxX) box = Box{0, 0, 1, 1};
@@ -646,14 +742,19 @@ std::string FigureSvg(const WorldFigure& figure) {
     const double top = box.MaxY + margin;
     const auto X = [&](double x) { return Svg(x - box.MinX + margin); };
     const auto Y = [&](double y) { return Svg(top - y); };
+    const double stroke = (box.MaxX - box.MinX + 2 * margin) / 550;  // about 1.5 of the 800 pixels
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " +
                       Svg(box.MaxX - box.MinX + 2 * margin) + " " + Svg(box.MaxY - box.MinY + 2 * margin) +
                       "\" width=\"800\" height=\"" +
                       Svg(std::ceil(800 * (box.MaxY - box.MinY + 2 * margin) / (box.MaxX - box.MinX + 2 * margin))) +
                       "\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
                       "<g fill=\"none\" stroke=\"black\" stroke-width=\"" +
-                      // About one and a half pixels of the 800 the picture is wide.
-                      Svg((box.MaxX - box.MinX + 2 * margin) / 550) + "\" stroke-linecap=\"round\">\n";
+                      Svg(stroke) + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+    const auto pointList = [&](const std::vector<Vec2>& points) {
+        std::string list;
+        for (const Vec2& p : points) list += (list.empty() ? "" : " ") + X(p.X) + "," + Y(p.Y);
+        return list;
+    };
     for (const WorldEntity& e : figure.Entities) {
         if (const auto* l = std::get_if<WorldLine>(&e.Shape)) {
             svg += "<line x1=\"" + X(l->Start.X) + "\" y1=\"" + Y(l->Start.Y) + "\" x2=\"" + X(l->End.X) + "\" y2=\"" +
@@ -677,9 +778,25 @@ std::string FigureSvg(const WorldFigure& figure) {
                 // once Y runs down, which SVG calls the negative sweep.
                 const Vec2 from = point(el->StartParam), to = point(el->EndParam);
                 svg += "<path d=\"M " + X(from.X) + " " + Y(from.Y) + " A " + Svg(a) + " " + Svg(b) + " " + Svg(-turn) +
-                       " " + (span > kPi ? "1" : "0") + " 0 " + X(to.X) + " " + Y(to.Y) +
-                       "\"/>\n";
+                       " " + (span > kPi ? "1" : "0") + " 0 " + X(to.X) + " " + Y(to.Y) + "\"/>\n";
             }
+        } else if (const auto* sp = std::get_if<WorldSpline>(&e.Shape)) {
+            svg += "<polyline points=\"" + pointList(SplinePoints(*sp)) + "\"/>\n";
+        } else if (const auto* so = std::get_if<WorldSolid>(&e.Shape)) {
+            // The corners run 1 2 4 3 round the outline.
+            svg += "<polygon points=\"" + pointList({so->Corners[0], so->Corners[1], so->Corners[3], so->Corners[2]}) +
+                   "\" fill=\"black\"/>\n";
+        } else if (const auto* pt = std::get_if<WorldPoint>(&e.Shape)) {
+            svg += "<circle cx=\"" + X(pt->At.X) + "\" cy=\"" + Y(pt->At.Y) + "\" r=\"" + Svg(stroke) +
+                   "\" fill=\"black\"/>\n";
+        } else if (const auto* t = std::get_if<WorldText>(&e.Shape)) {
+            // Set on its baseline at the insertion point: turned, slanted and widened as
+            // the drawing sets it (the page's Y runs down, so the turn and the slant
+            // change sign).
+            svg += "<text transform=\"translate(" + X(t->Insert.X) + " " + Y(t->Insert.Y) + ") rotate(" +
+                   Svg(-t->RotationDeg) + ") skewX(" + Svg(-t->ObliqueDeg) + ") scale(" + Svg(t->WidthFactor) +
+                   " 1)\" font-size=\"" + Svg(t->Height) + "\" fill=\"black\" stroke=\"none\">" +
+                   XmlText(Utf8FromCp932(t->Text)) + "</text>\n";
         }
     }
     svg += "</g>\n</svg>\n";

@@ -480,6 +480,47 @@ TEST(IsoToolTwoFace, TheChainThroughBothViewsPointsAndThePalettesRefusals) {
     }
 }
 
+// The picture --svg writes: one element for every entity of the figure, a text in
+// UTF-8 with its markup characters escaped; a quadratic spline drawn through its
+// curve's middle, worked out from its control points (a Bezier's middle is a quarter
+// of each end and half of the middle point).
+TEST(IsoToolSvg, EveryShapeIsDrawnAndTextsAreUtf8) {
+    WorldFigure figure;
+    figure.Entities.push_back({"0", 256, WorldLine{{0, 0}, {100, 50}}});
+    WorldEllipse arc;
+    arc.Centre = {50, 25};
+    arc.MajorAxis = {20, 0};
+    arc.Ratio = 0.5;
+    arc.StartParam = 0;
+    arc.EndParam = 2;
+    figure.Entities.push_back({"0", 256, arc});
+    WorldSpline spline;
+    spline.Degree = 2;
+    spline.Knots = {0, 0, 0, 1, 1, 1};
+    spline.ControlPoints = {{0, 0}, {40, 80}, {80, 0}};
+    figure.Entities.push_back({"0", 256, spline});
+    figure.Entities.push_back({"0", 256, WorldSolid{{{10, 10}, {20, 10}, {10, 20}, {20, 20}}}});
+    figure.Entities.push_back({"0", 256, WorldPoint{{70, 40}}});
+    WorldText text;
+    text.Text = "A&B<壁>";
+    text.Insert = {5, 45};
+    figure.Entities.push_back({"0", 256, text});
+    const std::string svg = FigureSvg(figure);
+    const auto count = [&](const std::string& element) {
+        std::size_t n = 0;
+        for (std::size_t at = svg.find(element); at != std::string::npos; at = svg.find(element, at + 1)) ++n;
+        return n;
+    };
+    for (const char* element : {"<line ", "<path ", "<polyline ", "<polygon ", "<circle ", "<text "})
+        EXPECT_EQ(count(element), 1u) << element << "\n" << svg;
+    EXPECT_NE(svg.find(reinterpret_cast<const char*>(u8"A&amp;B&lt;壁&gt;</text>")), std::string::npos) << svg;
+    // The picture's frame: the extent from (0, 0) to (100, 50) with a margin of 5 %
+    // of the larger side; X from the left, Y from the top.
+    const double margin = 5;
+    const std::string middle = testing::Number(40 + margin) + "," + testing::Number(50 + margin - 40);
+    EXPECT_NE(svg.find(middle), std::string::npos) << "the spline's middle " << middle << "\n" << svg;
+}
+
 // Esc at the point the template asks for: nothing drawn, no template, no message.
 TEST_P(DrawCommandTest, EscAtTheTemplatePointEndsQuietly) {
     const auto before = desktop.host().drawing().entities();
