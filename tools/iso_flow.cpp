@@ -21,12 +21,8 @@
 #include "iso/dxf2000_writer.h"
 #include "iso/faces.h"
 #include "iso/figure_generators.h"
+#include "text_codes.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
 
 namespace tessavue {
 
@@ -70,36 +66,6 @@ std::string Utf8Text(const std::filesystem::path& argument) {
     return std::string(text.begin(), text.end());
 }
 
-// A UTF-8 text in code page 932, as layer names in Japanese plans are held; "" when
-// it has no such form.
-std::string Cp932FromUtf8(const std::string& text) {
-#ifdef _WIN32
-    const int wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
-    if (wide <= 0) return "";
-    std::wstring w(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
-    BOOL lost = FALSE;
-    const int narrow = WideCharToMultiByte(932, 0, w.data(), wide, nullptr, 0, nullptr, &lost);
-    if (narrow <= 0 || lost) return "";
-    std::string out(static_cast<std::size_t>(narrow), '\0');
-    WideCharToMultiByte(932, 0, w.data(), wide, out.data(), narrow, nullptr, nullptr);
-    return out;
-#else
-    iconv_t codec = iconv_open("CP932", "UTF-8");
-    if (codec == reinterpret_cast<iconv_t>(-1)) return "";
-    std::string in = text;
-    std::string out(text.size() * 2 + 4, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    std::size_t inLeft = in.size(), outLeft = out.size();
-    const bool converted = iconv(codec, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
-    iconv_close(codec);
-    if (!converted) return "";
-    out.resize(out.size() - outLeft);
-    return out;
-#endif
-}
 
 // A path as the report shows it: reports are code page 932, as the program's messages.
 std::string FileText(const std::filesystem::path& path) {
@@ -629,33 +595,6 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
 
 namespace {
 
-// A Shift-JIS text in UTF-8, for the picture; "" when it has no such form.
-std::string Utf8FromCp932(const std::string& text) {
-#ifdef _WIN32
-    const int wide = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (wide <= 0) return "";
-    std::wstring w(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
-    const int narrow = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (narrow <= 0) return "";
-    std::string out(static_cast<std::size_t>(narrow), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), narrow, nullptr, nullptr);
-    return out;
-#else
-    iconv_t codec = iconv_open("UTF-8", "CP932");
-    if (codec == reinterpret_cast<iconv_t>(-1)) return "";
-    std::string in = text;
-    std::string out(text.size() * 3 + 4, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    std::size_t inLeft = in.size(), outLeft = out.size();
-    const bool converted = iconv(codec, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
-    iconv_close(codec);
-    if (!converted) return "";
-    out.resize(out.size() - outLeft);
-    return out;
-#endif
-}
 
 std::string XmlText(const std::string& text) {
     std::string out;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "console_text.h"
+#include "text_codes.h"
 #include "iso_flow.h"
 
 namespace tessavue {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "console_text.h"
+#include "text_codes.h"
 #include "rewrite_flow.h"
 
 
