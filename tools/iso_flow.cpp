@@ -428,9 +428,19 @@ int WriteFigure(const IsoToolOptions& options, const std::vector<EntityRecord>& 
 }
 
 // `figure` written as asked; the exit status. `notes` are what the report adds.
-int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, const std::vector<std::string>& notes,
+int WriteWorld(const IsoToolOptions& options, const WorldFigure& given, const std::vector<std::string>& notes,
                const std::map<std::string, int>& leftOut, std::string& report) {
     const auto refuse = [&](int status, const std::string& why) { return Refuse(options, status, why, report); };
+    // A plan from another program may name layers in ways AutoCAD refuses; the drawing
+    // keeps them, written in a form every reader takes.
+    WorldFigure figure = given;
+    std::set<std::string> renamed;
+    for (WorldEntity& e : figure.Entities) {
+        const std::string usable = UsableName(e.Layer);
+        if (usable != e.Layer) renamed.insert(e.Layer);
+        e.Layer = usable;
+        if (auto* t = std::get_if<WorldText>(&e.Shape)) t->Style = UsableName(t->Style);
+    }
     if (!FiniteFigure(figure))
         return refuse(IsoOutOfRange, "the figure's coordinates leave the range of numbers a drawing holds "
                                      "(the plan, the height or the points given are too large)");
@@ -445,6 +455,9 @@ int WriteWorld(const IsoToolOptions& options, const WorldFigure& figure, const s
     report = "tessavue-iso: " + std::to_string(figure.Entities.size()) + " entities written to " +
              FileText(options.Output) + "\n";
     for (const std::string& note : notes) report += "tessavue-iso: " + note + "\n";
+    if (!renamed.empty())
+        report += "tessavue-iso: " + std::to_string(renamed.size()) +
+                  " layer names hold characters AutoCAD refuses in names; written with \"_\" in their place\n";
     if (!leftOut.empty()) {
         report += "tessavue-iso: left out (not drawn by this version):";
         for (const auto& [kind, count] : leftOut) report += " " + std::to_string(count) + " " + kind;

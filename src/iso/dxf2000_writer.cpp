@@ -70,6 +70,32 @@ bool IsGoodName(const std::string& name) {
     return true;
 }
 
+}  // namespace
+
+std::string UsableName(const std::string& name) {
+    if (name.empty()) return "0";
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        const unsigned char next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
+        if (IsLeadByte(c) && next >= 0x20 && next != 0x7F) {
+            out += name.substr(i, 2);
+            ++i;
+        } else if (c == '\\' && UnicodeEscapeAt(name, i)) {
+            out += name.substr(i, 7);
+            i += 6;
+        } else if (IsLeadByte(c) || c < 0x20 || c == 0x7F ||
+                   std::string_view("<>/\\\":;?*|=`").find(static_cast<char>(c)) != std::string_view::npos) {
+            out += '_';
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+namespace {
+
 // The names in first-seen order, each once.
 class NameList {
 public:

@@ -31,6 +31,11 @@ struct Dxf2000Options {
 // page holding a line break or another control character.
 std::string Dxf2000Fault(const WorldFigure& figure, const Dxf2000Options& options);
 
+// A layer or style name every reader takes: each character AutoCAD refuses in names
+// (and a lead byte without its trail) becomes "_", an empty name "0". A good name
+// stays as it is.
+std::string UsableName(const std::string& name);
+
 // The whole file's text; "" when Dxf2000Fault finds a fault.
 std::string Dxf2000Text(const WorldFigure& figure, const Dxf2000Options& options);
 

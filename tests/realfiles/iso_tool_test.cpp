@@ -144,11 +144,11 @@ TEST(IsoTool, EveryRealFileOnEveryFaceIsItsIsometricView) {
 }
 
 // A plan of our own: one line with a layer, for the refusals.
-void WritePlan(const std::filesystem::path& path, double x) {
+void WritePlan(const std::filesystem::path& path, double x, const std::string& layer = "WALL") {
     char number[40];
     std::snprintf(number, sizeof number, "%.17g", x);
     std::ofstream out(path, std::ios::binary);
-    out << "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n  8\r\nWALL\r\n 10\r\n" << number
+    out << "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nLINE\r\n  8\r\n" << layer << "\r\n 10\r\n" << number
         << "\r\n 20\r\n0.0\r\n 11\r\n1.5\r\n 21\r\n2.25\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
 }
 
@@ -205,6 +205,31 @@ TEST(IsoTool, RefusalsSayWhyAndLeaveNoOutput) {
         }
         EXPECT_FALSE(std::filesystem::exists(folder / "out.dxf.tmp")) << row.what;
     }
+}
+
+}  // namespace
+}  // namespace tessavue
+
+namespace tessavue {
+namespace {
+
+// A plan from a program that names layers as AutoCAD does not: drawn all the same, the
+// name written with "_" where AutoCAD refuses a character, and the report says so; ezdxf
+// reads the output with a clean audit.
+TEST(IsoTool, LayerNamesAutoCadRefusesAreMadeUsable) {
+    TempFolder folder("tessavue-iso-names");
+    const std::filesystem::path plan = folder / "plan.dxf";
+    WritePlan(plan, 0.5, "walls/outer:1");
+    const std::filesystem::path out = folder / "out.dxf";
+    const CommandRun run = RunCommand(Quoted(kTool) + " --face 0 " + Quoted(plan) + " " + Quoted(out), folder.path());
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("1 layer names hold characters AutoCAD refuses"), std::string::npos) << run.output;
+    const CommandRun audit = RunCommand(
+        "/usr/bin/python3 -c \"import sys, ezdxf; d = ezdxf.readfile(sys.argv[1]); e = d.audit().errors; "
+        "names = sorted({x.dxf.layer for x in d.modelspace()}); print(names, e); "
+        "sys.exit(1 if e or names != ['walls_outer_1'] else 0)\" " + Quoted(out),
+        folder.path());
+    EXPECT_EQ(audit.status, 0) << audit.output;
 }
 
 }  // namespace

@@ -241,3 +241,34 @@ TEST_F(Dxf2000, MissingFolderRefusedAndExistingFileReplaced) {
 
 }  // namespace
 }  // namespace tessavue
+
+namespace tessavue {
+namespace {
+
+// Names another program may give a layer, made usable: what AutoCAD refuses in names
+// becomes "_", Shift-JIS characters (also one whose second byte is 0x5C) and AutoCAD's
+// own "\\U+" escapes stay; a usable name passes the writer's check, and a good one stays.
+TEST(UsableName, WhatAutoCadRefusesBecomesAnUnderscore) {
+    struct Row {
+        std::string given, usable;
+    };
+    const Row rows[] = {
+        {"WALL", "WALL"},
+        {"a<b>/c\\d\":e;f?g*h|i=j`k", "a_b__c_d__e_f_g_h_i_j_k"},
+        {"", "0"},
+        {"tab\there", "tab_here"},
+        {"\x95\x5C", "\x95\x5C"},                // a Shift-JIS character whose second byte is a backslash
+        {"\\U+039B\\U+0391", "\\U+039B\\U+0391"},  // AutoCAD's escapes of characters outside the code page
+        {"end\x95", "end_"},                       // a lead byte without its trail
+        {"\x95\n", "__"},                         // a lead byte before a control character
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(UsableName(row.given), row.usable) << row.given;
+        WorldFigure figure;
+        figure.Entities.push_back({UsableName(row.given), 256, WorldLine{{0, 0}, {1, 1}}});
+        EXPECT_EQ(Dxf2000Fault(figure, {}), "") << row.given;
+    }
+}
+
+}  // namespace
+}  // namespace tessavue
