@@ -337,6 +337,18 @@ TEST_P(DrawCommandTest, NumberFiguresShowTheIsometricViewOnEveryFaceOnTheCurrent
     EXPECT_EQ(desktop.host().filedia, 1);
 }
 
+// tessavue-iso run with `args` (the output file last), its output read back by the
+// stand-in's own reader into `drawing`.
+::testing::AssertionResult DrawnByIsoTool(const std::vector<std::filesystem::path>& args, sim::Drawing& drawing) {
+    std::string report;
+    if (const int status = RunIsoTool(args, report); status != 0)
+        return ::testing::AssertionFailure() << "tessavue-iso ended with " << status << ": " << report;
+    std::string error;
+    if (!sim::LoadDxfFile(drawing, args.back(), &error))
+        return ::testing::AssertionFailure() << "the stand-in cannot read the output: " << error;
+    return ::testing::AssertionSuccess();
+}
+
 // The same figures typed in as numbers, drawn by tessavue-iso without AutoCAD: its
 // DXF, read back by the stand-in's own reader, holds exactly what the palette's draws
 // leave in the stand-in's drawing (the same expectations, from the face axes).
@@ -361,12 +373,8 @@ TEST(IsoToolNumberFigures, TheSameFiguresAsThePalettesOnEveryFace) {
         if (!f.heightLines) args.push_back("--no-height-lines");
         const std::filesystem::path out = folder / ("figure" + std::to_string(drawn) + ".dxf");
         args.push_back(out);
-        std::string report;
-        ASSERT_EQ(RunIsoTool(args, report), 0) << report;
-
         sim::Drawing drawing;
-        std::string error;
-        ASSERT_TRUE(sim::LoadDxfFile(drawing, out, &error)) << error;
+        ASSERT_TRUE(DrawnByIsoTool(args, drawing));
         testing::FigureOptions options;
         options.height = f.height;
         options.invert = f.invert;
@@ -390,16 +398,11 @@ TEST(IsoToolBend, TheBendAboutThePointOnEveryFaceAndTheBarsLimits) {
     for (const Row& row : rows) {
         const Point at{-123.45678901234567, 987.65432109876543};
         const std::filesystem::path out = folder / ("bend" + std::to_string(row.face) + ".dxf");
-        std::string report;
-        ASSERT_EQ(RunIsoTool({"--kind", "bend", "--face", std::to_string(row.face), "--bend-radius",
-                              testing::Number(row.bendRadius), "--bar-diameter", testing::Number(row.barDiameter),
-                              "--at", testing::Number(at.x) + "," + testing::Number(at.y), out},
-                             report),
-                  0)
-            << report;
         sim::Drawing drawing;
-        std::string error;
-        ASSERT_TRUE(sim::LoadDxfFile(drawing, out, &error)) << error;
+        ASSERT_TRUE(DrawnByIsoTool({"--kind", "bend", "--face", std::to_string(row.face), "--bend-radius",
+                                    testing::Number(row.bendRadius), "--bar-diameter", testing::Number(row.barDiameter),
+                                    "--at", testing::Number(at.x) + "," + testing::Number(at.y), out},
+                                   drawing));
         EXPECT_TRUE(testing::HoldsExactly(
             drawing.entities(),
             testing::BendFigure(at, row.bendRadius, row.barDiameter / 2, FaceRow(row.face)->SideTurn)))
@@ -441,15 +444,10 @@ TEST(IsoToolTwoFace, TheChainThroughBothViewsPointsAndThePalettesRefusals) {
     for (std::int32_t face : {0, 1}) {
         const Point at{-55.555555555555557, 77.777777777777771};
         const std::filesystem::path out = folder / ("two-face" + std::to_string(face) + ".dxf");
-        std::string report;
-        ASSERT_EQ(RunIsoTool({"--kind", "two-face", "--face", std::to_string(face), "--top", top, "--front", front,
-                              "--at", testing::Number(at.x) + "," + testing::Number(at.y), out},
-                             report),
-                  0)
-            << report;
         sim::Drawing drawing;
-        std::string error;
-        ASSERT_TRUE(sim::LoadDxfFile(drawing, out, &error)) << error;
+        ASSERT_TRUE(DrawnByIsoTool({"--kind", "two-face", "--face", std::to_string(face), "--top", top, "--front",
+                                    front, "--at", testing::Number(at.x) + "," + testing::Number(at.y), out},
+                                   drawing));
         const testing::FaceView& view = testing::kFaces[face];
         const auto place = [&](std::size_t i) {
             using testing::operator+;

@@ -114,6 +114,23 @@ Expected CurveImage(const Place& place, const PlanCurve& curve, double lift, dou
             }};
 }
 
+// Every expectation claims one entity of its own, and no entity is left over.
+void ExpectClaimedExactly(const WorldFigure& figure, const std::vector<Expected>& expected, const std::string& label) {
+    std::vector<bool> claimed(figure.Entities.size(), false);
+    for (const Expected& e : expected) {
+        int matches = 0;
+        for (std::size_t i = 0; i < claimed.size(); ++i) {
+            if (!claimed[i] && e.matches(figure.Entities[i])) {
+                claimed[i] = true;
+                ++matches;
+                break;
+            }
+        }
+        EXPECT_EQ(matches, 1) << label << ": " << e.what;
+    }
+    for (std::size_t i = 0; i < claimed.size(); ++i) EXPECT_TRUE(claimed[i]) << label << ": entity " << i << " left over";
+}
+
 Expected LineImage(const std::string& what, Vec2 from, Vec2 to, double scale) {
     return {what + " " + Show(from) + "-" + Show(to), [=](const WorldEntity& e) {
                 const WorldLine* line = std::get_if<WorldLine>(&e.Shape);
@@ -271,19 +288,7 @@ TEST(WorldExistingFigure, EveryFaceAsTheFaceAxesPlaceIt) {
         const WorldFigureResult result = ExistingFigureInWorld(plan.rows, inputs, at);
         const std::string label = "face " + std::to_string(row.face) + " height " + std::to_string(lift);
         EXPECT_EQ(result.RowsLeftOut, 0u) << label;
-        std::vector<bool> claimed(result.Figure.Entities.size(), false);
-        for (const Expected& e : expected) {
-            int matches = 0;
-            for (std::size_t i = 0; i < claimed.size(); ++i) {
-                if (!claimed[i] && e.matches(result.Figure.Entities[i])) {
-                    claimed[i] = true;
-                    ++matches;
-                    break;
-                }
-            }
-            EXPECT_EQ(matches, 1) << label << ": " << e.what;
-        }
-        for (std::size_t i = 0; i < claimed.size(); ++i) EXPECT_TRUE(claimed[i]) << label << ": entity " << i << " left over";
+        ExpectClaimedExactly(result.Figure, expected, label);
     }
 }
 
@@ -424,19 +429,7 @@ TEST(WorldExistingFigure, ShapesOnEveryFaceAsTheFaceAxesPlaceThem) {
         const WorldFigureResult result = ExistingFigureInWorld(lineOnly, shapes, inputs, at);
         EXPECT_EQ(result.RowsLeftOut, 0u) << label;
         EXPECT_EQ(result.ShapesLeftOut, 1u) << label;
-        std::vector<bool> claimed(result.Figure.Entities.size(), false);
-        for (const Expected& e : expected) {
-            int matches = 0;
-            for (std::size_t i = 0; i < claimed.size(); ++i) {
-                if (!claimed[i] && e.matches(result.Figure.Entities[i])) {
-                    claimed[i] = true;
-                    ++matches;
-                    break;
-                }
-            }
-            EXPECT_EQ(matches, 1) << label << ": " << e.what;
-        }
-        for (std::size_t i = 0; i < claimed.size(); ++i) EXPECT_TRUE(claimed[i]) << label << ": entity " << i << " left over";
+        ExpectClaimedExactly(result.Figure, expected, label);
     }
 }
 
