@@ -163,6 +163,11 @@ SectionResult FindSection(std::string_view input, SectionBounds& bounds) {
     while (lines.Pair(code, value)) {
         int number = 0;
         if (!ReadGroupCode(code, number)) return {SectionFault::BadGroupCode, std::string(code)};
+        // The file's number check paired its lines from the top and stopped at its end
+        // mark; this section lies past that mark, or pairs its lines otherwise. Its
+        // numbers are checked here as its own pairs give them, or the copy would carry
+        // an unchecked value to where a reader takes it.
+        if (!GroupValueIsValid(number, value)) return {SectionFault::BadValue, std::string(value), std::to_string(number)};
         if (number == 0) {
             if (value == "ENDSEC") {
                 MarkSectionEnd(input, at, code, first, bounds);
