@@ -13,6 +13,7 @@
 #include "draw/draw_command.h"
 #include "draw/figure_rewrite.h"
 #include "draw/round_bar_bend_figure.h"
+#include "draw/text_figure.h"
 #include "draw/two_face_figure.h"
 #include "draw/typed_figures.h"
 #include "dxf_data/str_to_float.h"
@@ -35,7 +36,9 @@ const char* const kIsoToolUsage =
     "                           --horizontal for two horizontal edges (横; default 縦),\n"
     "                           bend (丸棒曲げ) --bend-radius R --bar-diameter D (no height),\n"
     "                           two-face (２面選択, top faces) --top X1,Y1,X2,Y2,... (the top\n"
-    "                           view's points) --front Z1,Z2,... (their heights in the front view)\n"
+    "                           view's points) --front Z1,Z2,... (their heights in the front view),\n"
+    "                           text (文字) --text STRING [--text-height H, default 2.5], written\n"
+    "                           at --at and carried onto the face\n"
     "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
     "                           several as a comma list (0,3): each face's figure is drawn\n"
     "  --height H               the height (default 10); 0 draws the plan's face alone\n"
@@ -98,7 +101,8 @@ std::optional<std::string> KindFromName(const std::string& name) {
     const std::pair<const char8_t*, const char*> names[] = {
         {u8"existing", kExistingFigureKind}, {u8"既存図形", kExistingFigureKind}, {u8"circle", "円"},
         {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"},
-        {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}, {u8"two-face", "２面選択"}, {u8"２面選択", "２面選択"}};
+        {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}, {u8"two-face", "２面選択"}, {u8"２面選択", "２面選択"},
+        {u8"text", "文字"}, {u8"文字", "文字"}};
     for (const auto& [given, kind] : names) {
         if (name == std::string(reinterpret_cast<const char*>(given))) return std::string(kind);
     }
@@ -307,7 +311,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                                 option == "--at" || option == "--layer" || option == "--window" || option == "--svg" ||
                                 option == "--kind" || option == "--diameter" || option == "--x" || option == "--y" ||
                                 option == "--across" || option == "--bend-radius" || option == "--bar-diameter" ||
-                                option == "--top" || option == "--front";
+                                option == "--top" || option == "--front" || option == "--text" ||
+                                option == "--text-height";
         if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
         const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
         if (option == "--face") {
@@ -319,10 +324,11 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             }
         } else if (option == "--kind") {
             const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
-            if (!kind) return fail("--kind takes existing, circle, square, hexagon, bend or two-face, not '" + value + "'");
+            if (!kind)
+                return fail("--kind takes existing, circle, square, hexagon, bend, two-face or text, not '" + value + "'");
             options.Kind = *kind;
         } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across" ||
-                   option == "--bend-radius" || option == "--bar-diameter") {
+                   option == "--bend-radius" || option == "--bar-diameter" || option == "--text-height") {
             // A size of a figure typed in: a length, so above 0.
             const std::optional<double> size = TryStrToFloat(value);
             if (!size || !std::isfinite(*size) || !(*size > 0))
@@ -332,6 +338,7 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                              : option == "--y"           ? options.Numbers.YSide
                              : option == "--bend-radius" ? options.Numbers.BendRadius
                              : option == "--bar-diameter" ? options.Numbers.BarDiameter
+                             : option == "--text-height"  ? options.Numbers.TextHeight
                                                           : options.Numbers.AcrossFlats;
             target = *size;
         } else if (option == "--top" || option == "--front") {
@@ -341,6 +348,15 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             if (!numbers || (option == "--top" && count % 2 != 0))
                 return fail(option + " '" + value + "' is not " + (option == "--top" ? "X1,Y1,X2,Y2,..." : "Z1,Z2,..."));
             (option == "--top" ? options.Numbers.TopPoints : options.Numbers.FrontHeights) = value;
+        } else if (option == "--text") {
+            // One line, as AutoCAD's TEXT takes it: a line break would end it there.
+            const std::string utf8 = Utf8Text(args[i + 1]);
+            const std::string text = DxfTextFromUtf8(utf8);
+            if (text.empty() || std::any_of(utf8.begin(), utf8.end(), [](char c) {
+                    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                }))
+                return fail("the text '" + value + "' is empty, no UTF-8, or holds a line break or another control character");
+            options.Numbers.Text = text;
         } else if (option == "--horizontal") {
             options.Numbers.Vertical = false;
         } else if (option == "--height") {
@@ -374,6 +390,7 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
     }
     if (options.Faces.empty()) return fail("--face is needed");
     options.Inputs.FigureKind = options.Kind;
+    if (options.Kind == "文字" && options.Numbers.Text.empty()) return fail("--kind text needs --text");
     if (options.Kind != kExistingFigureKind) {
         if (files.size() != 1) return fail("a figure typed in as numbers needs the output file alone");
         options.Output = files[0];
@@ -542,6 +559,21 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
                 figure.Entities.push_back({"0", 256, WorldLine{from, to}});
                 from = to;
             }
+        }
+        return WriteWorld(*options, figure, {}, {}, report);
+    }
+    if (options->Kind == "文字") {
+        // Written with rotation 0 at the --at point, as the palette's user writes it, then
+        // carried onto each face about that point.
+        WorldText written;
+        written.Text = options->Numbers.Text;
+        written.Insert = options->At.value_or(options->Base);
+        written.Height = options->Numbers.TextHeight;
+        WorldFigure figure;
+        for (std::int32_t face : options->Faces) {
+            const std::optional<WorldText> onFace = TextOnFace(*FaceRow(face), written);
+            if (!onFace) return refuse(IsoOutOfRange, "the text's height leaves the range of numbers a drawing holds");
+            figure.Entities.push_back({"0", 256, *onFace});
         }
         return WriteWorld(*options, figure, {}, {}, report);
     }

@@ -48,10 +48,13 @@ struct IsoNumbers {
     // points picked in the front view, as comma lists.
     std::string TopPoints;
     std::string FrontHeights;
+    // 文字: the text as the drawing holds it (code page 932) and its height.
+    std::string Text;
+    double TextHeight = 2.5;
 };
 
 struct IsoToolOptions {
-    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ" or "２面選択"
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択" or "文字"
     IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face

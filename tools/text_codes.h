@@ -56,6 +56,49 @@ inline std::string Recode(const std::string& text, [[maybe_unused]] unsigned fro
 inline std::string Utf8FromCp932(const std::string& text) { return detail::Recode(text, 932, 65001, "CP932", "UTF-8"); }
 inline std::string Cp932FromUtf8(const std::string& text) { return detail::Recode(text, 65001, 932, "UTF-8", "CP932"); }
 
+// A text typed in UTF-8 as a drawing in code page 932 holds it: each character that
+// code page has as itself, any other as DXF's "\U+XXXX" (characters beyond the basic
+// plane as their UTF-16 halves), which AutoCAD shows as the character. "" for a text
+// that is no UTF-8.
+inline std::string DxfTextFromUtf8(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return "";
+        unsigned long code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char c = static_cast<unsigned char>(text[i + k]);
+            if ((c >> 6) != 2) return "";
+            code = (code << 6) | (c & 0x3F);
+        }
+        const std::string one = text.substr(i, length);
+        i += length;
+        if (length == 1) {
+            out += one;
+            continue;
+        }
+        const std::string cp932 = Cp932FromUtf8(one);
+        if (!cp932.empty()) {
+            out += cp932;
+            continue;
+        }
+        const auto escape = [&out](unsigned long unit) {
+            char buffer[24];
+            std::snprintf(buffer, sizeof buffer, "%04lX", unit);
+            out += "\\U+";
+            out += buffer;
+        };
+        if (code >= 0x10000) {
+            escape(0xD800 + ((code - 0x10000) >> 10));
+            escape(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            escape(code);
+        }
+    }
+    return out;
+}
+
 // Prints a code page 932 text: a Windows console under a Japanese locale takes it as it
 // is; elsewhere it becomes UTF-8 (as it stands when it has no UTF-8 form).
 inline void PrintCp932(std::FILE* to, const std::string& text) {

@@ -143,6 +143,51 @@ TEST(IsoTool, EveryRealFileOnEveryFaceIsItsIsometricView) {
     }
 }
 
+// Every kind typed in as numbers, on several faces at once: each output opens in ezdxf
+// with a clean audit and as many entities as the report says were written, holds no
+// block reference, and LibreCAD prints it.
+TEST(IsoTool, EveryKindsOutputOpensInBothReaders) {
+    TempFolder folder;
+    struct Row {
+        const char* name;
+        std::string args;
+    };
+    const Row rows[] = {
+        {"circle", "--kind circle --diameter 12.345678901234567 --face 0,1,2,3 --height 7.5 --at 1.1,2.2"},
+        {"square", "--kind square --x 10.5 --y 20.25 --face 0,3 --height -3.3 --invert-sign"},
+        {"hexagon", "--kind hexagon --across 17.320508075688775 --horizontal --face 1,2 --circle-height-lines"},
+        {"bend", "--kind bend --bend-radius 20.5 --bar-diameter 6.25 --face 0,1,2,3 --at -5.5,5.5"},
+        {"two-face", "--kind two-face --top 0,0,40.5,0,40.5,20.25,0,20.25 --front 0,0,12.5,12.5 --face 0,1"},
+        // The command line is UTF-8, whatever the test's own literals are compiled to.
+        {"text", reinterpret_cast<const char*>(
+                     u8"--kind text --text 'ABC 寸法 Ø' --text-height 3.5 --face 0,1,2,3 --at 100.25,-50.125")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::filesystem::path out = folder / (std::string(row.name) + ".dxf");
+        const CommandRun run = RunCommand(Quoted(kTool) + " " + row.args + " " + Quoted(out), folder.path());
+        ASSERT_EQ(run.status, 0) << run.output;
+        const std::size_t counted = run.output.find(" entities written");
+        ASSERT_NE(counted, std::string::npos) << run.output;
+        const std::string written = run.output.substr(run.output.find(": ") + 2, counted - run.output.find(": ") - 2);
+        const CommandRun audit = RunCommand(
+            "/usr/bin/python3 -c \"import sys, ezdxf; d = ezdxf.readfile(sys.argv[1]); e = d.audit().errors; "
+            "m = d.modelspace(); n = len(m); i = len(m.query('INSERT')); print(n, 'entities', i, 'references', e); "
+            "sys.exit(1 if e or i or n != int(sys.argv[2]) else 0)\" " + Quoted(out) + " " + written,
+            folder.path());
+        EXPECT_EQ(audit.status, 0) << audit.output;
+        const CommandRun print = RunCommand("cd " + Quoted(folder.path()) +
+                                                " && QT_QPA_PLATFORM=offscreen timeout 60 librecad dxf2pdf " +
+                                                Quoted(out.filename()),
+                                            folder.path());
+        std::filesystem::path pdf = out;
+        pdf.replace_extension(".pdf");
+        std::error_code error;
+        EXPECT_EQ(print.status, 0) << print.output;
+        EXPECT_GT(std::filesystem::file_size(pdf, error), 0u) << "no PDF: " << print.output;
+    }
+}
+
 // A plan of our own: one line with a layer, for the refusals.
 void WritePlan(const std::filesystem::path& path, double x, const std::string& layer = "WALL") {
     char number[40];

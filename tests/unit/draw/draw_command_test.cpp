@@ -478,6 +478,61 @@ TEST(IsoToolTwoFace, TheChainThroughBothViewsPointsAndThePalettesRefusals) {
     }
 }
 
+// The text by tessavue-iso: written at the point with rotation 0, as the palette's user
+// writes it, and carried onto each face about that point: the glyphs' baseline along
+// plan X's direction, their upright along plan Y's (the width factor and oblique
+// angle worked out from the face axes, as for the palette's texts); a character code
+// page 932 lacks kept as DXF's escape. Then the refusals.
+TEST(IsoToolText, OnEveryFaceAboutItsStartPointAndTheRefusals) {
+    TempFolder folder;
+    struct Row {
+        std::int32_t face;
+        double height;
+        std::filesystem::path text;  // as typed, UTF-8
+        std::string held;            // as the drawing holds it
+    };
+    const Row rows[] = {
+        {0, 5, std::filesystem::path(u8"寸法ABC"), "寸法ABC"},
+        {1, 2.5, "ABC", "ABC"},
+        {2, 3.3333333333333335, std::filesystem::path(u8"Ø25 é"), "\\U+00D8" "25 \\U+00E9"},
+        {3, 0.123456789012345, std::filesystem::path(u8"高さ"), "高さ"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.face);
+        const Point at{-1234.5678901234567, 0.30000000000000004};
+        const std::filesystem::path out = folder / ("text" + std::to_string(row.face) + ".dxf");
+        sim::Drawing drawing;
+        ASSERT_TRUE(DrawnByIsoTool({"--kind", "text", "--text", row.text, "--text-height", testing::Number(row.height),
+                                    "--face", std::to_string(row.face), "--at",
+                                    testing::Number(at.x) + "," + testing::Number(at.y), out},
+                                   drawing));
+        ASSERT_EQ(drawing.entities().size(), 1u);
+        const Entity& text = drawing.entities().front();
+        ASSERT_EQ(text.kind, EntityKind::Text);
+        EXPECT_EQ(text.text, row.held);
+        EXPECT_NEAR(text.points[0].x, at.x, 1e-9);
+        EXPECT_NEAR(text.points[0].y, at.y, 1e-9);
+        const testing::TextOnFace want = testing::ExpectedText(testing::kFaces[row.face], row.height);
+        EXPECT_NEAR(std::remainder(text.rotation - want.rotation, 360.0), 0, 1e-9);
+        EXPECT_NEAR(text.height, want.height, 1e-12);
+        EXPECT_NEAR(text.widthFactor, want.width, 1e-12);
+        EXPECT_NEAR(text.oblique, want.oblique, 1e-9);
+    }
+    const std::vector<std::vector<std::filesystem::path>> refused = {
+        {"--kind", "text", "--face", "0"},
+        {"--kind", "text", "--text", "", "--face", "0"},
+        {"--kind", "text", "--text", "A\tB", "--face", "0"},
+        {"--kind", "text", "--text", "A", "--text-height", "0", "--face", "0"},
+    };
+    for (std::vector<std::filesystem::path> args : refused) {
+        const std::filesystem::path out = folder / "refused.dxf";
+        args.push_back(out);
+        std::string report;
+        EXPECT_EQ(RunIsoTool(args, report), 2) << report;
+        EXPECT_FALSE(std::filesystem::exists(out)) << report;
+    }
+}
+
 // The picture --svg writes: one element for every entity of the figure, a text in
 // UTF-8 with its markup characters escaped; a quadratic spline drawn through its
 // curve's middle, worked out from its control points (a Bezier's middle is a quarter
