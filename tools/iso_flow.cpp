@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "draw/axis_figure.h"
 #include "draw/draw_command.h"
 #include "draw/figure_rewrite.h"
 #include "draw/round_bar_bend_figure.h"
@@ -38,7 +39,12 @@ const char* const kIsoToolUsage =
     "                           two-face (２面選択, top faces) --top X1,Y1,X2,Y2,... (the top\n"
     "                           view's points) --front Z1,Z2,... (their heights in the front view),\n"
     "                           text (文字) --text STRING [--text-height H, default 2.5], written\n"
-    "                           at --at and carried onto the face\n"
+    "                           at --at and carried onto the face;\n"
+    "                           or from a drawing (PLAN.dxf OUT.dxf): axis (既存軸), the turned\n"
+    "                           part about a centre line, its base point landing on --at:\n"
+    "                           --centre-layer L or --centre-handle H (one line) and\n"
+    "                           --outline-layer L or --outline-handles H1,H2,... (the lines\n"
+    "                           of the half right of a vertical axis, above a horizontal one)\n"
     "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
     "                           several as a comma list (0,3): each face's figure is drawn\n"
     "  --height H               the height (default 10); 0 draws the plan's face alone\n"
@@ -102,7 +108,7 @@ std::optional<std::string> KindFromName(const std::string& name) {
         {u8"existing", kExistingFigureKind}, {u8"既存図形", kExistingFigureKind}, {u8"circle", "円"},
         {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"},
         {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}, {u8"two-face", "２面選択"}, {u8"２面選択", "２面選択"},
-        {u8"text", "文字"}, {u8"文字", "文字"}};
+        {u8"text", "文字"}, {u8"文字", "文字"}, {u8"axis", "既存軸"}, {u8"既存軸", "既存軸"}};
     for (const auto& [given, kind] : names) {
         if (name == std::string(reinterpret_cast<const char*>(given))) return std::string(kind);
     }
@@ -312,7 +318,9 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                                 option == "--kind" || option == "--diameter" || option == "--x" || option == "--y" ||
                                 option == "--across" || option == "--bend-radius" || option == "--bar-diameter" ||
                                 option == "--top" || option == "--front" || option == "--text" ||
-                                option == "--text-height";
+                                option == "--text-height" || option == "--centre-layer" ||
+                                option == "--outline-layer" || option == "--centre-handle" ||
+                                option == "--outline-handles";
         if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
         const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
         if (option == "--face") {
@@ -325,7 +333,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         } else if (option == "--kind") {
             const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
             if (!kind)
-                return fail("--kind takes existing, circle, square, hexagon, bend, two-face or text, not '" + value + "'");
+                return fail("--kind takes existing, circle, square, hexagon, bend, two-face, text or axis, not '" + value +
+                            "'");
             options.Kind = *kind;
         } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across" ||
                    option == "--bend-radius" || option == "--bar-diameter" || option == "--text-height") {
@@ -357,6 +366,17 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                 }))
                 return fail("the text '" + value + "' is empty, no UTF-8, or holds a line break or another control character");
             options.Numbers.Text = text;
+        } else if (option == "--centre-layer" || option == "--outline-layer") {
+            (option == "--centre-layer" ? options.CentreLayer : options.OutlineLayer) = Utf8Text(args[i + 1]);
+        } else if (option == "--centre-handle" || option == "--outline-handles") {
+            std::vector<std::string>& handles = option == "--centre-handle" ? options.CentreHandles : options.OutlineHandles;
+            for (const std::string& handle : SplitCommas(value)) {
+                if (handle.empty() || handle.size() > 16 ||
+                    handle.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+                    return fail(option + " takes hexadecimal handles, not '" + value + "'");
+                handles.push_back(handle);
+            }
+            if (option == "--centre-handle" && handles.size() != 1) return fail("--centre-handle takes one handle");
         } else if (option == "--horizontal") {
             options.Numbers.Vertical = false;
         } else if (option == "--height") {
@@ -391,7 +411,13 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
     if (options.Faces.empty()) return fail("--face is needed");
     options.Inputs.FigureKind = options.Kind;
     if (options.Kind == "文字" && options.Numbers.Text.empty()) return fail("--kind text needs --text");
-    if (options.Kind != kExistingFigureKind) {
+    if (options.Kind == "既存軸") {
+        if (options.CentreLayer.empty() == options.CentreHandles.empty())
+            return fail("--kind axis needs the centre line by --centre-layer or by --centre-handle");
+        if (options.OutlineLayer.empty() == options.OutlineHandles.empty())
+            return fail("--kind axis needs the outline by --outline-layer or by --outline-handles");
+    }
+    if (options.Kind != kExistingFigureKind && options.Kind != "既存軸") {
         if (files.size() != 1) return fail("a figure typed in as numbers needs the output file alone");
         options.Output = files[0];
         return options;
@@ -481,6 +507,106 @@ int WriteWorld(const IsoToolOptions& options, const WorldFigure& given, const st
         report += "\n";
     }
     return IsoWritten;
+}
+
+// A LINE of the drawing's model space, as the palette's listing of a selection gives it.
+struct DrawingLine {
+    std::string Handle, Layer;
+    EntityRecord Row;  // a line row, its layer the line's
+};
+
+// The lines of the ENTITIES section outside paper space, by their group pairs; the
+// palette's selections of a centre line and an outline hold lines alone.
+std::vector<DrawingLine> ModelSpaceLines(const DxfLines& lines, const std::filesystem::path& path) {
+    const std::optional<std::size_t> section = FindSectionName(lines, "ENTITIES");
+    if (!section) throw DxfReadError("DXF ファイルに ENTITIES セクションがありません: " + FileNameForMessage(path));
+    std::vector<DrawingLine> found;
+    std::optional<DrawingLine> line;
+    bool paper = false;
+    const auto end = [&] {
+        if (line && !paper) found.push_back(*line);
+        line.reset();
+        paper = false;
+    };
+    for (std::size_t i = *section + 1; i + 1 < lines.size(); i += 2) {
+        const std::optional<double> number = TryStrToFloat(lines[i]);
+        if (!number || *number != std::floor(*number)) throw DxfReadError("DXF ファイルのグループコード '" + lines[i] + "' は数値ではありません");
+        const int code = static_cast<int>(*number);
+        const std::string& value = lines[i + 1];
+        if (code == 0) {
+            end();
+            if (value == "ENDSEC" || value == "EOF") break;
+            if (value == "LINE") {
+                line.emplace();
+                line->Row.Kind = 0;
+            }
+            continue;
+        }
+        if (!line) continue;
+        if (code == 5) line->Handle = value;
+        if (code == 8) line->Layer = line->Row.Layer = value;
+        if (code == 67) paper = value.find('1') != std::string::npos;
+        if (code == 10 || code == 20 || code == 11 || code == 21) {
+            const double v = StrToFloat(value);
+            (code == 10 ? line->Row.X1 : code == 20 ? line->Row.Y1 : code == 11 ? line->Row.X2 : line->Row.Y2) = v;
+        }
+    }
+    end();
+    return found;
+}
+
+bool SameHandle(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return std::toupper(x) == std::toupper(y); });
+}
+
+// 既存軸 from a drawing: its centre line and outline picked by layer or handle.
+int RunAxisKind(const IsoToolOptions& options, std::string& report) {
+    const auto refuse = [&](int status, const std::string& why) { return Refuse(options, status, why, report); };
+    std::vector<DrawingLine> lines;
+    try {
+        lines = ModelSpaceLines(LoadDxfLinesOrRaise(options.Plan), options.Plan);
+    } catch (const std::runtime_error& failure) {  // DxfReadError, ConvertError
+        return refuse(IsoPlanUnreadable, "the plan " + FileText(options.Plan) + " cannot be read: " + failure.what());
+    }
+    const auto picked = [&](const std::string& layerUtf8, const std::vector<std::string>& handles) {
+        const std::string layerCp932 = Cp932FromUtf8(layerUtf8);
+        std::vector<EntityRecord> rows;
+        for (const DrawingLine& line : lines) {
+            const bool byLayer = !layerUtf8.empty() && (SameLayerName(line.Layer, layerUtf8) ||
+                                                        (!layerCp932.empty() && SameLayerName(line.Layer, layerCp932)));
+            const bool byHandle = std::any_of(handles.begin(), handles.end(),
+                                              [&](const std::string& h) { return SameHandle(h, line.Handle); });
+            if (byLayer || byHandle) rows.push_back(line.Row);
+        }
+        return rows;
+    };
+    const std::vector<EntityRecord> centreLines = picked(options.CentreLayer, options.CentreHandles);
+    const std::vector<EntityRecord> outlineLines = picked(options.OutlineLayer, options.OutlineHandles);
+    if (centreLines.size() > 1)
+        return refuse(IsoBadCommandLine, "the centre line is to be one line; " + std::to_string(centreLines.size()) +
+                                             " lines were picked");
+    std::optional<AxisLine> centre;
+    if (!centreLines.empty()) {
+        const EntityRecord& c = centreLines.front();
+        centre = AxisLine{c.X1, c.Y1, c.X2, c.Y2};
+    }
+    std::optional<std::vector<EntityRecord>> outline;
+    if (!outlineLines.empty()) outline = outlineLines;
+    const Vec2 at = options.At.value_or(options.Base);
+    WorldFigure figure;
+    for (std::int32_t face : options.Faces) {
+        // The palette's checks, in its words: nothing picked is nothing to draw, a face
+        // the axis does not allow is a wrong command line.
+        const AxisFigureFault fault = CheckAxisFigure(face, centre, outline);
+        if (fault == AxisFigureFault::NoCentreLine || fault == AxisFigureFault::NoOutline ||
+            fault == AxisFigureFault::Empty)
+            return refuse(IsoNothingToDraw, AxisFigureFaultMessage(fault));
+        if (fault != AxisFigureFault::None) return refuse(IsoBadCommandLine, AxisFigureFaultMessage(fault));
+        for (WorldEntity& e : AxisFigureInWorld(*FaceRow(face), *centre, *outline, at, "0").Entities)
+            figure.Entities.push_back(std::move(e));
+    }
+    return WriteWorld(options, figure, {}, {}, report);
 }
 
 }  // namespace
@@ -577,6 +703,7 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         }
         return WriteWorld(*options, figure, {}, {}, report);
     }
+    if (options->Kind == "既存軸") return RunAxisKind(*options, report);
     if (options->Kind != kExistingFigureKind) {
         // The rows do not depend on the face for these kinds; the base point is their centre.
         return WriteFigure(*options, NumberFigureRows(options->Kind, options->Numbers, 0, 1, "0"), {}, {}, {}, report);

@@ -54,13 +54,17 @@ struct IsoNumbers {
 };
 
 struct IsoToolOptions {
-    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択" or "文字"
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択", "文字" or "既存軸"
     IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face
     Vec2 Base;
     std::optional<Vec2> At;  // default: the base point
     std::vector<std::string> Layers;  // as given (UTF-8), empty: every layer
+    // 既存軸: the centre line and the outline's lines among the drawing's lines, each by
+    // layer or by handles (UTF-8 as given; handles in hexadecimal, any case).
+    std::string CentreLayer, OutlineLayer;
+    std::vector<std::string> CentreHandles, OutlineHandles;
     std::optional<IsoWindow> Window;
     std::filesystem::path Plan;
     std::filesystem::path Output;

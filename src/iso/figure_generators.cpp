@@ -81,14 +81,15 @@ std::string HexagonFigureText(const std::string& layer, std::int32_t faceCode, s
     return LinesInFrame(layer, faceCode, heightSign, table, 6);
 }
 
-std::string AxisFigureText(const std::string& layer, std::int32_t faceCode, const AxisLine& centre,
-                           const EntityTableRows& outline) {
+std::vector<EntityRecord> AxisFigureRows(std::int32_t faceCode, const AxisLine& centre, const EntityRecord* outline,
+                                         std::size_t count) {
     const bool vertical = centre.X1 == centre.X2;
     if (!vertical && centre.Y1 != centre.Y2) return {};
     const double c = vertical ? centre.X1 : centre.Y1;
     // Rows as (along, across) the axis: "across" is the distance from it.
     std::vector<const EntityRecord*> rows;
-    for (const EntityRecord& row : outline) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const EntityRecord& row = outline[i];
         if (row.Kind == -1 || rows.size() >= static_cast<std::size_t>(kEntityRows)) break;
         if (row.Kind != 0) continue;
         const bool qualifies = vertical ? row.X1 > c && row.X2 > c : row.Y1 > c && row.Y2 > c;
@@ -107,14 +108,25 @@ std::string AxisFigureText(const std::string& layer, std::int32_t faceCode, cons
         further(vertical ? row->Y2 : row->X2);
     }
     const double stretch = std::sqrt(2.0);
-    std::string text;
+    std::vector<EntityRecord> figure;
     std::vector<std::pair<double, double>> stations;
     const auto circle = [&](double x, double y) {
         for (const auto& known : stations)
             if (known.first == x && known.second == y) return;
         stations.emplace_back(x, y);
-        text += vertical ? CircleRecord(layer, 0, stretch * (y - origin), x - c)
-                         : CircleRecord(layer, stretch * (x - origin), 0, y - c);
+        EntityRecord& row = figure.emplace_back();
+        row.Kind = 1;
+        row.X1 = vertical ? 0 : stretch * (x - origin);
+        row.Y1 = vertical ? stretch * (y - origin) : 0;
+        row.X2 = vertical ? x - c : y - c;
+    };
+    const auto line = [&](double x1, double y1, double x2, double y2) {
+        EntityRecord& row = figure.emplace_back();
+        row.Kind = 0;
+        row.X1 = x1;
+        row.Y1 = y1;
+        row.X2 = x2;
+        row.Y2 = y2;
     };
     for (const EntityRecord* row : rows) {
         circle(row->X1, row->Y1);
@@ -122,15 +134,24 @@ std::string AxisFigureText(const std::string& layer, std::int32_t faceCode, cons
         if (vertical && row->X1 == row->X2) {
             const double y1 = stretch * (row->Y1 - origin);
             const double y2 = stretch * (row->Y2 - origin);
-            text += LineRecord(layer, row->X1 - c, y1, row->X2 - c, y2);
-            text += LineRecord(layer, (row->X1 - c) * -1, y1, (row->X2 - c) * -1, y2);
+            line(row->X1 - c, y1, row->X2 - c, y2);
+            line((row->X1 - c) * -1, y1, (row->X2 - c) * -1, y2);
         } else if (!vertical && row->Y1 == row->Y2) {
             const double x1 = stretch * (row->X1 - origin);
             const double x2 = stretch * (row->X2 - origin);
-            text += LineRecord(layer, x1, row->Y1 - c, x2, row->Y2 - c);
-            text += LineRecord(layer, x1, (row->Y1 - c) * -1, x2, (row->Y2 - c) * -1);
+            line(x1, row->Y1 - c, x2, row->Y2 - c);
+            line(x1, (row->Y1 - c) * -1, x2, (row->Y2 - c) * -1);
         }
     }
+    return figure;
+}
+
+std::string AxisFigureText(const std::string& layer, std::int32_t faceCode, const AxisLine& centre,
+                           const EntityTableRows& outline) {
+    std::string text;
+    for (const EntityRecord& row : AxisFigureRows(faceCode, centre, outline.data(), outline.size()))
+        text += row.Kind == 1 ? CircleRecord(layer, row.X1, row.Y1, row.X2)
+                              : LineRecord(layer, row.X1, row.Y1, row.X2, row.Y2);
     return text;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dxf_data/entity_table.h"
 
@@ -43,5 +44,9 @@ struct AxisLine {
 // for 3). Empty when no segment qualifies.
 std::string AxisFigureText(const std::string& layer, std::int32_t faceCode, const AxisLine& centre,
                            const EntityTableRows& outline);
+// The same figure as rows in the figure's frame (circles: centre X1, Y1 and radius X2;
+// lines), on layer "0", from `count` outline rows.
+std::vector<EntityRecord> AxisFigureRows(std::int32_t faceCode, const AxisLine& centre, const EntityRecord* outline,
+                                         std::size_t count);
 
 }  // namespace tessavue

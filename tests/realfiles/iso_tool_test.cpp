@@ -162,7 +162,25 @@ TEST(IsoTool, EveryKindsOutputOpensInBothReaders) {
         {"text", reinterpret_cast<const char*>(
                      u8"--kind text --text 'ABC 寸法 Ø' --text-height 3.5 --face 0,1,2,3 --at 100.25,-50.125")},
     };
-    for (const Row& row : rows) {
+    // A turned part's drawing for the axis kind: a vertical centre line and a stepped outline.
+    const std::filesystem::path turned = folder / "turned.dxf";
+    {
+        std::ofstream plan(turned, std::ios::binary);
+        plan << "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n";
+        const double lines[][4] = {{-200.5, 0.25, -200.5, 100.25},   {-180.125, 100.25, -180.125, 60.5},
+                                   {-180.125, 60.5, -170.75, 50.5},  {-170.75, 50.5, -170.75, 0.25}};
+        int n = 0;
+        for (const auto& l : lines)
+            plan << "  0\r\nLINE\r\n  8\r\n" << (n++ == 0 ? "AXIS" : "BODY") << "\r\n 10\r\n" << l[0] << "\r\n 20\r\n"
+                 << l[1] << "\r\n 11\r\n" << l[2] << "\r\n 21\r\n" << l[3] << "\r\n";
+        plan << "  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+    }
+    const Row fromDrawings[] = {
+        {"axis", "--kind axis --centre-layer AXIS --outline-layer BODY --face 0,1 --at 5.5,-7.25 " + Quoted(turned)},
+    };
+    std::vector<Row> all(std::begin(rows), std::end(rows));
+    all.insert(all.end(), std::begin(fromDrawings), std::end(fromDrawings));
+    for (const Row& row : all) {
         SCOPED_TRACE(row.name);
         const std::filesystem::path out = folder / (std::string(row.name) + ".dxf");
         const CommandRun run = RunCommand(Quoted(kTool) + " " + row.args + " " + Quoted(out), folder.path());

@@ -19,6 +19,7 @@
 #include "draw/figure_rewrite.h"
 #include "draw/template_figure.h"
 #include "draw/typed_figures.h"
+#include "import/listed_selection.h"
 #include "import/selection_command.h"
 #include "iso/faces.h"
 #include "dxf_text.h"
@@ -529,6 +530,95 @@ TEST(IsoToolText, OnEveryFaceAboutItsStartPointAndTheRefusals) {
         args.push_back(out);
         std::string report;
         EXPECT_EQ(RunIsoTool(args, report), 2) << report;
+        EXPECT_FALSE(std::filesystem::exists(out)) << report;
+    }
+}
+
+// The turned part by tessavue-iso, from a drawing whose centre lines and outlines are
+// picked by layer or by handle: the same stepped outline with a slope the palette's
+// test draws, moved off whole numbers; each station's circle and each silhouette where
+// the face's axes put them (the expectation the palette's figure is held to). Then the
+// palette's refusals, in its words.
+TEST(IsoToolAxis, TheTurnedPartOnTheFacesItsAxisAllowsAndTheRefusals) {
+    TempFolder folder;
+    const Point o{0.1234567890123457, -0.9876543210987654};
+    std::string entities;
+    const auto line = [&](const char* handle, const char* layer, Point a, Point b) {
+        entities += "  0\r\nLINE\r\n  5\r\n" + std::string(handle) + "\r\n  8\r\n" + layer + "\r\n 10\r\n" +
+                    testing::Number(a.x + o.x) + "\r\n 20\r\n" + testing::Number(a.y + o.y) + "\r\n 11\r\n" +
+                    testing::Number(b.x + o.x) + "\r\n 21\r\n" + testing::Number(b.y + o.y) + "\r\n";
+    };
+    // A vertical axis at x = -200, the outline hanging from y = 100 right of it (the
+    // first segment touches the axis: no station of its own).
+    line("1A", "CENTRE_V", {-200, 0}, {-200, 100});
+    line("2A", "OUTLINE_V", {-200, 100}, {-180, 100});
+    line("2B", "OUTLINE_V", {-180, 100}, {-180, 60});
+    line("2C", "OUTLINE_V", {-180, 60}, {-170, 50});
+    line("2D", "OUTLINE_V", {-170, 50}, {-170, 0});
+    // A horizontal axis at y = -100, the outline above it; one segment below it.
+    line("3A", "H", {-200, -100}, {-100, -100});
+    line("4A", "H", {-190, -80}, {-150, -80});
+    line("4B", "H", {-150, -80}, {-140, -70});
+    line("4C", "H", {-140, -70}, {-110, -70});
+    line("4D", "H", {-130, -130}, {-120, -130});
+    line("5A", "TWO", {0, 0}, {0, 1});
+    line("5B", "TWO", {1, 0}, {1, 1});
+    const std::filesystem::path plan = folder / "turned.dxf";
+    std::ofstream(plan, std::ios::binary) << "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n" << entities
+                                          << "  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+
+    using testing::Silhouette;
+    using testing::Station;
+    for (std::int32_t face : {0, 1, 2, 3}) {
+        SCOPED_TRACE(testing::kFaces[face].name);
+        const Point at{600.0 + 150 * face + 0.3333333333333333, -300.6666666666667};
+        std::vector<std::filesystem::path> pick = {"--centre-layer", "centre_v", "--outline-layer", "OUTLINE_V"};
+        std::vector<Station> stations = {{0, 20}, {40, 20}, {50, 30}, {100, 30}};
+        std::vector<Silhouette> silhouettes = {{0, 40, 20}, {50, 100, 30}};
+        double axisDirection = 270, major = 0;
+        if (face >= 2) {
+            pick = {"--centre-handle", "3a", "--outline-handles", "4A,4B,4C,4D"};
+            const double start = face == 2 ? -110 : -190;
+            const auto along = [&](double x) { return std::abs(x - start); };
+            stations = {{along(-190), 20}, {along(-150), 20}, {along(-140), 30}, {along(-110), 30}};
+            silhouettes = {{along(-190), along(-150), 20}, {along(-140), along(-110), 30}};
+            axisDirection = face == 2 ? 150 : 30;
+            major = face == 2 ? 60 : 120;
+        }
+        std::vector<std::filesystem::path> args = {"--kind", "axis", "--face", std::to_string(face), "--at",
+                                                   testing::Number(at.x) + "," + testing::Number(at.y)};
+        args.insert(args.end(), pick.begin(), pick.end());
+        const std::filesystem::path out = folder / ("axis" + std::to_string(face) + ".dxf");
+        args.insert(args.end(), {plan, out});
+        sim::Drawing drawing;
+        ASSERT_TRUE(DrawnByIsoTool(args, drawing));
+        EXPECT_TRUE(testing::HoldsExactly(drawing.entities(),
+                                          testing::TurnedPart(at, axisDirection, major, stations, silhouettes)));
+    }
+
+    struct Refusal {
+        std::vector<std::filesystem::path> args;
+        int status;
+        std::string told;
+    };
+    const Refusal refusals[] = {
+        {{"--face", "2", "--centre-layer", "CENTRE_V", "--outline-layer", "OUTLINE_V"}, 2,
+         VerticalCentreLineFacesMessage()},
+        {{"--face", "0", "--centre-handle", "3A", "--outline-layer", "H"}, 2, HorizontalCentreLineFacesMessage()},
+        {{"--face", "0", "--centre-layer", "CENTRE_V", "--outline-layer", "NONE"}, 4, NoOutlineMessage()},
+        {{"--face", "0", "--centre-handle", "FFFF", "--outline-layer", "OUTLINE_V"}, 4, NoCentreLineMessage()},
+        {{"--face", "0", "--centre-layer", "CENTRE_V", "--outline-handles", "1A"}, 4, EmptyAxisFigureMessage()},
+        {{"--face", "0", "--centre-layer", "TWO", "--outline-layer", "OUTLINE_V"}, 2, "2 lines were picked"},
+    };
+    for (const Refusal& r : refusals) {
+        std::vector<std::filesystem::path> args = {"--kind", "axis"};
+        args.insert(args.end(), r.args.begin(), r.args.end());
+        const std::filesystem::path out = folder / "refused.dxf";
+        { std::ofstream(out) << "an earlier run's output"; }
+        args.insert(args.end(), {plan, out});
+        std::string report;
+        EXPECT_EQ(RunIsoTool(args, report), r.status) << report;
+        EXPECT_NE(report.find(r.told), std::string::npos) << report;
         EXPECT_FALSE(std::filesystem::exists(out)) << report;
     }
 }
