@@ -56,6 +56,8 @@ const char* const kIsoToolUsage =
     "  --layer NAME             only what lies on this layer (may be given again)\n"
     "  --window X1,Y1,X2,Y2     only what lies wholly inside this window\n"
     "  --svg FILE               a picture of the figure as well\n"
+    "  --beside                 OUT is a copy of PLAN (DXF 2000 or later) with the figure\n"
+    "                           added to its model space, not the figure alone\n"
     "exit status: 0 written, 2 wrong command line, 3 plan unreadable, 4 nothing to draw,\n"
     "5 output not written, 6 numbers out of range; a refusal leaves no output file\n";
 
@@ -395,6 +397,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             options.Layers.push_back(Utf8Text(args[i + 1]));
         } else if (option == "--svg") {
             options.Svg = args[i + 1];
+        } else if (option == "--beside") {
+            options.Beside = true;
         } else if (option == "--invert-sign") {
             options.Inputs.HeightSign = -1;
         } else if (option == "--no-height-lines") {
@@ -417,6 +421,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         if (options.OutlineLayer.empty() == options.OutlineHandles.empty())
             return fail("--kind axis needs the outline by --outline-layer or by --outline-handles");
     }
+    if (options.Beside && options.Kind != kExistingFigureKind && options.Kind != "既存軸")
+        return fail("--beside needs a kind drawn from a plan (existing or axis)");
     if (options.Kind != kExistingFigureKind && options.Kind != "既存軸") {
         if (files.size() != 1) return fail("a figure typed in as numbers needs the output file alone");
         options.Output = files[0];
@@ -492,11 +498,20 @@ int WriteWorld(const IsoToolOptions& options, const WorldFigure& given, const st
     for (const WorldEntity& e : figure.Entities) layers.insert(e.Layer);
     written.Layers.assign(layers.begin(), layers.end());
     std::string error;
-    if (!WriteDxf2000File(options.Output, figure, written, error)) return refuse(IsoOutputUnwritable, error);
+    if (options.Beside) {
+        // The plan read again as it stands, so that the copy holds every line of it.
+        const std::optional<DxfLines> plan = LoadDxfLines(options.Plan);
+        if (!plan) return refuse(IsoPlanUnreadable, "the plan " + FileText(options.Plan) + " cannot be read");
+        const std::string text = Dxf2000BesideText(*plan, figure, error);
+        if (text.empty()) return refuse(IsoBadCommandLine, "--beside: " + error + "; without --beside the figure is written alone");
+        if (!WriteWhole(options.Output, text, error)) return refuse(IsoOutputUnwritable, error);
+    } else if (!WriteDxf2000File(options.Output, figure, written, error)) {
+        return refuse(IsoOutputUnwritable, error);
+    }
     if (options.Svg && !WriteWhole(*options.Svg, FigureSvg(figure), error)) return refuse(IsoOutputUnwritable, error);
 
     report = "tessavue-iso: " + std::to_string(figure.Entities.size()) + " entities written to " +
-             FileText(options.Output) + "\n";
+             FileText(options.Output) + (options.Beside ? " beside the plan's own" : "") + "\n";
     for (const std::string& note : notes) report += "tessavue-iso: " + note + "\n";
     if (!renamed.empty())
         report += "tessavue-iso: " + std::to_string(renamed.size()) +
@@ -641,6 +656,17 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
     }
     const std::optional<IsoToolOptions> options = ParseIsoToolOptions(args, report);
     if (!options) return IsoBadCommandLine;
+    // The plan is never written over, whatever the command line says: a refusal
+    // leaves the output's name free, and here that name is the plan's.
+    if (!options->Plan.empty()) {
+        std::error_code ignored;
+        const bool same = std::filesystem::equivalent(options->Plan, options->Output, ignored) ||
+                          (options->Svg && std::filesystem::equivalent(options->Plan, *options->Svg, ignored));
+        if (same) {
+            report = "tessavue-iso: the output would replace the plan " + FileText(options->Plan) + "; nothing written\n";
+            return IsoBadCommandLine;
+        }
+    }
     const auto refuse = [&](int status, const std::string& why) { return Refuse(*options, status, why, report); };
     if (options->Kind == "丸棒曲げ") {
         // The palette's limits on the bar, in its words.

@@ -69,6 +69,9 @@ struct IsoToolOptions {
     std::filesystem::path Plan;
     std::filesystem::path Output;
     std::optional<std::filesystem::path> Svg;
+    // The output a copy of the plan (DXF 2000 or later) with the figure added to its
+    // model space, instead of the figure alone.
+    bool Beside = false;
 };
 
 // The plan rows of a figure typed in as numbers, about the origin, on `layer`.

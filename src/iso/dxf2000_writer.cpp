@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -344,11 +346,11 @@ void WriteHeader(Out& out, const Dxf2000Options& options, const Extents& box, un
     out.Pair(0, "ENDSEC");
 }
 
-void WriteEntity(Out& out, const WorldEntity& entity, unsigned handle, unsigned owner) {
+void WriteEntity(Out& out, const WorldEntity& entity, const std::string& handle, const std::string& owner) {
     const auto start = [&](const char* kind) {
         out.Pair(0, kind);
-        out.Handle(5, handle);
-        out.Handle(330, owner);
+        out.Pair(5, handle);
+        out.Pair(330, owner);
         out.Pair(100, "AcDbEntity");
         out.Pair(8, entity.Layer);
         if (entity.Colour != 256) out.Int(62, entity.Colour);
@@ -606,7 +608,7 @@ std::string Dxf2000Text(const WorldFigure& figure, const Dxf2000Options& options
     out.Pair(0, "SECTION");
     out.Pair(2, "ENTITIES");
     for (std::size_t i = 0; i < figure.Entities.size(); ++i)
-        WriteEntity(out, figure.Entities[i], firstEntity + static_cast<unsigned>(i), modelSpace);
+        WriteEntity(out, figure.Entities[i], Hex(firstEntity + static_cast<unsigned>(i)), Hex(modelSpace));
     out.Pair(0, "ENDSEC");
 
     out.Pair(0, "SECTION");
@@ -626,6 +628,123 @@ std::string Dxf2000Text(const WorldFigure& figure, const Dxf2000Options& options
     out.Pair(0, "ENDSEC");
     out.Pair(0, "EOF");
     return std::move(out.Text());
+}
+
+namespace {
+
+std::string Hex64(std::uint64_t handle) {
+    char buffer[24];
+    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, handle, 16);
+    std::string text(buffer, result.ptr);
+    for (char& c : text)
+        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+std::string Dxf2000BesideText(const DxfLines& drawing, const WorldFigure& figure, std::string& error) {
+    error = Dxf2000Fault(figure, {});
+    if (!error.empty()) return {};
+    // One walk over the pairs: the version, the handle seed's line, the model space's
+    // record, the largest handle given out and where ENTITIES ends.
+    std::string version;
+    std::optional<std::size_t> seedLine;
+    std::string modelSpace;
+    std::uint64_t largest = 0;
+    std::optional<std::size_t> entitiesEnd;
+    std::string section, table, variable, recordHandle, recordName;
+    bool inRecord = false;
+    const auto closeRecord = [&] {
+        if (inRecord && table == "BLOCK_RECORD" && SameName(recordName, "*Model_Space")) modelSpace = recordHandle;
+        inRecord = false;
+        recordHandle.clear();
+        recordName.clear();
+    };
+    for (std::size_t i = 0; i + 1 < drawing.size(); i += 2) {
+        int code = 0;
+        const std::string_view codeText = Trim(drawing[i]);
+        const auto [end, failure] = std::from_chars(codeText.data(), codeText.data() + codeText.size(), code);
+        if (codeText.empty() || failure != std::errc() || end != codeText.data() + codeText.size()) {
+            error = "the drawing's group code on line " + std::to_string(i + 1) + " is no number";
+            return {};
+        }
+        const std::string& value = drawing[i + 1];
+        if (code == 0) {
+            closeRecord();
+            if (value == "EOF") break;
+            if (value == "ENDSEC") {
+                if (section == "ENTITIES" && !entitiesEnd) entitiesEnd = i;
+                section.clear();
+            }
+            if (section == "TABLES" && value == "ENDTAB") table.clear();
+            if (section == "TABLES" && value == "BLOCK_RECORD" && table == "BLOCK_RECORD") inRecord = true;
+            variable.clear();
+        } else if (code == 2 && i >= 2 && Trim(drawing[i - 2]) == "0" && drawing[i - 1] == "SECTION") {
+            section = std::string(Trim(value));
+        } else if (code == 2 && section == "TABLES" && i >= 2 && Trim(drawing[i - 2]) == "0" && drawing[i - 1] == "TABLE") {
+            table = std::string(Trim(value));
+        } else if (code == 2 && inRecord) {
+            recordName = value;
+        } else if (code == 9 && section == "HEADER") {
+            variable = value;
+        } else if (section == "HEADER" && variable == "$ACADVER" && code == 1) {
+            version = std::string(Trim(value));
+        } else if (section == "HEADER" && variable == "$HANDSEED" && code == 5) {
+            seedLine = i + 1;
+        }
+        if (code == 5 || code == 105) {
+            std::uint64_t handle = 0;
+            const std::string_view h = Trim(value);
+            const auto [stop, bad] = std::from_chars(h.data(), h.data() + h.size(), handle, 16);
+            if (bad == std::errc() && stop == h.data() + h.size()) {
+                largest = std::max(largest, handle);
+                if (code == 5 && inRecord) recordHandle = std::string(h);
+            }
+        }
+    }
+    // Ellipses, splines and light-weight polylines need DXF 2000's entities.
+    if (version.size() != 6 || version.compare(0, 2, "AC") != 0 || version < "AC1015") {
+        error = "a drawing of DXF " + (version.empty() ? std::string("without a version") : version) +
+                " cannot hold the figure's entities; DXF 2000 (AC1015) or later is needed";
+        return {};
+    }
+    if (modelSpace.empty()) {
+        error = "the drawing has no model space record to own the figure";
+        return {};
+    }
+    if (!entitiesEnd) {
+        error = "the drawing has no closed ENTITIES section";
+        return {};
+    }
+    if (largest > UINT64_MAX - figure.Entities.size() - 1) {
+        error = "the drawing's handles leave no room for the figure's";
+        return {};
+    }
+    Out records;
+    std::uint64_t next = largest + 1;
+    for (const WorldEntity& entity : figure.Entities) WriteEntity(records, entity, Hex64(next++), modelSpace);
+
+    std::string text;
+    text.reserve(records.Text().size() + drawing.size() * 12);
+    for (std::size_t i = 0; i < drawing.size(); ++i) {
+        if (i == *entitiesEnd) text += records.Text();
+        text += seedLine && i == *seedLine ? Hex64(next) : drawing[i];
+        text += "\r\n";
+    }
+    return text;
 }
 
 bool WriteDxf2000File(const std::filesystem::path& path, const WorldFigure& figure, const Dxf2000Options& options,

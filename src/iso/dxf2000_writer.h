@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dxf_data/dxf_lines.h"
 #include "iso/world_figure.h"
 
 namespace tessavue {
@@ -38,6 +39,15 @@ std::string UsableName(const std::string& name);
 
 // The whole file's text; "" when Dxf2000Fault finds a fault.
 std::string Dxf2000Text(const WorldFigure& figure, const Dxf2000Options& options);
+
+// `figure` put into the model space of `drawing` (the lines of a DXF 2000 or later
+// file, as read): its entity records go in before the ENTITIES section's end, with
+// handles above every handle the drawing gives out, owned by its model space record,
+// and $HANDSEED moves past them; nothing else changes. The whole file's text, lines
+// ending in CR LF; "" with `error` saying why when the figure has a fault or the drawing
+// cannot take it (older than DXF 2000, group codes that are no numbers, no model space
+// record, no closed ENTITIES section).
+std::string Dxf2000BesideText(const DxfLines& drawing, const WorldFigure& figure, std::string& error);
 
 // Writes the file under a temporary name beside `path`, then removes an existing
 // `path` and renames the new file into place. On failure nothing new is left behind

@@ -215,6 +215,82 @@ void WritePlan(const std::filesystem::path& path, double x, const std::string& l
         << "\r\n 20\r\n0.0\r\n 11\r\n1.5\r\n 21\r\n2.25\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
 }
 
+// The figure beside the plan, in a copy of the drawing: for every real file of DXF
+// 2000 or later, the copy opens in ezdxf with a clean audit, holds the plan's own
+// model space entities first, unchanged in kind, handle and layer, then exactly as
+// many more as the report says, with handles no other object has; LibreCAD prints it.
+// An older drawing is refused with the reason and no output; and an output named as
+// the plan itself leaves the plan as it was.
+TEST(IsoTool, BesideThePlanInACopyOfTheDrawing) {
+    TempFolder folder;
+    const char* const kCheck =
+        "import sys, ezdxf\n"
+        "plan = ezdxf.readfile(sys.argv[1]); copy = ezdxf.readfile(sys.argv[2]); added = int(sys.argv[3])\n"
+        "errors = copy.audit().errors\n"
+        "key = lambda e: (e.dxftype(), e.dxf.handle, e.dxf.layer)\n"
+        "mine = [key(e) for e in plan.modelspace()]; theirs = [key(e) for e in copy.modelspace()]\n"
+        "handles = [e.dxf.handle for e in copy.entitydb.values()]\n"
+        "ok = not errors and theirs[:len(mine)] == mine and len(theirs) == len(mine) + added "
+        "and len(handles) == len(set(handles))\n"
+        "print(len(mine), len(theirs), added, errors)\n"
+        "sys.exit(0 if ok else 1)\n";
+    {
+        std::ofstream(folder / "beside_check.py") << kCheck;
+    }
+    int checked = 0, refused = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kRealFiles)) {
+        const std::filesystem::path plan = entry.path();
+        std::string extension = plan.extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (extension != ".dxf") continue;
+        SCOPED_TRACE(plan.filename().string());
+        const bool unreadable = std::any_of(std::begin(kEzdxfCannotRead), std::end(kEzdxfCannotRead),
+                                            [&](const char* name) { return plan.filename() == name; });
+        const std::filesystem::path out = folder / ("beside-" + plan.filename().string());
+        const CommandRun run = RunCommand(Quoted(kTool) + " --face 1 --height 7.5 --beside " + Quoted(plan) + " " + Quoted(out),
+                                          folder.path());
+        if (run.status == 2) {
+            // Only a drawing older than DXF 2000 is refused, and says so.
+            EXPECT_NE(run.output.find("DXF 2000 (AC1015) or later is needed"), std::string::npos) << run.output;
+            EXPECT_FALSE(std::filesystem::exists(out));
+            ++refused;
+            continue;
+        }
+        if (run.status == 4) continue;  // nothing the program draws in it
+        ASSERT_EQ(run.status, 0) << run.output;
+        const std::size_t counted = run.output.find(" entities written");
+        ASSERT_NE(counted, std::string::npos) << run.output;
+        const std::string written = run.output.substr(run.output.find(": ") + 2, counted - run.output.find(": ") - 2);
+        if (!unreadable) {
+            const CommandRun check = RunCommand("/usr/bin/python3 " + Quoted(folder / "beside_check.py") + " " +
+                                                    Quoted(plan) + " " + Quoted(out) + " " + written,
+                                                folder.path());
+            EXPECT_EQ(check.status, 0) << check.output;
+        }
+        const CommandRun print = RunCommand("cd " + Quoted(folder.path()) +
+                                                " && QT_QPA_PLATFORM=offscreen timeout 60 librecad dxf2pdf " +
+                                                Quoted(out.filename()),
+                                            folder.path());
+        EXPECT_EQ(print.status, 0) << print.output;
+        ++checked;
+    }
+    EXPECT_GE(checked, 8);
+    EXPECT_GE(refused, 1);
+
+    // The plan named as the output too: refused, the plan as it was.
+    const std::filesystem::path plan = folder / "plan.dxf";
+    WritePlan(plan, 1.5);
+    std::ifstream before(plan, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+    for (const char* beside : {"", " --beside"}) {
+        const CommandRun run =
+            RunCommand(Quoted(kTool) + " --face 0" + beside + " " + Quoted(plan) + " " + Quoted(plan), folder.path());
+        EXPECT_EQ(run.status, 2) << run.output;
+        std::ifstream after(plan, std::ios::binary);
+        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), bytes);
+    }
+}
+
 TEST(IsoTool, RefusalsSayWhyAndLeaveNoOutput) {
     struct Row {
         const char* what;
