@@ -7,6 +7,8 @@
 //   6. The entity table
 #include "import/plan_reader.h"
 
+#include "import/mtext_lines.h"
+
 #include <algorithm>
 #include <charconv>
 #include <memory>
@@ -104,7 +106,8 @@ std::string FoldedName(std::string_view name) {
 
 // The kinds handed over as shapes rather than rows.
 bool IsShapeKind(std::string_view kind) {
-    return kind == "TEXT" || kind == "SPLINE" || kind == "POINT" || kind == "SOLID" || kind == "TRACE";
+    return kind == "TEXT" || kind == "MTEXT" || kind == "SPLINE" || kind == "POINT" || kind == "SOLID" ||
+           kind == "TRACE";
 }
 
 struct Range {
@@ -224,7 +227,7 @@ private:
                     kind == "POLYLINE" || (withShapes_ && IsShapeKind(kind))) {
                     if (!productive_[b]) work.push_back(b);
                     productive_[b] = true;
-                } else if (kind == "INSERT") {
+                } else if (kind == "INSERT" || (withShapes_ && kind == "DIMENSION")) {
                     for (std::size_t j = k + 1; j < NextZero(k, body.end); ++j) {
                         if (Code(j) != 2) continue;
                         if (const auto target = Block(Value(j))) referredFrom[*target].push_back(b);
@@ -503,10 +506,16 @@ public:
             } else {
                 Segments(item, points, (flags & 1) != 0, AxesFor(e.Extrusion()), e.Point(10).z, out);
             }
+        } else if (file_.WithShapes() && kind == "MTEXT") {
+            MText(e, std::move(item), out);
         } else if (file_.WithShapes() && IsShapeKind(kind)) {
             Shape(e, kind, std::move(item), out);
         } else if (kind == "INSERT") {
             Reference(e, std::move(item), out);
+        } else if (file_.WithShapes() && kind == "DIMENSION") {
+            // A dimension draws what its block holds: the lines, arrowheads and text
+            // AutoCAD made for it, placed at its group 12 (the origin, as a rule).
+            Reference(e, std::move(item), out, true);
         }
     }
 
@@ -641,19 +650,81 @@ private:
         out.push_back(std::move(item));
     }
 
+    // An MTEXT as the TEXTs of its lines: each hangs from its place in the paragraph
+    // block by the alignment the MTEXT's attachment point gives (top, middle or bottom;
+    // left, centre or right), one line pitch (5/3 of the height times the spacing
+    // factor) below the one before. Its insertion point and direction are the world's
+    // (the block's); a text in a plane tilted out of it is counted as tilted.
+    static void MText(const EntityGroups& e, Item item, std::vector<Item>& out) {
+        const Vec3 extrusion = e.Extrusion();
+        item.what = Item::What::Shape;
+        item.tilted = extrusion.x != 0 || extrusion.y != 0;
+        std::string raw;
+        const Range r = e.range();
+        for (std::size_t k = r.begin + 1; k < r.end; ++k)
+            if (e.Code(k) == 3) raw += e.Value(k);
+        if (const std::string* last = e.Find(1)) raw += *last;
+        const std::vector<std::string> lines = MTextPlainLines(raw);
+        const Vec3 at = e.Point(10);
+        const double height = e.Real(40, 1);
+        // Group 50 is written in degrees by the programs that write it (AutoCAD writes
+        // the direction, 11, instead), whatever the reference says of radians.
+        double direction = e.Real(50, 0) * kPi / 180;
+        if (e.Find(11)) {
+            const Vec3 x = e.Point(11);
+            if (x.x != 0 || x.y != 0) direction = std::atan2(x.y, x.x);
+        }
+        const int attachment = std::clamp(e.Whole(71, 1), 1, 9);
+        const int row = (attachment - 1) / 3;     // 0 top, 1 middle, 2 bottom
+        const int column = (attachment - 1) % 3;  // 0 left, 1 centre, 2 right
+        const double pitch = 5.0 / 3.0 * height * e.Real(44, 1);
+        const double n = static_cast<double>(lines.size());
+        const Vec2 down{std::sin(direction), -std::cos(direction)};
+        const Vec3 columns[4] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, at.z}};
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].empty()) continue;
+            // How far this line's alignment point lies below the MTEXT's.
+            const double below = row == 0 ? static_cast<double>(i) * pitch
+                                : row == 1 ? (static_cast<double>(i) - (n - 1) / 2) * pitch
+                                           : (static_cast<double>(i) - (n - 1)) * pitch;
+            WorldText text;
+            text.Text = lines[i];
+            text.Height = height;
+            text.RotationDeg = direction * 180 / kPi;
+            if (const std::string* style = e.Find(7); style && !Trimmed(*style).empty())
+                text.Style = std::string(Trimmed(*style));
+            text.HorizontalAlign = column;
+            text.VerticalAlign = 3 - row;
+            text.AlignPoint = {at.x + below * down.X, at.y + below * down.Y};
+            text.Insert = text.AlignPoint;
+            Item line = item;
+            const bool control = std::any_of(text.Text.begin(), text.Text.end(), [](char c) {
+                const auto u = static_cast<unsigned char>(c);
+                return u < 0x20 || u == 0x7F;
+            });
+            if (!control) line.shape = std::make_shared<const WorldShape>(std::move(text));
+            for (int a = 0; a < 3; ++a) {
+                for (int b = 0; b < 4; ++b) line.ocs.m[a][b] = a == 0 ? columns[b].x : a == 1 ? columns[b].y : columns[b].z;
+            }
+            out.push_back(std::move(line));
+        }
+    }
+
     // An INSERT: the block's base point to the insertion point, scaled, turned and set
     // in the reference's object coordinates; an array (MINSERT) steps its cells along
     // the turned columns and rows. Its ATTRIBs are texts, not geometry.
-    void Reference(const EntityGroups& e, Item item, std::vector<Item>& out) {
+    void Reference(const EntityGroups& e, Item item, std::vector<Item>& out, bool dimension = false) {
         const std::string* name = e.Find(2);
         const std::optional<std::size_t> block = name ? file_.Block(*name) : std::nullopt;
         if (!block) return;  // a reference to nothing draws nothing
         const ObjectAxes axes = AxesFor(e.Extrusion());
-        const Vec3 insertion = e.Point(10);
-        const double sx = e.Real(41, 1);
-        const double sy = e.Real(42, 1);
-        const double sz = e.Real(43, 1);
-        const auto [c, s] = CosSin(e.Real(50, 0));
+        // A dimension's block goes in unscaled and unturned; its other groups are its
+        // measurements, not a placement.
+        const Vec3 insertion = e.Point(dimension ? 12 : 10);
+        const double sx = dimension ? 1 : e.Real(41, 1);
+        const double sy = dimension ? 1 : e.Real(42, 1);
+        const double sz = dimension ? 1 : e.Real(43, 1);
+        const auto [c, s] = CosSin(dimension ? 0 : e.Real(50, 0));
         const Vec3 base = BlockBase(*block);
         // Object axes times the turn: the directions of the block's X, Y and Z.
         const Vec3 turnedX = c * axes.x + s * axes.y;
@@ -672,8 +743,8 @@ private:
         m.m[2][3] = origin.z;
         item.what = Item::What::Reference;
         item.block = *block;
-        const double columnSpacing = e.Real(44, 0);
-        const double rowSpacing = e.Real(45, 0);
+        const double columnSpacing = dimension ? 0 : e.Real(44, 0);
+        const double rowSpacing = dimension ? 0 : e.Real(45, 0);
         // Cells without spacing lie on each other: one of them shows all there is.
         item.columns = columnSpacing == 0 ? 1 : std::max(1, e.Whole(70, 1));
         item.rows = rowSpacing == 0 ? 1 : std::max(1, e.Whole(71, 1));

@@ -370,6 +370,16 @@ def picture(doc, left_out=(), marks=False):
                 for placement in placements(entity, base):
                     walk(block, chain(m, placement), layer, inner_path, depth + 1)
                 continue
+            if kind == "DIMENSION" and "DIMENSION" not in left_out:
+                # A dimension shows its block: the pieces AutoCAD drew for it, placed
+                # unscaled and unturned at its group 12 in its own plane.
+                block = doc.blocks.get(entity.dxf.get("geometry", ""))
+                if block is None or layer.upper() in frozen or depth > 32:
+                    continue
+                at = entity.dxf.get("insert", (0, 0, 0))
+                placement = chain(ocs_map(entity, at[2]), (1.0, 0.0, 0.0, 1.0, at[0], at[1]))
+                walk(block, chain(m, placement), layer, f"{entity.dxf.get('geometry', '')} ({what})", depth + 1)
+                continue
             if not visible(layer) or kind in left_out:
                 continue
             add_entity(pic, entity, kind, m, layer, what, left_out, marks)
@@ -457,6 +467,25 @@ def add_entity(pic, entity, kind, m, layer, what, left_out=(), marks=False):
             pic.skipped["mirrored TEXT"] = pic.skipped.get("mirrored TEXT", 0) + 1
             return
         pic.texts.append((apply(o, (dxf.insert.x, dxf.insert.y)), dxf.get("text", ""), what))
+    elif kind == "MTEXT":
+        # Its lines, each hanging from its place in the paragraph by the attachment point:
+        # top, middle or bottom of the block, a pitch of 5/3 the height apart. The
+        # insertion point and direction are the world's (the block's).
+        lines = entity.plain_text(split=True)
+        n = len(lines)
+        h = dxf.get("char_height", 1.0)
+        pitch = 5.0 / 3.0 * h * dxf.get("line_spacing_factor", 1.0)
+        # The direction (11) first, else the rotation (50, in degrees as files hold it).
+        a = math.radians(entity.get_rotation())
+        row = (max(1, min(9, dxf.get("attachment_point", 1))) - 1) // 3
+        down = (math.sin(a), -math.cos(a))
+        at = dxf.insert
+        for i, line in enumerate(lines):
+            if not line:
+                continue
+            below = i * pitch if row == 0 else (i - (n - 1) / 2) * pitch if row == 1 else (i - (n - 1)) * pitch
+            p = (at.x + below * down[0], at.y + below * down[1])
+            pic.texts.append((apply(m, p), line, what))
     elif kind in ("POINT", "SPLINE") and not marks:
         pic.skipped[kind] = pic.skipped.get(kind, 0) + 1
     elif kind == "POINT":

@@ -14,6 +14,7 @@
 #include "dxf_data/str_to_float.h"
 #include "import/dxf_reader.h"
 #include "import/plan_reader.h"
+#include "import/mtext_lines.h"
 #include "dxf_text.h"
 #include "entity_rows.h"
 #include "plan_maps.h"
@@ -657,6 +658,121 @@ TEST_F(PlanReader, ShapesInsideTurnedUnevenReferencesArePlacedByBothMaps) {
         ASSERT_NE(loose, nullptr);
         EXPECT_TRUE(Near(loose->At, Relative({looseAt}, base)[0], 0));
     }
+}
+
+// An MTEXT comes out as the texts of its lines, each hung by the alignment its
+// attachment point names from its place in the paragraph: the lines a pitch of 5/3 of
+// the height times the spacing factor apart, down the text's own upright; the direction
+// from group 11 when there is one, else from group 50 in degrees; formatting codes
+// gone. A dimension draws the pieces of its block, placed at its group 12, also inside
+// a reference. Expected places worked out from the geometry.
+TEST_F(PlanReader, MTextLinesAndDimensionPiecesWhenShapesAreAsked) {
+    const auto N = DxfText::N;
+    struct MText {
+        const char* name;
+        PlanPoint at;
+        double height, spacing;
+        int attachment;
+        std::optional<double> directionDegrees;  // written as group 11
+        std::optional<double> rotationDegrees;   // written as group 50
+        std::string raw;                         // groups 3 and 1 as written
+        std::vector<std::string> lines;          // the lines expected, "" for none
+    };
+    const MText rows[] = {
+        {"top left, three lines and an empty one, direction 30", {10.123456789012345, -3.3333333333333335},
+         2.5, 1.0, 1, 30.0, std::nullopt, "A\\PB\\P\\PC", {"A", "B", "", "C"}},
+        {"middle centre, rotation 90 in degrees, spacing 1.5", {-7.0710678118654755, 0.5}, 1.75, 1.5, 5,
+         std::nullopt, 90.0, "{\\fArial|b1;12}\\P3\\~4", {"12", "3 4"}},
+        {"bottom right, a stack and braces", {0.1, 0.2}, 3.0, 1.0, 9, 0.0, std::nullopt,
+         "\\H2.5;\\C1;\\S1^2;\\{x\\}\\\\", {"1/2{x}\\"}},
+    };
+    const DxfText plan = Plan(
+        [&](DxfText& t) {
+            t.Block("*D7", 0, 0).LineEntity(0, 0, 10.5, 0).LineEntity(0, -1, 0, 0.5).EndBlock();
+            t.Block("DIMS", 0, 0).Pair(0, "DIMENSION").Pair(8, "0").Pair(2, "*D7").Pair(10, "0").Pair(20, "0").EndBlock();
+        },
+        [&](DxfText& t) {
+            for (const MText& m : rows) {
+                t.Pair(0, "MTEXT").Pair(8, "NOTES").Pair(10, N(m.at.x)).Pair(20, N(m.at.y)).Pair(30, "0.0");
+                t.Pair(40, N(m.height)).Pair(44, N(m.spacing)).Pair(71, std::to_string(m.attachment));
+                if (m.directionDegrees)
+                    t.Pair(11, N(std::cos(Rad(*m.directionDegrees)))).Pair(21, N(std::sin(Rad(*m.directionDegrees))));
+                if (m.rotationDegrees) t.Pair(50, N(*m.rotationDegrees));
+                // Long texts come in chunks of group 3 before the last, group 1.
+                t.Pair(3, m.raw.substr(0, 2)).Pair(1, m.raw.substr(2));
+            }
+            t.Pair(0, "DIMENSION").Pair(8, "DIM").Pair(2, "*D7").Pair(10, "99").Pair(20, "99").Pair(12, "5.25").Pair(
+                22, "-0.5");
+            t.Insert("DIMS", 100, 200, Placement{1, 1, 90}, "DIM");
+        });
+    const PlanPoint base{1.5, -2.25};
+    const Walked walked = WalkWithShapes(plan, base);
+    const double tolerance = 1e-9;
+
+    std::size_t next = 0;
+    for (const MText& m : rows) {
+        SCOPED_TRACE(m.name);
+        const double degrees = m.directionDegrees.value_or(m.rotationDegrees.value_or(0));
+        const PlanPoint down{std::sin(Rad(degrees)), -std::cos(Rad(degrees))};
+        const double pitch = 5.0 / 3.0 * m.height * m.spacing;
+        const double n = static_cast<double>(m.lines.size());
+        const int row = (m.attachment - 1) / 3;
+        for (std::size_t i = 0; i < m.lines.size(); ++i) {
+            if (m.lines[i].empty()) continue;
+            // The top line hangs from the point; the bottom one stands on it; the middle
+            // of the block is at it.
+            const double below = row == 0   ? static_cast<double>(i) * pitch
+                                 : row == 1 ? (static_cast<double>(i) - (n - 1) / 2) * pitch
+                                            : (static_cast<double>(i) - (n - 1)) * pitch;
+            const PlanPoint expected{m.at.x + below * down.x - base.x, m.at.y + below * down.y - base.y};
+            ASSERT_LT(next, walked.shapes.size());
+            const WorldText* text = std::get_if<WorldText>(&walked.shapes[next].Shape);
+            ASSERT_NE(text, nullptr) << "line " << i;
+            EXPECT_EQ(walked.shapes[next++].Layer, "NOTES");
+            EXPECT_EQ(text->Text, m.lines[i]);
+            EXPECT_EQ(text->HorizontalAlign, (m.attachment - 1) % 3);
+            EXPECT_EQ(text->VerticalAlign, 3 - row) << "top 3, middle 2, bottom 1";
+            EXPECT_TRUE(Near(text->AlignPoint, expected, tolerance)) << "line " << i;
+            EXPECT_NEAR(std::remainder(text->RotationDeg - degrees, 360), 0, 1e-9);
+            EXPECT_NEAR(text->Height, m.height, 0);
+        }
+    }
+    EXPECT_EQ(next, walked.shapes.size());
+    // The dimension at (5.25, -0.5), then inside DIMS turned 90 at (100, 200).
+    const auto turned = [](PlanPoint p) { return PlanPoint{100 - p.y, 200 + p.x}; };
+    const std::vector<std::vector<PlanPoint>> pieces = {
+        {{5.25, -0.5}, {15.75, -0.5}}, {{5.25, -1.5}, {5.25, 0}},
+        {turned({0, 0}), turned({10.5, 0})}, {turned({0, -1}), turned({0, 0.5})}};
+    ASSERT_EQ(walked.rows.size(), pieces.size());
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        EXPECT_EQ(walked.rows[i].Layer, "DIM");
+        EXPECT_TRUE(RowTraces(walked.rows[i], Relative(pieces[i], base), tolerance)) << "piece " << i;
+    }
+
+    // Without shapes (the palette's reading) neither gives anything.
+    Read(plan, base);
+    EXPECT_EQ(Filled(), 0);
+}
+
+TEST(MTextPlainLines, FormattingCodesGoAndTheTextStays) {
+    struct Case {
+        std::string raw;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"plain", {"plain"}},
+        {"one\\Ptwo\\P", {"one", "two", ""}},
+        {"{\\fMS Gothic|b0|i0|c128|p49;\\H0.7x;\\C3;big}\\~small", {"big small"}},
+        {"\\A1;\\W0.8;\\Q15;\\T1.1;\\Lunder\\l \\Oover\\o \\Kout\\k", {"under over out"}},
+        {"\\S3#4;\\U+2205 %%c25", {"3/4\\U+2205 %%c25"}},
+        {"a\\\\b\\{c\\}", {"a\\b{c}"}},
+        // 表 and ソ in code page 932 end in a backslash byte; that byte is no code.
+        {"\x95\\P\x83\\W", {"\x95\\P\x83\\W"}},
+        // In UTF-8 no byte of a character is a backslash.
+        {"\xE8\xA1\xA8\\P\xE8\xA1\xA8", {"\xE8\xA1\xA8", "\xE8\xA1\xA8"}},
+        {"no end \\H2.5", {"no end "}},
+    };
+    for (const Case& r : cases) EXPECT_EQ(MTextPlainLines(r.raw), r.lines) << r.raw;
 }
 
 // ---- what gives no rows -------------------------------------------------------------
