@@ -338,8 +338,8 @@ std::vector<WorldShape> HatchBoundaryShapes(const std::vector<HatchGroup>& group
                               code == 2 || code == 70 || code == 71 || code == 100 || code == 5 || code == 8 ||
                               code == 330 || code == 6 || code == 62 || code == 370 || code == 48 || code == 60 ||
                               code == 420 || code == 430 || code == 440 || code == 390 || code == 284 ||
-                              code == 347 || code == 67 || code == 410 || code == 102;
-            if (!head) throw Stop{"group " + std::to_string(code) + " before the path count"};
+                              code == 347 || code == 67 || code == 410 || code == 102 || code == 360;
+            if (!head) throw Stop{"group " + std::to_string(code) + " where the path count (91) was expected"};
             w.Skip();
         }
         if (w.AtEnd()) throw Stop{"no path count (group 91)"};

@@ -49,7 +49,7 @@ def polar(c, r, angle_deg):
 def expected_shapes(hatch):
     shapes = []
     for path in hatch.paths:
-        if path.type.name == "POLYLINE_PATH" or hasattr(path, "vertices"):
+        if hasattr(path, "vertices"):  # a polyline path
             vs = list(path.vertices)
             n = len(vs)
             count = n if path.is_closed else n - 1
@@ -203,6 +203,13 @@ def make(dxf, version):
     ep.add_spline(control_points=[(9.03125, 0.5), (10.5, -2.0), (12.25, 1.0)],
                   knot_values=[0, 0, 0, 1, 1, 1], weights=[1.0, 0.7071067811865476, 1.0], degree=2)
     ep.add_spline(fit_points=[(12.25, 1.0), (14.0, 3.0), (16.5, 2.0), (18.0, 4.5)], degree=3)
+    # A pie whose arc runs clockwise from 75 down to 20 degrees.
+    h4 = msp.add_hatch(color=4)
+    ep = h4.paths.add_edge_path()
+    c, r = (104.5678901234568, -33.21098765432109), 7.654321098765432
+    ep.add_line(c, (c[0] + r * math.cos(math.radians(75)), c[1] + r * math.sin(math.radians(75))))
+    ep.add_arc(c, r, 20, 75, ccw=False)
+    ep.add_line((c[0] + r * math.cos(math.radians(20)), c[1] + r * math.sin(math.radians(20))), c)
     # Polyline paths with bulges both ways, open and closed.
     h3 = msp.add_hatch(color=3)
     h3.paths.add_polyline_path([(0.1234567890123456, 0.0, 0.4142135623730950), (10.0, 0.0, 0.0),
