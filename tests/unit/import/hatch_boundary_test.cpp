@@ -284,6 +284,7 @@ TEST(HatchBoundary, HatchesGiveTheirBoundaryShapes) {
     }
 }
 
+#ifdef TESSAVUE_HATCH_CHECKER
 // The HATCH entities of a DXF file: each one's handle and its group pairs after "0 HATCH".
 struct FileHatch {
     std::string handle;
@@ -314,7 +315,6 @@ std::vector<FileHatch> HatchesOf(const std::filesystem::path& path) {
     return out;
 }
 
-#ifdef TESSAVUE_HATCH_CHECKER
 const std::filesystem::path kTestData = TESSAVUE_TESTDATA_DXF;
 const std::filesystem::path kChecker = TESSAVUE_HATCH_CHECKER;
 
