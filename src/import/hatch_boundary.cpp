@@ -21,8 +21,7 @@ constexpr double kTurn = 2 * kPi;
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
     return text;
 }
 
@@ -38,9 +37,7 @@ public:
     bool AtEnd() const { return at_ >= groups_.size(); }
     std::size_t Left() const { return groups_.size() - at_; }
     int PeekCode() const { return AtEnd() ? -1 : groups_[at_].Code; }
-    int PeekCode(std::size_t ahead) const {
-        return at_ + ahead < groups_.size() ? groups_[at_ + ahead].Code : -1;
-    }
+    int PeekCode(std::size_t ahead) const { return at_ + ahead < groups_.size() ? groups_[at_ + ahead].Code : -1; }
     void Skip() { ++at_; }
     void SeekTo(std::size_t at) { at_ = at; }
     std::size_t Position() const { return at_; }
@@ -231,8 +228,8 @@ void SplineEdge(Walk& w, const std::string& where, std::vector<WorldShape>& out)
         for (double v : weights) even = even && v == 1.0;
         if (!even) {
             if (weights.size() != controls)
-                throw Stop{where + ": " + std::to_string(weights.size()) + " weights for " +
-                           std::to_string(controls) + " control points"};
+                throw Stop{where + ": " + std::to_string(weights.size()) + " weights for " + std::to_string(controls) +
+                           " control points"};
             s.Weights = weights;
             s.Flags |= 4;
         }
@@ -337,8 +334,8 @@ std::vector<WorldShape> HatchBoundaryShapes(const std::vector<HatchGroup>& group
             const bool head = code == 10 || code == 20 || code == 30 || code == 210 || code == 220 || code == 230 ||
                               code == 2 || code == 70 || code == 71 || code == 100 || code == 5 || code == 8 ||
                               code == 330 || code == 6 || code == 62 || code == 370 || code == 48 || code == 60 ||
-                              code == 420 || code == 430 || code == 440 || code == 390 || code == 284 ||
-                              code == 347 || code == 67 || code == 410 || code == 102 || code == 360;
+                              code == 420 || code == 430 || code == 440 || code == 390 || code == 284 || code == 347 ||
+                              code == 67 || code == 410 || code == 102 || code == 360;
             if (!head) throw Stop{"group " + std::to_string(code) + " where the path count (91) was expected"};
             w.Skip();
         }

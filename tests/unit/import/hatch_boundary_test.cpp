@@ -16,6 +16,7 @@
 
 #include "import/hatch_boundary.h"
 #include "temp_folder.h"
+#include "world_shapes.h"
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -26,7 +27,9 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-double Rad(double degrees) { return degrees * kPi / 180.0; }
+double Rad(double degrees) {
+    return degrees * kPi / 180.0;
+}
 
 // Group pairs written one a line as "code value".
 std::vector<HatchGroup> Groups(const std::string& text) {
@@ -62,7 +65,9 @@ const std::string kPatternTail =
     "46 2.245064030267288\n79 0\n47 0.0359\n98 1\n10 4.5\n20 5.5\n"
     "1001 ACAD\n1010 0.0\n1020 0.0\n1030 0.0\n";
 
-WorldShape L(double x1, double y1, double x2, double y2) { return WorldLine{{x1, y1}, {x2, y2}}; }
+WorldShape L(double x1, double y1, double x2, double y2) {
+    return WorldLine{{x1, y1}, {x2, y2}};
+}
 
 WorldShape Arc(double cx, double cy, double r, double from, double to) {
     WorldEllipse e;
@@ -84,63 +89,6 @@ WorldShape Ellipse(double cx, double cy, double mx, double my, double ratio, dou
     return e;
 }
 
-// The shapes are `want`, within `tolerance` relative to the size of the numbers.
-::testing::AssertionResult ShapesAre(const std::vector<WorldShape>& got, const std::vector<WorldShape>& want,
-                                     double tolerance = 1e-12) {
-    std::ostringstream faults;
-    faults.precision(17);
-    if (got.size() != want.size()) faults << got.size() << " shapes, expected " << want.size() << "\n";
-    const auto near = [tolerance](double a, double b) {
-        return std::fabs(a - b) <= tolerance * std::max({1.0, std::fabs(a), std::fabs(b)});
-    };
-    for (std::size_t i = 0; i < got.size() && i < want.size(); ++i) {
-        const auto field = [&](const char* name, double a, double b) {
-            if (!near(a, b)) faults << "shape " << i + 1 << " " << name << ": " << a << ", expected " << b << "\n";
-        };
-        if (got[i].index() != want[i].index()) {
-            faults << "shape " << i + 1 << " kind " << got[i].index() << ", expected " << want[i].index() << "\n";
-            continue;
-        }
-        if (const auto* g = std::get_if<WorldLine>(&got[i])) {
-            const auto& w = std::get<WorldLine>(want[i]);
-            field("start x", g->Start.X, w.Start.X);
-            field("start y", g->Start.Y, w.Start.Y);
-            field("end x", g->End.X, w.End.X);
-            field("end y", g->End.Y, w.End.Y);
-        } else if (const auto* ge = std::get_if<WorldEllipse>(&got[i])) {
-            const auto& w = std::get<WorldEllipse>(want[i]);
-            field("centre x", ge->Centre.X, w.Centre.X);
-            field("centre y", ge->Centre.Y, w.Centre.Y);
-            field("major x", ge->MajorAxis.X, w.MajorAxis.X);
-            field("major y", ge->MajorAxis.Y, w.MajorAxis.Y);
-            field("ratio", ge->Ratio, w.Ratio);
-            field("start parameter", ge->StartParam, w.StartParam);
-            field("end parameter", ge->EndParam, w.EndParam);
-        } else if (const auto* gs = std::get_if<WorldSpline>(&got[i])) {
-            const auto& w = std::get<WorldSpline>(want[i]);
-            if (gs->Degree != w.Degree) faults << "shape " << i + 1 << " degree " << gs->Degree << "\n";
-            if (gs->Flags != w.Flags) faults << "shape " << i + 1 << " flags " << gs->Flags << ", expected " << w.Flags << "\n";
-            const auto list = [&](const char* name, const std::vector<double>& a, const std::vector<double>& b) {
-                if (a.size() != b.size()) faults << "shape " << i + 1 << " " << a.size() << " " << name << ", expected " << b.size() << "\n";
-                for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) field(name, a[k], b[k]);
-            };
-            const auto points = [&](const char* name, const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
-                if (a.size() != b.size()) faults << "shape " << i + 1 << " " << a.size() << " " << name << ", expected " << b.size() << "\n";
-                for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) {
-                    field(name, a[k].X, b[k].X);
-                    field(name, a[k].Y, b[k].Y);
-                }
-            };
-            list("knots", gs->Knots, w.Knots);
-            list("weights", gs->Weights, w.Weights);
-            points("control points", gs->ControlPoints, w.ControlPoints);
-            points("fit points", gs->FitPoints, w.FitPoints);
-        }
-    }
-    if (faults.str().empty()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << faults.str();
-}
-
 struct HatchCase {
     const char* name;
     std::string groups;
@@ -159,9 +107,9 @@ std::string N(double v) {
 }
 
 TEST(HatchBoundary, HatchesGiveTheirBoundaryShapes) {
-    const double t45 = std::atan(2.0);             // the parameter at 45 degrees when the ratio is 1/2: tan t = 2
+    const double t45 = std::atan(2.0);                 // the parameter at 45 degrees when the ratio is 1/2: tan t = 2
     const double t30 = std::atan(2 / std::sqrt(3.0));  // at 30 degrees: tan t = tan 30 / (1/2)
-    const std::string polylineSquare =  // closed, no bulges: the closing segment comes back to the start
+    const std::string polylineSquare =                 // closed, no bulges: the closing segment comes back to the start
         "92 7\n72 0\n73 1\n93 3\n"
         "10 0.1234567890123456\n20 1.234567890123456\n"
         "10 10.12345678901235\n20 1.234567890123456\n"
@@ -170,11 +118,18 @@ TEST(HatchBoundary, HatchesGiveTheirBoundaryShapes) {
     // Open, bulged: a half circle counter-clockwise (bulge 1) from A to B, then a quarter
     // clockwise (bulge -tan 22.5) from B to C; centres worked out by hand: (A+B)/2, and the
     // point 2 right of the middle of BC (r = 4 / (2 sin 45) = 2 sqrt 2).
-    const std::string bulged = "92 3\n72 1\n73 0\n93 3\n"
-                               "10 " + N(X0 + 1) + "\n20 " + N(Y0 + 1) + "\n42 1.0\n"
-                               "10 " + N(X0 + 5) + "\n20 " + N(Y0 + 1) + "\n42 -0.4142135623730950\n"
-                               "10 " + N(X0 + 5) + "\n20 " + N(Y0 + 5) + "\n42 0.0\n"
-                               "97 0\n";
+    const std::string bulged =
+        "92 3\n72 1\n73 0\n93 3\n"
+        "10 " +
+        N(X0 + 1) + "\n20 " + N(Y0 + 1) +
+        "\n42 1.0\n"
+        "10 " +
+        N(X0 + 5) + "\n20 " + N(Y0 + 1) +
+        "\n42 -0.4142135623730950\n"
+        "10 " +
+        N(X0 + 5) + "\n20 " + N(Y0 + 5) +
+        "\n42 0.0\n"
+        "97 0\n";
     // An edge path round a slot: line, counter-clockwise half circle on the right (270 to
     // 90), line back, clockwise arc from 60 to 10 degrees (held mirrored: 300, 350), and
     // a clockwise half circle on the left held as 90, 270 (it runs from 270 to 90 through 180).
@@ -193,8 +148,9 @@ TEST(HatchBoundary, HatchesGiveTheirBoundaryShapes) {
         Arc(-3.333333333333333, 5, 1, Rad(10), Rad(60)),
         Arc(0, 5, 5, Rad(90), Rad(270)),
     };
-    const std::string islandCircle = "92 16\n93 1\n72 2\n10 5.000000000000001\n20 4.999999999999999\n40 1.5\n"
-                                     "50 0.0\n51 360.0\n73 1\n97 0\n";
+    const std::string islandCircle =
+        "92 16\n93 1\n72 2\n10 5.000000000000001\n20 4.999999999999999\n40 1.5\n"
+        "50 0.0\n51 360.0\n73 1\n97 0\n";
     // Elliptic arcs: major axis (4, 0), ratio 1/2, counter-clockwise 45 to 180 degrees;
     // then major axis (0, 3) (pointing up), clockwise from 30 down to 0 degrees (held
     // mirrored as 330, 360).
@@ -203,16 +159,17 @@ TEST(HatchBoundary, HatchesGiveTheirBoundaryShapes) {
         "72 3\n10 2.000000000000001\n20 3.0\n11 4.0\n21 0.0\n40 0.5\n50 45.0\n51 180.0\n73 1\n"
         "72 3\n10 -7.123456789012345\n20 8.765432109876543\n11 0.0\n21 3.0\n40 0.5\n50 330.0\n51 360.0\n73 0\n"
         "97 0\n";
-    const std::string spline = "92 1\n93 2\n"
-                               "72 4\n94 3\n73 0\n74 0\n95 8\n96 4\n"
-                               "40 0.0\n40 0.0\n40 0.0\n40 0.0\n40 1.0\n40 1.0\n40 1.0\n40 1.0\n"
-                               "10 1.5\n20 2.25\n10 3.75\n20 6.125\n10 7.0625\n20 5.5\n10 9.03125\n20 0.5\n"
-                               "72 4\n94 2\n73 1\n74 0\n95 6\n96 3\n"
-                               "40 0.0\n40 0.0\n40 0.0\n40 1.0\n40 1.0\n40 1.0\n"
-                               "10 9.03125\n20 0.5\n42 1.0\n10 10.5\n20 -2.0\n42 0.7071067811865476\n"
-                               "10 12.25\n20 1.0\n42 1.0\n"
-                               "97 2\n11 9.03125\n21 0.5\n11 12.25\n21 1.0\n12 1.0\n22 0.0\n13 0.0\n23 1.0\n"
-                               "97 0\n";  // 2010's fit count of the last edge, then the path's source count
+    const std::string spline =
+        "92 1\n93 2\n"
+        "72 4\n94 3\n73 0\n74 0\n95 8\n96 4\n"
+        "40 0.0\n40 0.0\n40 0.0\n40 0.0\n40 1.0\n40 1.0\n40 1.0\n40 1.0\n"
+        "10 1.5\n20 2.25\n10 3.75\n20 6.125\n10 7.0625\n20 5.5\n10 9.03125\n20 0.5\n"
+        "72 4\n94 2\n73 1\n74 0\n95 6\n96 3\n"
+        "40 0.0\n40 0.0\n40 0.0\n40 1.0\n40 1.0\n40 1.0\n"
+        "10 9.03125\n20 0.5\n42 1.0\n10 10.5\n20 -2.0\n42 0.7071067811865476\n"
+        "10 12.25\n20 1.0\n42 1.0\n"
+        "97 2\n11 9.03125\n21 0.5\n11 12.25\n21 1.0\n12 1.0\n22 0.0\n13 0.0\n23 1.0\n"
+        "97 0\n";  // 2010's fit count of the last edge, then the path's source count
     WorldSpline cubic;
     cubic.Degree = 3;
     cubic.Flags = 8;
@@ -226,18 +183,21 @@ TEST(HatchBoundary, HatchesGiveTheirBoundaryShapes) {
     conic.Weights = {1.0, 0.7071067811865476, 1.0};
     conic.FitPoints = {{9.03125, 0.5}, {12.25, 1.0}};
     // A spline of 2000: no fit count, the path's source count straight after it.
-    const std::string spline2000 = "92 1\n93 1\n"
-                                   "72 4\n94 3\n73 0\n74 0\n95 8\n96 4\n"
-                                   "40 0.0\n40 0.0\n40 0.0\n40 0.0\n40 1.0\n40 1.0\n40 1.0\n40 1.0\n"
-                                   "10 1.5\n20 2.25\n10 3.75\n20 6.125\n10 7.0625\n20 5.5\n10 9.03125\n20 0.5\n"
-                                   "97 1\n330 2C4\n";
+    const std::string spline2000 =
+        "92 1\n93 1\n"
+        "72 4\n94 3\n73 0\n74 0\n95 8\n96 4\n"
+        "40 0.0\n40 0.0\n40 0.0\n40 0.0\n40 1.0\n40 1.0\n40 1.0\n40 1.0\n"
+        "10 1.5\n20 2.25\n10 3.75\n20 6.125\n10 7.0625\n20 5.5\n10 9.03125\n20 0.5\n"
+        "97 1\n330 2C4\n";
 
     const std::vector<HatchCase> cases = {
-        {"polyline path without bulges, closed", Head("SOLID", true) + "91 1\n" + polylineSquare + kSolidTail,
+        {"polyline path without bulges, closed",
+         Head("SOLID", true) + "91 1\n" + polylineSquare + kSolidTail,
          {L(0.1234567890123456, 1.234567890123456, 10.12345678901235, 1.234567890123456),
           L(10.12345678901235, 1.234567890123456, 10.12345678901235, 7.654321098765432),
           L(10.12345678901235, 7.654321098765432, 0.1234567890123456, 1.234567890123456)}},
-        {"polyline path with bulges, open", Head("SOLID", true) + "91 1\n" + bulged + kSolidTail,
+        {"polyline path with bulges, open",
+         Head("SOLID", true) + "91 1\n" + bulged + kSolidTail,
          {Arc(X0 + 3, Y0 + 1, 2, kPi, 2 * kPi), Arc(X0 + 7, Y0 + 3, 2 * std::sqrt(2.0), Rad(135), Rad(225))}},
         {"edge path: lines, arcs both ways", Head("ANSI31", false) + "91 1\n" + slot + kPatternTail, slotShapes},
         {"outer path and an island", Head("ANSI31", false) + "91 2\n" + slot + islandCircle + kPatternTail,
@@ -246,33 +206,46 @@ TEST(HatchBoundary, HatchesGiveTheirBoundaryShapes) {
              all.push_back(Arc(5.000000000000001, 4.999999999999999, 1.5, 0, 2 * kPi));
              return all;
          }()},
-        {"elliptic arc edges", Head("SOLID", true) + "91 1\n" + ellipses + kSolidTail,
+        {"elliptic arc edges",
+         Head("SOLID", true) + "91 1\n" + ellipses + kSolidTail,
          {Ellipse(2.000000000000001, 3, 4, 0, 0.5, t45, kPi),
           Ellipse(-7.123456789012345, 8.765432109876543, 0, 3, 0.5, 0, t30)}},
         {"spline edges, 2010 with fit data", Head("SOLID", true) + "91 1\n" + spline + kSolidTail, {cubic, conic}},
         {"spline edge, 2000", Head("ANSI31", false) + "91 1\n" + spline2000 + kPatternTail, {cubic}},
         {"no paths", Head("SOLID", true) + "91 0\n" + kSolidTail, {}},
         // Faults: what was read before the fault stays.
-        {"vertex count past the end", Head("SOLID", true) + "91 2\n" + polylineSquare + "92 3\n72 0\n73 0\n93 40\n10 1\n20 2\n",
+        {"vertex count past the end",
+         Head("SOLID", true) + "91 2\n" + polylineSquare + "92 3\n72 0\n73 0\n93 40\n10 1\n20 2\n",
          {L(0.1234567890123456, 1.234567890123456, 10.12345678901235, 1.234567890123456),
           L(10.12345678901235, 1.234567890123456, 10.12345678901235, 7.654321098765432),
           L(10.12345678901235, 7.654321098765432, 0.1234567890123456, 1.234567890123456)},
          true},
         {"path count past the end", Head("SOLID", true) + "91 40\n" + polylineSquare, {}, true},
-        {"second path missing", Head("SOLID", true) + "91 2\n" + polylineSquare + kSolidTail,
+        {"second path missing",
+         Head("SOLID", true) + "91 2\n" + polylineSquare + kSolidTail,
          {L(0.1234567890123456, 1.234567890123456, 10.12345678901235, 1.234567890123456),
           L(10.12345678901235, 1.234567890123456, 10.12345678901235, 7.654321098765432),
           L(10.12345678901235, 7.654321098765432, 0.1234567890123456, 1.234567890123456)},
          true},
-        {"no number", Head("SOLID", true) + "91 1\n92 1\n93 1\n72 1\n10 1.0\n20 x\n11 2.0\n21 2.0\n97 0\n" + kSolidTail,
-         {}, true},
+        {"no number",
+         Head("SOLID", true) + "91 1\n92 1\n93 1\n72 1\n10 1.0\n20 x\n11 2.0\n21 2.0\n97 0\n" + kSolidTail,
+         {},
+         true},
         {"unknown edge type", Head("SOLID", true) + "91 1\n92 1\n93 1\n72 7\n10 1.0\n20 1.0\n" + kSolidTail, {}, true},
-        {"edge group missing", Head("SOLID", true) + "91 1\n92 1\n93 2\n72 1\n10 1.0\n20 1.0\n11 2.0\n21 2.0\n"
-                                                     "72 1\n10 1.0\n20 1.0\n11 2.0\n97 0\n" + kSolidTail,
-         {L(1, 1, 2, 2)}, true},
-        {"rational spline short of weights", Head("SOLID", true) + "91 1\n92 1\n93 1\n72 4\n94 1\n73 1\n74 0\n95 4\n96 2\n"
-                                                                 "40 0\n40 0\n40 1\n40 1\n10 0\n20 0\n42 1\n10 1\n20 1\n97 0\n" + kSolidTail,
-         {}, true},
+        {"edge group missing",
+         Head("SOLID", true) +
+             "91 1\n92 1\n93 2\n72 1\n10 1.0\n20 1.0\n11 2.0\n21 2.0\n"
+             "72 1\n10 1.0\n20 1.0\n11 2.0\n97 0\n" +
+             kSolidTail,
+         {L(1, 1, 2, 2)},
+         true},
+        {"rational spline short of weights",
+         Head("SOLID", true) +
+             "91 1\n92 1\n93 1\n72 4\n94 1\n73 1\n74 0\n95 4\n96 2\n"
+             "40 0\n40 0\n40 1\n40 1\n10 0\n20 0\n42 1\n10 1\n20 1\n97 0\n" +
+             kSolidTail,
+         {},
+         true},
         {"no path count", "5 2A7\n100 AcDbHatch\n10 0\n20 0\n30 0\n2 SOLID\n70 1\n71 0\n75 1\n", {}, true},
     };
     for (const HatchCase& c : cases) {
@@ -280,7 +253,7 @@ TEST(HatchBoundary, HatchesGiveTheirBoundaryShapes) {
         std::string fault;
         const std::vector<WorldShape> shapes = HatchBoundaryShapes(Groups(c.groups), fault);
         EXPECT_EQ(!fault.empty(), c.faulty) << "fault: '" << fault << "'";
-        EXPECT_TRUE(ShapesAre(shapes, c.shapes));
+        EXPECT_TRUE(testing::ShapesAre(shapes, c.shapes));
     }
 }
 
