@@ -215,7 +215,7 @@ Box ShapeBox(const WorldShape& shape) {
 std::map<std::string, int> KindsLeftOut(const DxfLines& lines) {
     static const std::set<std::string> drawn = {"LINE",  "CIRCLE", "ARC",    "ELLIPSE", "LWPOLYLINE", "POLYLINE",
                                                 "TEXT",  "SPLINE", "POINT",  "SOLID",   "TRACE",      "VERTEX",
-                                                "SEQEND", "INSERT", "ENDSEC", "EOF",  "MTEXT",   "DIMENSION"};
+                                                "SEQEND", "INSERT", "ENDSEC", "EOF",  "MTEXT",   "DIMENSION", "HATCH"};
     std::map<std::string, int> left;
     bool inside = false;
     for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {

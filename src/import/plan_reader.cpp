@@ -7,6 +7,7 @@
 //   6. The entity table
 #include "import/plan_reader.h"
 
+#include "import/hatch_boundary.h"
 #include "import/mtext_lines.h"
 
 #include <algorithm>
@@ -107,7 +108,7 @@ std::string FoldedName(std::string_view name) {
 // The kinds handed over as shapes rather than rows.
 bool IsShapeKind(std::string_view kind) {
     return kind == "TEXT" || kind == "MTEXT" || kind == "SPLINE" || kind == "POINT" || kind == "SOLID" ||
-           kind == "TRACE";
+           kind == "TRACE" || kind == "HATCH";
 }
 
 struct Range {
@@ -508,6 +509,8 @@ public:
             }
         } else if (file_.WithShapes() && kind == "MTEXT") {
             MText(e, std::move(item), out);
+        } else if (file_.WithShapes() && kind == "HATCH") {
+            Hatch(e, std::move(item), out);
         } else if (file_.WithShapes() && IsShapeKind(kind)) {
             Shape(e, kind, std::move(item), out);
         } else if (kind == "INSERT") {
@@ -708,6 +711,33 @@ private:
             }
             out.push_back(std::move(line));
         }
+    }
+
+    // A hatch as its boundary: the lines, arcs, elliptic arcs and splines of each of
+    // its paths, in its object coordinates at its elevation; the pattern is not drawn.
+    // Data that does not add up keeps what was read before it, and one shape of none
+    // is counted as damaged.
+    static void Hatch(const EntityGroups& e, Item item, std::vector<Item>& out) {
+        const Vec3 extrusion = e.Extrusion();
+        const ObjectAxes axes = AxesFor(extrusion);
+        item.what = Item::What::Shape;
+        item.tilted = extrusion.x != 0 || extrusion.y != 0;
+        std::vector<HatchGroup> groups;
+        const Range r = e.range();
+        for (std::size_t k = r.begin + 1; k < r.end; ++k) groups.push_back({e.Code(k), e.Value(k)});
+        std::string fault;
+        std::vector<WorldShape> shapes = HatchBoundaryShapes(groups, fault);
+        const Vec3 lift = e.Real(30, 0) * axes.n;
+        const Vec3 columns[4] = {axes.x, axes.y, axes.n, lift};
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 4; ++j) item.ocs.m[i][j] = i == 0 ? columns[j].x : i == 1 ? columns[j].y : columns[j].z;
+        }
+        for (WorldShape& shape : shapes) {
+            Item piece = item;
+            piece.shape = std::make_shared<const WorldShape>(std::move(shape));
+            out.push_back(std::move(piece));
+        }
+        if (!fault.empty()) out.push_back(std::move(item));
     }
 
     // An INSERT: the block's base point to the insertion point, scaled, turned and set

@@ -467,6 +467,64 @@ def add_entity(pic, entity, kind, m, layer, what, left_out=(), marks=False):
             pic.skipped["mirrored TEXT"] = pic.skipped.get("mirrored TEXT", 0) + 1
             return
         pic.texts.append((apply(o, (dxf.insert.x, dxf.insert.y)), dxf.get("text", ""), what))
+    elif kind == "HATCH":
+        # Its boundary: every path's lines, arcs and elliptic arcs in its object
+        # coordinates at its elevation; the pattern is not drawn. ezdxf holds arcs and
+        # elliptic arcs counter-clockwise; an elliptic arc's ends are taken from its end
+        # points, whatever convention its angles follow.
+        o = chain(m, ocs_map(entity, dxf.get("elevation", (0, 0, 0))[2]))
+
+        def add_segment(a, b):
+            seg = Segment(a, b, what, layer).mapped(o)
+            pic.curves.append(seg)
+            pic.corners += [(seg.a, layer, what), (seg.b, layer, what)]
+
+        def add_conic(c, u, v, t0, t1):
+            while t1 <= t0 + 1e-12:
+                t1 += TAU
+            conic = Conic(c, u, v, t0, t1, what, layer).mapped(o)
+            pic.curves.append(conic)
+            pic.tangents.append((conic, layer, what))
+
+        for path in entity.paths:
+            if hasattr(path, "vertices"):
+                points = [(v[0], v[1], v[2] if len(v) > 2 else 0.0) for v in path.vertices]
+                n = len(points)
+                for i in range(n if path.is_closed else n - 1):
+                    a, b, bulge = points[i][:2], points[(i + 1) % n][:2], points[i][2]
+                    if a == b:
+                        continue
+                    if bulge:
+                        conic = bulge_arc(a, b, bulge, what, layer).mapped(o)
+                        pic.curves.append(conic)
+                        pic.tangents.append((conic, layer, what))
+                    else:
+                        add_segment(a, b)
+                continue
+            for edge in path.edges:
+                edge_kind = type(edge).__name__
+                if edge_kind == "LineEdge":
+                    add_segment(tuple(edge.start)[:2], tuple(edge.end)[:2])
+                elif edge_kind == "ArcEdge":
+                    c, r = (edge.center[0], edge.center[1]), edge.radius
+                    add_conic(c, (r, 0.0), (0.0, r), math.radians(edge.start_angle), math.radians(edge.end_angle))
+                elif edge_kind == "EllipseEdge":
+                    c = (edge.center[0], edge.center[1])
+                    u = (edge.major_axis[0], edge.major_axis[1])
+                    v = (-u[1] * edge.ratio, u[0] * edge.ratio)
+                    uu, vv = u[0] ** 2 + u[1] ** 2, v[0] ** 2 + v[1] ** 2
+
+                    def param(p):
+                        d = (p[0] - c[0], p[1] - c[1])
+                        return math.atan2((d[0] * v[0] + d[1] * v[1]) / vv, (d[0] * u[0] + d[1] * u[1]) / uu)
+
+                    add_conic(c, u, v, param(tuple(edge.start_point)), param(tuple(edge.end_point)))
+                elif marks:
+                    points = [(p[0], p[1]) for p in edge.control_points] + [(p[0], p[1]) for p in edge.fit_points]
+                    pic.marks.append((f"SPLINE of {len(edge.control_points)} control points",
+                                      [apply(o, p) for p in points], what))
+                else:
+                    pic.skipped["SPLINE"] = pic.skipped.get("SPLINE", 0) + 1
     elif kind == "MTEXT":
         # Its lines, each hanging from its place in the paragraph by the attachment point:
         # top, middle or bottom of the block, a pitch of 5/3 the height apart. The

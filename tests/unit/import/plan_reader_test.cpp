@@ -15,6 +15,7 @@
 #include "import/dxf_reader.h"
 #include "import/plan_reader.h"
 #include "import/mtext_lines.h"
+#include "world_shapes.h"
 #include "dxf_text.h"
 #include "entity_rows.h"
 #include "plan_maps.h"
@@ -751,6 +752,57 @@ TEST_F(PlanReader, MTextLinesAndDimensionPiecesWhenShapesAreAsked) {
 
     // Without shapes (the palette's reading) neither gives anything.
     Read(plan, base);
+    EXPECT_EQ(Filled(), 0);
+}
+
+// A hatch gives its boundary when shapes are asked for: here an edge path of a line
+// and a counter-clockwise quarter arc and a closed polyline path, inside a block
+// placed turned by 90 degrees; each piece where the turn puts it, the arc still
+// counter-clockwise. The palette's reading takes nothing from it.
+TEST_F(PlanReader, HatchBoundariesWhenShapesAreAsked) {
+    const auto N = DxfText::N;
+    const PlanPoint c{2.718281828459045, 1.414213562373095};
+    const double r = 0.5772156649015329;
+    const DxfText plan = Plan(
+        [&](DxfText& t) {
+            t.Block("FILLED", 0, 0).Pair(0, "HATCH").Pair(8, "0").Pair(100, "AcDbHatch");
+            t.Pair(10, "0").Pair(20, "0").Pair(30, "0").Pair(210, "0").Pair(220, "0").Pair(230, "1");
+            t.Pair(2, "SOLID").Pair(70, "1").Pair(71, "0").Pair(91, "2");
+            // An edge path: a line into the arc's start, the arc from 0 to 90 degrees.
+            t.Pair(92, "1").Pair(93, "2");
+            t.Pair(72, "1").Pair(10, N(c.x)).Pair(20, "0").Pair(11, N(c.x + r)).Pair(21, N(c.y));
+            t.Pair(72, "2").Pair(10, N(c.x)).Pair(20, N(c.y)).Pair(40, N(r)).Pair(50, "0").Pair(51, "90").Pair(73, "1");
+            t.Pair(97, "0");
+            // A closed polyline path: a triangle.
+            t.Pair(92, "3").Pair(72, "0").Pair(73, "1").Pair(93, "3");
+            t.Pair(10, "0").Pair(20, "0").Pair(10, "1.25").Pair(20, "0").Pair(10, "0").Pair(20, "0.75").Pair(97, "0");
+            t.Pair(75, "0").Pair(76, "1").Pair(98, "1").Pair(10, "9").Pair(20, "9");
+            t.EndBlock();
+        },
+        [&](DxfText& t) { t.Insert("FILLED", 100, 200, Placement{1, 1, 90}, "FILL"); });
+    const Walked walked = WalkWithShapes(plan, {});
+    const auto turned = [](PlanPoint p) { return Vec2{100 - p.y, 200 + p.x}; };
+    WorldEllipse arc;
+    arc.Centre = turned(c);
+    arc.MajorAxis = {0, r};  // the arc's 0 degrees, turned
+    arc.Ratio = 1;
+    arc.StartParam = 0;
+    arc.EndParam = kPi / 2;
+    const std::vector<WorldShape> want = {
+        WorldLine{turned({c.x, 0}), turned({c.x + r, c.y})},
+        arc,
+        WorldLine{turned({0, 0}), turned({1.25, 0})},
+        WorldLine{turned({1.25, 0}), turned({0, 0.75})},
+        WorldLine{turned({0, 0.75}), turned({0, 0})},
+    };
+    std::vector<WorldShape> got;
+    for (const WorldEntity& e : walked.shapes) {
+        EXPECT_EQ(e.Layer, "FILL");
+        got.push_back(e.Shape);
+    }
+    EXPECT_TRUE(testing::ShapesAre(got, want, 1e-9));
+    EXPECT_TRUE(walked.rows.empty());
+    Read(plan);
     EXPECT_EQ(Filled(), 0);
 }
 
