@@ -5,7 +5,15 @@
 // ellipse of finite numbers whose circles and arcs have a radius and whose ellipses a
 // ratio in (0, 1]; the table read holds the walk's rows after the rows filled before it,
 // as many as fit, and shows the table-full message exactly when rows were left out.
+// Read with shapes as well (texts, MTEXT lines, splines, points, solids, hatch
+// boundaries, dimension pieces), as tessavue-iso reads a plan: the walk fails only by
+// the same errors, its rows are as sound, and the whole finished figure on a face,
+// names made usable as the tool makes them, is written by the DXF 2000 writer unless
+// a number in it is none (which the tool refuses by itself).
 #include "fuzz_support.h"
+
+#include "draw/world_existing_figure.h"
+#include "iso/dxf2000_writer.h"
 
 #include <cstdint>
 #include <string>
@@ -60,6 +68,74 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         FUZZ_CHECK(finite, "a row with a number that is none: " + RowText(row));
         if (row.Kind == 3) FUZZ_CHECK(row.Ratio > 0 && row.Ratio <= 1, "an ellipse row of " + RowText(row));
         FUZZ_CHECK(row.Layer.find_first_of("\r\n") == std::string::npos, std::string("a layer holds a line end"));
+    }
+
+    // The tool's reading, with shapes.
+    std::vector<EntityRecord> withRows;
+    std::vector<WorldEntity> shapes;
+    PlanShapesLeftOut leftOut;
+    bool shaped = true;
+    try {
+        WalkPlan(
+            lines, "fuzz.dxf", baseX, baseY,
+            [&](const EntityRecord& row) {
+                withRows.push_back(row);
+                return true;
+            },
+            [&](const WorldEntity& shape) {
+                shapes.push_back(shape);
+                return true;
+            },
+            leftOut);
+    } catch (const DxfReadError&) {
+        shaped = false;
+    } catch (const ConvertError&) {
+        shaped = false;
+    }
+    if (shaped) {
+        for (const EntityRecord& row : withRows) {
+            FUZZ_CHECK(row.Kind >= 0 && row.Kind <= 3, "a row read with shapes of " + RowText(row));
+            if (row.Kind == 3) FUZZ_CHECK(row.Ratio > 0 && row.Ratio <= 1, "an ellipse row of " + RowText(row));
+        }
+        HeightInputs inputs;
+        inputs.FaceCode = static_cast<std::int32_t>(size % 4);
+        inputs.Height = 10;
+        WorldFigureResult result = ExistingFigureInWorld(withRows, shapes, inputs, {0, 0});
+        bool finite = true;
+        const auto ok = [&](Vec2 p) { finite = finite && std::isfinite(p.X) && std::isfinite(p.Y); };
+        for (WorldEntity& e : result.Figure.Entities) {
+            e.Layer = UsableName(e.Layer);
+            std::visit(
+                [&](auto& shape) {
+                    using T = std::decay_t<decltype(shape)>;
+                    if constexpr (std::is_same_v<T, WorldLine>) {
+                        ok(shape.Start), ok(shape.End);
+                    } else if constexpr (std::is_same_v<T, WorldEllipse>) {
+                        ok(shape.Centre), ok(shape.MajorAxis);
+                        finite = finite && std::isfinite(shape.Ratio) && std::isfinite(shape.StartParam) &&
+                                 std::isfinite(shape.EndParam);
+                    } else if constexpr (std::is_same_v<T, WorldText>) {
+                        shape.Style = UsableName(shape.Style);
+                        ok(shape.Insert), ok(shape.AlignPoint);
+                        finite = finite && std::isfinite(shape.Height) && std::isfinite(shape.RotationDeg) &&
+                                 std::isfinite(shape.WidthFactor) && std::isfinite(shape.ObliqueDeg);
+                    } else if constexpr (std::is_same_v<T, WorldSpline>) {
+                        for (const Vec2& p : shape.ControlPoints) ok(p);
+                        for (const Vec2& p : shape.FitPoints) ok(p);
+                        for (double k : shape.Knots) finite = finite && std::isfinite(k);
+                        for (double w : shape.Weights) finite = finite && std::isfinite(w);
+                    } else if constexpr (std::is_same_v<T, WorldPoint>) {
+                        ok(shape.At);
+                    } else {
+                        for (const Vec2& p : shape.Corners) ok(p);
+                    }
+                },
+                e.Shape);
+        }
+        if (finite) {
+            const std::string fault = Dxf2000Fault(result.Figure, {});
+            FUZZ_CHECK(fault.empty(), "the writer refuses the figure read with shapes: " + fault);
+        }
     }
 
     EntityTableRows table;
