@@ -6,6 +6,16 @@
 
 namespace tessavue {
 
+std::string NoOutlineMessage() { return "外形線が選択されていません。"; }
+std::string VerticalCentreLineFacesMessage() {
+    return "垂直な中心線が選択されてるので作図は「上左」「上右」のみです。";
+}
+std::string HorizontalCentreLineFacesMessage() { return "水平な中心線が選択されてるので作図は「左」「右」のみです。"; }
+std::string EmptyAxisFigureMessage() {
+    return "中心線の片側にある外形線がないため、作図できません。外形線は中心線の右側（水平な中心線では上側）を選択して下さい。";
+}
+
+
 AxisFigureFault CheckAxisFigure(std::int32_t faceCode, const std::optional<AxisLine>& centre,
                                 const std::optional<std::vector<EntityRecord>>& outline) {
     if (!centre) return AxisFigureFault::NoCentreLine;

@@ -5,61 +5,48 @@
 #include <optional>
 #include <string>
 
+#include "draw/axis_figure.h"
 #include "host/busy_scope.h"
+#include "iso/faces.h"
 #include "import/listed_selection.h"
 #include "iso/dxf_writer.h"
 
 namespace tessavue {
-
-std::string NoOutlineMessage() { return "外形線が選択されていません。"; }
-std::string VerticalCentreLineFacesMessage() {
-    return "垂直な中心線が選択されてるので作図は「上左」「上右」のみです。";
-}
-std::string HorizontalCentreLineFacesMessage() { return "水平な中心線が選択されてるので作図は「左」「右」のみです。"; }
-std::string EmptyAxisFigureMessage() {
-    return "中心線の片側にある外形線がないため、作図できません。外形線は中心線の右側（水平な中心線では上側）を選択して下さい。";
-}
 
 namespace kind_steps {
 
 // 既存軸: the centre line must suit the face, and there must be something to turn;
 // all of it is known before AutoCAD is touched.
 DrawOutcome DrawAxisFigure(DrawCommand& command, const DrawRequest& request) {
-    if (!request.AxisCentre) {
-        command.Messages.ShowConfirmation(NoCentreLineMessage());
-        return DrawOutcome::Refused;
+    std::optional<AxisLine> centre;
+    if (request.AxisCentre) {
+        const ListedLine& line = *request.AxisCentre;
+        centre = AxisLine{line.X1, line.Y1, line.X2, line.Y2};
     }
-    if (!request.AxisOutline) {
-        command.Messages.ShowConfirmation(NoOutlineMessage());
-        return DrawOutcome::Refused;
-    }
-    const ListedLine& line = *request.AxisCentre;
-    const bool topFace = request.FaceCode == 0 || request.FaceCode == 1;
-    if (line.X1 == line.X2 && !topFace) {
-        command.Messages.ShowConfirmation(VerticalCentreLineFacesMessage());
-        return DrawOutcome::Refused;
-    }
-    if (line.X1 != line.X2 && line.Y1 == line.Y2 && topFace) {
-        command.Messages.ShowConfirmation(HorizontalCentreLineFacesMessage());
-        return DrawOutcome::Refused;
-    }
+    // The outline as the figure's rows: as many as the table holds.
+    std::optional<std::vector<EntityRecord>> outlineRows;
     EntityTableRows outline;
     ClearEntityTable(outline);
-    std::size_t row = 0;
-    for (const ListedLine& segment : *request.AxisOutline) {
-        if (row >= outline.size()) break;
-        outline[row++] = EntityRecord{0, "0", segment.X1, segment.Y1, segment.X2, segment.Y2, 0};
+    if (request.AxisOutline) {
+        outlineRows.emplace();
+        for (const ListedLine& segment : *request.AxisOutline) {
+            if (outlineRows->size() >= outline.size()) break;
+            EntityRecord& row = outline[outlineRows->size()];
+            row = EntityRecord{0, "0", segment.X1, segment.Y1, segment.X2, segment.Y2, 0};
+            outlineRows->push_back(row);
+        }
+    }
+    // A block that draws nothing is no figure: the user would pick a point for nothing.
+    if (const AxisFigureFault fault = CheckAxisFigure(request.FaceCode, centre, outlineRows);
+        fault != AxisFigureFault::None) {
+        command.Messages.ShowConfirmation(AxisFigureFaultMessage(fault));
+        return DrawOutcome::Refused;
     }
     TemplateFigure figure;
     figure.Kind = request.FigureKind;
     figure.FaceCode = request.FaceCode;
-    figure.Centre = AxisLine{line.X1, line.Y1, line.X2, line.Y2};
+    figure.Centre = *centre;
     figure.Outline = &outline;
-    // A block that draws nothing is no figure: the user would pick a point for nothing.
-    if (AxisFigureText("0", figure.FaceCode, figure.Centre, outline).empty()) {
-        command.Messages.ShowConfirmation(EmptyAxisFigureMessage());
-        return DrawOutcome::Refused;
-    }
 
     HostLink& link = command.Link;
     BusyScope busy(command.SetBusy);
@@ -73,12 +60,9 @@ DrawOutcome DrawAxisFigure(DrawCommand& command, const DrawRequest& request) {
     std::filesystem::copy_file(command.Files.figureTemplate, figureFile,
                                std::filesystem::copy_options::overwrite_existing);
     // The body's own scales: along the axis the figure was stretched by sqrt(2).
-    const double wide = std::sqrt(1.5);
-    const double narrow = std::sqrt(0.5);
-    const bool inserted =
-        topFace ? InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName, wide, narrow, 0)
-                : InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName, narrow, wide,
-                                    request.FaceCode == 2 ? -30 : 30);
+    const BlockInsertion insertion = InsertionFor(*FaceRow(request.FaceCode), true);
+    const bool inserted = InsertFigureBlock(link, figureFile, command.PathToText(figureFile), blockName,
+                                            insertion.XScale, insertion.YScale, insertion.Rotation);
     return inserted ? DrawOutcome::Drawn : DrawOutcome::Cancelled;
 }
 
