@@ -589,6 +589,7 @@ private:
                 text.Style = std::string(Trimmed(*style));
             text.HorizontalAlign = e.Whole(72, 0);
             text.VerticalAlign = e.Whole(73, 0);
+            text.Generation = e.Whole(71, 0) & 6;
             if (text.HorizontalAlign != 0 || text.VerticalAlign != 0) {
                 // AutoCAD places such a text from its alignment point and works the
                 // baseline's start out again; a file without that point keeps the start.
@@ -1018,8 +1019,11 @@ private:
         map.Ty = placed.m[1][3] - baseY_;
         std::optional<WorldShape> shape = MapShape(map, *item.shape);
         if (!shape) {
-            // Only a text is refused: mirrored, or of no size to begin with.
-            ++(map.Determinant() < 0 ? leftOut_->Mirrored : leftOut_->Damaged);
+            // Only a text is refused: mirrored (by the placement, or written backward or
+            // upside down, unless the two undo each other), or of no size to begin with.
+            const auto* text = std::get_if<WorldText>(item.shape.get());
+            const bool glyphsMirrored = text && ((text->Generation & 2) != 0) != ((text->Generation & 4) != 0);
+            ++((map.Determinant() < 0) != glyphsMirrored ? leftOut_->Mirrored : leftOut_->Damaged);
             return;
         }
         if (!(*shapes_)(WorldEntity{layer, 256, std::move(*shape)})) end_ = PlanWalkEnd::Stopped;

@@ -135,14 +135,18 @@ WorldSpline MapSpline(const Affine2& map, const WorldSpline& spline) {
 }
 
 std::optional<WorldText> MapText(const Affine2& map, const WorldText& text) {
-    if (!(map.Determinant() > 0)) return std::nullopt;
+    if (!(map.Determinant() != 0)) return std::nullopt;
     double c = 1, s = 0;
     CosSin(text.RotationDeg, c, s);
     // The glyphs' frame: one character width along the baseline, and the height along
     // the upright, slanted forward by the oblique angle.
     const double slant = std::tan(Radians(text.ObliqueDeg));
-    const Vec2 along{c * text.WidthFactor * text.Height, s * text.WidthFactor * text.Height};
-    const Vec2 up{(-s + slant * c) * text.Height, (c + slant * s) * text.Height};
+    // A text written backward or upside down has its glyphs mirrored in its own frame:
+    // after the map they read upright only when the mirrors undo each other.
+    const double backward = (text.Generation & 2) != 0 ? -1 : 1;
+    const double upsideDown = (text.Generation & 4) != 0 ? -1 : 1;
+    const Vec2 along{backward * c * text.WidthFactor * text.Height, backward * s * text.WidthFactor * text.Height};
+    const Vec2 up{upsideDown * (-s + slant * c) * text.Height, upsideDown * (c + slant * s) * text.Height};
     const Vec2 mappedAlong = map.Vector(along);
     const Vec2 mappedUp = map.Vector(up);
     const double alongLength = Length(mappedAlong);
@@ -151,6 +155,7 @@ std::optional<WorldText> MapText(const Affine2& map, const WorldText& text) {
     const double height = Cross(direction, mappedUp);  // the upright's part across the baseline
     if (!(height > 0)) return std::nullopt;
     WorldText out = text;
+    out.Generation = 0;
     out.Insert = map.Point(text.Insert);
     out.AlignPoint = map.Point(text.AlignPoint);
     out.Height = height;

@@ -51,7 +51,9 @@ std::optional<WorldEllipse> MapEllipse(const Affine2& map, const WorldEllipse& e
 
 WorldLine MapLine(const Affine2& map, const WorldLine& line);
 WorldSpline MapSpline(const Affine2& map, const WorldSpline& spline);
-// nullopt when the map flattens the text or mirrors it (no upright text reads the same).
+// nullopt when the map flattens the text or leaves it mirrored (no upright text reads
+// the same): a mirroring map undoes a text written backward or upside down, which then
+// comes out upright.
 std::optional<WorldText> MapText(const Affine2& map, const WorldText& text);
 WorldSolid MapSolid(const Affine2& map, const WorldSolid& solid);
 

@@ -395,6 +395,7 @@ void WriteEntity(Out& out, const WorldEntity& entity, const std::string& handle,
                 out.Real(41, shape.WidthFactor);
                 out.Real(51, shape.ObliqueDeg);
                 out.Pair(7, shape.Style);
+                if (shape.Generation != 0) out.Int(71, shape.Generation);
                 const bool aligned = shape.HorizontalAlign != 0 || shape.VerticalAlign != 0;
                 if (aligned) {
                     out.Int(72, shape.HorizontalAlign);

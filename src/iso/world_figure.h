@@ -62,6 +62,9 @@ struct WorldText {
     int HorizontalAlign = 0;
     int VerticalAlign = 0;
     Vec2 AlignPoint;
+    // DXF group 71: 2 the glyphs mirrored along the baseline (written backward), 4
+    // mirrored across it (upside down).
+    int Generation = 0;
 };
 
 struct WorldPoint {

@@ -806,6 +806,57 @@ TEST_F(PlanReader, HatchBoundariesWhenShapesAreAsked) {
     EXPECT_EQ(Filled(), 0);
 }
 
+// A text written backward (71 = 2) or upside down (4) has mirrored glyphs: alone it is
+// a mirrored text, left out and counted as one; a mirroring placement undoes it, and
+// both flags together are a half turn. What comes out reads upright, each glyph corner
+// where the plan puts it.
+TEST_F(PlanReader, TextsWrittenBackwardOrUpsideDown) {
+    struct Case {
+        const char* name;
+        int generation;
+        bool mirroredPlacement;
+        bool drawn;
+        double rotation;  // of the text drawn, degrees
+    };
+    const Case cases[] = {
+        {"backward", 2, false, false, 0},
+        {"upside down", 4, false, false, 0},
+        {"both: a half turn", 6, false, true, 180},
+        {"backward in a mirrored reference", 2, true, true, 0},
+        {"upside down in a mirrored reference", 4, true, true, 180},
+        {"plain in a mirrored reference", 0, true, false, 0},
+    };
+    const PlanPoint at{1.234567890123457, 2.5};
+    const double height = 2.5;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DxfText plan = Plan(
+            [&](DxfText& t) {
+                t.Block("T", 0, 0).Pair(0, "TEXT").Pair(8, "0").Pair(10, DxfText::N(at.x)).Pair(20, "2.5");
+                t.Pair(40, "2.5").Pair(1, "R").Pair(71, std::to_string(c.generation)).EndBlock();
+            },
+            [&](DxfText& t) { t.Insert("T", 10, 0, Placement{c.mirroredPlacement ? -1.0 : 1.0, 1, 0}, "NOTES"); });
+        const Walked walked = WalkWithShapes(plan, {});
+        EXPECT_EQ(walked.leftOut.Mirrored, c.drawn ? 0u : 1u);
+        ASSERT_EQ(walked.shapes.size(), c.drawn ? 1u : 0u);
+        if (!c.drawn) continue;
+        const WorldText* text = std::get_if<WorldText>(&walked.shapes[0].Shape);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->Generation, 0);
+        EXPECT_NEAR(std::remainder(text->RotationDeg - c.rotation, 360), 0, 1e-9);
+        // The glyph box of the plan: along the baseline backward when so written, up or
+        // down; then the placement, x mirrored or not, moved by 10.
+        const double along = (c.generation & 2) ? -1 : 1, up = (c.generation & 4) ? -1 : 1;
+        const auto placed = [&](PlanPoint p) { return PlanPoint{10 + (c.mirroredPlacement ? -p.x : p.x), p.y}; };
+        for (const auto& [a, u] : testing::kGlyphCorners) {
+            const PlanPoint written = {at.x + along * a * height, at.y + up * u * height};
+            const PlanPoint drawn = testing::GlyphCorner({text->Insert.X, text->Insert.Y}, text->Height, text->RotationDeg,
+                                                         text->WidthFactor, text->ObliqueDeg, a, u);
+            EXPECT_TRUE(Near({drawn.x, drawn.y}, placed(written), 1e-9)) << "corner " << a << "," << u;
+        }
+    }
+}
+
 TEST(MTextPlainLines, FormattingCodesGoAndTheTextStays) {
     struct Case {
         std::string raw;
