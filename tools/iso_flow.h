@@ -51,7 +51,7 @@ struct IsoNumbers {
 };
 
 struct IsoToolOptions {
-    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ" or "２面選択"
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択" or "オフセット"
     IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face
@@ -62,6 +62,7 @@ struct IsoToolOptions {
     std::filesystem::path Plan;
     std::filesystem::path Output;
     std::optional<std::filesystem::path> Svg;
+    bool KeepOriginals = false;  // オフセット: the picked objects are written too
 };
 
 // The plan rows of a figure typed in as numbers, about the origin, on `layer`.
