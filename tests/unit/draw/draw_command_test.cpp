@@ -606,12 +606,12 @@ TEST(IsoToolOffset, EachFaceSignAndBoxCopiesAlongTheDepthAndJoinsTheCorners) {
                     EXPECT_TRUE(testing::HoldsExactly(
                         written.entities(), OffsetOf(plan, face, invert ? -height : height, heightLines, circleLines, true)));
                 }
-    // The Japanese name; a window and a layer pick whole objects only: the polyline
-    // reaches out of this window, the lines on 外形 are none.
+    // The Japanese name; a window and a layer pick whole objects only: the polyline's
+    // first segment lies inside this window, its second does not, so it is not picked.
     sim::Drawing picked;
     const std::filesystem::path out = folder / "picked.dxf";
     ASSERT_TRUE(DrawnByIsoTool({"--kind", std::filesystem::path(u8"オフセット"), "--face", "2", "--height", "4.5",
-                                "--window", "-8,-4,31,30", drawing, out},
+                                "--window", "-21,-4,31,30", drawing, out},
                                picked));
     using testing::operator+;
     const Point shift = testing::Along(210, 4.5);
