@@ -508,7 +508,7 @@ int RunOffsetKind(const IsoToolOptions& options, const std::function<bool(const 
     for (std::int32_t face : options.Faces) {
         const OffsetInputs inputs{face, options.Inputs.HeightSign, options.Inputs.Height, options.Inputs.HeightLines,
                                   options.Inputs.CircleHeightLines};
-        OffsetFigureResult result = OffsetFigure(selection.Objects, inputs, options.KeepOriginals && figure.Entities.empty());
+        OffsetFigureResult result = OffsetFigure(selection.Objects, inputs, options.KeepOriginals && face == options.Faces.front());
         rowsLeftOut += result.RowsLeftOut;
         for (WorldEntity& e : result.Figure.Entities) figure.Entities.push_back(std::move(e));
     }

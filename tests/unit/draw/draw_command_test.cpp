@@ -636,6 +636,25 @@ TEST(IsoToolOffset, EachFaceSignAndBoxCopiesAlongTheDepthAndJoinsTheCorners) {
     for (Point v : plan.polyline) polyline.push_back(testing::LineFrom(v, v + up, "join"));
     EXPECT_TRUE(testing::HoldsExactly(layerOnly.entities(), polyline));
 
+    // A file from another program, its group codes not padded: the corners are joined
+    // all the same.
+    const std::filesystem::path bare = folder / "bare.dxf";
+    std::ofstream(bare, std::ios::binary)
+        << "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nWALL\n10\n1.2345678901234567\n20\n-9.8765432109876543\n30\n0\n"
+           "11\n5.5\n21\n6.25\n31\n0\n0\nLWPOLYLINE\n8\nWALL\n90\n2\n70\n0\n10\n5.5\n20\n6.25\n10\n-3.3333333333333335\n"
+           "20\n6.25\n0\nENDSEC\n0\nEOF\n";
+    sim::Drawing bareOffset;
+    ASSERT_TRUE(DrawnByIsoTool({"--kind", "offset", "--face", "3", "--height", "2.5", bare, out}, bareOffset));
+    {
+        const Point s = testing::Along(330, 2.5);
+        const Point p1{1.2345678901234567, -9.8765432109876543}, p2{5.5, 6.25}, p3{-3.3333333333333335, 6.25};
+        EXPECT_TRUE(testing::HoldsExactly(bareOffset.entities(),
+                                          {testing::LineFrom(p1 + s, p2 + s, "copied line"),
+                                           testing::LineFrom(p2 + s, p3 + s, "copied segment"),
+                                           testing::LineFrom(p1, p1 + s, "join"), testing::LineFrom(p2, p2 + s, "join"),
+                                           testing::LineFrom(p3, p3 + s, "join")}));
+    }
+
     for (const char* zero : {"0", "-0", "0.0"}) {
         std::ofstream(out) << "left over";
         EXPECT_EQ(RunIsoTool({"--kind", "offset", "--face", "1", "--height", zero, drawing, out}, report), 2);
