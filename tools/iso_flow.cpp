@@ -327,7 +327,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             }
         } else if (option == "--kind") {
             const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
-            if (!kind) return fail("--kind takes existing, circle, square, hexagon, bend, two-face or offset, not '" + value + "'");
+            if (!kind)
+                return fail("--kind takes existing, circle, square, hexagon, bend, two-face or offset, not '" + value + "'");
             options.Kind = *kind;
         } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across" ||
                    option == "--bend-radius" || option == "--bar-diameter") {
@@ -490,7 +491,8 @@ int RunOffsetKind(const IsoToolOptions& options, const std::function<bool(const 
         const DxfLines lines = LoadDxfLinesOrRaise(options.Plan);
         selection = SelectOffsetObjects(lines, options.Plan, [&](const std::vector<EntityRecord>& rows,
                                                                  const std::vector<WorldEntity>& shapes) {
-            return std::all_of(rows.begin(), rows.end(), [&](const EntityRecord& r) { return pick(r.Layer, RowBox(r)); }) &&
+            return std::all_of(rows.begin(), rows.end(),
+                               [&](const EntityRecord& r) { return pick(r.Layer, RowBox(r)); }) &&
                    std::all_of(shapes.begin(), shapes.end(),
                                [&](const WorldEntity& e) { return pick(e.Layer, ShapeBox(e.Shape)); });
         });
@@ -502,7 +504,9 @@ int RunOffsetKind(const IsoToolOptions& options, const std::function<bool(const 
         return refuse(IsoPlanUnreadable, "the drawing " + FileText(options.Plan) + " cannot be read: " + failure.what());
     }
     if (selection.Selected == 0)
-        return refuse(IsoNothingToDraw, "nothing in the drawing lies on the layers or inside the window given");
+        return refuse(IsoNothingToDraw, selection.Visible == 0
+                                            ? "the drawing holds nothing this program draws"
+                                            : "nothing in the drawing lies on the layers or inside the window given");
     WorldFigure figure;
     std::size_t rowsLeftOut = 0;
     for (std::int32_t face : options.Faces) {

@@ -87,7 +87,8 @@ std::vector<Vec2> OffsetTangentPoints(const EntityRecord& row, double degrees) {
         const bool passes = row.Kind == 1 || (row.Kind == 2 && RangeHolds(row.Y2, row.EndAngle, atDegrees)) ||
                             (ellipse && RangeHolds(row.StartParameter, row.EndAngle, atDegrees));
         if (passes)
-            points.push_back({row.X1 + std::cos(at) * mx + std::sin(at) * nx, row.Y1 + std::cos(at) * my + std::sin(at) * ny});
+            points.push_back(
+                {row.X1 + std::cos(at) * mx + std::sin(at) * nx, row.Y1 + std::cos(at) * my + std::sin(at) * ny});
     }
     return points;
 }
@@ -174,7 +175,7 @@ OffsetSelection SelectOffsetObjects(const DxfLines& lines, const std::filesystem
             }
             continue;
         }
-        if (value == "ENDSEC") {
+        if (value == "ENDSEC" || value == "EOF") {
             last = i;
             break;
         }
@@ -182,7 +183,7 @@ OffsetSelection SelectOffsetObjects(const DxfLines& lines, const std::filesystem
         if (!objects.empty()) objects.back().second = i;
         objects.push_back({i, last});
     }
-    if (first == lines.size() || last == lines.size() || lines.size() % 2 != 0) {
+    if (first == lines.size() || lines.size() % 2 != 0) {
         // No entities section to pick from, or no pair layout: the reader says what is wrong.
         WalkPlan(lines, path, 0, 0, [](const EntityRecord&) { return true; });
         return selection;
@@ -211,6 +212,7 @@ OffsetSelection SelectOffsetObjects(const DxfLines& lines, const std::filesystem
     std::vector<WorldEntity> shapes;
     PlanShapesLeftOut leftOut, leftOutBefore;
     const auto judge = [&] {
+        if (current && (!rows.empty() || !shapes.empty())) ++selection.Visible;
         if (current && (!rows.empty() || !shapes.empty()) && pick(rows, shapes)) {
             picked[*current] = true;
             ++selection.Selected;
@@ -244,7 +246,7 @@ OffsetSelection SelectOffsetObjects(const DxfLines& lines, const std::filesystem
     if (end == PlanWalkEnd::TooMuchWork) {
         selection.TooMuchWork = true;
         selection.Objects = {};
-        selection.Selected = 0;
+        selection.Selected = selection.Visible = 0;
         return selection;
     }
     judge();

@@ -79,7 +79,8 @@ struct OffsetSelection {
     // code right-aligned in three characters: the file the palette's export writes.
     DxfLines Lines;
     OffsetObjects Objects;
-    std::size_t Selected = 0;      // objects picked
+    std::size_t Visible = 0;       // objects that draw anything the reader gives
+    std::size_t Selected = 0;      // of them, those picked
     bool TooMuchWork = false;      // the reader's bound ran out: nothing is selected
     std::size_t ShapesTilted = 0;  // seen in the selected objects but not handed over
     std::size_t ShapesMirrored = 0;

@@ -484,14 +484,16 @@ TEST(IsoToolTwoFace, TheChainThroughBothViewsPointsAndThePalettesRefusals) {
 // line on "0" ending on a polyline corner on 外形 (joined once on each layer), a circle
 // and an arc running across 0 degrees. The draw fixture's own line and circle are there too.
 struct OffsetDrawing {
-    std::vector<std::pair<Point, Point>> lines = {{{100, 200}, {140, 200}},
-                                                  {{100.12345678901234, 260.98765432109876}, {140.56789012345678, 260.98765432109876}},
-                                                  {{140.56789012345678, 260.98765432109876}, {140.56789012345678, 290.33333333333331}},
-                                                  {{-7.7777777777777777, -3.1415926535897931}, {30.333333333333332, 10.222222222222221}}};
+    std::vector<std::pair<Point, Point>> lines = {
+        {{100, 200}, {140, 200}},
+        {{100.12345678901234, 260.98765432109876}, {140.56789012345678, 260.98765432109876}},
+        {{140.56789012345678, 260.98765432109876}, {140.56789012345678, 290.33333333333331}},
+        {{-7.7777777777777777, -3.1415926535897931}, {30.333333333333332, 10.222222222222221}}};
     std::vector<Point> polyline = {{-20.111111111111111, 10.222222222222221},
                                    {30.333333333333332, 10.222222222222221},
                                    {30.333333333333332, 40.444444444444443}};
-    std::vector<std::pair<Point, double>> circles = {{{120, 215}, 5}, {{50.505050505050505, 60.606060606060606}, 5.123456789012345}};
+    std::vector<std::pair<Point, double>> circles = {{{120, 215}, 5},
+                                                     {{50.505050505050505, 60.606060606060606}, 5.123456789012345}};
     testing::PlanArc arc{{80.987654321098765, 90.12345678901234}, 7.5432109876543215, 340, 130};
 
     // The objects not in the draw fixture already, added to `d`.
@@ -545,12 +547,16 @@ std::vector<testing::Expected> OffsetOf(const OffsetDrawing& plan, std::int32_t 
     const double direction = testing::kFaces[face].up;
     const Point shift = testing::Along(direction, lift);
     std::vector<testing::Expected> figure;
-    for (const auto& [a, b] : plan.lines) figure.push_back(OnLayer(testing::LineFrom(a + shift, b + shift, "copied line"), "0"));
-    for (const auto& [c, r] : plan.circles) figure.push_back(OnLayer(RoundAt(c + shift, r, std::nullopt, "copied circle"), "0"));
-    figure.push_back(OnLayer(RoundAt(plan.arc.centre + shift, plan.arc.radius, std::pair{plan.arc.start, plan.arc.end}, "copied arc"), "0"));
+    for (const auto& [a, b] : plan.lines)
+        figure.push_back(OnLayer(testing::LineFrom(a + shift, b + shift, "copied line"), "0"));
+    for (const auto& [c, r] : plan.circles)
+        figure.push_back(OnLayer(RoundAt(c + shift, r, std::nullopt, "copied circle"), "0"));
+    figure.push_back(OnLayer(
+        RoundAt(plan.arc.centre + shift, plan.arc.radius, std::pair{plan.arc.start, plan.arc.end}, "copied arc"), "0"));
     if (exploded) {
         for (std::size_t i = 0; i + 1 < plan.polyline.size(); ++i)
-            figure.push_back(OnLayer(testing::LineFrom(plan.polyline[i] + shift, plan.polyline[i + 1] + shift, "copied segment"), "外形"));
+            figure.push_back(OnLayer(
+                testing::LineFrom(plan.polyline[i] + shift, plan.polyline[i + 1] + shift, "copied segment"), "外形"));
     } else {
         // Plan points placed on a face with no turn: the placement is the shift alone.
         const testing::Placement moved{{0, "", 0, 90, 90, 0, 0}, {0, 0}, shift};
@@ -702,7 +708,8 @@ TEST_P(DrawCommandTest, OffsetByThePaletteAndByTessavueIsoHoldTheSame) {
         args.insert(args.end(), {drawing, folder / "offset.dxf"});
         sim::Drawing tool;
         ASSERT_TRUE(DrawnByIsoTool(args, tool));
-        EXPECT_TRUE(testing::HoldsExactly(tool.entities(), OffsetOf(plan, c.face, lift, c.heightLines, c.circleLines, true)));
+        EXPECT_TRUE(
+            testing::HoldsExactly(tool.entities(), OffsetOf(plan, c.face, lift, c.heightLines, c.circleLines, true)));
         // One entity more per polyline segment past the first, nothing else apart.
         EXPECT_EQ(tool.entities().size(), palette.size() + plan.polyline.size() - 2);
     }
