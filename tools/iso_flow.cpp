@@ -516,7 +516,7 @@ int RunOffsetKind(const IsoToolOptions& options, const std::function<bool(const 
         rowsLeftOut += result.RowsLeftOut;
         for (WorldEntity& e : result.Figure.Entities) figure.Entities.push_back(std::move(e));
     }
-    std::vector<std::string> notes = {std::to_string(selection.Selected) + " objects offset"};
+    std::vector<std::string> notes = {"objects offset: " + std::to_string(selection.Selected)};
     if (rowsLeftOut > 0) notes.push_back("left out " + std::to_string(rowsLeftOut) + " curves of no size");
     if (selection.ShapesTilted > 0)
         notes.push_back("left out " + std::to_string(selection.ShapesTilted) + " texts, splines and solids in a tilted plane");
