@@ -28,7 +28,7 @@ struct OffsetInputs {
 };
 
 // A point the palette joins to its copy: an end point of a LINE or a vertex of an
-// LWPOLYLINE, its coordinates as the file holds them, on the object's own layer.
+// LWPOLYLINE, in drawing coordinates, on the object's own layer.
 struct OffsetCorner {
     Vec2 At;
     std::string Layer;

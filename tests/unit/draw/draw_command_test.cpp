@@ -661,6 +661,22 @@ TEST(IsoToolOffset, EachFaceSignAndBoxCopiesAlongTheDepthAndJoinsTheCorners) {
                                            testing::LineFrom(p3, p3 + s, "join")}));
     }
 
+    // A polyline MIRROR left with its extrusion pointing down: its vertices are held in
+    // object coordinates, X against the world's; the joins stand on its corners as drawn.
+    const std::filesystem::path mirrored = folder / "mirrored.dxf";
+    std::ofstream(mirrored, std::ios::binary)
+        << "  0\nSECTION\n  2\nENTITIES\n  0\nLWPOLYLINE\n  8\nWALL\n 90\n2\n 70\n0\n 10\n5.0123456789012345\n"
+           " 20\n1.5\n 10\n-9.25\n 20\n1.5\n210\n0.0\n220\n0.0\n230\n-1.0\n  0\nENDSEC\n  0\nEOF\n";
+    sim::Drawing mirroredOffset;
+    ASSERT_TRUE(DrawnByIsoTool({"--kind", "offset", "--face", "0", "--height", "2.5", mirrored, out}, mirroredOffset));
+    {
+        const Point s = testing::Along(90, 2.5);
+        const Point p1{-5.0123456789012345, 1.5}, p2{9.25, 1.5};
+        EXPECT_TRUE(testing::HoldsExactly(mirroredOffset.entities(),
+                                          {testing::LineFrom(p1 + s, p2 + s, "copied segment"),
+                                           testing::LineFrom(p1, p1 + s, "join"), testing::LineFrom(p2, p2 + s, "join")}));
+    }
+
     for (const char* zero : {"0", "-0", "0.0"}) {
         std::ofstream(out) << "left over";
         EXPECT_EQ(RunIsoTool({"--kind", "offset", "--face", "1", "--height", zero, drawing, out}, report), 2);
