@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <numbers>
 #include <set>
@@ -13,6 +14,7 @@
 #include "draw/axis_figure.h"
 #include "draw/draw_command.h"
 #include "draw/figure_rewrite.h"
+#include "draw/offset_figure.h"
 #include "draw/round_bar_bend_figure.h"
 #include "draw/text_figure.h"
 #include "draw/two_face_figure.h"
@@ -31,6 +33,7 @@ namespace tessavue {
 const char* const kIsoToolUsage =
     "usage: tessavue-iso --face N [options] PLAN.dxf OUT.dxf\n"
     "       tessavue-iso --kind KIND --face N [numbers] [options] OUT.dxf\n"
+    "       tessavue-iso --kind offset --face N --height H [options] DRAWING.dxf OUT.dxf\n"
     "  --kind KIND              existing (既存図形, default: the plan), or a figure typed in as\n"
     "                           numbers about the --at point: circle (円) --diameter D,\n"
     "                           square (四角) --x X --y Y, hexagon (六角) --across S and\n"
@@ -45,6 +48,10 @@ const char* const kIsoToolUsage =
     "                           --centre-layer L or --centre-handle H (one line) and\n"
     "                           --outline-layer L or --outline-handles H1,H2,... (the lines\n"
     "                           of the half right of a vertical axis, above a horizontal one)\n"
+    "                           offset (オフセット): the objects of an isometric DRAWING the layers and\n"
+    "                           window pick, copied H along the face's depth (no --base, --at),\n"
+    "                           each corner joined to its copy; the copies and joins are written,\n"
+    "                           with --keep-originals the objects too\n"
     "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
     "                           several as a comma list (0,3): each face's figure is drawn\n"
     "  --height H               the height (default 10); 0 draws the plan's face alone\n"
@@ -110,7 +117,8 @@ std::optional<std::string> KindFromName(const std::string& name) {
         {u8"existing", kExistingFigureKind}, {u8"既存図形", kExistingFigureKind}, {u8"circle", "円"},
         {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"},
         {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}, {u8"two-face", "２面選択"}, {u8"２面選択", "２面選択"},
-        {u8"text", "文字"}, {u8"文字", "文字"}, {u8"axis", "既存軸"}, {u8"既存軸", "既存軸"}};
+        {u8"text", "文字"}, {u8"文字", "文字"}, {u8"axis", "既存軸"}, {u8"既存軸", "既存軸"},
+        {u8"offset", "オフセット"}, {u8"オフセット", "オフセット"}};
     for (const auto& [given, kind] : names) {
         if (name == std::string(reinterpret_cast<const char*>(given))) return std::string(kind);
     }
@@ -335,8 +343,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         } else if (option == "--kind") {
             const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
             if (!kind)
-                return fail("--kind takes existing, circle, square, hexagon, bend, two-face, text or axis, not '" + value +
-                            "'");
+                return fail("--kind takes existing, circle, square, hexagon, bend, two-face, text, axis or offset, not '" +
+                            value + "'");
             options.Kind = *kind;
         } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across" ||
                    option == "--bend-radius" || option == "--bar-diameter" || option == "--text-height") {
@@ -405,6 +413,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             options.Inputs.HeightLines = false;
         } else if (option == "--circle-height-lines") {
             options.Inputs.CircleHeightLines = true;
+        } else if (option == "--keep-originals") {
+            options.KeepOriginals = true;
         } else if (option.rfind("--", 0) == 0) {
             return fail("unknown option " + option);
         } else {
@@ -423,7 +433,7 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
     }
     if (options.Beside && options.Kind != kExistingFigureKind && options.Kind != "既存軸")
         return fail("--beside needs a kind drawn from a plan (existing or axis)");
-    if (options.Kind != kExistingFigureKind && options.Kind != "既存軸") {
+    if (options.Kind != kExistingFigureKind && options.Kind != "既存軸" && options.Kind != "オフセット") {
         if (files.size() != 1) return fail("a figure typed in as numbers needs the output file alone");
         options.Output = files[0];
         return options;
@@ -624,6 +634,56 @@ int RunAxisKind(const IsoToolOptions& options, std::string& report) {
     return WriteWorld(options, figure, {}, {}, report);
 }
 
+// オフセット: the objects of the drawing the layers and the window pick, each whole,
+// copied along each face's depth and joined at their corners.
+int RunOffsetKind(const IsoToolOptions& options, const std::function<bool(const std::string&, const Box&)>& pick,
+                  std::string& report) {
+    const auto refuse = [&](int status, const std::string& why) { return Refuse(options, status, why, report); };
+    if (options.Inputs.Height == 0) return refuse(IsoBadCommandLine, OffsetHeightZeroMessage());
+    if (options.Base.X != 0 || options.Base.Y != 0 || options.At)
+        return refuse(IsoBadCommandLine, "the offset moves the objects where they are drawn: no --base or --at");
+    OffsetSelection selection;
+    std::map<std::string, int> leftOut;
+    try {
+        const DxfLines lines = LoadDxfLinesOrRaise(options.Plan);
+        selection = SelectOffsetObjects(lines, options.Plan, [&](const std::vector<EntityRecord>& rows,
+                                                                 const std::vector<WorldEntity>& shapes) {
+            return std::all_of(rows.begin(), rows.end(),
+                               [&](const EntityRecord& r) { return pick(r.Layer, RowBox(r)); }) &&
+                   std::all_of(shapes.begin(), shapes.end(),
+                               [&](const WorldEntity& e) { return pick(e.Layer, ShapeBox(e.Shape)); });
+        });
+        if (selection.TooMuchWork)
+            return refuse(IsoPlanUnreadable, "the drawing asks for more than " + std::to_string(kMostPlacements) +
+                                                 " placements (blocks inside blocks), more than a drawing holds");
+        leftOut = KindsLeftOut(lines);
+    } catch (const std::runtime_error& failure) {  // DxfReadError, ConvertError
+        return refuse(IsoPlanUnreadable, "the drawing " + FileText(options.Plan) + " cannot be read: " + failure.what());
+    }
+    if (selection.Selected == 0)
+        return refuse(IsoNothingToDraw, selection.Visible == 0
+                                            ? "the drawing holds nothing this program draws"
+                                            : "nothing in the drawing lies on the layers or inside the window given");
+    WorldFigure figure;
+    std::size_t rowsLeftOut = 0;
+    for (std::int32_t face : options.Faces) {
+        const OffsetInputs inputs{face, options.Inputs.HeightSign, options.Inputs.Height, options.Inputs.HeightLines,
+                                  options.Inputs.CircleHeightLines};
+        OffsetFigureResult result = OffsetFigure(selection.Objects, inputs, options.KeepOriginals && face == options.Faces.front());
+        rowsLeftOut += result.RowsLeftOut;
+        for (WorldEntity& e : result.Figure.Entities) figure.Entities.push_back(std::move(e));
+    }
+    std::vector<std::string> notes = {"objects offset: " + std::to_string(selection.Selected)};
+    if (rowsLeftOut > 0) notes.push_back("left out " + std::to_string(rowsLeftOut) + " curves of no size");
+    if (selection.ShapesTilted > 0)
+        notes.push_back("left out " + std::to_string(selection.ShapesTilted) + " texts, splines and solids in a tilted plane");
+    if (selection.ShapesMirrored > 0) notes.push_back("left out " + std::to_string(selection.ShapesMirrored) + " mirrored texts");
+    if (selection.ShapesDamaged > 0)
+        notes.push_back("left out " + std::to_string(selection.ShapesDamaged) +
+                        " splines whose counts disagree and texts of no size or holding control characters");
+    return WriteWorld(options, figure, notes, leftOut, report);
+}
+
 }  // namespace
 
 std::vector<EntityRecord> NumberFigureRows(const std::string& kind, const IsoNumbers& numbers, std::int32_t face,
@@ -730,10 +790,31 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         return WriteWorld(*options, figure, {}, {}, report);
     }
     if (options->Kind == "既存軸") return RunAxisKind(*options, report);
-    if (options->Kind != kExistingFigureKind) {
+    if (options->Kind != kExistingFigureKind && options->Kind != "オフセット") {
         // The rows do not depend on the face for these kinds; the base point is their centre.
         return WriteFigure(*options, NumberFigureRows(options->Kind, options->Numbers, 0, 1, "0"), {}, {}, {}, report);
     }
+
+    // What the layers and the window pick.
+    std::vector<std::string> layerNames;
+    for (const std::string& name : options->Layers) {
+        layerNames.push_back(name);
+        const std::string cp932 = Cp932FromUtf8(name);
+        if (!cp932.empty() && cp932 != name) layerNames.push_back(cp932);
+    }
+    // On a layer asked for, and wholly inside the window; the extent is relative to the
+    // base point, the window in the plan's coordinates.
+    const auto pick = [&](const std::string& layer, const Box& box) {
+        if (!layerNames.empty() &&
+            std::none_of(layerNames.begin(), layerNames.end(),
+                         [&](const std::string& name) { return SameLayerName(name, layer); }))
+            return false;
+        if (!options->Window) return true;
+        const IsoWindow& w = *options->Window;
+        return box.MinX + options->Base.X >= std::min(w.X1, w.X2) && box.MaxX + options->Base.X <= std::max(w.X1, w.X2) &&
+               box.MinY + options->Base.Y >= std::min(w.Y1, w.Y2) && box.MaxY + options->Base.Y <= std::max(w.Y1, w.Y2);
+    };
+    if (options->Kind == "オフセット") return RunOffsetKind(*options, pick, report);
 
     std::vector<EntityRecord> rows;
     std::vector<WorldEntity> shapes;
@@ -760,25 +841,6 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         return refuse(IsoPlanUnreadable, "the plan " + FileText(options->Plan) + " cannot be read: " + failure.what());
     }
 
-    // What the layers and the window pick.
-    std::vector<std::string> layerNames;
-    for (const std::string& name : options->Layers) {
-        layerNames.push_back(name);
-        const std::string cp932 = Cp932FromUtf8(name);
-        if (!cp932.empty() && cp932 != name) layerNames.push_back(cp932);
-    }
-    // On a layer asked for, and wholly inside the window; the extent is relative to the
-    // base point, the window in the plan's coordinates.
-    const auto pick = [&](const std::string& layer, const Box& box) {
-        if (!layerNames.empty() &&
-            std::none_of(layerNames.begin(), layerNames.end(),
-                         [&](const std::string& name) { return SameLayerName(name, layer); }))
-            return false;
-        if (!options->Window) return true;
-        const IsoWindow& w = *options->Window;
-        return box.MinX + options->Base.X >= std::min(w.X1, w.X2) && box.MaxX + options->Base.X <= std::max(w.X1, w.X2) &&
-               box.MinY + options->Base.Y >= std::min(w.Y1, w.Y2) && box.MaxY + options->Base.Y <= std::max(w.Y1, w.Y2);
-    };
     std::vector<EntityRecord> picked;
     for (const EntityRecord& row : rows)
         if (pick(row.Layer, RowBox(row))) picked.push_back(row);

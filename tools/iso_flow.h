@@ -54,7 +54,7 @@ struct IsoNumbers {
 };
 
 struct IsoToolOptions {
-    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択", "文字" or "既存軸"
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択", "文字", "既存軸" or "オフセット"
     IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face
@@ -72,6 +72,7 @@ struct IsoToolOptions {
     // The output a copy of the plan (DXF 2000 or later) with the figure added to its
     // model space, instead of the figure alone.
     bool Beside = false;
+    bool KeepOriginals = false;  // オフセット: the picked objects are written too
 };
 
 // The plan rows of a figure typed in as numbers, about the origin, on `layer`.

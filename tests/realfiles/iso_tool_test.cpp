@@ -206,6 +206,49 @@ TEST(IsoTool, EveryKindsOutputOpensInBothReaders) {
     }
 }
 
+// The offset on every real file, each on one face in turn, the sign turned on every
+// other one: tessavue-iso writes the copies and joins, ezdxf reads them with a clean
+// audit and LibreCAD prints them.
+TEST(IsoTool, EveryRealFilesOffsetReadsBackClean) {
+    TempFolder folder("tessavue-iso-offset");
+    std::vector<std::filesystem::path> drawings;
+    for (const auto& entry : std::filesystem::directory_iterator(kRealFiles)) {
+        std::string ext = entry.path().extension().string();
+        for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (ext == ".dxf") drawings.push_back(entry.path());
+    }
+    std::sort(drawings.begin(), drawings.end());
+    ASSERT_GE(drawings.size(), 18u) << "the real files are missing from " << kRealFiles;
+    int face = 0;
+    for (const std::filesystem::path& drawing : drawings) {
+        const std::filesystem::path out = folder / (drawing.stem().string() + "-offset.dxf");
+        const CommandRun run = RunCommand(Quoted(kTool) + " --kind offset --face " + std::to_string(face % 4) +
+                                              " --height 12.345678901234567 --circle-height-lines" +
+                                              (face % 2 ? " --invert-sign " : " ") + Quoted(drawing) + " " + Quoted(out),
+                                          folder.path());
+        ++face;
+        ASSERT_EQ(run.status, 0) << drawing.filename() << ": " << run.output;
+        const CommandRun audit = RunCommand(
+            // ezdxf's audit but for its rule on layer names, stricter than the files it reads
+            // (a name that keeps an R12 file's "\U+" escapes), as face_check.py has it.
+            "/usr/bin/python3 -c \"import sys, ezdxf; from ezdxf.audit import AuditError; d = ezdxf.readfile(sys.argv[1]); "
+            "e = [x.message for x in d.audit().errors if x.code != AuditError.INVALID_LAYER_NAME]; "
+            "n = len(d.modelspace()); print(n, 'entities', e); sys.exit(1 if e or n == 0 else 0)\" " +
+                Quoted(out),
+            folder.path());
+        EXPECT_EQ(audit.status, 0) << out.filename() << ": " << audit.output;
+        const CommandRun print = RunCommand("cd " + Quoted(folder.path()) +
+                                                " && QT_QPA_PLATFORM=offscreen timeout 60 librecad dxf2pdf " +
+                                                Quoted(out.filename()),
+                                            folder.path());
+        std::filesystem::path pdf = out;
+        pdf.replace_extension(".pdf");
+        std::error_code error;
+        EXPECT_EQ(print.status, 0) << out.filename() << ": " << print.output;
+        EXPECT_GT(std::filesystem::file_size(pdf, error), 0u) << out.filename() << " printed no PDF: " << print.output;
+    }
+}
+
 // A plan of our own: one line with a layer, for the refusals.
 void WritePlan(const std::filesystem::path& path, double x, const std::string& layer = "WALL") {
     char number[40];
@@ -310,6 +353,11 @@ TEST(IsoTool, RefusalsSayWhyAndLeaveNoOutput) {
         {"a figure beyond the doubles", "--face 1 --at 1.7e308,0 HUGE OUT", 6, "leave the range"},
         {"a height beyond the doubles", "--face 0 --height 1.7e308 PLAN OUT", 6, "leave the range"},
         {"an output folder that is not there", "--face 0 PLAN NOFOLDER", 5, ""},
+        {"an offset 0 high", "--kind offset --face 2 --height 0 PLAN OUT", 2,
+         // The palette's words, as the program prints them here (UTF-8).
+         reinterpret_cast<const char*>(u8"オフセットでは高さは０以外に設定して下さい。")},
+        {"an offset moved to a point", "--kind offset --face 0 --at 1,2 PLAN OUT", 2, "no --base or --at"},
+        {"an offset of a layer that holds nothing", "--kind offset --face 0 --layer ROOF PLAN OUT", 4, "nothing in the drawing lies"},
     };
     TempFolder folder("tessavue-iso-refusals");
     const std::filesystem::path plan = folder / "plan.dxf";

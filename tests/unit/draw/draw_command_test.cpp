@@ -623,6 +623,259 @@ TEST(IsoToolAxis, TheTurnedPartOnTheFacesItsAxisAllowsAndTheRefusals) {
     }
 }
 
+// ---- オフセット: the palette's copy along the depth, and tessavue-iso's ----------------
+
+// The objects the offset tests select, at sixteen digits: two lines sharing a corner, a
+// line on "0" ending on a polyline corner on 外形 (joined once on each layer), a circle
+// and an arc running across 0 degrees. The draw fixture's own line and circle are there too.
+struct OffsetDrawing {
+    std::vector<std::pair<Point, Point>> lines = {
+        {{100, 200}, {140, 200}},
+        {{100.12345678901234, 260.98765432109876}, {140.56789012345678, 260.98765432109876}},
+        {{140.56789012345678, 260.98765432109876}, {140.56789012345678, 290.33333333333331}},
+        {{-7.7777777777777777, -3.1415926535897931}, {30.333333333333332, 10.222222222222221}}};
+    std::vector<Point> polyline = {{-20.111111111111111, 10.222222222222221},
+                                   {30.333333333333332, 10.222222222222221},
+                                   {30.333333333333332, 40.444444444444443}};
+    std::vector<std::pair<Point, double>> circles = {{{120, 215}, 5},
+                                                     {{50.505050505050505, 60.606060606060606}, 5.123456789012345}};
+    testing::PlanArc arc{{80.987654321098765, 90.12345678901234}, 7.5432109876543215, 340, 130};
+
+    // The objects not in the draw fixture already, added to `d`.
+    void AddTo(sim::Drawing& d, bool withFixtures) const {
+        for (std::size_t i = withFixtures ? 0 : 1; i < lines.size(); ++i) d.AddLine(lines[i].first, lines[i].second);
+        if (withFixtures) d.AddCircle(circles[0].first, circles[0].second);
+        d.AddCircle(circles[1].first, circles[1].second);
+        d.AddArc(arc.centre, arc.radius, arc.start, arc.end);
+        d.AddLayer("外形");
+        const std::string layer = d.currentLayer();
+        d.SetCurrentLayer("外形");
+        d.AddPolyline(polyline, false);
+        d.SetCurrentLayer(layer);
+    }
+};
+
+testing::Expected OnLayer(testing::Expected e, const std::string& layer) {
+    const auto matches = e.matches;
+    e.what += " on " + layer;
+    e.matches = [matches, layer](const Entity& x) { return matches(x) && x.layer == layer; };
+    return e;
+}
+
+// A circle as AutoCAD's copy leaves it, or as an ellipse of ratio 1.
+testing::Expected RoundAt(Point c, double r, std::optional<std::pair<double, double>> arc, const std::string& what) {
+    using testing::Near;
+    using testing::operator+;
+    return {what + " r " + testing::Number(r) + " about " + testing::Show(c), [=](const Entity& e) {
+                if (!Near(e.points[0], c)) return false;
+                if (e.kind == (arc ? EntityKind::Arc : EntityKind::Circle))
+                    return Near(e.radius, r) &&
+                           (!arc || (Near(c + testing::Along(e.startAngle, r), c + testing::Along(arc->first, r)) &&
+                                     Near(c + testing::Along(e.endAngle, r), c + testing::Along(arc->second, r))));
+                if (e.kind != EntityKind::Ellipse || !Near(std::hypot(e.points[1].x, e.points[1].y), r) ||
+                    !Near(e.ratio, 1))
+                    return false;
+                if (!arc) return Near(std::abs(e.endAngle - e.startAngle), 360.0);
+                return Near(testing::EllipsePoint(e, e.startAngle), c + testing::Along(arc->first, r)) &&
+                       Near(testing::EllipsePoint(e, e.endAngle), c + testing::Along(arc->second, r));
+            }};
+}
+
+// What an offset of the whole drawing adds, worked out from the face's height
+// direction: every object moved `sign * height` along it, and with 高さ a line from each
+// distinct corner (once per layer) to its copy, and with the circle box from each point
+// where a circle or the arc runs along that direction. `exploded`: the polyline as its
+// segments (tessavue-iso), else as one polyline (AutoCAD's copy).
+std::vector<testing::Expected> OffsetOf(const OffsetDrawing& plan, std::int32_t face, double lift, bool heightLines,
+                                        bool circleLines, bool exploded) {
+    using testing::operator+;
+    const double direction = testing::kFaces[face].up;
+    const Point shift = testing::Along(direction, lift);
+    std::vector<testing::Expected> figure;
+    for (const auto& [a, b] : plan.lines)
+        figure.push_back(OnLayer(testing::LineFrom(a + shift, b + shift, "copied line"), "0"));
+    for (const auto& [c, r] : plan.circles)
+        figure.push_back(OnLayer(RoundAt(c + shift, r, std::nullopt, "copied circle"), "0"));
+    figure.push_back(OnLayer(
+        RoundAt(plan.arc.centre + shift, plan.arc.radius, std::pair{plan.arc.start, plan.arc.end}, "copied arc"), "0"));
+    if (exploded) {
+        for (std::size_t i = 0; i + 1 < plan.polyline.size(); ++i)
+            figure.push_back(OnLayer(
+                testing::LineFrom(plan.polyline[i] + shift, plan.polyline[i + 1] + shift, "copied segment"), "外形"));
+    } else {
+        // Plan points placed on a face with no turn: the placement is the shift alone.
+        const testing::Placement moved{{0, "", 0, 90, 90, 0, 0}, {0, 0}, shift};
+        figure.push_back(OnLayer(testing::PolylineFor(moved, plan.polyline, 0, "copied polyline"), "外形"));
+    }
+    if (!heightLines) return figure;
+    std::vector<std::pair<Point, std::string>> feet;
+    const auto foot = [&](Point p, const std::string& layer) {
+        for (const auto& [q, l] : feet)
+            if (testing::Near(p, q) && l == layer) return;
+        feet.push_back({p, layer});
+    };
+    for (const auto& [a, b] : plan.lines) foot(a, "0"), foot(b, "0");
+    for (Point v : plan.polyline) foot(v, "外形");
+    if (circleLines) {
+        // The outline runs along the direction a quarter turn from it either way.
+        for (const auto& [c, r] : plan.circles)
+            for (double at : {direction - 90, direction + 90}) foot(c + testing::Along(at, r), "0");
+        for (double at : {direction - 90, direction + 90})
+            if (testing::ArcCovers(plan.arc, at)) foot(plan.arc.centre + testing::Along(at, plan.arc.radius), "0");
+    }
+    for (const auto& [p, layer] : feet) figure.push_back(OnLayer(testing::LineFrom(p, p + shift, "join"), layer));
+    return figure;
+}
+
+// tessavue-iso's offset on each face, with the sign turned and each of the two boxes:
+// the copies and joins a drafter works out from the face's depth, nothing else; and
+// the palette's refusal of height 0.
+TEST(IsoToolOffset, EachFaceSignAndBoxCopiesAlongTheDepthAndJoinsTheCorners) {
+    TempFolder folder;
+    const OffsetDrawing plan;
+    sim::Drawing source;
+    plan.AddTo(source, true);
+    const std::filesystem::path drawing = folder / "drawing.dxf";
+    std::ofstream(drawing, std::ios::binary) << sim::WriteDxf(source, std::nullopt, sim::DxfVersion::R2000);
+    const double height = 12.345678901234567;
+    int run = 0;
+    for (std::int32_t face : {0, 1, 2, 3})
+        for (bool invert : {false, true})
+            for (bool heightLines : {true, false})
+                for (bool circleLines : {false, true}) {
+                    SCOPED_TRACE(std::string(testing::kFaces[face].name) + (invert ? " inverted" : "") +
+                                 (heightLines ? " 高さ" : "") + (circleLines ? " 円、円弧の高さの線" : ""));
+                    const std::filesystem::path out = folder / ("offset" + std::to_string(run++) + ".dxf");
+                    std::vector<std::filesystem::path> args = {"--kind", "offset", "--face", std::to_string(face),
+                                                               "--height", testing::Number(height)};
+                    if (invert) args.push_back("--invert-sign");
+                    if (!heightLines) args.push_back("--no-height-lines");
+                    if (circleLines) args.push_back("--circle-height-lines");
+                    args.insert(args.end(), {drawing, out});
+                    sim::Drawing written;
+                    ASSERT_TRUE(DrawnByIsoTool(args, written));
+                    EXPECT_TRUE(testing::HoldsExactly(
+                        written.entities(), OffsetOf(plan, face, invert ? -height : height, heightLines, circleLines, true)));
+                }
+    // The Japanese name; a window and a layer pick whole objects only: the polyline's
+    // first segment lies inside this window, its second does not, so it is not picked.
+    sim::Drawing picked;
+    const std::filesystem::path out = folder / "picked.dxf";
+    ASSERT_TRUE(DrawnByIsoTool({"--kind", std::filesystem::path(u8"オフセット"), "--face", "2", "--height", "4.5",
+                                "--window", "-21,-4,31,30", drawing, out},
+                               picked));
+    using testing::operator+;
+    const Point shift = testing::Along(210, 4.5);
+    const Point a = plan.lines[3].first, b = plan.lines[3].second;
+    EXPECT_TRUE(testing::HoldsExactly(picked.entities(), {testing::LineFrom(a + shift, b + shift, "copy"),
+                                                          testing::LineFrom(a, a + shift, "join"),
+                                                          testing::LineFrom(b, b + shift, "join")}));
+    std::string report;
+    EXPECT_EQ(RunIsoTool({"--kind", "offset", "--face", "0", "--layer", std::filesystem::path(u8"外形"), "--keep-originals",
+                          "--height", "-3", drawing, out},
+                         report),
+              0)
+        << report;
+    sim::Drawing layerOnly;
+    ASSERT_TRUE(sim::LoadDxfFile(layerOnly, out));
+    std::vector<testing::Expected> polyline;
+    const Point up = testing::Along(90, -3);
+    for (std::size_t i = 0; i + 1 < plan.polyline.size(); ++i) {
+        polyline.push_back(testing::LineFrom(plan.polyline[i], plan.polyline[i + 1], "original segment"));
+        polyline.push_back(testing::LineFrom(plan.polyline[i] + up, plan.polyline[i + 1] + up, "copied segment"));
+    }
+    for (Point v : plan.polyline) polyline.push_back(testing::LineFrom(v, v + up, "join"));
+    EXPECT_TRUE(testing::HoldsExactly(layerOnly.entities(), polyline));
+
+    // A file from another program, its group codes not padded: the corners are joined
+    // all the same.
+    const std::filesystem::path bare = folder / "bare.dxf";
+    std::ofstream(bare, std::ios::binary)
+        << "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nWALL\n10\n1.2345678901234567\n20\n-9.8765432109876543\n30\n0\n"
+           "11\n5.5\n21\n6.25\n31\n0\n0\nLWPOLYLINE\n8\nWALL\n90\n2\n70\n0\n10\n5.5\n20\n6.25\n10\n-3.3333333333333335\n"
+           "20\n6.25\n0\nENDSEC\n0\nEOF\n";
+    sim::Drawing bareOffset;
+    ASSERT_TRUE(DrawnByIsoTool({"--kind", "offset", "--face", "3", "--height", "2.5", bare, out}, bareOffset));
+    {
+        const Point s = testing::Along(330, 2.5);
+        const Point p1{1.2345678901234567, -9.8765432109876543}, p2{5.5, 6.25}, p3{-3.3333333333333335, 6.25};
+        EXPECT_TRUE(testing::HoldsExactly(bareOffset.entities(),
+                                          {testing::LineFrom(p1 + s, p2 + s, "copied line"),
+                                           testing::LineFrom(p2 + s, p3 + s, "copied segment"),
+                                           testing::LineFrom(p1, p1 + s, "join"), testing::LineFrom(p2, p2 + s, "join"),
+                                           testing::LineFrom(p3, p3 + s, "join")}));
+    }
+
+    // A polyline MIRROR left with its extrusion pointing down: its vertices are held in
+    // object coordinates, X against the world's; the joins stand on its corners as drawn.
+    const std::filesystem::path mirrored = folder / "mirrored.dxf";
+    std::ofstream(mirrored, std::ios::binary)
+        << "  0\nSECTION\n  2\nENTITIES\n  0\nLWPOLYLINE\n  8\nWALL\n 90\n2\n 70\n0\n 10\n5.0123456789012345\n"
+           " 20\n1.5\n 10\n-9.25\n 20\n1.5\n210\n0.0\n220\n0.0\n230\n-1.0\n  0\nENDSEC\n  0\nEOF\n";
+    sim::Drawing mirroredOffset;
+    ASSERT_TRUE(DrawnByIsoTool({"--kind", "offset", "--face", "0", "--height", "2.5", mirrored, out}, mirroredOffset));
+    {
+        const Point s = testing::Along(90, 2.5);
+        const Point p1{-5.0123456789012345, 1.5}, p2{9.25, 1.5};
+        EXPECT_TRUE(testing::HoldsExactly(mirroredOffset.entities(),
+                                          {testing::LineFrom(p1 + s, p2 + s, "copied segment"),
+                                           testing::LineFrom(p1, p1 + s, "join"), testing::LineFrom(p2, p2 + s, "join")}));
+    }
+
+    for (const char* zero : {"0", "-0", "0.0"}) {
+        std::ofstream(out) << "left over";
+        EXPECT_EQ(RunIsoTool({"--kind", "offset", "--face", "1", "--height", zero, drawing, out}, report), 2);
+        EXPECT_NE(report.find(OffsetHeightZeroMessage()), std::string::npos) << report;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
+// The palette's offset in the stand-in and tessavue-iso's on the same drawing and the
+// same selection (everything): both hold what the face's depth gives, object for
+// object (AutoCAD's copy keeps the polyline whole, the tool writes its segments).
+TEST_P(DrawCommandTest, OffsetByThePaletteAndByTessavueIsoHoldTheSame) {
+    const OffsetDrawing plan;
+    auto& d = desktop.host().drawing();
+    plan.AddTo(d, false);
+    const std::filesystem::path drawing = folder / "drawing.dxf";
+    std::ofstream(drawing, std::ios::binary) << sim::WriteDxf(d, std::nullopt, sim::DxfVersion::R2000);
+    struct Case {
+        std::int32_t face;
+        bool invert, heightLines, circleLines;
+    };
+    const Case cases[] = {{0, false, true, true}, {1, true, true, false}, {2, false, false, true}, {3, true, true, true}};
+    const double height = 7.0710678118654755;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::kFaces[c.face].name);
+        User("window -100,-100 400,400\nenter\n");
+        ASSERT_EQ(Draw(c.face, testing::Number(height), "オフセット",
+                       [&](DrawRequest& r) {
+                           r.InvertHeightSign = c.invert;
+                           r.HeightLines = c.heightLines;
+                           r.CircleHeightLines = c.circleLines;
+                       }),
+                  DrawOutcome::Drawn);
+        EXPECT_TRUE(sink.confirmations.empty());
+        const double lift = c.invert ? -height : height;
+        const std::vector<Entity> palette = AddedByDraw();
+        EXPECT_TRUE(testing::HoldsExactly(palette, OffsetOf(plan, c.face, lift, c.heightLines, c.circleLines, false)));
+        for (const Entity& e : palette) desktop.host().drawing().Erase(e.id);
+
+        std::vector<std::filesystem::path> args = {"--kind", "offset", "--face", std::to_string(c.face), "--height",
+                                                   testing::Number(height)};
+        if (c.invert) args.push_back("--invert-sign");
+        if (!c.heightLines) args.push_back("--no-height-lines");
+        if (c.circleLines) args.push_back("--circle-height-lines");
+        args.insert(args.end(), {drawing, folder / "offset.dxf"});
+        sim::Drawing tool;
+        ASSERT_TRUE(DrawnByIsoTool(args, tool));
+        EXPECT_TRUE(
+            testing::HoldsExactly(tool.entities(), OffsetOf(plan, c.face, lift, c.heightLines, c.circleLines, true)));
+        // One entity more per polyline segment past the first, nothing else apart.
+        EXPECT_EQ(tool.entities().size(), palette.size() + plan.polyline.size() - 2);
+    }
+}
+
 // The picture --svg writes: one element for every entity of the figure, a text in
 // UTF-8 with its markup characters escaped; a quadratic spline drawn through its
 // curve's middle, worked out from its control points (a Bezier's middle is a quarter

@@ -1,0 +1,288 @@
+#include "draw/offset_figure.h"
+
+#include <cmath>
+#include <numbers>
+#include <set>
+#include <tuple>
+
+#include "dxf_data/str_to_float.h"
+#include "import/dxf_reader.h"
+#include "import/plan_reader.h"
+#include "iso/affine_map.h"
+#include "iso/faces.h"
+
+namespace tessavue {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+double RadiansOf(double degrees) { return degrees * (1.0 / 180) * kPi; }
+
+// Whether the range from `start` to `end` (degrees, counter-clockwise, ends included;
+// a start above the end crosses 0) holds the direction `degrees`.
+bool RangeHolds(double start, double end, double degrees) {
+    double a = std::fmod(degrees, 360.0);
+    if (a < 0) a += 360.0;
+    if (start <= end) return start <= a && a <= end;
+    return a >= start || a <= end;
+}
+
+// The copy of one row under `map` (a plain shift); nullopt for a curve of no size.
+std::optional<WorldShape> RowCopy(const Affine2& map, const EntityRecord& row) {
+    const Vec2 first{row.X1, row.Y1};
+    std::optional<WorldEllipse> e;
+    switch (row.Kind) {
+        case 0:
+            return MapLine(map, {first, {row.X2, row.Y2}});
+        case 1:
+            e = MapCircle(map, first, row.X2);
+            break;
+        case 2:
+            e = MapCircleArc(map, first, row.X2, row.Y2, row.EndAngle);
+            break;
+        case 3: {
+            WorldEllipse ellipse;
+            ellipse.Centre = first;
+            ellipse.MajorAxis = {row.X2, row.Y2};
+            ellipse.Ratio = row.Ratio;
+            ellipse.StartParam = RadiansOf(row.StartParameter);
+            ellipse.EndParam = RadiansOf(row.EndAngle);
+            e = MapEllipse(map, ellipse);
+            break;
+        }
+        default:
+            break;
+    }
+    if (e) return *e;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Vec2> OffsetStep(const OffsetInputs& inputs) {
+    const FaceParameters* face = FaceRow(inputs.FaceCode);
+    if (!face) return std::nullopt;
+    const double a = RadiansOf(StrToFloat(face->OffsetDirection));
+    // A whole quarter turn has a cosine of exactly 0, not the pi's rounding of it.
+    const auto exact = [](double v) { return std::abs(v) < 1e-15 ? 0.0 : v; };
+    const double length = inputs.Sign * inputs.Height;
+    return Vec2{length * exact(std::cos(a)), length * exact(std::sin(a))};
+}
+
+std::vector<Vec2> OffsetTangentPoints(const EntityRecord& row, double degrees) {
+    std::vector<Vec2> points;
+    if (row.Kind < 1 || row.Kind > 3) return points;
+    const double alpha = degrees * (1.0 / 180) * kPi;
+    const double dx = std::cos(alpha);
+    const double dy = std::sin(alpha);
+    // The outline centre + cos t * m + sin t * n runs along d where its derivative
+    // -sin t * m + cos t * n is parallel to d: tan t = (n x d) / (m x d).
+    const bool ellipse = row.Kind == 3;
+    double mx = row.X2, my = 0, nx = 0, ny = row.X2;  // a circle: its radius along X and Y
+    if (ellipse) my = row.Y2, nx = -row.Ratio * row.Y2, ny = row.Ratio * row.X2;
+    const double t = std::atan2(nx * dy - ny * dx, mx * dy - my * dx);
+    for (double at : {t, t + kPi}) {
+        const double atDegrees = at * 180 / kPi;
+        const bool passes = row.Kind == 1 || (row.Kind == 2 && RangeHolds(row.Y2, row.EndAngle, atDegrees)) ||
+                            (ellipse && RangeHolds(row.StartParameter, row.EndAngle, atDegrees));
+        if (passes)
+            points.push_back(
+                {row.X1 + std::cos(at) * mx + std::sin(at) * nx, row.Y1 + std::cos(at) * my + std::sin(at) * ny});
+    }
+    return points;
+}
+
+OffsetFigureResult OffsetFigure(const OffsetObjects& objects, const OffsetInputs& inputs, bool keepOriginals) {
+    OffsetFigureResult result;
+    const std::optional<Vec2> step = OffsetStep(inputs);
+    if (!step) return result;
+    Affine2 shift;
+    shift.Tx = step->X;
+    shift.Ty = step->Y;
+    std::vector<WorldEntity>& out = result.Figure.Entities;
+
+    const auto place = [&](const Affine2& map, bool count) {
+        for (const EntityRecord& row : objects.Rows) {
+            std::optional<WorldShape> shape = RowCopy(map, row);
+            if (!shape) {
+                if (count) ++result.RowsLeftOut;
+                continue;
+            }
+            out.push_back({row.Layer, 256, std::move(*shape)});
+        }
+        for (const WorldEntity& entity : objects.Shapes) {
+            // A shift refuses no text: each shape comes back.
+            if (std::optional<WorldShape> shape = MapShape(map, entity.Shape))
+                out.push_back({entity.Layer, entity.Colour, std::move(*shape)});
+        }
+    };
+    if (keepOriginals) place(Affine2{}, false);
+    place(shift, true);
+    if (!inputs.HeightLines) return result;
+
+    std::set<std::tuple<double, double, std::string>> joined;
+    const auto join = [&](Vec2 p, const std::string& layer) {
+        if (!joined.emplace(p.X, p.Y, layer).second) return;
+        out.push_back({layer, 256, WorldLine{p, shift.Point(p)}});
+    };
+    for (const OffsetCorner& corner : objects.Corners) join(corner.At, corner.Layer);
+    if (inputs.CircleHeightLines) {
+        const double degrees = StrToFloat(FaceRow(inputs.FaceCode)->OffsetDirection);
+        for (const EntityRecord& row : objects.Rows)
+            for (const Vec2& p : OffsetTangentPoints(row, degrees)) join(p, row.Layer);
+    }
+    return result;
+}
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    std::size_t from = 0, to = text.size();
+    while (from < to && (text[from] == ' ' || text[from] == '\t')) ++from;
+    while (to > from && (text[to - 1] == ' ' || text[to - 1] == '\t' || text[to - 1] == '\r')) --to;
+    return text.substr(from, to - from);
+}
+
+// A group code as AutoCAD's export writes it: right-aligned in three characters.
+std::string PaddedCode(const std::string& line) {
+    const std::string code = Trimmed(line);
+    return code.size() < 3 ? std::string(3 - code.size(), ' ') + code : code;
+}
+
+// Each object's rows and shapes are told apart by a point put before it on a layer
+// no drawing can have ('*' is not allowed in layer names), its number as X.
+const char* const kMarkLayer = "*TESSAVUE OFFSET OBJECT*";
+constexpr double kMarkY = -0.5;
+
+// A number's text with its sign turned, digit for digit.
+std::string Negated(const std::string& text) {
+    const std::string number = Trimmed(text);
+    if (!number.empty() && number[0] == '-') return number.substr(1);
+    if (!number.empty() && number[0] == '+') return "-" + number.substr(1);
+    return "-" + number;
+}
+
+// `lines` with the vertices of each light-weight polyline that a mirror left with its
+// extrusion pointing down put into the world: their X, in object coordinates, runs
+// against the world's. Read as they stand, the corners would be joined beside the
+// polyline, at its mirror image.
+DxfLines WorldPolylines(const DxfLines& lines) {
+    DxfLines world;
+    for (std::size_t k = 1; k < lines.size(); k += 2) {
+        if (!IsKindAt(lines, k, "LWPOLYLINE") || !ExtrudedDown(lines, k)) continue;
+        if (world.empty()) world = lines;
+        for (std::size_t j = k + 1; j + 1 < lines.size() && Trimmed(lines[j]) != "0"; j += 2)
+            if (Trimmed(lines[j]) == "10") world[j + 1] = Negated(lines[j + 1]);
+    }
+    return world.empty() ? lines : world;
+}
+
+}  // namespace
+
+OffsetSelection SelectOffsetObjects(const DxfLines& lines, const std::filesystem::path& path,
+                                    const OffsetObjectPick& pick) {
+    OffsetSelection selection;
+    // The objects of the entities section: each from its "0" group up to the next one
+    // that is not a polyline's vertex, an attribute or their end.
+    std::size_t first = lines.size(), last = lines.size();
+    std::vector<std::pair<std::size_t, std::size_t>> objects;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+        if (Trimmed(lines[i]) != "0") continue;
+        const std::string value = Trimmed(lines[i + 1]);
+        if (first == lines.size()) {
+            if (value == "SECTION" && i + 3 < lines.size() && Trimmed(lines[i + 2]) == "2" &&
+                Trimmed(lines[i + 3]) == "ENTITIES") {
+                first = i + 4;
+                i += 2;
+            }
+            continue;
+        }
+        if (value == "ENDSEC" || value == "EOF") {
+            last = i;
+            break;
+        }
+        if (value == "VERTEX" || value == "SEQEND" || value == "ATTRIB") continue;
+        if (!objects.empty()) objects.back().second = i;
+        objects.push_back({i, last});
+    }
+    if (first == lines.size() || lines.size() % 2 != 0) {
+        // No entities section to pick from, or no pair layout: the reader says what is wrong.
+        WalkPlan(lines, path, 0, 0, [](const EntityRecord&) { return true; });
+        return selection;
+    }
+    if (!objects.empty()) objects.back().second = last;
+
+    const auto copyPairs = [&lines](DxfLines& to, std::size_t from, std::size_t end) {
+        for (std::size_t i = from; i < end && i + 1 < lines.size(); i += 2) {
+            to.push_back(PaddedCode(lines[i]));
+            to.push_back(lines[i + 1]);
+        }
+    };
+    DxfLines marked;
+    marked.reserve(lines.size() + 8 * objects.size());
+    copyPairs(marked, 0, first);
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+        marked.insert(marked.end(), {"  0", "POINT", "  8", kMarkLayer, " 10", std::to_string(k), " 20", "-0.5"});
+        copyPairs(marked, objects[k].first, objects[k].second);
+    }
+    copyPairs(marked, last, lines.size());
+
+    // Walked once; each object judged when the next one's mark (or the end) comes.
+    std::vector<bool> picked(objects.size(), false);
+    std::optional<std::size_t> current;
+    std::vector<EntityRecord> rows;
+    std::vector<WorldEntity> shapes;
+    PlanShapesLeftOut leftOut, leftOutBefore;
+    const auto judge = [&] {
+        if (current && (!rows.empty() || !shapes.empty())) ++selection.Visible;
+        if (current && (!rows.empty() || !shapes.empty()) && pick(rows, shapes)) {
+            picked[*current] = true;
+            ++selection.Selected;
+            for (EntityRecord& row : rows) selection.Objects.Rows.push_back(std::move(row));
+            for (WorldEntity& shape : shapes) selection.Objects.Shapes.push_back(std::move(shape));
+            selection.ShapesTilted += leftOut.Tilted - leftOutBefore.Tilted;
+            selection.ShapesMirrored += leftOut.Mirrored - leftOutBefore.Mirrored;
+            selection.ShapesDamaged += leftOut.Damaged - leftOutBefore.Damaged;
+        }
+        rows.clear();
+        shapes.clear();
+        leftOutBefore = leftOut;
+    };
+    const PlanWalkEnd end = WalkPlan(
+        marked, path, 0, 0,
+        [&](const EntityRecord& row) {
+            rows.push_back(row);
+            return true;
+        },
+        [&](const WorldEntity& shape) {
+            const auto* mark = std::get_if<WorldPoint>(&shape.Shape);
+            if (mark && shape.Layer == kMarkLayer && mark->At.Y == kMarkY) {
+                judge();
+                current = static_cast<std::size_t>(mark->At.X);
+                return true;
+            }
+            shapes.push_back(shape);
+            return true;
+        },
+        leftOut);
+    if (end == PlanWalkEnd::TooMuchWork) {
+        selection.TooMuchWork = true;
+        selection.Objects = {};
+        selection.Selected = selection.Visible = 0;
+        return selection;
+    }
+    judge();
+
+    // The drawing as the export of the selection writes it, and the corners its reader joins.
+    copyPairs(selection.Lines, 0, first);
+    for (std::size_t k = 0; k < objects.size(); ++k)
+        if (picked[k]) copyPairs(selection.Lines, objects[k].first, objects[k].second);
+    copyPairs(selection.Lines, last, lines.size());
+    const VertexSet corners = CollectOffsetVertices(WorldPolylines(selection.Lines), path);
+    for (std::size_t i = 0; i < corners.Count(); ++i)
+        selection.Objects.Corners.push_back({{corners.X[i], corners.Y[i]}, corners.Layer[i]});
+    return selection;
+}
+
+}  // namespace tessavue
