@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "draw/dimension_figure.h"
 #include "draw/draw_command.h"
 #include "draw/figure_rewrite.h"
 #include "draw/round_bar_bend_figure.h"
@@ -35,7 +36,10 @@ const char* const kIsoToolUsage =
     "                           --horizontal for two horizontal edges (横; default 縦),\n"
     "                           bend (丸棒曲げ) --bend-radius R --bar-diameter D (no height),\n"
     "                           two-face (２面選択, top faces) --top X1,Y1,X2,Y2,... (the top\n"
-    "                           view's points) --front Z1,Z2,... (their heights in the front view)\n"
+    "                           view's points) --front Z1,Z2,... (their heights in the front view),\n"
+    "                           dimension (寸法) --p1 X,Y --p2 X,Y (the measured points in the\n"
+    "                           drawing) --p3 X,Y (the side of the line) [--offset D (10)]\n"
+    "                           [--decimals N (4, 0..8)]\n"
     "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
     "                           several as a comma list (0,3): each face's figure is drawn\n"
     "  --height H               the height (default 10); 0 draws the plan's face alone\n"
@@ -98,7 +102,8 @@ std::optional<std::string> KindFromName(const std::string& name) {
     const std::pair<const char8_t*, const char*> names[] = {
         {u8"existing", kExistingFigureKind}, {u8"既存図形", kExistingFigureKind}, {u8"circle", "円"},
         {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"},
-        {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}, {u8"two-face", "２面選択"}, {u8"２面選択", "２面選択"}};
+        {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}, {u8"two-face", "２面選択"}, {u8"２面選択", "２面選択"},
+        {u8"dimension", "寸法"}, {u8"寸法", "寸法"}};
     for (const auto& [given, kind] : names) {
         if (name == std::string(reinterpret_cast<const char*>(given))) return std::string(kind);
     }
@@ -307,7 +312,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                                 option == "--at" || option == "--layer" || option == "--window" || option == "--svg" ||
                                 option == "--kind" || option == "--diameter" || option == "--x" || option == "--y" ||
                                 option == "--across" || option == "--bend-radius" || option == "--bar-diameter" ||
-                                option == "--top" || option == "--front";
+                                option == "--top" || option == "--front" || option == "--p1" || option == "--p2" ||
+                                option == "--p3" || option == "--offset" || option == "--decimals";
         if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
         const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
         if (option == "--face") {
@@ -319,7 +325,7 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             }
         } else if (option == "--kind") {
             const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
-            if (!kind) return fail("--kind takes existing, circle, square, hexagon, bend or two-face, not '" + value + "'");
+            if (!kind) return fail("--kind takes existing, circle, square, hexagon, bend, two-face or dimension, not '" + value + "'");
             options.Kind = *kind;
         } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across" ||
                    option == "--bend-radius" || option == "--bar-diameter") {
@@ -341,6 +347,20 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
             if (!numbers || (option == "--top" && count % 2 != 0))
                 return fail(option + " '" + value + "' is not " + (option == "--top" ? "X1,Y1,X2,Y2,..." : "Z1,Z2,..."));
             (option == "--top" ? options.Numbers.TopPoints : options.Numbers.FrontHeights) = value;
+        } else if (option == "--p1" || option == "--p2" || option == "--p3") {
+            const std::optional<std::vector<double>> xy = Numbers(value, 2);
+            if (!xy) return fail("the point '" + value + "' of " + option + " is not X,Y");
+            (option == "--p1" ? options.Numbers.P1 : option == "--p2" ? options.Numbers.P2 : options.Numbers.P3) =
+                Vec2{(*xy)[0], (*xy)[1]};
+        } else if (option == "--offset") {
+            const std::optional<double> offset = TryStrToFloat(value);
+            if (!offset || !std::isfinite(*offset) || !(*offset > 0))
+                return fail("the offset '" + value + "' is no number above 0");
+            options.Numbers.DimensionOffset = *offset;
+        } else if (option == "--decimals") {
+            if (value.size() != 1 || value[0] < '0' || value[0] > '8')
+                return fail("--decimals takes a whole number from 0 to 8, not '" + value + "'");
+            options.Numbers.DimensionDecimals = value[0] - '0';
         } else if (option == "--horizontal") {
             options.Numbers.Vertical = false;
         } else if (option == "--height") {
@@ -373,6 +393,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         if (takesValue) ++i;
     }
     if (options.Faces.empty()) return fail("--face is needed");
+    if (options.Kind == "寸法" && !(options.Numbers.P1 && options.Numbers.P2 && options.Numbers.P3))
+        return fail("a dimension needs --p1, --p2 and --p3");
     options.Inputs.FigureKind = options.Kind;
     if (options.Kind != kExistingFigureKind) {
         if (files.size() != 1) return fail("a figure typed in as numbers needs the output file alone");
@@ -542,6 +564,24 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
                 figure.Entities.push_back({"0", 256, WorldLine{from, to}});
                 from = to;
             }
+        }
+        return WriteWorld(*options, figure, {}, {}, report);
+    }
+    if (options->Kind == "寸法") {
+        // The picks are drawing points already; the palette's refusals, in its words.
+        const IsoNumbers& n = options->Numbers;
+        WorldFigure figure;
+        for (std::int32_t face : options->Faces) {
+            const DimensionLayout layout = LayDimensionOut(*FaceRow(face), *n.P1, *n.P2, *n.P3, n.DimensionOffset,
+                                                           TypedOnLineSlack(*n.P1, *n.P2, *n.P3));
+            switch (layout.Refusal) {
+                case DimensionRefusal::None: break;
+                case DimensionRefusal::SamePoints: return refuse(IsoBadCommandLine, DimensionSamePointsMessage());
+                case DimensionRefusal::Direction: return refuse(IsoBadCommandLine, DimensionDirectionMessage(layout.Degrees));
+                case DimensionRefusal::Face: return refuse(IsoBadCommandLine, DimensionFaceMessage(face));
+            }
+            for (WorldEntity& e : DimensionOnFace(*FaceRow(face), layout, n.DimensionDecimals, "0"))
+                figure.Entities.push_back(std::move(e));
         }
         return WriteWorld(*options, figure, {}, {}, report);
     }

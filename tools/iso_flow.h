@@ -48,10 +48,15 @@ struct IsoNumbers {
     // points picked in the front view, as comma lists.
     std::string TopPoints;
     std::string FrontHeights;
+    // 寸法: the two measured points and the side's point, picked in the drawing; the
+    // dimension line's distance from the measured points (オフセット) and the decimals.
+    std::optional<Vec2> P1, P2, P3;
+    double DimensionOffset = 10;
+    int DimensionDecimals = 4;
 };
 
 struct IsoToolOptions {
-    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ" or "２面選択"
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択" or "寸法"
     IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face
