@@ -782,12 +782,15 @@ std::string FigureSvg(const WorldFigure& figure) {
             svg += "<circle cx=\"" + X(pt->At.X) + "\" cy=\"" + Y(pt->At.Y) + "\" r=\"" + Svg(stroke) +
                    "\" fill=\"black\"/>\n";
         } else if (const auto* t = std::get_if<WorldText>(&e.Shape)) {
-            // Set on its baseline at the insertion point: turned, slanted and widened as
-            // the drawing sets it (the page's Y runs down, so the turn and the slant
-            // change sign).
-            svg += "<text transform=\"translate(" + X(t->Insert.X) + " " + Y(t->Insert.Y) + ") rotate(" +
+            // Set on its baseline at the insertion point (a text centred on its baseline
+            // about its align point): turned, slanted and widened as the drawing sets it
+            // (the page's Y runs down, so the turn and the slant change sign).
+            const bool centred = t->HorizontalAlign == 1 && t->VerticalAlign == 0;
+            const Vec2 at = centred ? t->AlignPoint : t->Insert;
+            svg += "<text transform=\"translate(" + X(at.X) + " " + Y(at.Y) + ") rotate(" +
                    Svg(-t->RotationDeg) + ") skewX(" + Svg(-t->ObliqueDeg) + ") scale(" + Svg(t->WidthFactor) +
-                   " 1)\" font-size=\"" + Svg(t->Height) + "\" fill=\"black\" stroke=\"none\">" +
+                   " 1)\"" + (centred ? " text-anchor=\"middle\"" : "") + " font-size=\"" + Svg(t->Height) +
+                   "\" fill=\"black\" stroke=\"none\">" +
                    XmlText(Utf8FromCp932(t->Text)) + "</text>\n";
         }
     }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <numbers>
 #include <optional>
@@ -600,6 +601,19 @@ TEST(IsoToolDimension, ThePiecesOnEveryFaceFromTheFaceAxesAndThePalettesRefusals
         const Point align = Point{(q1.x + q2.x) / 2, (q1.y + q2.y) / 2} + Along(other, 1.25);
         EXPECT_TRUE(near(Point{std::stod(groups["11"]), std::stod(groups["21"])}, align))
             << groups["11"] << "," << groups["21"] << " against " << testing::Show(align);
+        if (k == 1) {
+            // The picture sets the text centred about the same point.
+            const std::filesystem::path svg = folder / "dimension.svg";
+            std::string report;
+            ASSERT_EQ(RunIsoTool({"--kind", "dimension", "--face", std::to_string(row.face), "--p1", point(p1), "--p2",
+                                  point(p2), "--p3", point(p3), "--svg", svg, out},
+                                 report),
+                      0)
+                << report;
+            std::ifstream picture(svg);
+            const std::string drawn((std::istreambuf_iterator<char>(picture)), std::istreambuf_iterator<char>());
+            EXPECT_NE(drawn.find(" text-anchor=\"middle\" font-size="), std::string::npos) << drawn;
+        }
     }
 
     // Several faces at once: each face's dimension.
