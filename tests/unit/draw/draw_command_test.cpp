@@ -500,10 +500,12 @@ TEST(IsoToolDimension, ThePiecesOnEveryFaceFromTheFaceAxesAndThePalettesRefusals
         double direction;  // from the first pick to the second, degrees
         double length;
         // The third pick: left (+1) or right (-1) of the first-to-second line, 13.1 on
-        // along it; 0 the midpoint itself.
+        // along it; 0 the midpoint itself, with all its digits or (`shown` > 0) as a
+        // display shows it to that many decimals.
         int side;
         double offset = 10;
         int decimals = 4;
+        int shown = 0;
     };
     const Row rows[] = {
         {"上左 30", 0, 30, 40.123456789012345, 1},
@@ -516,6 +518,8 @@ TEST(IsoToolDimension, ThePiecesOnEveryFaceFromTheFaceAxesAndThePalettesRefusals
         {"右 30 on the line", 3, 30, 12.345678901234567, 0, 10, 6},
         {"右 210", 3, 210, 72.000001, -1},
         {"右 90 on the line", 3, 90, 20.5, 0},
+        {"上左 30 on the line at eight decimals", 0, 30, 36.789012345678901, 0, 10, 4, 8},
+        {"左 90 on the line at eight decimals", 2, 90, 36.789012345678901, 0, 10, 4, 8},
     };
     const auto near = [](Point a, Point b) { return std::abs(a.x - b.x) < 1e-9 && std::abs(a.y - b.y) < 1e-9; };
     int k = 0;
@@ -525,7 +529,11 @@ TEST(IsoToolDimension, ThePiecesOnEveryFaceFromTheFaceAxesAndThePalettesRefusals
         const Point p1{-345.67890123456789 + 211.1 * k++, 1234.5678901234567};
         const Point p2 = p1 + Along(row.direction, row.length);
         const Point middle{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
-        const Point p3 = row.side == 0 ? middle
+        const auto shown = [&](double v) {
+            const double scale = std::pow(10.0, row.shown);
+            return row.shown > 0 ? std::round(v * scale) / scale : v;
+        };
+        const Point p3 = row.side == 0 ? Point{shown(middle.x), shown(middle.y)}
                                        : middle + Along(row.direction + 90 * row.side, 7.3) + Along(row.direction, 13.1);
         const std::filesystem::path out = folder / ("dimension" + std::to_string(k) + ".dxf");
         const auto point = [](Point p) { return testing::Number(p.x) + "," + testing::Number(p.y); };
