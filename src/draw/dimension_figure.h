@@ -26,7 +26,7 @@ enum class DimensionRefusal {
 struct DimensionLayout {
     DimensionRefusal Refusal = DimensionRefusal::None;
     int Degrees = 0;       // the direction from the first pick to the second, whole degrees
-    bool Upright = false;  // laid out along plan Y (90 or 270 degrees on a side face)
+    bool Upright = false;  // 90 or 270 degrees: laid out along plan Y
     Vec2 First;            // the measured points in plan: along plan X left to right,
     Vec2 Second;           // or along plan Y bottom to top
     Vec2 LinePoint;        // where the dimension line goes
@@ -37,10 +37,9 @@ struct DimensionLayout {
 // measured points on p3's side: above or below the pair's midpoint (compared in Y), or
 // left or right of it for an upright pair (compared in X). A p3 within `onLineSlack`
 // of the midpoint so compared counts as on the line: the dimension line then runs
-// through the picks. The
-// palette's picks come back rounded to the decimals AutoCAD shows, so it passes two
-// units of the last of them; points typed in as numbers need no more than a rounding's
-// worth.
+// through the picks. The palette's picks come back rounded to the decimals AutoCAD
+// shows, so it passes two units of the last of them; points typed in as numbers need
+// no more than a rounding's worth (TypedOnLineSlack).
 DimensionLayout LayDimensionOut(const FaceParameters& face, Vec2 p1, Vec2 p2, Vec2 p3, double offset,
                                 double onLineSlack);
 
@@ -52,7 +51,8 @@ double TypedOnLineSlack(Vec2 p1, Vec2 p2, Vec2 p3);
 // The measured distance as the dimension writes it: decimal with `decimals` decimals.
 std::string DimensionValueText(double length, int decimals);
 
-// The text's height and the arrowheads' length, in drawing units.
+// The text's height and the arrowheads' length in plan, before the face's insertion
+// scales them.
 inline constexpr double kDimensionTextHeight = 2.5;
 inline constexpr double kDimensionArrowLength = 2.5;
 
