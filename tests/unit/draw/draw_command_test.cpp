@@ -598,6 +598,7 @@ TEST(IsoToolDimension, ThePiecesOnEveryFaceFromTheFaceAxesAndThePalettesRefusals
             while (!l.empty() && (l.back() == '\r' || l.back() == ' ')) l.pop_back();
             lines.push_back(l.substr(std::min(l.find_first_not_of(' '), l.size())));
         }
+        in.close();  // Windows replaces no file that is open
         std::map<std::string, std::string> groups;
         bool inText = false;
         for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
@@ -614,7 +615,7 @@ TEST(IsoToolDimension, ThePiecesOnEveryFaceFromTheFaceAxesAndThePalettesRefusals
             const std::filesystem::path svg = folder / "dimension.svg";
             std::string report;
             ASSERT_EQ(RunIsoTool({"--kind", "dimension", "--face", std::to_string(row.face), "--p1", point(p1), "--p2",
-                                  point(p2), "--p3", point(p3), "--svg", svg, out},
+                                  point(p2), "--p3", point(p3), "--svg", svg, folder / "with-picture.dxf"},
                                  report),
                       0)
                 << report;
