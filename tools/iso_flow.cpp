@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "draw/axis_figure.h"
+#include "draw/dimension_figure.h"
 #include "draw/draw_command.h"
 #include "draw/figure_rewrite.h"
 #include "draw/offset_figure.h"
@@ -52,6 +53,9 @@ const char* const kIsoToolUsage =
     "                           window pick, copied H along the face's depth (no --base, --at),\n"
     "                           each corner joined to its copy; the copies and joins are written,\n"
     "                           with --keep-originals the objects too\n"
+    "                           dimension (寸法) --p1 X,Y --p2 X,Y (the measured points in the\n"
+    "                           drawing) --p3 X,Y (the side of the line) [--offset D (10)]\n"
+    "                           [--decimals N (4, 0..8)]\n"
     "  --face N                 0 or 上左 top left, 1 or 上右 top right, 2 or 左 left, 3 or 右 right;\n"
     "                           several as a comma list (0,3): each face's figure is drawn\n"
     "  --height H               the height (default 10); 0 draws the plan's face alone\n"
@@ -118,7 +122,8 @@ std::optional<std::string> KindFromName(const std::string& name) {
         {u8"円", "円"}, {u8"square", "四角"}, {u8"四角", "四角"}, {u8"hexagon", "六角"}, {u8"六角", "六角"},
         {u8"bend", "丸棒曲げ"}, {u8"丸棒曲げ", "丸棒曲げ"}, {u8"two-face", "２面選択"}, {u8"２面選択", "２面選択"},
         {u8"text", "文字"}, {u8"文字", "文字"}, {u8"axis", "既存軸"}, {u8"既存軸", "既存軸"},
-        {u8"offset", "オフセット"}, {u8"オフセット", "オフセット"}};
+        {u8"offset", "オフセット"}, {u8"オフセット", "オフセット"},
+        {u8"dimension", "寸法"}, {u8"寸法", "寸法"}};
     for (const auto& [given, kind] : names) {
         if (name == std::string(reinterpret_cast<const char*>(given))) return std::string(kind);
     }
@@ -330,7 +335,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                                 option == "--top" || option == "--front" || option == "--text" ||
                                 option == "--text-height" || option == "--centre-layer" ||
                                 option == "--outline-layer" || option == "--centre-handle" ||
-                                option == "--outline-handles";
+                                option == "--outline-handles" || option == "--p1" || option == "--p2" ||
+                                option == "--p3" || option == "--offset" || option == "--decimals";
         if (takesValue && i + 1 >= args.size()) return fail(option + " needs a value");
         const std::string value = takesValue ? AsciiText(args[i + 1]) : std::string();
         if (option == "--face") {
@@ -343,8 +349,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         } else if (option == "--kind") {
             const std::optional<std::string> kind = KindFromName(Utf8Text(args[i + 1]));
             if (!kind)
-                return fail("--kind takes existing, circle, square, hexagon, bend, two-face, text, axis or offset, not '" +
-                            value + "'");
+                return fail("--kind takes existing, circle, square, hexagon, bend, two-face, text, axis, offset or "
+                            "dimension, not '" + value + "'");
             options.Kind = *kind;
         } else if (option == "--diameter" || option == "--x" || option == "--y" || option == "--across" ||
                    option == "--bend-radius" || option == "--bar-diameter" || option == "--text-height") {
@@ -387,6 +393,20 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
                 handles.push_back(handle);
             }
             if (option == "--centre-handle" && handles.size() != 1) return fail("--centre-handle takes one handle");
+        } else if (option == "--p1" || option == "--p2" || option == "--p3") {
+            const std::optional<std::vector<double>> xy = Numbers(value, 2);
+            if (!xy) return fail("the point '" + value + "' of " + option + " is not X,Y");
+            (option == "--p1" ? options.Numbers.P1 : option == "--p2" ? options.Numbers.P2 : options.Numbers.P3) =
+                Vec2{(*xy)[0], (*xy)[1]};
+        } else if (option == "--offset") {
+            const std::optional<double> offset = TryStrToFloat(value);
+            if (!offset || !std::isfinite(*offset) || !(*offset > 0))
+                return fail("the offset '" + value + "' is no number above 0");
+            options.Numbers.DimensionOffset = *offset;
+        } else if (option == "--decimals") {
+            if (value.size() != 1 || value[0] < '0' || value[0] > '8')
+                return fail("--decimals takes a whole number from 0 to 8, not '" + value + "'");
+            options.Numbers.DimensionDecimals = value[0] - '0';
         } else if (option == "--horizontal") {
             options.Numbers.Vertical = false;
         } else if (option == "--height") {
@@ -423,6 +443,8 @@ std::optional<IsoToolOptions> ParseIsoToolOptions(const std::vector<std::filesys
         if (takesValue) ++i;
     }
     if (options.Faces.empty()) return fail("--face is needed");
+    if (options.Kind == "寸法" && !(options.Numbers.P1 && options.Numbers.P2 && options.Numbers.P3))
+        return fail("a dimension needs --p1, --p2 and --p3");
     options.Inputs.FigureKind = options.Kind;
     if (options.Kind == "文字" && options.Numbers.Text.empty()) return fail("--kind text needs --text");
     if (options.Kind == "既存軸") {
@@ -774,6 +796,24 @@ int RunIsoTool(const std::vector<std::filesystem::path>& args, std::string& repo
         }
         return WriteWorld(*options, figure, {}, {}, report);
     }
+    if (options->Kind == "寸法") {
+        // The picks are drawing points already; the palette's refusals, in its words.
+        const IsoNumbers& n = options->Numbers;
+        WorldFigure figure;
+        for (std::int32_t face : options->Faces) {
+            const DimensionLayout layout = LayDimensionOut(*FaceRow(face), *n.P1, *n.P2, *n.P3, n.DimensionOffset,
+                                                           TypedOnLineSlack(*n.P1, *n.P2, *n.P3));
+            switch (layout.Refusal) {
+                case DimensionRefusal::None: break;
+                case DimensionRefusal::SamePoints: return refuse(IsoBadCommandLine, DimensionSamePointsMessage());
+                case DimensionRefusal::Direction: return refuse(IsoBadCommandLine, DimensionDirectionMessage(layout.Degrees));
+                case DimensionRefusal::Face: return refuse(IsoBadCommandLine, DimensionFaceMessage(face));
+            }
+            for (WorldEntity& e : DimensionOnFace(*FaceRow(face), layout, n.DimensionDecimals, "0"))
+                figure.Entities.push_back(std::move(e));
+        }
+        return WriteWorld(*options, figure, {}, {}, report);
+    }
     if (options->Kind == "文字") {
         // Written with rotation 0 at the --at point, as the palette's user writes it, then
         // carried onto each face about that point.
@@ -989,12 +1029,15 @@ std::string FigureSvg(const WorldFigure& figure) {
             svg += "<circle cx=\"" + X(pt->At.X) + "\" cy=\"" + Y(pt->At.Y) + "\" r=\"" + Svg(stroke) +
                    "\" fill=\"black\"/>\n";
         } else if (const auto* t = std::get_if<WorldText>(&e.Shape)) {
-            // Set on its baseline at the insertion point: turned, slanted and widened as
-            // the drawing sets it (the page's Y runs down, so the turn and the slant
-            // change sign).
-            svg += "<text transform=\"translate(" + X(t->Insert.X) + " " + Y(t->Insert.Y) + ") rotate(" +
+            // Set on its baseline at the insertion point (a text centred on its baseline
+            // about its align point): turned, slanted and widened as the drawing sets it
+            // (the page's Y runs down, so the turn and the slant change sign).
+            const bool centred = t->HorizontalAlign == 1 && t->VerticalAlign == 0;
+            const Vec2 at = centred ? t->AlignPoint : t->Insert;
+            svg += "<text transform=\"translate(" + X(at.X) + " " + Y(at.Y) + ") rotate(" +
                    Svg(-t->RotationDeg) + ") skewX(" + Svg(-t->ObliqueDeg) + ") scale(" + Svg(t->WidthFactor) +
-                   " 1)\" font-size=\"" + Svg(t->Height) + "\" fill=\"black\" stroke=\"none\">" +
+                   " 1)\"" + (centred ? " text-anchor=\"middle\"" : "") + " font-size=\"" + Svg(t->Height) +
+                   "\" fill=\"black\" stroke=\"none\">" +
                    XmlText(Utf8FromCp932(t->Text)) + "</text>\n";
         }
     }

@@ -51,10 +51,15 @@ struct IsoNumbers {
     // 文字: the text as the drawing holds it (code page 932) and its height.
     std::string Text;
     double TextHeight = 2.5;
+    // 寸法: the two measured points and the side's point, picked in the drawing; the
+    // dimension line's distance from the measured points (オフセット) and the decimals.
+    std::optional<Vec2> P1, P2, P3;
+    double DimensionOffset = 10;
+    int DimensionDecimals = 4;
 };
 
 struct IsoToolOptions {
-    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択", "文字", "既存軸" or "オフセット"
+    std::string Kind;  // the palette's kind: "既存図形" (a plan), "円", "四角", "六角", "丸棒曲げ", "２面選択", "文字", "既存軸", "オフセット" or "寸法"
     IsoNumbers Numbers;
     std::vector<std::int32_t> Faces;
     HeightInputs Inputs;  // the face code is set per face

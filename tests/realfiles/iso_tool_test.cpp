@@ -421,3 +421,82 @@ TEST(IsoTool, LayerNamesAutoCadRefusesAreMadeUsable) {
 
 }  // namespace
 }  // namespace tessavue
+
+namespace tessavue {
+namespace {
+
+// The dimension by tessavue-iso on every face, from picks with all their digits: ezdxf
+// reads each output with a clean audit and finds the pieces a linear dimension leaves
+// when exploded (three lines, two filled arrowheads, the value centred on its
+// baseline); LibreCAD prints each. A direction the face does not carry is refused with
+// the palette's message and leaves nothing.
+TEST(IsoTool, ADimensionOnEveryFaceReadsCleanInEzdxfAndPrintsInLibreCad) {
+    TempFolder folder("tessavue-iso-dimension");
+    struct Row {
+        int face;
+        const char* p1;
+        const char* p2;  // 40.123456789012345 from p1 in a direction the face carries
+        const char* value;
+    };
+    const Row rows[] = {
+        {0, "12.345678901234567,-7.6543210987654321", "47.09361176816647,12.407407295740736", "40.1235"},
+        {1, "1000.0000000000001,2000.1234567890123", "965.2520671330682,2020.1851851835186", "40.1235"},
+        {2, "-333.33333333333331,0.12345678901234568", "-333.3333333333333,40.24691357802469", "40.1235"},
+        {3, "98765.432109876547,-0.98765432109876543", "98730.68417700962,-21.049382715604942", "40.1235"},
+    };
+    const std::filesystem::path script = folder / "dimension_check.py";
+    std::ofstream(script) << R"(import sys, ezdxf
+bad = 0
+for name in sys.argv[1:]:
+    doc = ezdxf.readfile(name)
+    errors = doc.audit().errors
+    kinds = sorted(e.dxftype() for e in doc.modelspace())
+    texts = [e for e in doc.modelspace() if e.dxftype() == 'TEXT']
+    centred = all(t.dxf.halign == 1 and t.dxf.valign == 0 for t in texts)
+    print(name, kinds, len(errors), [t.dxf.text for t in texts], centred)
+    if errors or kinds != ['LINE'] * 3 + ['SOLID'] * 2 + ['TEXT'] or not centred:
+        bad = 1
+sys.exit(bad)
+)";
+    std::vector<std::filesystem::path> outputs;
+    for (const Row& row : rows) {
+        const std::filesystem::path out = folder / ("dimension-face" + std::to_string(row.face) + ".dxf");
+        const CommandRun run = RunCommand(Quoted(kTool) + " --kind dimension --face " + std::to_string(row.face) +
+                                              " --p1 " + row.p1 + " --p2 " + row.p2 + " --p3 0,0 --offset 7.5 " + Quoted(out),
+                                          folder.path());
+        ASSERT_EQ(run.status, 0) << row.face << ": " << run.output;
+        std::ifstream in(out, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(text.find(std::string("\n") + row.value + "\r\n"), std::string::npos) << row.face;
+        outputs.push_back(out);
+    }
+    std::string names;
+    for (const std::filesystem::path& out : outputs) names += " " + Quoted(out);
+    const CommandRun check = RunCommand("/usr/bin/python3 " + Quoted(script) + names, folder.path());
+    EXPECT_EQ(check.status, 0) << check.output;
+    for (const std::filesystem::path& out : outputs) {
+        const CommandRun print = RunCommand("cd " + Quoted(folder.path()) +
+                                                " && QT_QPA_PLATFORM=offscreen timeout 60 librecad dxf2pdf " +
+                                                Quoted(out.filename()),
+                                            folder.path());
+        std::filesystem::path pdf = out;
+        pdf.replace_extension(".pdf");
+        std::error_code error;
+        EXPECT_EQ(print.status, 0) << out.filename() << ": " << print.output;
+        EXPECT_GT(std::filesystem::file_size(pdf, error), 0u) << out.filename() << " printed no PDF: " << print.output;
+    }
+
+    const std::filesystem::path refused = folder / "refused.dxf";
+    std::ofstream(refused) << "an output of an earlier run\n";
+    const CommandRun run = RunCommand(Quoted(kTool) + " --kind dimension --face 1 --p1 " + rows[0].p1 + " --p2 " +
+                                          rows[0].p2 + " --p3 0,0 " + Quoted(refused),
+                                      folder.path());
+    EXPECT_EQ(run.status, 2) << run.output;
+    // The palette's message, which the program prints in UTF-8 here.
+    const char8_t* const told = u8"この方向の面に沿う寸法は、１点目から２点目への角度が 150°,330° のものです。";
+    EXPECT_NE(run.output.find(reinterpret_cast<const char*>(told)), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(refused));
+}
+
+}  // namespace
+}  // namespace tessavue

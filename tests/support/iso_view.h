@@ -437,13 +437,17 @@ inline std::vector<Expected> BendFigure(Point at, double R, double q, double sid
 struct TextOnFace {
     double rotation, height, width, oblique;
 };
-inline TextOnFace ExpectedText(const FaceView& face, double h) {
-    const Point X = Along(face.planX, 1);
-    const Point Y = Along(face.planY, 1);
+// The same for a plan text whose baseline and upright go to `baseline` and `upright`
+// (degrees) on the face: a text turned 90 in plan runs along plan +Y, its upright along
+// plan -X.
+inline TextOnFace ExpectedTextAlong(double baseline, double upright, double h) {
+    const Point X = Along(baseline, 1);
+    const Point Y = Along(upright, 1);
     const Point n{-X.y, X.x};
     const double square = Y.x * n.x + Y.y * n.y;
     const double along = Y.x * X.x + Y.y * X.y;
-    return {face.planX, h * square, 1 / square, std::atan(along / square) * 180 / std::numbers::pi};
+    return {baseline, h * square, 1 / square, std::atan(along / square) * 180 / std::numbers::pi};
 }
+inline TextOnFace ExpectedText(const FaceView& face, double h) { return ExpectedTextAlong(face.planX, face.planY, h); }
 
 }  // namespace tessavue::testing

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <numbers>
 #include <optional>
 #include <sstream>
@@ -873,6 +875,208 @@ TEST_P(DrawCommandTest, OffsetByThePaletteAndByTessavueIsoHoldTheSame) {
             testing::HoldsExactly(tool.entities(), OffsetOf(plan, c.face, lift, c.heightLines, c.circleLines, true)));
         // One entity more per polyline segment past the first, nothing else apart.
         EXPECT_EQ(tool.entities().size(), palette.size() + plan.polyline.size() - 2);
+    }
+}
+
+// The dimension by tessavue-iso: for picks on each face, in each direction the face
+// carries (and the picks swapped), the pieces where the face's axes put them: the
+// extension lines from the measured points to the dimension line, which runs parallel
+// to them the offset away along the face's other axis, on the third pick's side as the
+// palette tells it: above or below the level of the pair's midpoint, left or right of
+// it for an upright pair (through the picks when the pick is level with it); an arrowhead at each end pointing out;
+// the true distance as the text, on the face (its baseline along the pair, its upright
+// along the other axis) and centred half its height above the middle of the line. Then
+// the palette's refusals, and command lines that give no dimension.
+TEST(IsoToolDimension, ThePiecesOnEveryFaceFromTheFaceAxesAndThePalettesRefusals) {
+    using testing::Along;
+    using testing::operator+;
+    using testing::operator-;
+    TempFolder folder;
+    struct Row {
+        const char* name;
+        int face;
+        double direction;  // from the first pick to the second, degrees
+        double length;
+        // The third pick: left (+1) or right (-1) of the first-to-second line, 13.1 on
+        // along it; 0 the midpoint itself, with all its digits or (`shown` > 0) as a
+        // display shows it to that many decimals.
+        int side;
+        double offset = 10;
+        int decimals = 4;
+        int shown = 0;
+    };
+    const Row rows[] = {
+        {"上左 30", 0, 30, 40.123456789012345, 1},
+        {"上左 210 (swapped)", 0, 210, 17.25, -1, 3.5, 2},
+        {"上右 150", 1, 150, 123.45678901234567, -1, 10, 8},
+        {"上右 330 on the line", 1, 330, 9.8765432109876543, 0},
+        {"左 330", 2, 330, 55.25, 1, 0.25, 0},
+        {"左 90", 2, 90, 31.415926535897931, 1},
+        {"左 270 (swapped)", 2, 270, 31.415926535897931, 1},
+        {"右 30 on the line", 3, 30, 12.345678901234567, 0, 10, 6},
+        {"右 210", 3, 210, 72.000001, -1},
+        {"右 90 on the line", 3, 90, 20.5, 0},
+        {"上左 30 on the line at eight decimals", 0, 30, 36.789012345678901, 0, 10, 4, 8},
+        {"左 90 on the line at eight decimals", 2, 90, 36.789012345678901, 0, 10, 4, 8},
+    };
+    const auto near = [](Point a, Point b) { return std::abs(a.x - b.x) < 1e-9 && std::abs(a.y - b.y) < 1e-9; };
+    int k = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const testing::FaceView& view = testing::kFaces[row.face];
+        const Point p1{-345.67890123456789 + 211.1 * k++, 1234.5678901234567};
+        const Point p2 = p1 + Along(row.direction, row.length);
+        const Point middle{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
+        const auto shown = [&](double v) {
+            const double scale = std::pow(10.0, row.shown);
+            return row.shown > 0 ? std::round(v * scale) / scale : v;
+        };
+        const Point p3 = row.side == 0 ? Point{shown(middle.x), shown(middle.y)}
+                                       : middle + Along(row.direction + 90 * row.side, 7.3) + Along(row.direction, 13.1);
+        const std::filesystem::path out = folder / ("dimension" + std::to_string(k) + ".dxf");
+        const auto point = [](Point p) { return testing::Number(p.x) + "," + testing::Number(p.y); };
+        sim::Drawing drawing;
+        ASSERT_TRUE(DrawnByIsoTool({"--kind", "dimension", "--face", std::to_string(row.face), "--p1", point(p1), "--p2",
+                                    point(p2), "--p3", point(p3), "--offset", testing::Number(row.offset), "--decimals",
+                                    std::to_string(row.decimals), out},
+                                   drawing));
+
+        // Along the pair: the face's plan X, or plan Y (straight up) for an upright pair;
+        // the other axis is the one the dimension line moves along and the text stands on.
+        const bool upright = std::fmod(row.direction, 180.0) == 90;
+        const double other = upright ? view.planX + 180 : view.planY;
+        const Point o = Along(other, 1);
+        // The line goes above the midpoint's level when the third pick lies above it, or
+        // for an upright pair to the left when the pick lies left of it: the side the
+        // other axis points to (every face's other axis points up, or left when upright).
+        ASSERT_GT(upright ? -o.x : o.y, 0);
+        const double side = row.side == 0 ? 0 : (upright ? p3.x < middle.x : p3.y > middle.y) ? 1 : -1;
+        const Point q1 = p1 + Along(other, side * row.offset);
+        const Point q2 = p2 + Along(other, side * row.offset);
+        std::vector<testing::Expected> pieces;
+        const auto line = [&](Point a, Point b, const std::string& what) {
+            pieces.push_back({what, [=](const Entity& e) {
+                                  return e.kind == EntityKind::Line && ((near(e.points[0], a) && near(e.points[1], b)) ||
+                                                                        (near(e.points[0], b) && near(e.points[1], a)));
+                              }});
+        };
+        line(q1, q2, "dimension line");
+        if (row.side != 0) {
+            line(p1, q1, "extension line");
+            line(p2, q2, "extension line");
+        }
+        for (const auto& [tip, toward] : {std::pair{q1, q2}, std::pair{q2, q1}}) {
+            const Point inward = Along(std::atan2(toward.y - tip.y, toward.x - tip.x) * 180 / std::numbers::pi, 2.5);
+            const Point base = tip + inward;
+            const Point a = base + Along(other, 2.5 / 6), b = base + Along(other, -2.5 / 6);
+            pieces.push_back({"arrowhead at " + testing::Show(tip), [=](const Entity& e) {
+                                  return e.kind == EntityKind::Solid && e.points.size() == 4 && near(e.points[0], tip) &&
+                                         ((near(e.points[1], a) && near(e.points[2], b)) ||
+                                          (near(e.points[1], b) && near(e.points[2], a))) &&
+                                         near(e.points[3], e.points[2]);
+                              }});
+        }
+        char value[64];
+        std::snprintf(value, sizeof value, "%.*f", row.decimals, row.length);
+        const testing::TextOnFace text = testing::ExpectedTextAlong(upright ? 90 : view.planX, other, 2.5);
+        pieces.push_back({std::string("the text ") + value, [=](const Entity& e) {
+                              const double turn = std::fmod(e.rotation - text.rotation + 720, 360.0);
+                              return e.kind == EntityKind::Text && e.text == value &&
+                                     std::abs(e.height - text.height) < 1e-9 &&
+                                     std::min(turn, 360 - turn) < 1e-9 && std::abs(e.widthFactor - text.width) < 1e-9 &&
+                                     std::abs(e.oblique - text.oblique) < 1e-9;
+                          }});
+        EXPECT_TRUE(testing::HoldsExactly(drawing.entities(), pieces));
+
+        // The stand-in's reader keeps the start point only: the text's centring is read
+        // from the file itself.
+        std::ifstream in(out, std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string l; std::getline(in, l);) {
+            while (!l.empty() && (l.back() == '\r' || l.back() == ' ')) l.pop_back();
+            lines.push_back(l.substr(std::min(l.find_first_not_of(' '), l.size())));
+        }
+        in.close();  // Windows replaces no file that is open
+        std::map<std::string, std::string> groups;
+        bool inText = false;
+        for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+            if (lines[i] == "0") inText = lines[i + 1] == "TEXT";
+            else if (inText) groups[lines[i]] = lines[i + 1];
+        }
+        EXPECT_EQ(groups["72"], "1") << "centred";
+        EXPECT_EQ(groups["73"], "0") << "on its baseline";
+        const Point align = Point{(q1.x + q2.x) / 2, (q1.y + q2.y) / 2} + Along(other, 1.25);
+        EXPECT_TRUE(near(Point{std::stod(groups["11"]), std::stod(groups["21"])}, align))
+            << groups["11"] << "," << groups["21"] << " against " << testing::Show(align);
+        if (k == 1) {
+            // The picture sets the text centred about the same point.
+            const std::filesystem::path svg = folder / "dimension.svg";
+            std::string report;
+            ASSERT_EQ(RunIsoTool({"--kind", "dimension", "--face", std::to_string(row.face), "--p1", point(p1), "--p2",
+                                  point(p2), "--p3", point(p3), "--svg", svg, folder / "with-picture.dxf"},
+                                 report),
+                      0)
+                << report;
+            std::ifstream picture(svg);
+            const std::string drawn((std::istreambuf_iterator<char>(picture)), std::istreambuf_iterator<char>());
+            EXPECT_NE(drawn.find(" text-anchor=\"middle\" font-size="), std::string::npos) << drawn;
+        }
+    }
+
+    // Several faces at once: each face's dimension.
+    {
+        const Point p1{10.123456789012345, 20.987654321098765};
+        const Point p2 = p1 + Along(30, 25);
+        const std::filesystem::path out = folder / "two-faces.dxf";
+        sim::Drawing drawing;
+        ASSERT_TRUE(DrawnByIsoTool({"--kind", std::filesystem::path(u8"寸法"), "--face", "0,3", "--p1",
+                                    testing::Number(p1.x) + "," + testing::Number(p1.y), "--p2",
+                                    testing::Number(p2.x) + "," + testing::Number(p2.y), "--p3", "0,100", out},
+                                   drawing));
+        EXPECT_EQ(drawing.entities().size(), 12u) << "six pieces on each face";
+    }
+
+    struct Refusal {
+        const char* name;
+        std::string face;
+        Point p1, p2;
+        std::string told;
+    };
+    const Point p{100.12345678901234, -50.987654321098765};
+    const Refusal refusals[] = {
+        {"the same point twice", "0", p, p, DimensionSamePointsMessage()},
+        {"45 degrees", "0", p, p + Along(45, 20), DimensionDirectionMessage(45)},
+        {"29.85 degrees reads as 29", "0", p, p + Along(29.85, 20), DimensionDirectionMessage(29)},
+        {"150 on 上左", "0", p, p + Along(150, 20), DimensionFaceMessage(0)},
+        {"upright on 上右", "1", p, p + Along(90, 20), DimensionFaceMessage(1)},
+        {"30 on 左", "2", p, p + Along(30, 20), DimensionFaceMessage(2)},
+        {"30 on 右 and on 上右", "3,1", p, p + Along(30, 20), DimensionFaceMessage(1)},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        const std::filesystem::path out = folder / "refused.dxf";
+        std::ofstream(out) << "an earlier run's output";
+        std::string report;
+        EXPECT_EQ(RunIsoTool({"--kind", "dimension", "--face", r.face, "--p1",
+                              testing::Number(r.p1.x) + "," + testing::Number(r.p1.y), "--p2",
+                              testing::Number(r.p2.x) + "," + testing::Number(r.p2.y), "--p3", "0,0", out},
+                             report),
+                  2);
+        EXPECT_NE(report.find(r.told), std::string::npos) << report;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    // Command lines that give no dimension.
+    const std::vector<std::vector<std::filesystem::path>> wrong = {
+        {"--kind", "dimension", "--face", "0", "--p1", "0,0", "--p2", "1,1"},
+        {"--kind", "dimension", "--face", "0", "--p1", "0,0", "--p2", "1,1", "--p3", "0,1", "--offset", "0"},
+        {"--kind", "dimension", "--face", "0", "--p1", "0,0", "--p2", "1,1", "--p3", "0,1", "--decimals", "9"},
+        {"--kind", "dimension", "--face", "0", "--p1", "0", "--p2", "1,1", "--p3", "0,1"},
+    };
+    for (std::vector<std::filesystem::path> args : wrong) {
+        args.push_back(folder / "wrong.dxf");
+        std::string report;
+        EXPECT_EQ(RunIsoTool(args, report), 2) << report;
+        EXPECT_FALSE(std::filesystem::exists(folder / "wrong.dxf"));
     }
 }
 

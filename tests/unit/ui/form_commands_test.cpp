@@ -4,6 +4,7 @@
 // the user's drawing as it was before it goes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "fake_form_view.h"
 #include "fake_profile_file.h"
 #include "import/listed_selection.h"
+#include "draw/dimension_figure.h"
 #include "draw/draw_command.h"
 #include "draw/typed_figures.h"
 #include "host/host_frame.h"
@@ -704,6 +706,63 @@ TEST_F(AxisAndTwoFaceTest, ADimensionRunsThroughThePickedPointsOnEachFace) {
         EXPECT_EQ(std::count_if(added.begin(), added.end(), [](const sim::Entity& e) { return e.kind == EntityKind::Solid; }), 2);
         EXPECT_EQ(added.size(), 6u) << "the plan dimension is gone; its pieces lie on the face";
         EXPECT_FALSE(Busy());
+    }
+}
+
+// The palette's dimension and the one drawn without AutoCAD from the same picks
+// (LayDimensionOut and DimensionOnFace, which tessavue-iso writes) are the same pieces
+// on each face: the lines and arrowheads to the rounding of the picks the palette
+// reads back, the text by its value and its setting on the face (the stand-in's text
+// starts where its width guess puts it, the other is centred, so their start points
+// differ).
+TEST_F(AxisAndTwoFaceTest, ThePalettesDimensionIsTheOneDrawnWithoutAutoCad) {
+    view.comboIndex = 7;  // 寸法
+    view.texts[Control::Edit6] = "7.25";
+    using testing::Along;
+    using testing::operator+;
+    struct Case {
+        int face;
+        double direction;
+        int side;  // the third pick left (+1) or right (-1) of the first-to-second line
+    };
+    const Case cases[] = {{0, 30, 1}, {1, 330, -1}, {2, 90, 1}, {3, 210, -1}, {3, 270, 1}};
+    int k = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(testing::kFaces[c.face].name) + " " + std::to_string(c.direction));
+        const Point p1{300.12345678901234 + 80 * k++, 500.98765432109876};
+        const Point p2 = p1 + Along(c.direction, 40.123456789012345);
+        const Point p3 = Point{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2} + Along(c.direction + 90 * c.side, 6);
+        Answer({p1, p2, p3, Point{-900, -900}});
+        const std::size_t before = desktop.host().drawing().entities().size();
+        Press(static_cast<Control>(static_cast<int>(Control::Button2) + c.face));
+        ASSERT_EQ(Boxes(), std::vector<std::string>{});
+        std::vector<sim::Entity> added = Added(before);
+
+        const FaceParameters& face = *FaceRow(c.face);
+        const DimensionLayout layout = LayDimensionOut(face, {p1.x, p1.y}, {p2.x, p2.y}, {p3.x, p3.y}, 7.25, 0);
+        ASSERT_EQ(layout.Refusal, DimensionRefusal::None);
+        const std::vector<WorldEntity> mine = DimensionOnFace(face, layout, 4, "0");
+        EXPECT_EQ(mine.size(), 6u);
+        const auto near = [](Vec2 a, Point b) { return std::abs(a.X - b.x) < 1e-4 && std::abs(a.Y - b.y) < 1e-4; };
+        for (const WorldEntity& piece : mine) {
+            const auto same = [&](const sim::Entity& e) {
+                if (const auto* l = std::get_if<WorldLine>(&piece.Shape))
+                    return e.kind == EntityKind::Line && ((near(l->Start, e.points[0]) && near(l->End, e.points[1])) ||
+                                                          (near(l->Start, e.points[1]) && near(l->End, e.points[0])));
+                if (const auto* s = std::get_if<WorldSolid>(&piece.Shape))
+                    return e.kind == EntityKind::Solid && e.points.size() == 4 && near(s->Corners[0], e.points[0]) &&
+                           near(s->Corners[1], e.points[1]) && near(s->Corners[2], e.points[2]) &&
+                           near(s->Corners[3], e.points[3]);
+                const auto& t = std::get<WorldText>(piece.Shape);
+                return e.kind == EntityKind::Text && e.text == t.Text && std::abs(e.height - t.Height) < 1e-6 &&
+                       std::abs(std::remainder(e.rotation - t.RotationDeg, 360.0)) < 1e-6 &&
+                       std::abs(e.widthFactor - t.WidthFactor) < 1e-6 && std::abs(e.oblique - t.ObliqueDeg) < 1e-6;
+            };
+            const auto found = std::find_if(added.begin(), added.end(), same);
+            EXPECT_NE(found, added.end()) << "a piece of kind " << piece.Shape.index() << " the palette did not draw";
+            if (found != added.end()) added.erase(found);
+        }
+        EXPECT_TRUE(added.empty()) << added.size() << " pieces of the palette's not drawn without AutoCAD";
     }
 }
 
