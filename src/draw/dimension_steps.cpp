@@ -1,5 +1,7 @@
 #include "draw/kind_steps.h"
 
+#include "draw/dimension_figure.h"
+
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -57,52 +59,26 @@ DrawOutcome DrawDimension(DrawCommand& command, const DrawRequest& request, cons
         if (link.TypingFailed()) link.ReportTypingFailed({});
         return DrawOutcome::Cancelled;
     }
-    // Two picks on one point have no direction.
-    if (x1 == x2 && y1 == y2) {
-        command.Messages.ShowConfirmation(DimensionSamePointsMessage());
-        return DrawOutcome::Refused;
-    }
-    const int n = static_cast<int>(PlanAngle(x2 - x1, y2 - y1) + 0.1);
-    const bool upright = n == 90 || n == 270;
-    if (!upright && n != 30 && n != 150 && n != 210 && n != 330) {
-        command.Messages.ShowConfirmation(DimensionDirectionMessage(n));
-        return DrawOutcome::Refused;
-    }
-    // The face carries plan X to one direction and plan Y to another: only a pair along
-    // one of them comes out along the picked points.
-    const int axisX = static_cast<int>(std::lround(std::fmod(face.Code == 0 || face.Code == 3 ? 30.0 : 330.0, 180.0)));
-    const bool fitsX = !upright && n % 180 == axisX;
-    const bool fitsY = upright && (face.Code == 2 || face.Code == 3);
-    if (!fitsX && !fitsY) {
-        command.Messages.ShowConfirmation(DimensionFaceMessage(face.Code));
-        return DrawOutcome::Refused;
-    }
-    const double mx = (x1 + x2) / 2;
-    const double my = (y1 + y2) / 2;
-    const double half = std::hypot(x2 - x1, y2 - y1) / 2;
     // The picks come back as AutoCAD shows them, rounded to the decimals it shows: a
     // third point snapped onto the line is on it when it is within two units of the
     // last decimal, not only when exactly there.
-    const double kOnLine = 2 * std::pow(10.0, -frame.ShownDecimals());
-    if (upright) {
-        // Along plan Y: the third point only says on which side.
-        x3 = x3 < mx - kOnLine ? mx - *offset : x3 > mx + kOnLine ? mx + *offset : mx;
-        y3 = my;
-        x1 = x2 = mx;
-        y1 = my - half;
-        y2 = my + half;
-    } else {
-        if (x2 < x1) {
-            std::swap(x1, x2);
-            std::swap(y1, y2);
-        }
-        const double t = y1 + (y2 - y1) / (x2 - x1) * (mx - x1);
-        y3 = t < y3 - kOnLine ? my + *offset : t > y3 + kOnLine ? my - *offset : my;
-        x3 = mx;
-        x1 = mx - half;
-        x2 = mx + half;
-        y1 = y2 = my;
+    const DimensionLayout layout = LayDimensionOut(face, {x1, y1}, {x2, y2}, {x3, y3}, *offset,
+                                                   2 * std::pow(10.0, -frame.ShownDecimals()));
+    switch (layout.Refusal) {
+        case DimensionRefusal::None: break;
+        case DimensionRefusal::SamePoints:
+            command.Messages.ShowConfirmation(DimensionSamePointsMessage());
+            return DrawOutcome::Refused;
+        case DimensionRefusal::Direction:
+            command.Messages.ShowConfirmation(DimensionDirectionMessage(layout.Degrees));
+            return DrawOutcome::Refused;
+        case DimensionRefusal::Face:
+            command.Messages.ShowConfirmation(DimensionFaceMessage(face.Code));
+            return DrawOutcome::Refused;
     }
+    x1 = layout.First.X, y1 = layout.First.Y;
+    x2 = layout.Second.X, y2 = layout.Second.Y;
+    x3 = layout.LinePoint.X, y3 = layout.LinePoint.Y;
 
     UndoJournal journal(link);
     const auto stop = [&](const std::string& message) {
