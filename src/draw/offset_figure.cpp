@@ -155,29 +155,6 @@ std::string PaddedCode(const std::string& line) {
 const char* const kMarkLayer = "*TESSAVUE OFFSET OBJECT*";
 constexpr double kMarkY = -0.5;
 
-// A number's text with its sign turned, digit for digit.
-std::string Negated(const std::string& text) {
-    const std::string number = Trimmed(text);
-    if (!number.empty() && number[0] == '-') return number.substr(1);
-    if (!number.empty() && number[0] == '+') return "-" + number.substr(1);
-    return "-" + number;
-}
-
-// `lines` with the vertices of each light-weight polyline that a mirror left with its
-// extrusion pointing down put into the world: their X, in object coordinates, runs
-// against the world's. Read as they stand, the corners would be joined beside the
-// polyline, at its mirror image.
-DxfLines WorldPolylines(const DxfLines& lines) {
-    DxfLines world;
-    for (std::size_t k = 1; k < lines.size(); k += 2) {
-        if (!IsKindAt(lines, k, "LWPOLYLINE") || !ExtrudedDown(lines, k)) continue;
-        if (world.empty()) world = lines;
-        for (std::size_t j = k + 1; j + 1 < lines.size() && Trimmed(lines[j]) != "0"; j += 2)
-            if (Trimmed(lines[j]) == "10") world[j + 1] = Negated(lines[j + 1]);
-    }
-    return world.empty() ? lines : world;
-}
-
 }  // namespace
 
 OffsetSelection SelectOffsetObjects(const DxfLines& lines, const std::filesystem::path& path,
@@ -279,7 +256,7 @@ OffsetSelection SelectOffsetObjects(const DxfLines& lines, const std::filesystem
     for (std::size_t k = 0; k < objects.size(); ++k)
         if (picked[k]) copyPairs(selection.Lines, objects[k].first, objects[k].second);
     copyPairs(selection.Lines, last, lines.size());
-    const VertexSet corners = CollectOffsetVertices(WorldPolylines(selection.Lines), path);
+    const VertexSet corners = CollectOffsetVertices(selection.Lines, path);
     for (std::size_t i = 0; i < corners.Count(); ++i)
         selection.Objects.Corners.push_back({{corners.X[i], corners.Y[i]}, corners.Layer[i]});
     return selection;

@@ -231,6 +231,9 @@ VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::pa
                 }
             }
         } else if (IsKindAt(lines, r, "LWPOLYLINE")) {
+            // Its vertices are in object coordinates: a polyline MIRROR left extruded
+            // down has the world's X negated, and its corners are where the world has them.
+            const bool mirrored = ExtrudedDown(lines, r);
             int remaining = 0;
             while (++r < n) {
                 const std::string& code = lines[r];
@@ -240,6 +243,7 @@ VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::pa
                     remaining = IntegerValue(ValueAfter(lines, r));
                 } else if (code == " 10") {
                     x = StrToFloat(ValueAfter(lines, r));
+                    if (mirrored) x = -x;
                 } else if (code == " 20") {
                     y = StrToFloat(ValueAfter(lines, r));
                     AddVertexOnce(set, x, y, layer);

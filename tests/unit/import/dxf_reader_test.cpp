@@ -322,6 +322,19 @@ TEST(OffsetReader, LwpolylineCountDecidesHowManyVertices) {
     EXPECT_EQ(Collect(u).Count(), 1u) << "without a count only the first vertex";
 }
 
+// A polyline MIRROR left extruded down (230 = -1) holds its vertices in object
+// coordinates, X against the world's: its corners are joined where the drawing shows
+// them, at the world's X. A line's points are the world's whatever its extrusion.
+TEST(OffsetReader, AMirroredPolylinesCornersAreTheWorlds) {
+    DxfText t;
+    t.Opening().Lwpolyline({{5.0123456789012345, 4}, {-9.25, 4}}, "P").Pair(210, "0.0").Pair(220, "0.0").Pair(230, "-1.0");
+    t.LineEntity(1.5, 2.5, 3.5, 4.5, "L").Pair(210, "0.0").Pair(220, "0.0").Pair(230, "-1.0");
+    t.Lwpolyline({{7.75, 1}, {8.25, 1}}, "Q").End().Eof();
+    const VertexSet set = Collect(t);
+    EXPECT_EQ(set.X, (std::vector<double>{-5.0123456789012345, 9.25, 1.5, 3.5, 7.75, 8.25}));
+    EXPECT_EQ(set.Y, (std::vector<double>{4, 4, 2.5, 4.5, 1, 1}));
+}
+
 // The offset reader takes kinds the same way: a polyline on layer LINE is a polyline.
 TEST(OffsetReader, AKindNameOutsideAZeroGroupStartsNoEntity) {
     DxfText t;
