@@ -19,14 +19,6 @@ constexpr double kPi = std::numbers::pi;
 
 double RadiansOf(double degrees) { return degrees * (1.0 / 180) * kPi; }
 
-// Whether the range from `start` to `end` (degrees, counter-clockwise, ends included;
-// a start above the end crosses 0) holds the direction `degrees`.
-bool RangeHolds(double start, double end, double degrees) {
-    double a = std::fmod(degrees, 360.0);
-    if (a < 0) a += 360.0;
-    if (start <= end) return start <= a && a <= end;
-    return a >= start || a <= end;
-}
 
 // The copy of one row under `map` (a plain shift); nullopt for a curve of no size.
 std::optional<WorldShape> RowCopy(const Affine2& map, const EntityRecord& row) {
@@ -68,29 +60,6 @@ std::optional<Vec2> OffsetStep(const OffsetInputs& inputs) {
     const auto exact = [](double v) { return std::abs(v) < 1e-15 ? 0.0 : v; };
     const double length = inputs.Sign * inputs.Height;
     return Vec2{length * exact(std::cos(a)), length * exact(std::sin(a))};
-}
-
-std::vector<Vec2> OffsetTangentPoints(const EntityRecord& row, double degrees) {
-    std::vector<Vec2> points;
-    if (row.Kind < 1 || row.Kind > 3) return points;
-    const double alpha = degrees * (1.0 / 180) * kPi;
-    const double dx = std::cos(alpha);
-    const double dy = std::sin(alpha);
-    // The outline centre + cos t * m + sin t * n runs along d where its derivative
-    // -sin t * m + cos t * n is parallel to d: tan t = (n x d) / (m x d).
-    const bool ellipse = row.Kind == 3;
-    double mx = row.X2, my = 0, nx = 0, ny = row.X2;  // a circle: its radius along X and Y
-    if (ellipse) my = row.Y2, nx = -row.Ratio * row.Y2, ny = row.Ratio * row.X2;
-    const double t = std::atan2(nx * dy - ny * dx, mx * dy - my * dx);
-    for (double at : {t, t + kPi}) {
-        const double atDegrees = at * 180 / kPi;
-        const bool passes = row.Kind == 1 || (row.Kind == 2 && RangeHolds(row.Y2, row.EndAngle, atDegrees)) ||
-                            (ellipse && RangeHolds(row.StartParameter, row.EndAngle, atDegrees));
-        if (passes)
-            points.push_back(
-                {row.X1 + std::cos(at) * mx + std::sin(at) * nx, row.Y1 + std::cos(at) * my + std::sin(at) * ny});
-    }
-    return points;
 }
 
 OffsetFigureResult OffsetFigure(const OffsetObjects& objects, const OffsetInputs& inputs, bool keepOriginals) {

@@ -62,9 +62,6 @@ std::optional<Vec2> OffsetStep(const OffsetInputs& inputs);
 // objects themselves come first, unmoved. Nothing for a face code outside 0..3.
 OffsetFigureResult OffsetFigure(const OffsetObjects& objects, const OffsetInputs& inputs, bool keepOriginals = false);
 
-// The points of `row` (a circle, arc or ellipse row) where its outline runs along
-// `degrees`: two on a whole curve, on an arc those it passes through.
-std::vector<Vec2> OffsetTangentPoints(const EntityRecord& row, double degrees);
 
 // ---- Selecting in a drawing file, as the palette's selection and export do --------
 

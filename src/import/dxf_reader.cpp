@@ -271,27 +271,33 @@ bool RangeHolds(double start, double end, double degrees) {
 
 }  // namespace
 
-VertexSet CollectOffsetTangents(const DxfLines& lines, const std::filesystem::path& path, double degrees) {
+std::vector<Vec2> OffsetTangentPoints(const EntityRecord& row, double degrees) {
+    std::vector<Vec2> points;
+    if (row.Kind < 1 || row.Kind > 3) return points;
     const double alpha = degrees * (1.0 / 180) * 3.141592653589793;
     const double dx = std::cos(alpha);
     const double dy = std::sin(alpha);
+    // The outline centre + cos t * m + sin t * n runs along d where its derivative
+    // -sin t * m + cos t * n is parallel to d: tan t = (n x d) / (m x d).
+    const bool ellipse = row.Kind == 3;
+    double mx = row.X2, my = 0, nx = 0, ny = row.X2;  // a circle: its radius along X and Y
+    if (ellipse) my = row.Y2, nx = -row.Ratio * row.Y2, ny = row.Ratio * row.X2;
+    const double t = std::atan2(nx * dy - ny * dx, mx * dy - my * dx);
+    for (double at : {t, t + 3.141592653589793}) {
+        const double atDegrees = at * 180 / 3.141592653589793;
+        const bool passes = row.Kind == 1 || (row.Kind == 2 && RangeHolds(row.Y2, row.EndAngle, atDegrees)) ||
+                            (ellipse && RangeHolds(row.StartParameter, row.EndAngle, atDegrees));
+        if (passes)
+            points.push_back(
+                {row.X1 + std::cos(at) * mx + std::sin(at) * nx, row.Y1 + std::cos(at) * my + std::sin(at) * ny});
+    }
+    return points;
+}
+
+VertexSet CollectOffsetTangents(const DxfLines& lines, const std::filesystem::path& path, double degrees) {
     VertexSet set;
     WalkPlan(lines, path, 0, 0, [&](const EntityRecord& row) {
-        if (row.Kind < 1 || row.Kind > 3) return true;
-        // The outline centre + cos t * m + sin t * n runs along d where its
-        // derivative -sin t * m + cos t * n is parallel to d: tan t = (n x d) / (m x d).
-        const bool ellipse = row.Kind == 3;
-        double mx = row.X2, my = 0, nx = 0, ny = row.X2;  // a circle: its radius along X and Y
-        if (ellipse) my = row.Y2, nx = -row.Ratio * row.Y2, ny = row.Ratio * row.X2;
-        const double t = std::atan2(nx * dy - ny * dx, mx * dy - my * dx);
-        for (double at : {t, t + 3.141592653589793}) {
-            const double atDegrees = at * 180 / 3.141592653589793;
-            const bool passes = row.Kind == 1 || (row.Kind == 2 && RangeHolds(row.Y2, row.EndAngle, atDegrees)) ||
-                                (ellipse && RangeHolds(row.StartParameter, row.EndAngle, atDegrees));
-            if (passes)
-                AddVertexOnce(set, row.X1 + std::cos(at) * mx + std::sin(at) * nx,
-                              row.Y1 + std::cos(at) * my + std::sin(at) * ny, row.Layer);
-        }
+        for (const Vec2& p : OffsetTangentPoints(row, degrees)) AddVertexOnce(set, p.X, p.Y, row.Layer);
         return true;
     });
     return set;

@@ -15,6 +15,7 @@
 #include "host/palette.h"
 #include "dxf_data/dxf_lines.h"
 #include "dxf_data/entity_table.h"
+#include "iso/world_figure.h"
 
 namespace tessavue {
 
@@ -68,6 +69,10 @@ bool AddVertexOnce(VertexSet& set, double x, double y, const std::string& layer)
 // The end points of the LINE entities and the vertices of the LWPOLYLINE entities
 // between the ENTITIES line and the next ENDSEC, once per point and layer.
 VertexSet CollectOffsetVertices(const DxfLines& lines, const std::filesystem::path& path);
+
+// The points of `row` (a circle, arc or ellipse row) where its outline runs along
+// `degrees`: two on a whole curve, on an arc those it passes through.
+std::vector<Vec2> OffsetTangentPoints(const EntityRecord& row, double degrees);
 
 // The points of the offset file's circles, arcs and ellipses (inside blocks too)
 // where their outline runs parallel to the direction `degrees`: two on a whole curve,
