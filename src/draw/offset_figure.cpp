@@ -1,5 +1,7 @@
 #include "draw/offset_figure.h"
 
+#include "draw/world_existing_figure.h"
+
 #include <cmath>
 #include <numbers>
 #include <set>
@@ -20,35 +22,6 @@ constexpr double kPi = std::numbers::pi;
 double RadiansOf(double degrees) { return degrees * (1.0 / 180) * kPi; }
 
 
-// The copy of one row under `map` (a plain shift); nullopt for a curve of no size.
-std::optional<WorldShape> RowCopy(const Affine2& map, const EntityRecord& row) {
-    const Vec2 first{row.X1, row.Y1};
-    std::optional<WorldEllipse> e;
-    switch (row.Kind) {
-        case 0:
-            return MapLine(map, {first, {row.X2, row.Y2}});
-        case 1:
-            e = MapCircle(map, first, row.X2);
-            break;
-        case 2:
-            e = MapCircleArc(map, first, row.X2, row.Y2, row.EndAngle);
-            break;
-        case 3: {
-            WorldEllipse ellipse;
-            ellipse.Centre = first;
-            ellipse.MajorAxis = {row.X2, row.Y2};
-            ellipse.Ratio = row.Ratio;
-            ellipse.StartParam = RadiansOf(row.StartParameter);
-            ellipse.EndParam = RadiansOf(row.EndAngle);
-            e = MapEllipse(map, ellipse);
-            break;
-        }
-        default:
-            break;
-    }
-    if (e) return *e;
-    return std::nullopt;
-}
 
 }  // namespace
 
@@ -73,7 +46,7 @@ OffsetFigureResult OffsetFigure(const OffsetObjects& objects, const OffsetInputs
 
     const auto place = [&](const Affine2& map, bool count) {
         for (const EntityRecord& row : objects.Rows) {
-            std::optional<WorldShape> shape = RowCopy(map, row);
+            std::optional<WorldShape> shape = MapRow(map, row);
             if (!shape) {
                 if (count) ++result.RowsLeftOut;
                 continue;

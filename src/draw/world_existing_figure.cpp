@@ -14,7 +14,7 @@ namespace tessavue {
 
 namespace {
 
-double Radians(double degrees) { return degrees * std::numbers::pi / 180; }
+double DegreesToRadians(double degrees) { return degrees * std::numbers::pi / 180; }
 
 // The pre-insertion frame of the face: the plan turned by the face angle, `lift`
 // frame units along +Y (the height times sqrt(2) with its sign, as the palette writes it).
@@ -30,7 +30,10 @@ Affine2 FrameMap(const FaceParameters& face, double lift) {
     return m;
 }
 
-std::optional<WorldShape> RowShape(const Affine2& map, const EntityRecord& row) {
+
+}  // namespace
+
+std::optional<WorldShape> MapRow(const Affine2& map, const EntityRecord& row) {
     const Vec2 first{row.X1, row.Y1};
     switch (row.Kind) {
         case 0:
@@ -50,8 +53,8 @@ std::optional<WorldShape> RowShape(const Affine2& map, const EntityRecord& row) 
             plan.Centre = first;
             plan.MajorAxis = {row.X2, row.Y2};
             plan.Ratio = row.Ratio;
-            plan.StartParam = Radians(row.StartParameter);
-            plan.EndParam = Radians(row.EndAngle);
+            plan.StartParam = DegreesToRadians(row.StartParameter);
+            plan.EndParam = DegreesToRadians(row.EndAngle);
             std::optional<WorldEllipse> e = MapEllipse(map, plan);
             if (e) return *e;
             return std::nullopt;
@@ -60,8 +63,6 @@ std::optional<WorldShape> RowShape(const Affine2& map, const EntityRecord& row) 
             return std::nullopt;
     }
 }
-
-}  // namespace
 
 WorldFigureResult ExistingFigureInWorld(const std::vector<EntityRecord>& rows, const HeightInputs& inputs, Vec2 at) {
     return ExistingFigureInWorld(rows, {}, inputs, at);
@@ -79,7 +80,7 @@ WorldFigureResult ExistingFigureInWorld(const std::vector<EntityRecord>& rows, c
 
     const auto place = [&](const Affine2& map, bool countLeftOut) {
         for (const EntityRecord& row : rows) {
-            std::optional<WorldShape> shape = RowShape(map, row);
+            std::optional<WorldShape> shape = MapRow(map, row);
             if (!shape) {
                 if (countLeftOut) ++result.RowsLeftOut;
                 continue;

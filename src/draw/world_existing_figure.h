@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "dxf_data/entity_table.h"
+#include "iso/affine_map.h"
 #include "iso/face_walk.h"
 #include "iso/world_figure.h"
 
@@ -21,6 +23,10 @@ struct WorldFigureResult {
     // Shapes the map refuses (a text it would mirror or flatten): left out and counted.
     std::size_t ShapesLeftOut = 0;
 };
+
+// One plan row (a line, a circle, an arc or an ellipse) under `map`: a line, or an
+// ellipse (arc); nullopt for a curve the map leaves with no size.
+std::optional<WorldShape> MapRow(const Affine2& map, const EntityRecord& row);
 
 // `rows` are plan rows relative to the base point (as the plan reader gives them),
 // `at` the drawing point the base point lands on. Every row gives its entity; with a

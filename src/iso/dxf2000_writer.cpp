@@ -243,14 +243,17 @@ std::string Number(double value) {
     return text;
 }
 
-std::string Hex(unsigned handle) {
-    char buffer[16];
+
+std::string Hex64(std::uint64_t handle) {
+    char buffer[24];
     const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, handle, 16);
     std::string text(buffer, result.ptr);
     for (char& c : text)
         if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
     return text;
 }
+
+std::string Hex(unsigned handle) { return Hex64(handle); }
 
 class Out {
 public:
@@ -633,14 +636,6 @@ std::string Dxf2000Text(const WorldFigure& figure, const Dxf2000Options& options
 
 namespace {
 
-std::string Hex64(std::uint64_t handle) {
-    char buffer[24];
-    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, handle, 16);
-    std::string text(buffer, result.ptr);
-    for (char& c : text)
-        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");

@@ -388,6 +388,25 @@ def picture(doc, left_out=(), marks=False):
     return pic
 
 
+def add_polyline(pic, points, closed, o, layer, what):
+    """A chain of (x, y, bulge) points under `o`: straight segments and bulged arcs."""
+    n = len(points)
+    for i in range(n if closed else n - 1):
+        a, b, bulge = points[i][:2], points[(i + 1) % n][:2], points[i][2]
+        if a == b:
+            continue
+        if bulge:
+            conic = bulge_arc(a, b, bulge, what, layer).mapped(o)
+            pic.curves.append(conic)
+            pic.tangents.append((conic, layer, what))
+        else:
+            # A polyline is a chain of lines and arcs: its corners are the ends of its
+            # straight segments; where two arcs meet the outline runs on.
+            seg = Segment(a, b, what, layer).mapped(o)
+            pic.curves.append(seg)
+            pic.corners += [(seg.a, layer, what), (seg.b, layer, what)]
+
+
 def add_entity(pic, entity, kind, m, layer, what, left_out=(), marks=False):
     dxf = entity.dxf
     if kind == "LINE":
@@ -438,21 +457,7 @@ def add_entity(pic, entity, kind, m, layer, what, left_out=(), marks=False):
                 o, points = m, [(x, y, 0.0) for x, y, _ in points]
             else:
                 o = chain(m, ocs_map(entity, dxf.get("elevation", (0, 0, 0))[2]))
-        n = len(points)
-        for i in range(n if closed else n - 1):
-            a, b, bulge = points[i][:2], points[(i + 1) % n][:2], points[i][2]
-            if a == b:
-                continue
-            if bulge:
-                conic = bulge_arc(a, b, bulge, what, layer).mapped(o)
-                pic.curves.append(conic)
-                pic.tangents.append((conic, layer, what))
-            else:
-                # A polyline is a chain of lines and arcs: its corners are the ends of its
-                # straight segments; where two arcs meet the outline runs on.
-                seg = Segment(a, b, what, layer).mapped(o)
-                pic.curves.append(seg)
-                pic.corners += [(seg.a, layer, what), (seg.b, layer, what)]
+        add_polyline(pic, points, closed, o, layer, what)
     elif kind in ("SOLID", "TRACE"):
         o = chain(m, ocs_map(entity, dxf.vtx0.z))
         p = [(v.x, v.y) for v in (dxf.vtx0, dxf.vtx1, dxf.get("vtx2", dxf.vtx1), dxf.get("vtx3", dxf.vtx2))]
@@ -489,17 +494,7 @@ def add_entity(pic, entity, kind, m, layer, what, left_out=(), marks=False):
         for path in entity.paths:
             if hasattr(path, "vertices"):
                 points = [(v[0], v[1], v[2] if len(v) > 2 else 0.0) for v in path.vertices]
-                n = len(points)
-                for i in range(n if path.is_closed else n - 1):
-                    a, b, bulge = points[i][:2], points[(i + 1) % n][:2], points[i][2]
-                    if a == b:
-                        continue
-                    if bulge:
-                        conic = bulge_arc(a, b, bulge, what, layer).mapped(o)
-                        pic.curves.append(conic)
-                        pic.tangents.append((conic, layer, what))
-                    else:
-                        add_segment(a, b)
+                add_polyline(pic, points, path.is_closed, o, layer, what)
                 continue
             for edge in path.edges:
                 edge_kind = type(edge).__name__
