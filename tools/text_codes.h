@@ -30,10 +30,13 @@ inline std::string Recode(const std::string& text, [[maybe_unused]] unsigned fro
     MultiByteToWideChar(fromPage, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
     BOOL lost = FALSE;
     BOOL* lostFlag = toPage == CP_UTF8 ? nullptr : &lost;  // UTF-8 takes no default character
-    const int narrow = WideCharToMultiByte(toPage, 0, w.data(), wide, nullptr, 0, nullptr, lostFlag);
+    // Without WC_NO_BEST_FIT_CHARS a character the code page lacks may come out as a
+    // look-alike (Ø as O) without counting as lost.
+    const DWORD flags = toPage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int narrow = WideCharToMultiByte(toPage, flags, w.data(), wide, nullptr, 0, nullptr, lostFlag);
     if (narrow <= 0 || lost) return "";
     std::string out(static_cast<std::size_t>(narrow), '\0');
-    WideCharToMultiByte(toPage, 0, w.data(), wide, out.data(), narrow, nullptr, nullptr);
+    WideCharToMultiByte(toPage, flags, w.data(), wide, out.data(), narrow, nullptr, nullptr);
     return out;
 #else
     iconv_t codec = iconv_open(toName, fromName);
