@@ -967,7 +967,24 @@ std::string FigureSvg(const WorldFigure& figure) {
         } else if (const auto* sp = std::get_if<WorldSpline>(&e.Shape)) {
             for (const Vec2& p : SplinePoints(*sp)) box.Add(p.X, p.Y);
         } else if (const auto* t = std::get_if<WorldText>(&e.Shape)) {
-            box.Add(t->Insert.X, t->Insert.Y);
+            // The text's glyph box as the picture sets it, its characters taken 0.8 of the
+            // height wide (a plain font's average), so that no text runs off the page.
+            const std::string utf8 = Utf8FromCp932(t->Text);
+            const double characters = static_cast<double>(std::count_if(
+                utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+            const double width = 0.8 * t->Height * t->WidthFactor * characters;
+            // Hung from its align point as the picture hangs it (below).
+            const int h = t->HorizontalAlign, v = t->VerticalAlign;
+            const bool hung = (h != 0 || v != 0) && h != 3 && h != 5;
+            const Vec2 at = hung ? t->AlignPoint : t->Insert;
+            const double r = t->RotationDeg * kPi / 180, slant = std::tan(t->ObliqueDeg * kPi / 180);
+            const Vec2 along{std::cos(r), std::sin(r)};
+            const Vec2 up{-std::sin(r) + slant * std::cos(r), std::cos(r) + slant * std::sin(r)};
+            const double from = !hung ? 0 : (h == 1 || h == 4) ? -width / 2 : h == 2 ? -width : 0;
+            const double bottom = !hung ? 0 : (v == 2 || h == 4) ? -t->Height / 2 : v == 3 ? -t->Height : 0;
+            for (const double a : {from, from + width})
+                for (const double u : {bottom, bottom + t->Height})
+                    box.Add(at.X + a * along.X + u * up.X, at.Y + a * along.Y + u * up.Y);
         } else if (const auto* pt = std::get_if<WorldPoint>(&e.Shape)) {
             box.Add(pt->At.X, pt->At.Y);
         } else if (const auto* so = std::get_if<WorldSolid>(&e.Shape)) {
@@ -1029,14 +1046,22 @@ std::string FigureSvg(const WorldFigure& figure) {
             svg += "<circle cx=\"" + X(pt->At.X) + "\" cy=\"" + Y(pt->At.Y) + "\" r=\"" + Svg(stroke) +
                    "\" fill=\"black\"/>\n";
         } else if (const auto* t = std::get_if<WorldText>(&e.Shape)) {
-            // Set on its baseline at the insertion point (a text centred on its baseline
-            // about its align point): turned, slanted and widened as the drawing sets it
-            // (the page's Y runs down, so the turn and the slant change sign).
-            const bool centred = t->HorizontalAlign == 1 && t->VerticalAlign == 0;
-            const Vec2 at = centred ? t->AlignPoint : t->Insert;
+            // Set on its baseline at the insertion point, or hung from its align point as
+            // its alignment says (centre or right; middle or top): turned, slanted and
+            // widened as the drawing sets it (the page's Y runs down, so the turn and the
+            // slant change sign). Texts fitted or aligned between two points start at
+            // their insertion point.
+            const int h = t->HorizontalAlign, v = t->VerticalAlign;
+            const bool hung = (h != 0 || v != 0) && h != 3 && h != 5;
+            const Vec2 at = hung ? t->AlignPoint : t->Insert;
+            std::string anchor;
+            if (hung && (h == 1 || h == 4)) anchor += " text-anchor=\"middle\"";
+            if (hung && h == 2) anchor += " text-anchor=\"end\"";
+            if (hung && (v == 2 || h == 4)) anchor += " dominant-baseline=\"central\"";
+            if (hung && v == 3) anchor += " dominant-baseline=\"hanging\"";
             svg += "<text transform=\"translate(" + X(at.X) + " " + Y(at.Y) + ") rotate(" +
                    Svg(-t->RotationDeg) + ") skewX(" + Svg(-t->ObliqueDeg) + ") scale(" + Svg(t->WidthFactor) +
-                   " 1)\"" + (centred ? " text-anchor=\"middle\"" : "") + " font-size=\"" + Svg(t->Height) +
+                   " 1)\"" + anchor + " font-size=\"" + Svg(t->Height) +
                    "\" fill=\"black\" stroke=\"none\">" +
                    XmlText(Utf8FromCp932(t->Text)) + "</text>\n";
         }
