@@ -105,6 +105,17 @@ std::string FoldedName(std::string_view name) {
 
 // ---- 2. Sections ---------------------------------------------------------------------
 
+// Whether a spline can be drawn as it stands: a degree, and knots for its control
+// points (as many as the points and the degree ask for, a weight for each point or
+// none), or two fit points at least when it has no control points.
+bool SplineCountsAgree(const WorldSpline& spline) {
+    const std::size_t controls = spline.ControlPoints.size();
+    return spline.Degree >= 1 &&
+           (controls > 0 ? spline.Knots.size() == controls + static_cast<std::size_t>(spline.Degree) + 1
+                         : spline.FitPoints.size() >= 2) &&
+           (spline.Weights.empty() || spline.Weights.size() == controls);
+}
+
 // The kinds handed over as shapes rather than rows.
 bool IsShapeKind(std::string_view kind) {
     return kind == "TEXT" || kind == "MTEXT" || kind == "SPLINE" || kind == "POINT" || kind == "SOLID" ||
@@ -621,12 +632,7 @@ private:
                 if (code == 21 && !spline.FitPoints.empty()) spline.FitPoints.back().Y = Number(value);
                 if ((code == 30 || code == 31) && first) elevation = Number(value), first = false;
             }
-            const std::size_t controls = spline.ControlPoints.size();
-            const bool counted = spline.Degree >= 1 &&
-                                 (controls > 0 ? spline.Knots.size() == controls + static_cast<std::size_t>(spline.Degree) + 1
-                                               : spline.FitPoints.size() >= 2) &&
-                                 (spline.Weights.empty() || spline.Weights.size() == controls);
-            if (counted) shape = std::move(spline);
+            if (SplineCountsAgree(spline)) shape = std::move(spline);
         } else if (kind == "POINT") {
             // A point has no plane: its extrusion only lends a thickness a direction.
             axes = ObjectAxes{};
@@ -735,7 +741,9 @@ private:
         }
         for (WorldShape& shape : shapes) {
             Item piece = item;
-            piece.shape = std::make_shared<const WorldShape>(std::move(shape));
+            // A spline edge whose counts do not agree is damage, as a SPLINE's would be.
+            const auto* spline = std::get_if<WorldSpline>(&shape);
+            if (!spline || SplineCountsAgree(*spline)) piece.shape = std::make_shared<const WorldShape>(std::move(shape));
             out.push_back(std::move(piece));
         }
         if (!fault.empty()) out.push_back(std::move(item));

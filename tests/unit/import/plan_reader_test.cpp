@@ -802,8 +802,27 @@ TEST_F(PlanReader, HatchBoundariesWhenShapesAreAsked) {
     }
     EXPECT_TRUE(testing::ShapesAre(got, want, 1e-9));
     EXPECT_TRUE(walked.rows.empty());
+    EXPECT_EQ(walked.leftOut.Damaged, 0u);
     Read(plan);
     EXPECT_EQ(Filled(), 0);
+
+    // A spline edge whose counts do not agree (eight knots, no control point, no fit
+    // point) is damage, as a SPLINE's would be: counted, not handed to the writer,
+    // which cannot write it; the line edge beside it is drawn.
+    const DxfText damaged = Plan([](DxfText&) {},
+                                 [&](DxfText& t) {
+                                     t.Pair(0, "HATCH").Pair(8, "0").Pair(100, "AcDbHatch").Pair(10, "0").Pair(20, "0");
+                                     t.Pair(30, "0").Pair(2, "SOLID").Pair(70, "1").Pair(71, "0").Pair(91, "1");
+                                     t.Pair(92, "1").Pair(93, "2");
+                                     t.Pair(72, "1").Pair(10, "0").Pair(20, "0").Pair(11, "2.5").Pair(21, "0");
+                                     t.Pair(72, "4").Pair(94, "3").Pair(73, "0").Pair(74, "0").Pair(95, "8").Pair(96, "0");
+                                     for (const char* k : {"0", "0", "0", "0", "1", "1", "1", "1"}) t.Pair(40, k);
+                                     t.Pair(97, "0").Pair(75, "1").Pair(76, "1").Pair(98, "0");
+                                 });
+    const Walked broken = WalkWithShapes(damaged, {});
+    EXPECT_EQ(broken.leftOut.Damaged, 1u);
+    ASSERT_EQ(broken.shapes.size(), 1u);
+    EXPECT_TRUE(testing::ShapesAre({broken.shapes[0].Shape}, {WorldLine{{0, 0}, {2.5, 0}}}, 1e-12));
 }
 
 // A text written backward (71 = 2) or upside down (4) has mirrored glyphs: alone it is
