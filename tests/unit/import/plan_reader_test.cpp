@@ -897,6 +897,49 @@ TEST(MTextPlainLines, FormattingCodesGoAndTheTextStays) {
     for (const Case& r : cases) EXPECT_EQ(MTextPlainLines(r.raw), r.lines) << r.raw;
 }
 
+// An extrusion is a direction: one written with huge components (whose squares leave
+// the doubles' range) gives the rows of the same direction written small, never a
+// number that is none.
+TEST_F(PlanReader, ExtrusionsOfHugeComponentsAreTheirDirections) {
+    struct Case {
+        const char* name;
+        const char* x;
+        const char* y;
+        const char* z;  // the huge extrusion
+        const char* smallZ;
+    };
+    const Case cases[] = {
+        {"down", "0.0", "0.0", "-9.458421430852E183", "-1.0"},
+        {"up", "0.0", "0.0", "1E300", "1.0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto plan = [&](const char* z) {
+            return Plan([](DxfText&) {},
+                        [&](DxfText& t) {
+                            t.Circle(3.0000000000000004, 4.25, 2.5).Pair(210, c.x).Pair(220, c.y).Pair(230, z);
+                            t.Arc(-1.5, 2.75, 1.25, 10, 100).Pair(210, c.x).Pair(220, c.y).Pair(230, z);
+                        });
+        };
+        Read(plan(c.z));
+        const EntityTableRows huge = table;
+        ClearEntityTable(table);
+        Read(plan(c.smallZ));
+        ASSERT_EQ(Filled(), 2);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_TRUE(std::isfinite(huge[static_cast<std::size_t>(i)].X1)) << i;
+            EXPECT_EQ(huge[static_cast<std::size_t>(i)].Kind, table[static_cast<std::size_t>(i)].Kind) << i;
+            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].X1, table[static_cast<std::size_t>(i)].X1, 1e-12) << i;
+            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].Y1, table[static_cast<std::size_t>(i)].Y1, 1e-12) << i;
+            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].X2, table[static_cast<std::size_t>(i)].X2, 1e-12) << i;
+            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].Y2, table[static_cast<std::size_t>(i)].Y2, 1e-9) << i;
+            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].EndAngle, table[static_cast<std::size_t>(i)].EndAngle, 1e-9)
+                << i;
+        }
+        ClearEntityTable(table);
+    }
+}
+
 // ---- what gives no rows -------------------------------------------------------------
 
 TEST_F(PlanReader, TextsDimensionsHatchesAndTheLikeGiveNoRows) {
