@@ -279,8 +279,13 @@ struct Vec3 {
 Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 Vec3 operator*(double s, Vec3 v) { return {s * v.x, s * v.y, s * v.z}; }
 Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-// Without squaring the components: an extrusion of 1e183 is a direction like any other.
-double Length(Vec3 v) { return std::hypot(v.x, v.y, v.z); }
+// An extrusion of 1e183 is a direction like any other: where the squares leave the
+// doubles' range, the length is taken without squaring (the sum of squares stays for
+// the rest, so every figure of the usual sizes keeps its last digit).
+double Length(Vec3 v) {
+    const double squares = v.x * v.x + v.y * v.y + v.z * v.z;
+    return std::isfinite(squares) ? std::sqrt(squares) : std::hypot(v.x, v.y, v.z);
+}
 Vec3 Unit(Vec3 v) { return (1 / Length(v)) * v; }
 
 // p -> L p + t, as a 3 x 4 matrix. Whole values (1 and 0) keep coordinates exact,
