@@ -904,6 +904,11 @@ private:
 
     void PlaceBlock(const Item& reference, const Affine& world, const SeenLayer& layer, int depth) {
         const std::vector<Item>& items = Items(reference.block);
+        // A block can hold drawn kinds and still compile to nothing (a polyline of one
+        // point). Its cells place nothing, so no placement would count them: without
+        // this, an array of four hundred million such cells is a walk of seconds that
+        // the work bound never sees.
+        if (items.empty()) return;
         active_[reference.block] = true;
         for (int row = 0; row < reference.rows && end_ == PlanWalkEnd::Whole; ++row) {
             for (int column = 0; column < reference.columns && end_ == PlanWalkEnd::Whole; ++column) {

@@ -1043,6 +1043,9 @@ TEST_F(PlanReader, HugeArraysAndFanOutsEndInBoundedWork) {
              t.Block("G", 0, 0).Insert("E", 0, 0, {1, 1, 0, 100000, 100000, 1, 1}).EndBlock();
          },
          [](DxfText& t) { t.Insert("G", 0, 0, {1, 1, 0, 100000, 100000, 1, 1}); }, 0, false},
+        {"a polyline of one point in 100000 x 100000 cells",
+         [](DxfText& t) { t.Block("P", 0, 0).BulgedLwpolyline({{0.1, 0.2, 0.5}}, true).EndBlock(); },
+         [](DxfText& t) { t.Insert("P", 0, 0, {1, 1, 0, 100000, 100000, 1, 1}); }, 0, false},
         {"hidden lines in 100000 x 100000 cells",
          [](DxfText& t) { t.Block("H", 0, 0).LineEntity(0, 0, 1, 1, "FROZEN").EndBlock(); },
          [](DxfText& t) { t.Insert("H", 0, 0, {1, 1, 0, 100000, 100000, 1, 1}); }, 0, true},
