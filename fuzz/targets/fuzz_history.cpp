@@ -1,5 +1,5 @@
 // The searches over AutoCAD's command history and command line: SplitHistoryLines,
-// HistoryShowsCancel, HistoryShowsNonZeroCount, CurrentLayerInHistory,
+// HistoryShowsCancel, HistoryShowsAllFinished, HistoryShowsNonZeroCount, CurrentLayerInHistory,
 // LastPointInPrompt, IsListingPause, WorldUcsInHistory, ValueInPrompt,
 // LayerStateInListing and SameAsShown.
 //
@@ -7,7 +7,8 @@
 // looks: the split keeps every byte but the line ends; what AutoCAD shows last is what
 // the search reads (the current layer, WORLDUCS, a variable's value, a layer's state,
 // the last point at every number text); lines above the command's echo never decide a
-// cancel; blank lines never change a count; the pause test ignores the case of ASCII
+// cancel, nor whether a group of echoes finished, and a cancel after the group
+// always counts; blank lines never change a count; the pause test ignores the case of ASCII
 // letters; values look the same as themselves, both ways round, and values a whole
 // shown unit apart do not look the same.
 #include "fuzz_support.h"
@@ -105,6 +106,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         done.push_back("終点を指定:");
         const bool marks = echo.find("ｷｬﾝｾﾙ") != std::string::npos || echo.find("キャンセル") != std::string::npos;
         FUZZ_CHECK(marks || !HistoryShowsCancel(done, echo), "a cancel above the echo '" + echo + "' counted");
+    }
+
+    // A group of commands is finished when its echoes are the last ones and no cancel
+    // follows; what stands above the group never decides, and fewer echoes never fail
+    // where more succeed.
+    {
+        const bool marks = echo.find("ｷｬﾝｾﾙ") != std::string::npos || echo.find("キャンセル") != std::string::npos;
+        const std::size_t group = static_cast<std::size_t>(value % 5) + 1;
+        const bool finished = HistoryShowsAllFinished(lines, echo, group);
+        FUZZ_CHECK(HistoryShowsAllFinished(echoed, echo, group) == finished,
+                   std::string("lines above a group of echoes decided whether it finished"));
+        if (finished)
+            FUZZ_CHECK(HistoryShowsAllFinished(lines, echo, group - 1),
+                       "a group of " + std::to_string(group) + " finished, its last " + std::to_string(group - 1) + " not");
+        std::vector<std::string> typed = lines;
+        for (std::size_t i = 0; i < group; ++i) typed.push_back(echo);
+        if (!marks)
+            FUZZ_CHECK(HistoryShowsAllFinished(typed, echo, group),
+                       "a group of " + std::to_string(group) + " echoes '" + echo + "' just typed not finished");
+        typed.push_back("*キャンセル*");
+        FUZZ_CHECK(!HistoryShowsAllFinished(typed, echo, group), std::string("a cancel after the group not seen"));
     }
 
     // Blank lines change no count; a count AutoCAD shows last decides.
