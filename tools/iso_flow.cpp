@@ -951,6 +951,14 @@ std::vector<Vec2> SplinePoints(const WorldSpline& s) {
     return points;
 }
 
+// Whether a text hangs from its align point as its alignment says (centre or right;
+// middle or top); a left-aligned text and one fitted or aligned between two points
+// start at their insertion point.
+bool HungFromAlignPoint(const WorldText& t) {
+    const int h = t.HorizontalAlign, v = t.VerticalAlign;
+    return (h != 0 || v != 0) && h != 3 && h != 5;
+}
+
 }  // namespace
 
 std::string FigureSvg(const WorldFigure& figure) {
@@ -975,7 +983,7 @@ std::string FigureSvg(const WorldFigure& figure) {
             const double width = 0.8 * t->Height * t->WidthFactor * characters;
             // Hung from its align point as the picture hangs it (below).
             const int h = t->HorizontalAlign, v = t->VerticalAlign;
-            const bool hung = (h != 0 || v != 0) && h != 3 && h != 5;
+            const bool hung = HungFromAlignPoint(*t);
             const Vec2 at = hung ? t->AlignPoint : t->Insert;
             const double r = t->RotationDeg * kPi / 180, slant = std::tan(t->ObliqueDeg * kPi / 180);
             const Vec2 along{std::cos(r), std::sin(r)};
@@ -1046,13 +1054,11 @@ std::string FigureSvg(const WorldFigure& figure) {
             svg += "<circle cx=\"" + X(pt->At.X) + "\" cy=\"" + Y(pt->At.Y) + "\" r=\"" + Svg(stroke) +
                    "\" fill=\"black\"/>\n";
         } else if (const auto* t = std::get_if<WorldText>(&e.Shape)) {
-            // Set on its baseline at the insertion point, or hung from its align point as
-            // its alignment says (centre or right; middle or top): turned, slanted and
-            // widened as the drawing sets it (the page's Y runs down, so the turn and the
-            // slant change sign). Texts fitted or aligned between two points start at
-            // their insertion point.
+            // Set on its baseline at the insertion point, or hung from its align point:
+            // turned, slanted and widened as the drawing sets it (the page's Y runs down,
+            // so the turn and the slant change sign).
             const int h = t->HorizontalAlign, v = t->VerticalAlign;
-            const bool hung = (h != 0 || v != 0) && h != 3 && h != 5;
+            const bool hung = HungFromAlignPoint(*t);
             const Vec2 at = hung ? t->AlignPoint : t->Insert;
             std::string anchor;
             if (hung && (h == 1 || h == 4)) anchor += " text-anchor=\"middle\"";

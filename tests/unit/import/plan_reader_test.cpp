@@ -926,15 +926,16 @@ TEST_F(PlanReader, ExtrusionsOfHugeComponentsAreTheirDirections) {
         ClearEntityTable(table);
         Read(plan(c.smallZ));
         ASSERT_EQ(Filled(), 2);
-        for (int i = 0; i < 2; ++i) {
-            EXPECT_TRUE(std::isfinite(huge[static_cast<std::size_t>(i)].X1)) << i;
-            EXPECT_EQ(huge[static_cast<std::size_t>(i)].Kind, table[static_cast<std::size_t>(i)].Kind) << i;
-            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].X1, table[static_cast<std::size_t>(i)].X1, 1e-12) << i;
-            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].Y1, table[static_cast<std::size_t>(i)].Y1, 1e-12) << i;
-            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].X2, table[static_cast<std::size_t>(i)].X2, 1e-12) << i;
-            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].Y2, table[static_cast<std::size_t>(i)].Y2, 1e-9) << i;
-            EXPECT_NEAR(huge[static_cast<std::size_t>(i)].EndAngle, table[static_cast<std::size_t>(i)].EndAngle, 1e-9)
-                << i;
+        for (std::size_t i = 0; i < 2; ++i) {
+            const EntityRecord& got = huge[i];
+            const EntityRecord& want = table[i];
+            EXPECT_TRUE(std::isfinite(got.X1)) << i;
+            EXPECT_EQ(got.Kind, want.Kind) << i;
+            EXPECT_NEAR(got.X1, want.X1, 1e-12) << i;
+            EXPECT_NEAR(got.Y1, want.Y1, 1e-12) << i;
+            EXPECT_NEAR(got.X2, want.X2, 1e-12) << i;
+            EXPECT_NEAR(got.Y2, want.Y2, 1e-9) << i;
+            EXPECT_NEAR(got.EndAngle, want.EndAngle, 1e-9) << i;
         }
         ClearEntityTable(table);
     }
